@@ -1,0 +1,260 @@
+#pragma once
+
+#include <QObject>
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/buffer.h"
+#include "net/socket_exception.h"
+#include "net/socket_message.h"
+#include "net/socket_types.h"
+
+class TResolver;
+class TSocketEndpoint;
+
+// The socket engine: a non-blocking, event-driven IPv4 socket (TCP client,
+// TCP listener, UDP). No operation blocks; whatever completes later is
+// reported as an event on the thread that created the object, which must run
+// a Qt event loop. Every event is raised in exactly one virtual Trigger...
+// operation, so a derived layer intercepts an event by overriding it.
+//
+// Handlers may call back into the object: Send, Close, Abort, CloseDelayed and
+// Release are safe inside any event. Release deletes the object later, so it
+// may only be used on an object that nobody else deletes (heap-allocated,
+// owned by a QObject parent or by nobody).
+//
+// Failures of operations go through RaiseException: with OnError assigned the
+// handler is called and the operation continues, otherwise ESocketException
+// is thrown. Error numbers are Winsock numbers (see net/socket_errors.h).
+class TCustomAsyncSocket : public QObject {
+public:
+    // Capacity of every send block.
+    static constexpr std::int32_t SendBlockSize = TBuffer::DefaultSize;
+
+    explicit TCustomAsyncSocket(QObject* Owner = nullptr);
+    ~TCustomAsyncSocket() override;
+    TCustomAsyncSocket(const TCustomAsyncSocket&) = delete;
+    TCustomAsyncSocket& operator=(const TCustomAsyncSocket&) = delete;
+
+    // --- properties --------------------------------------------------------
+    // Addr, Port and Proto may change only while wsClosed (assigning the value
+    // already held does nothing in any state); they are stored trimmed. Addr
+    // and Port must be assigned again after every close.
+    const std::string& Addr() const { return FAddrStr; }
+    void SetAddr(const std::string& Value);
+    const std::string& Port() const { return FPortStr; }
+    void SetPort(const std::string& Value) { SetRemotePort(Value); }
+    const std::string& Proto() const { return FProtoStr; }
+    void SetProto(const std::string& Value);
+    const std::string& LocalAddr() const { return FLocalAddr; }
+    void SetLocalAddr(const std::string& Value);
+    const std::string& LocalPort() const { return FLocalPortStr; }
+    void SetLocalPort(const std::string& Value);
+
+    // Dotted address / decimal port of the peer, or "error" when not connected.
+    std::string PeerAddr();
+    std::string PeerPort();
+
+    const std::string& DnsResult() const { return FDnsResult; }
+    const std::vector<std::string>& DnsResultList() const { return FDnsResultList; }
+
+    TSocketState State() const { return FState; }
+    std::int32_t ReadCount() const { return FReadCount; }
+    std::int32_t RcvdCount() { return GetRcvdCount(); }
+    std::int32_t LastError() const { return FLastError; }
+
+    bool MultiThreaded() const { return FMultiThreaded; }
+    void SetMultiThreaded(bool Value) { FMultiThreaded = Value; }
+    TSocketOptions ComponentOptions() const { return FComponentOptions; }
+    void SetComponentOptions(TSocketOptions Value) { FComponentOptions = Value; }
+    TSocketSendFlags SendFlags() const;
+    void SetSendFlags(TSocketSendFlags Value);
+    TSocketLingerOnOff LingerOnOff() const { return FLingerOnOff; }
+    void SetLingerOnOff(TSocketLingerOnOff Value) { FLingerOnOff = Value; }
+    std::int32_t LingerTimeout() const { return FLingerTimeout; }
+    void SetLingerTimeout(std::int32_t Value) { FLingerTimeout = Value; }
+
+    // OS handle, -1 when none.
+    int SocketHandle() const { return FHSocket; }
+    // The lookup workers; tests replace their lookup functions.
+    TResolver& Resolver() { return *FResolver; }
+
+    // --- events (Sender first) ----------------------------------------------
+    TSessionEvent OnDataAvailable;
+    TSessionEvent OnDataSent;
+    TSessionEvent OnSessionClosed;
+    TSessionEvent OnSessionAvailable;
+    TSessionEvent OnSessionConnected;
+    TSessionEvent OnDnsLookupDone;
+    TSendDataEvent OnSendData;
+    TChangeStateEvent OnChangeState;
+    TSocketNotifyEvent OnError;
+    TBgExceptionEvent OnBgException;
+
+    // --- connection --------------------------------------------------------
+    // Starts a connection to Addr:Port. TCP: the state passes wsOpened and
+    // wsConnecting inside the call; the outcome arrives as OnSessionConnected
+    // (with State already wsConnected, also on failure, which is then followed
+    // by a close). UDP: connected at once, OnSessionConnected(0) inside the call.
+    virtual void Connect();
+    virtual void Close();
+    // Hands the rest of the session to a posted request: safe inside handlers.
+    virtual void CloseDelayed();
+    // Deletes the object from a posted request; see the class comment.
+    virtual void Release();
+    // Cancels a lookup, discards unsent data and closes at once.
+    virtual void Abort();
+    // Waits (running the event loop, without spinning) until everything sent
+    // has been handed to the OS or the socket is closed.
+    virtual void Flush();
+    // Waits (running the event loop, without spinning) until the session ends.
+    virtual void WaitForClose();
+    virtual void Listen();
+    // Accepts a pending connection of a listening socket; returns its handle or -1.
+    virtual int Accept();
+    // Adopts an accepted handle; the object becomes wsConnected.
+    virtual void Dup(int NewHandle);
+    virtual void Shutdown(int How);
+    virtual void Pause();
+    virtual void Resume();
+    // Runs the events waiting right now.
+    virtual void MessagePump();
+
+    // --- receiving (never raise; -1 and LastError on failure, 0 at end) ------
+    virtual int Receive(void* Buffer, int BufferSize);
+    virtual std::string ReceiveStr();
+    int PeekData(void* Buffer, int BufferSize);
+    virtual int ReceiveFrom(void* Buffer, int BufferSize, sockaddr_in& From);
+
+    // --- sending ------------------------------------------------------------
+    // Appends to the send chain and writes what the OS takes now; returns the
+    // bytes accepted into the chain. OnDataSent follows from the event loop,
+    // never inside the call. Not connected: error 10057, closes, returns -1.
+    virtual int Send(const void* Data, int Len);
+    virtual int SendStr(const std::string& Str);
+    int SendText(const std::string& Str) { return SendStr(Str); }
+    // Unbuffered datagram send to the given address.
+    virtual int SendTo(const sockaddr_in& Dest, const void* Data, int Len);
+    void PutDataInSendBuffer(const void* Data, int Len);
+    void PutStringInSendBuffer(const std::string& Str);
+    void DeleteBufferedData();
+
+    // --- name lookup --------------------------------------------------------
+    // Asynchronous; the result arrives in OnDnsLookupDone. A numeric address
+    // is answered inside the call. An empty host raises.
+    virtual void DnsLookup(const std::string& HostName);
+    virtual void ReverseDnsLookup(const std::string& HostAddr);
+    // Drops the pending lookup and raises OnDnsLookupDone(10004).
+    virtual void CancelDnsLookup();
+
+    // --- address queries ----------------------------------------------------
+    virtual int GetPeerName(sockaddr_in& Name);
+    virtual int GetSockName(sockaddr_in& Name);
+    // Local port in decimal when bound, connected or listening, else "error".
+    virtual std::string GetXPort();
+
+protected:
+    virtual void WndProc(TSocketMessage& Msg);
+    virtual void AssignDefaultValue();
+    virtual void InternalClose(bool Shut, std::uint16_t Error);
+    virtual void SetRemotePort(const std::string& Value);
+    virtual std::int32_t GetRcvdCount();
+    virtual void BindSocket();
+    virtual int RealSend(const void* Data, int Len);
+    virtual void RaiseException(const std::string& Message);
+    virtual void HandleBackGroundException(const std::exception& E);
+
+    // Trigger operations: the single place where each event is raised.
+    // TriggerDataAvailable returns whether a handler took the event.
+    virtual bool TriggerDataAvailable(std::uint16_t Error);
+    virtual void TriggerSessionAvailable(std::uint16_t Error);
+    virtual void TriggerSessionConnected(std::uint16_t Error);
+    virtual void TriggerSessionClosed(std::uint16_t Error);
+    virtual void TriggerDataSent(std::uint16_t Error);
+    virtual void TriggerChangeState(TSocketState OldState, TSocketState NewState);
+    virtual void TriggerDNSLookupDone(std::uint16_t Error);
+    virtual void TriggerError();
+    virtual void TriggerSendData(std::int32_t BytesSent);
+
+    // The receive chain; the innermost level calls the OS.
+    virtual int DoRecv(void* Buffer, int BufferSize, int Flags);
+
+    // Builds "Error N in function Name" from the current socket error and raises it.
+    void SocketError(const std::string& FunctionName);
+    // Same, with an explicit Winsock error number.
+    void SocketErrorNum(int Error, const std::string& FunctionName);
+    void ChangeState(TSocketState NewState);
+    void TryToSend();
+    bool Destroying() const { return FDestroying; }
+
+    // Internal state shared with the layers above.
+    int FHSocket = -1;
+    TSocketState FState = wsClosed;
+    std::int32_t FLastError = 0;
+    bool FCloseNotified = false;
+    bool FAllSent = true;
+    bool FPaused = false;
+    sockaddr_in FRemoteSockAddr{};
+
+private:
+    void Dispatch(TSocketMessage& Msg);
+    void HandleReadiness(int Handle, bool Writable);
+    void WMASyncSelect(TSocketMessage& Msg);
+    void WMAsyncLookupDone(TSocketMessage& Msg);
+    void ASyncReceive(std::uint16_t Error);
+    void UpdateNotifiers();
+    void ApplyLinger();
+    void SetSockOption(int Option, int Value, const char* FunctionName);
+    void CloseHandleNow();
+    void StartLookup(unsigned Msg, const std::string& Query);
+    void ResolveForConnect(bool WithLocalPort);
+    bool StillAlive(const std::shared_ptr<bool>& Alive) const { return *Alive; }
+
+    std::unique_ptr<TSocketEndpoint> FEndpoint;
+    std::unique_ptr<TResolver> FResolver;
+    std::shared_ptr<bool> FAlive;
+
+    std::string FAddrStr;
+    std::string FPortStr;
+    std::string FProtoStr;
+    std::string FLocalAddr;
+    std::string FLocalPortStr;
+    bool FAddrAssigned = false;
+    bool FAddrResolved = false;
+    bool FPortAssigned = false;
+    bool FPortResolved = false;
+    bool FProtoAssigned = true;
+    bool FProtoResolved = false;
+    bool FLocalPortResolved = false;
+    int FSocketType = 0;
+    int FProtoNumber = 6;
+    int FPortNumber = 0;
+    int FLocalPortNumber = 0;
+
+    std::string FDnsResult;
+    std::vector<std::string> FDnsResultList;
+    std::uintptr_t FLookupHandle = 0;
+
+    std::deque<std::unique_ptr<TBuffer>> FSendBuffers;
+    int FSendFlags = 0;
+    TSocketLingerOnOff FLingerOnOff = wsLingerOn;
+    std::int32_t FLingerTimeout = 0;
+    bool FMultiThreaded = false;
+    TSocketOptions FComponentOptions = 0;
+    std::int32_t FReadCount = 0;
+    int FAcceptedHandle = -1;
+    bool FDestroying = false;
+
+    // Readiness emulation: a read notification is re-armed only by a receive
+    // call (or accept), and each notifier is off while its own event runs.
+    bool FReadArmed = false;
+    bool FWantWrite = false;
+    bool FReadBusy = false;
+    bool FWriteBusy = false;
+};

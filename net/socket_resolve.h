@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Free conversions of host, port and protocol texts. Each raises
+// ESocketException directly (never through a socket's OnError).
+
+// True for a dotted IPv4 text of exactly four parts of at most 255 each;
+// leading spaces, leading zeros and trailing spaces are accepted.
+bool SocketIsDottedIP(const std::string& Text);
+
+// IPv4 address in network byte order. Dotted texts are converted directly,
+// anything else is looked up synchronously (blocking).
+std::uint32_t SocketResolveHost(const std::string& Host);
+
+// Port number in host byte order: the leading decimal digits, or a service
+// name looked up for the given protocol (any protocol when empty).
+std::uint16_t SocketResolvePort(const std::string& Port, const std::string& Proto);
+
+// Protocol number: the leading decimal digits, or a protocol name ("tcp" 6,
+// "udp" 17).
+int SocketResolveProto(const std::string& Proto);
+
+// This machine's host name; raises "Winsock.GetHostName failed" on failure.
+std::string LocalHostName();
+
+// Dotted text of an IPv4 address in network byte order.
+std::string SocketAddrToDotted(std::uint32_t Addr);
