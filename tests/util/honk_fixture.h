@@ -1,0 +1,30 @@
+#pragma once
+
+#include "tests/util/recording_presenter.h"
+#include "util/data_location.h"
+#include "util/zarvo_honk.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// A TZarvoHonk with a recording presenter whose data folder is a fresh
+// temporary folder, and the application title the main window sets.
+class HonkFixture : public ::testing::Test {
+protected:
+    static constexpr const char* kTitle = "Vendrix Quorvik";
+
+    void SetUp() override {
+        ASSERT_TRUE(FDir.isValid());
+        qputenv(datalocation::kDataDirVariable, FDir.path().toUtf8());
+        QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kTitle));
+        Honk.SetPresenter(&Presenter);
+    }
+    void TearDown() override { qunsetenv(datalocation::kDataDirVariable); }
+
+    QString LogPath() const { return FDir.filePath("Error.txt"); }
+
+    QTemporaryDir FDir;
+    TRecordingPresenter Presenter;
+    TZarvoHonk Honk;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its data files (settings file, error log).
+//
+// The folder is, in this order of preference:
+//  1. the folder named by the environment variable QUORVIK_DATA_DIR when it is
+//     set and not empty (used by tests and portable set-ups);
+//  2. the folder of the executable when the process may write to it (a
+//     portable build);
+//  3. $XDG_CONFIG_HOME/Vendrix (default ~/.config/Vendrix), because the
+//     folder of an installed program is not writable.
+// The chosen folder is created when it does not exist yet; a failure to
+// create it shows up when a file in it is written.
+namespace datalocation {
+
+inline constexpr const char* kDataDirVariable = "QUORVIK_DATA_DIR";
+inline constexpr const char* kVendorFolder = "Vendrix";
+
+// The data folder, without a trailing slash.
+QString DataFolder();
+
+// `fileName` inside the data folder.
+QString DataFilePath(const QString& fileName);
+
+// The file name of the running executable without its folder ("quorvik").
+QString ExecutableFileName();
+
+} // namespace datalocation
