@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Tunables and fixed numbers of the HTTP client, each defined once.
+namespace http_limits {
+
+// Bytes of one received header line (or raw body chunk) the client holds at most.
+inline constexpr std::size_t kReceiveBufferSize = 8192;
+// Bytes of the POST body read and sent per completed send.
+inline constexpr std::size_t kSendChunkSize = 8193;
+// Hops a single request may be redirected before it ends as a local failure.
+inline constexpr int kMaxRedirections = 20;
+// Longest file-name guess taken from the last path segment.
+inline constexpr std::size_t kMaxDocNameLength = 255;
+
+} // namespace http_limits
+
+// Error codes carried by EHttpException and reported through OnRequestDone.
+namespace http_errors {
+
+inline constexpr std::uint16_t kBusy = 1;
+inline constexpr std::uint16_t kNothingToPost = 2;
+inline constexpr std::uint16_t kAborted = 3;
+inline constexpr std::uint16_t kLineTooLong = 4;
+inline constexpr std::uint16_t kTooManyRedirections = 5;
+// StatusCode reported for failures that happen on this side of the connection.
+inline constexpr int kLocalFailureStatus = 404;
+// Socket error number used when the host part of the address is empty.
+inline constexpr std::uint16_t kInvalidHostName = 10022;
+
+} // namespace http_errors

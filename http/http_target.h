@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+// Where one hop of a request goes: the connection (`HostName`, `Port`; the
+// proxy when one is used) and what is asked for there.
+struct THttpTarget {
+    std::string HostName;    // host resolved and connected to
+    std::string Port;        // port connected to, as text
+    std::string TargetHost;  // host of the requested address, the "Host: " value
+    std::string Path;        // request target: a path, or the absolute address through a proxy
+    std::string DocName;     // file-name guess for the document
+    std::string Location;    // current absolute address, as OnLocationChange reports it
+    std::string UrlUsername; // credentials written into the address (empty when none)
+    std::string UrlPassword;
+};
+
+// The first hop for `url`, directly or through `proxy` (whose port defaults
+// to `proxyPort`). A direct connection defaults to port 80 and path "/".
+THttpTarget TargetForRequest(const std::string& url, const std::string& proxy,
+                             const std::string& proxyPort);
+
+// Moves `target` to the address of a "location" header value: absolute, a
+// path on the same host ("/x"), or a bare word taken as a path on the current
+// host. Without a proxy the rebuilt Location never shows the port; through a
+// proxy the port stays in the absolute request target, and the connection to
+// the proxy is kept.
+void FollowLocation(THttpTarget& target, const std::string& location, bool viaProxy);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "http/rfc1123_date.h"
+
+// Everything that decides the bytes of one request header.
+struct TRequestHeaderFields {
+    std::string Method;  // "GET", "POST" or "HEAD"
+    std::string Path;    // request target: a path, or an absolute URL through a proxy
+    std::string Version; // "1.0"
+    std::string Sender;
+    std::string Accept;
+    std::string Reference;
+    std::string ContentTypePost;
+    std::string Agent;
+    std::string TargetHost;
+    bool NoCache = false;
+    std::int64_t PostSize = 0; // whole size of the body, sent with POST only
+    TDateTime ModifiedSince = 0;
+    std::string Username;
+    std::string Password;
+    bool ViaProxy = false;
+    std::string ProxyUsername;
+    std::string ProxyPassword;
+    std::string Cookie;
+    std::string ContentRangeBegin;
+    std::string ContentRangeEnd;
+};
+
+// The header lines of a request in the order they are sent, without line ends
+// and without the empty line that ends the header. Optional lines appear only
+// when their value is set; "Host: " never carries a port.
+std::vector<std::string> ComposeRequestLines(const TRequestHeaderFields& fields);
