@@ -1,0 +1,102 @@
+#include "util/zarvo_honk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+TEST(HonkTools, ReplaceStrNeverRescansInsertedText) {
+    EXPECT_EQ(TZarvoHonk::ReplaceStr("aaa", "a", "aa"), "aaaaaa");
+    EXPECT_EQ(TZarvoHonk::ReplaceStr("abcabc", "bc", ""), "aa");
+    EXPECT_EQ(TZarvoHonk::ReplaceStr("abc", "", "x"), "abc");
+}
+
+TEST(HonkTools, UpdateAvailablePartByPart) {
+    struct Case {
+        const char* Current;
+        const char* Offered;
+        bool Expected;
+    };
+    const Case cases[] = {{"1.01", "1.02", true},  {"1.10", "1.9", false}, {"1.0", "1.0", false},
+                          {"2.0", "1.9.9", false}, {"1.0", "1.0.1", true}, {"1.x", "1.1", true},
+                          {"1.0.0", "1", false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(TZarvoHonk::IsUpdateAvailable(c.Current, c.Offered), c.Expected)
+            << c.Current << " -> " << c.Offered;
+}
+
+TEST(HonkTools, ExtractFileNameEx) {
+    EXPECT_EQ(TZarvoHonk::ExtractFileNameEx("\\\\server\\share\\a.txt"),
+              "\\\\server\\share\\a.txt");
+    EXPECT_EQ(TZarvoHonk::ExtractFileNameEx("http://host/dir/page.html"), "page.html");
+    EXPECT_EQ(TZarvoHonk::ExtractFileNameEx("C:\\dir\\file.txt"), "file.txt");
+    EXPECT_EQ(TZarvoHonk::ExtractFileNameEx("plain"), "plain");
+}
+
+TEST(HonkTools, ArithmeticHelpers) {
+    EXPECT_TRUE(TZarvoHonk::IsZahlGerade(-4));
+    EXPECT_FALSE(TZarvoHonk::IsZahlGerade(7));
+    EXPECT_TRUE(TZarvoHonk::IsTeilbar(12, 4));
+    EXPECT_FALSE(TZarvoHonk::IsTeilbar(12, 5));
+    EXPECT_FALSE(TZarvoHonk::IsTeilbar(12, 0));
+    EXPECT_TRUE(TZarvoHonk::IsTeilbar(std::numeric_limits<qint64>::min(), -1));
+    EXPECT_EQ(TZarvoHonk::GetRandom(0), 0);
+    EXPECT_EQ(TZarvoHonk::GetRandom(-3), -1);
+    const int r = TZarvoHonk::GetRandom(3);
+    EXPECT_TRUE(r >= 0 && r < 3);
+    EXPECT_EQ(TZarvoHonk::Set1000er(0), "0");
+    EXPECT_EQ(TZarvoHonk::MakeDirUnique("/tmp/a/"), "/tmp/a");
+    EXPECT_EQ(TZarvoHonk::MakeDirUnique("/tmp/a"), "/tmp/a");
+}
+
+TEST(HonkTools, FileProbes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString text = dir.filePath("a.txt");
+    const QString binary = dir.filePath("b.bin");
+    const QString rtf = dir.filePath("c.rtf");
+    WriteFile(text, "hello");
+    WriteFile(binary, QByteArray("ab\0cd", 5));
+    WriteFile(rtf, "{\\rtf1 x}");
+    EXPECT_FALSE(TZarvoHonk::IsFileBinary(text));
+    EXPECT_TRUE(TZarvoHonk::IsFileBinary(binary));
+    EXPECT_FALSE(TZarvoHonk::IsFileBinary(dir.filePath("missing")));
+    EXPECT_TRUE(TZarvoHonk::IsFileRTF(rtf));
+    EXPECT_FALSE(TZarvoHonk::IsFileRTF(text));
+    EXPECT_EQ(TZarvoHonk::GetFileSize(text), 5);
+    EXPECT_EQ(TZarvoHonk::GetFileSize(dir.filePath("*.bin")), 5);
+    EXPECT_EQ(TZarvoHonk::GetFileSize(dir.filePath("none*")), -1);
+    EXPECT_EQ(TZarvoHonk::GetAssociatedTitle(text), "a.txt");
+}
+
+TEST(HonkTools, TerminateFileDeletesOnlyFilesOfMoreThanOneByte) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString big = dir.filePath("big");
+    const QString tiny = dir.filePath("tiny");
+    WriteFile(big, QByteArray(100000, 'x'));
+    WriteFile(tiny, "x");
+    EXPECT_TRUE(TZarvoHonk::TerminateFile(big));
+    EXPECT_FALSE(QFile::exists(big));
+    EXPECT_FALSE(TZarvoHonk::TerminateFile(tiny));
+    EXPECT_TRUE(QFile::exists(tiny));
+    EXPECT_FALSE(TZarvoHonk::TerminateFile(dir.filePath("missing")));
+}
+
+TEST(HonkTools, DiskInfo) {
+    EXPECT_GT(TZarvoHonk::GetDiskInfo(QDir::tempPath(), 1), 0);
+    EXPECT_GE(TZarvoHonk::GetDiskInfo(QDir::tempPath(), 2), 0);
+    EXPECT_EQ(TZarvoHonk::GetDiskInfo(QDir::tempPath(), 3), 0);
+    EXPECT_EQ(TZarvoHonk::GetDiskInfo("", 1), 0);
+    EXPECT_EQ(TZarvoHonk::GetDiskInfo("/no/such/path", 1), -1);
+}
+
+} // namespace
