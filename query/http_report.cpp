@@ -1,0 +1,100 @@
+#include "query/http_report.h"
+
+#include "query/format_size.h"
+#include "query/header_value.h"
+#include "query/status_text.h"
+
+namespace httpreport {
+namespace {
+
+// Headings and fixed texts, Windows-1252.
+constexpr std::string_view kTitleReportFor = "HTTP Report f\xFCr";
+constexpr std::string_view kTitleStatus = "Status";
+constexpr std::string_view kTitleError = "Es ist ein Fehler aufgetreten";
+constexpr std::string_view kTitleRedirect = "Weiterleitung zu";
+constexpr std::string_view kTitleSize = "Dateigr\xF6\xDF"
+                                        "e";
+constexpr std::string_view kTitleType = "Dateityp";
+constexpr std::string_view kTitleRate = "Geschwindigkeit";
+constexpr std::string_view kTitleServer = "Server-Betriebssystem";
+constexpr std::string_view kTitleDate = "Datum";
+constexpr std::string_view kTitleModified = "Zuletzt ge\xE4ndert";
+
+constexpr std::string_view kErrorStatusLabel = "Status: ";
+constexpr std::string_view kErrorMessageLabel = "Meldung: ";
+constexpr std::string_view kUnknown = "<unbekannt>";
+constexpr std::string_view kPerSecond = "/Sek.";
+
+constexpr std::string_view kKeyLocation = "Location: ";
+constexpr std::string_view kKeyContentType = "Content-Type: ";
+constexpr std::string_view kKeyServer = "Server: ";
+constexpr std::string_view kKeyDate = "Date: ";
+constexpr std::string_view kKeyLastModified = "Last-Modified: ";
+
+// The location fallback doubles as "no redirection", so a server sending
+// "Location: 0" shows none either.
+constexpr std::string_view kNoLocation = "0";
+
+class TReportWriter {
+public:
+    explicit TReportWriter(TReportLines& lines) : lines_(lines) {}
+
+    void Section(std::string_view title, std::string_view value) {
+        lines_.push_back(reportline::Heading(title));
+        lines_.push_back(reportline::Value(value));
+    }
+    void Heading(std::string_view title) { lines_.push_back(reportline::Heading(title)); }
+    void Value(std::string_view text) { lines_.push_back(reportline::Value(text)); }
+    void Separator() { lines_.emplace_back(); }
+
+private:
+    TReportLines& lines_;
+};
+
+std::string SizeText(std::int64_t contentLength, const QLocale& locale) {
+    // A negative length means the response carried none. Zero stays unknown
+    // as well: servers answering HEAD for generated pages often send a length
+    // of 0 although the page is not empty.
+    if (contentLength <= 0)
+        return std::string(kUnknown);
+    return FormatSize(static_cast<double>(contentLength), locale);
+}
+
+} // namespace
+
+TReportLines ComposeHttpReport(const THttpReportInput& input, const QLocale& locale) {
+    TReportLines lines;
+    TReportWriter report(lines);
+    const auto header = [&input](std::string_view key, std::string_view fallback) {
+        return HeaderValue(input.ReceivedHeader, key, fallback);
+    };
+
+    report.Section(kTitleReportFor, input.URL);
+    report.Separator();
+
+    if (input.Success) {
+        report.Section(kTitleStatus, StatusText(input.StatusCode));
+    } else {
+        report.Separator();
+        report.Heading(kTitleError);
+        report.Value(std::string(kErrorStatusLabel) + StatusText(input.StatusCode));
+        report.Value(std::string(kErrorMessageLabel) + input.ReasonPhrase);
+        report.Separator();
+        report.Separator();
+    }
+
+    if (const std::string target = header(kKeyLocation, kNoLocation); target != kNoLocation)
+        report.Section(kTitleRedirect, target);
+
+    report.Section(kTitleSize, SizeText(input.ContentLength, locale));
+    report.Section(kTitleType, header(kKeyContentType, kUnknown));
+    if (input.TransferRate > 0.0)
+        report.Section(kTitleRate,
+                       FormatSize(input.TransferRate, locale) + std::string(kPerSecond));
+    report.Section(kTitleServer, header(kKeyServer, kUnknown));
+    report.Section(kTitleDate, header(kKeyDate, kUnknown));
+    report.Section(kTitleModified, header(kKeyLastModified, kUnknown));
+    return lines;
+}
+
+} // namespace httpreport

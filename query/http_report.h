@@ -1,0 +1,33 @@
+#pragma once
+
+#include "query/report_line.h"
+
+#include <QLocale>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the report is made of: the results of one request, as the HTTP client
+// leaves them, plus what the caller knows about the request. All texts are
+// Windows-1252 bytes.
+struct THttpReportInput {
+    std::string URL;                         // the address as typed
+    int StatusCode = 0;                      // of the last response; 0 when none arrived
+    std::string ReasonPhrase;                // the server's, or the client's failure text
+    std::int64_t ContentLength = -1;         // -1 when no response had a length
+    std::vector<std::string> ReceivedHeader; // every response's lines, in arrival order
+    bool Success = false;                    // the request ended without an exception
+    double TransferRate = 0.0;               // bytes per second of a body transfer; 0: none
+};
+
+namespace httpreport {
+
+// The German HTTP report for one request: the address, the status (or the
+// error section when the request failed), the redirection target when there
+// was one, size, type, the transfer rate when one was measured, server, date
+// and last modification. Header values are shown exactly as the server sent
+// them; the size and the rate are formatted with `locale`'s separators.
+TReportLines ComposeHttpReport(const THttpReportInput& input,
+                               const QLocale& locale = QLocale::system());
+
+} // namespace httpreport
