@@ -25,7 +25,7 @@ TEST_P(FormatSizeTest, UsesLargestExceededUnitAndLocaleSeparators) {
 INSTANTIATE_TEST_SUITE_P(
     Limits, FormatSizeTest,
     ::testing::Values(
-        TSizeCase{1, "1,00 bytes", "1.00 bytes"}, TSizeCase{999, "999,00 bytes", "999.00 bytes"},
+        TSizeCase{1, "1,00 bytes", "1.00 bytes"},
         TSizeCase{1024, "1.024,00 bytes", "1,024.00 bytes"}, TSizeCase{1025, "1,00 kB", "1.00 kB"},
         TSizeCase{12800, "12,50 kB", "12.50 kB"}, TSizeCase{1048576, "1.024,00 kB", "1,024.00 kB"},
         TSizeCase{1048577, "1,00 MB", "1.00 MB"},

@@ -19,11 +19,4 @@ TEST(LaunchUrl, HintQuotesAddressWithTrailingBlank) {
     EXPECT_EQ(launchurl::Hint(QString()), QStringLiteral("Gehe zu \"\" "));
 }
 
-TEST(LaunchUrl, EmptyAddressOpensSite) {
-    const QString site = QStringLiteral("http://site.test");
-    EXPECT_EQ(launchurl::Target(QStringLiteral("http://a.test"), site),
-              QStringLiteral("http://a.test"));
-    EXPECT_EQ(launchurl::Target(QString(), site), site);
-}
-
 } // namespace

@@ -29,8 +29,4 @@ TEST(ReportText, ShowsLinesAsTheListDoes) {
                                                                "plain\n"));
 }
 
-TEST(ReportText, EmptyReportIsEmptyText) {
-    EXPECT_TRUE(httpreport::ReportText({}).isEmpty());
-}
-
 } // namespace
