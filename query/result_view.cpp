@@ -98,7 +98,6 @@ TResultView::TResultView(QWidget* parent)
     setItemDelegate(delegate_);
     setUniformItemSizes(true);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 void TResultView::Refresh(const TReportLines& lines) {
