@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QtGlobal>
+#include <cerrno>
 #include <pwd.h>
 #include <unistd.h>
 #include <utility>
@@ -27,8 +28,9 @@ constexpr char kNoFunctionText[] = "Dat funzt im Moment noch nich...  :-)";
 constexpr char kOrganizationVariable[] = "ORGANIZATION";
 constexpr int kOwnerIndex = 0;
 constexpr int kOrganizationIndex = 1;
-// Start size of the buffer for one password database entry.
+// Start and largest size of the buffer for one password database entry.
 constexpr std::size_t kPasswdBufferSize = 4096;
+constexpr std::size_t kPasswdBufferMax = 1 << 20;
 
 // The Yes/No box that asks whether to go on after a failure; No is the default
 // so that a hasty Enter keeps the application running.
@@ -173,7 +175,8 @@ QString TZarvoHonk::GetRegisteredUser(int Index) const {
     std::vector<char> buffer(kPasswdBufferSize);
     passwd entry{};
     passwd* found = nullptr;
-    while (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE)
+    while (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+           buffer.size() < kPasswdBufferMax)
         buffer.resize(buffer.size() * 2);
     if (!found)
         return {};

@@ -125,8 +125,8 @@ private:
     // Shows the Yes/No box that says a fatal error happened, with `number`;
     // No ends the application. Never throws.
     void ShowFatal(int number);
-    // Shows `request` with the application's caption; No ends the
-    // application when `noQuits`. May throw.
+    // Shows `request` with the application's display name as caption and
+    // returns the button pressed. May throw.
     TMsgButton Present(TMessageBoxRequest request);
     QString Text(const char* german, const char* english) const;
 

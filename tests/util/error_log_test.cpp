@@ -1,6 +1,7 @@
 #include "tests/util/honk_fixture.h"
 #include "util/error_log.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -21,6 +22,10 @@ struct LineCase {
     int Number;
     const char* Expected;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.Expected;
+}
 
 class LogLineFormat : public ::testing::TestWithParam<LineCase> {};
 
@@ -78,6 +83,23 @@ TEST_F(ErrorLogTest, ForeignBytesSurviveTheRewrite) {
     WriteAll(LogPath(), "alt \xE4\xF6\xFC\r\n");
     Honk.fWriteError("Neu.", 1);
     EXPECT_TRUE(ReadAll(LogPath()).startsWith("alt \xE4\xF6\xFC\r\nutil_tests | "));
+}
+
+TEST_F(ErrorLogTest, ReplacingTheLogKeepsItsPermissions) {
+    constexpr QFileDevice::Permissions kOwnerOnly =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    WriteAll(LogPath(), "alt\r\n");
+    ASSERT_TRUE(QFile::setPermissions(LogPath(), kOwnerOnly));
+    Honk.fWriteError("Neu.", 1);
+    EXPECT_EQ(QFile::permissions(LogPath()) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+              kOwnerOnly);
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(ErrorLogTest, NoTemporaryFileIsLeftBehind) {
+    Honk.fWriteError("Neu.", 1);
+    Honk.fWriteError("Neu.", 2);
+    EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Error.txt"});
 }
 
 } // namespace

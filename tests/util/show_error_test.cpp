@@ -19,6 +19,10 @@ struct BoxCase {
     TMsgButton DefaultButton;
 };
 
+void PrintTo(const BoxCase& c, std::ostream* os) {
+    *os << "kind " << c.Kind << (c.Language == lngUS ? " US" : " DE");
+}
+
 class ShowErrorKinds : public HonkFixture, public ::testing::WithParamInterface<BoxCase> {};
 
 TEST_P(ShowErrorKinds, ShowsTheBoxOfTheKindInTheLanguage) {

@@ -38,6 +38,10 @@ struct ExtCase {
     const char* Expected;
 };
 
+void PrintTo(const ExtCase& c, std::ostream* os) {
+    *os << c.Exe;
+}
+
 class DefaultExtPath : public ::testing::TestWithParam<ExtCase> {};
 
 TEST_P(DefaultExtPath, ReplacesOrAppendsTheExtension) {
