@@ -16,8 +16,8 @@ class QKeyEvent;
 //
 // Completion runs after every change the user makes to the edit text, after
 // the editTextChanged signal has reported the text as typed; changes made by
-// code (setEditText, choosing an item) do not complete. The control is created
-// editable; without an edit field it never completes. The toolkit's own
+// code (setEditText, choosing an item) do not complete. Completion works on the
+// edit field the control is created with; with editing switched off it ends. The toolkit's own
 // completer and the adding of typed text to the list on Enter are switched off.
 class TComboBox98 : public QComboBox {
     Q_OBJECT
