@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ini/cached_ini_file.h"
+#include "ini/color_text.h"
+
+// TCachedIniFile with colour values, numbered lists and whole-section writes.
+class TCachedIniFileEx : public TCachedIniFile {
+public:
+    using TCachedIniFile::TCachedIniFile;
+
+    // The value read as hexadecimal digits ("FF0000", no "$"), else as a
+    // colour text of StringToColor ("clRed", "$00FF0000"); the default when it
+    // is neither.
+    virtual TColor ReadColor(std::string_view section, std::string_view key,
+                             TColor defaultValue) const;
+    // Writes ColorToString of the colour.
+    virtual void WriteColor(std::string_view section, std::string_view key, TColor value);
+
+    // Makes the section's lines equal to `lines`: a missing section is created
+    // at the end; with as many lines as before only differing lines are
+    // replaced. Modified only if a line changed.
+    void WriteSectionValues(std::string_view section, const TStrings& lines);
+
+    // A list stored as "Count=n" and the keys "1" to "n". Appends the n values
+    // to `list`, `defaultValue` for a missing one.
+    void ReadNumberedList(std::string_view section, TStrings& list,
+                          std::string_view defaultValue) const;
+    // Stores `list` in that form, removing the keys of a longer old list.
+    // Writing the list that is stored leaves Modified as it was.
+    void WriteNumberedList(std::string_view section, const TStrings& list);
+
+private:
+    static constexpr std::string_view kCountKey = "Count";
+};

@@ -1,0 +1,162 @@
+// Binding to files: loading, when the file is written, and where program
+// files live.
+#include "ini/in_out_error.h"
+#include "ini/ini_file_location.h"
+#include "ini/ini_plus.h"
+#include "ini/module_ini_file.h"
+#include "ini/program_ini_file.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSettings = "[Position]\r\nTop=100\r\nLeft=100\r\n\r\n"
+                                  "[Other]\r\nkeep=me\r\n\r\n";
+
+TEST(IniFile, MissingFileIsEmptyAndIsCreatedOnlyWhenWritten) {
+    TTempFolder folder;
+    std::string path = folder.File("quorvik.ini");
+    {
+        TIniPlus ini(path);
+        EXPECT_EQ(ini.ReadInteger("Position", "Top", 100), 100);
+    }
+    EXPECT_FALSE(fs::exists(path)) << "reading alone must not create the file";
+    {
+        TIniPlus ini(path);
+        ini.WriteInteger("Position", "Top", 100);
+        ini.WriteInteger("Position", "Left", 100);
+        ini.WriteString("iUpdate", "LastCheck", "07.12.2026");
+        ini.UpdateFile();
+        EXPECT_FALSE(ini.Modified());
+    }
+    EXPECT_EQ(ReadWholeFile(path),
+              "[Position]\r\nTop=100\r\nLeft=100\r\n\r\n[iUpdate]\r\nLastCheck=07.12.2026\r\n\r\n");
+}
+
+TEST(IniFile, UnchangedWriteLeavesTheFileUntouched) {
+    TTempFolder folder;
+    std::string path = folder.Put("quorvik.ini", kSettings);
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(path, old);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    {
+        TIniPlus ini(path);
+        ini.WriteInteger("Position", "Top", 100);
+        ini.WriteInteger("Position", "Left", 100);
+        ini.UpdateFile();
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(fs::last_write_time(path), old);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file must not have been replaced";
+}
+
+TEST(IniFile, DestructorAndEmptyWriteStringFlushAChangedModel) {
+    TTempFolder folder;
+    std::string path = folder.Put("a.ini", kSettings);
+    {
+        TIniPlus ini(path);
+        ini.WriteInteger("Position", "Top", 7);
+    }
+    EXPECT_EQ(TIniPlus(path).ReadInteger("Position", "Top", 0), 7);
+
+    TIniPlus ini(path);
+    ini.WriteInteger("Position", "Top", 8);
+    ini.WriteString("", "", "");
+    EXPECT_EQ(TIniPlus(path).ReadInteger("Position", "Top", 0), 8);
+    EXPECT_EQ(TIniPlus(path).ReadString("Other", "keep", ""), "me");
+}
+
+TEST(IniFile, SetFileNameFlushesTheOldFileAndLoadsTheNewOne) {
+    TTempFolder folder;
+    std::string first = folder.Put("first.ini", "[A]\r\nx=1\r\n");
+    std::string second = folder.Put("second.ini", "[B]\r\ny=2\r\n");
+    TIniPlus ini(first);
+    ini.WriteString("A", "x", "changed");
+    ini.SetFileName(second);
+    EXPECT_FALSE(ini.Modified());
+    EXPECT_FALSE(ini.HasSection("A"));
+    EXPECT_EQ(ini.ReadString("B", "y", ""), "2");
+    EXPECT_EQ(ReadWholeFile(first), "[A]\r\nx=changed\r\n\r\n");
+}
+
+TEST(IniFile, ReplacedFileKeepsItsPermissionsAndSymbolicLink) {
+    TTempFolder folder;
+    std::string target = folder.Put("real.ini", kSettings);
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    std::string link = folder.File("link.ini");
+    fs::create_symlink(target, link);
+    {
+        TIniPlus ini(link);
+        ini.WriteInteger("Position", "Top", 5);
+        ini.UpdateFile();
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(TIniPlus(target).ReadInteger("Position", "Top", 0), 5);
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 2)
+        << "no temporary file may be left";
+}
+
+TEST(IniFile, UnreadableFileRaisesAndUnwritableFileKeepsTheModelDirty) {
+    TTempFolder folder;
+    fs::create_directory(folder.File("dir.ini"));
+    EXPECT_THROW(TIniPlus ini(folder.File("dir.ini")), EInOutError);
+
+    TIniPlus ini(folder.File("no/such/folder.ini"));
+    ini.WriteString("S", "k", "v");
+    try {
+        ini.UpdateFile();
+        ADD_FAILURE() << "writing into a missing folder succeeded";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.ErrorCode(), ENOENT);
+    }
+    EXPECT_TRUE(ini.Modified());
+    EXPECT_EQ(ini.ReadString("S", "k", ""), "v");
+}
+
+TEST(IniFileLocation, ExtensionIsReplacedOrAdded) {
+    EXPECT_EQ(ChangeFileExt("/opt/q/Quorvik.exe", ".ini"), "/opt/q/Quorvik.ini");
+    EXPECT_EQ(ChangeFileExt("/opt/q/quorvik", ".ini"), "/opt/q/quorvik.ini");
+    EXPECT_EQ(ChangeFileExt("/opt/q.d/quorvik", ".ini"), "/opt/q.d/quorvik.ini");
+    EXPECT_EQ(ChangeFileExt("/opt/q/a.b.c", ".ini"), "/opt/q/a.b.ini");
+}
+
+TEST(IniFileLocation, WritableFolderIsUsedElseThePerUserFolder) {
+    TTempFolder folder;
+    EXPECT_EQ(IniFileNameFor(folder.File("quorvik")), folder.File("quorvik.ini"));
+
+    std::string config = folder.File("config");
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    std::string savedValue = saved ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    std::string name = IniFileNameFor(folder.File("absent/quorvik"));
+    if (saved)
+        ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(name, config + "/Vendrix/quorvik.ini");
+    EXPECT_TRUE(fs::is_directory(config + "/Vendrix")) << "the folder is created on demand";
+}
+
+TEST(IniFileLocation, ProgramAndModuleFilesSitBesideThisTestProgram) {
+    std::string program = RunningProgramPath();
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(fs::path(program).filename(), "ini_tests");
+    EXPECT_EQ(ModulePathOf(reinterpret_cast<const void*>(&RunningProgramPath)), program);
+    EXPECT_EQ(TProgramIniFile().FileName(), IniFileNameFor(program));
+    EXPECT_EQ(TModuleIniFile().FileName(), IniFileNameFor(program));
+}
+
+} // namespace

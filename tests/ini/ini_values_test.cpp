@@ -1,0 +1,205 @@
+// Reading and writing single values, and when the model counts as modified.
+#include "ini/ansi_text.h"
+#include "ini/cached_ini_file_ex.h"
+#include "loaded_ini.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TEST(IniValues, ReadIntegerAcceptsDecimalAndBothHexFormsOnly) {
+    struct {
+        const char* Text;
+        std::int32_t Expected;
+    } const cases[] = {
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"$1F", 31},
+        {"$1f", 31},
+        {"12abc", -7},
+        {"", -7},
+        {"42", 42},
+        {"+42", 42},
+        {"-42", -42},
+        {"  9", 9},
+        {"9 ", -7},
+        {"0x", -7},
+        {"$", -7},
+        {"-", -7},
+        {"x1F", -7},
+        {" 0x1F", -7},
+        {"2147483647", 2147483647},
+        {"2147483648", -7},
+        {"-2147483648", INT32_MIN},
+        {"$FFFFFFFF", -1},
+        {"$100000000", -7},
+        {"1.5", -7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        TLoadedIni ini(std::string("[S]\r\nk=") + c.Text + "\r\n");
+        EXPECT_EQ(ini.ReadInteger("S", "k", -7), c.Expected);
+    }
+}
+
+TEST(IniValues, ReadStringTellsEmptyFromMissing) {
+    TLoadedIni ini("[S]\r\nempty=\r\nk=first\r\nK=second\r\nlink=a=b\r\n");
+    EXPECT_EQ(ini.ReadString("S", "empty", "def"), "");
+    EXPECT_EQ(ini.ReadString("S", "missing", "def"), "def");
+    EXPECT_EQ(ini.ReadString("Nope", "k", "def"), "def");
+    EXPECT_EQ(ini.ReadString("s", "K", "def"), "first") << "first matching line wins";
+    EXPECT_EQ(ini.ReadString("S", "link", ""), "a=b") << "value is all after the first =";
+    EXPECT_FALSE(ini.Modified());
+}
+
+TEST(IniValues, RewritingTheStoredValueLeavesTheModelClean) {
+    TLoadedIni ini("[Position]\r\nTop=5\r\n");
+    ini.WriteInteger("position", "TOP", 5);
+    EXPECT_TRUE(ini.Modified()) << "the key's letter case changed the stored line";
+    EXPECT_EQ(ini.FileText(), "[Position]\r\nTOP=5\r\n\r\n");
+
+    TLoadedIni same("[Position]\r\nTop=5\r\n");
+    same.WriteInteger("POSITION", "Top", 5);
+    same.WriteString("Position", "Top", "5");
+    EXPECT_FALSE(same.Modified());
+}
+
+TEST(IniValues, WriteStringAppendsToTheSectionOrCreatesItAtTheEnd) {
+    TLoadedIni ini("[A]\r\nx=1\r\n[B]\r\ny=2\r\n");
+    ini.WriteString("a", "z", "3");
+    ini.WriteString("C", "w", "4");
+    ini.WriteString("A", "x", "");
+    EXPECT_TRUE(ini.Modified());
+    EXPECT_EQ(ini.FileText(), "[A]\r\nx=\r\nz=3\r\n\r\n[B]\r\ny=2\r\n\r\n[C]\r\nw=4\r\n\r\n");
+}
+
+TEST(IniValues, NamesValuesAndLinesAreCutTo255Bytes) {
+    const std::string longName(300, 'n');
+    const std::string longValue(300, 'v');
+    TCachedIniFileEx ini("");
+    ini.WriteString(longName, "k", longValue);
+    ASSERT_EQ(ini.Sections().Count(), 1);
+    EXPECT_EQ(ini.Sections()[0].Name.size(), kShortStringMax);
+    EXPECT_EQ(ini.ReadString(longName, "k", "").size(), kShortStringMax - 2)
+        << "the whole line k=value is cut";
+    EXPECT_EQ(ini.ReadString(longName.substr(0, kShortStringMax), "k", ""),
+              longValue.substr(0, kShortStringMax - 2));
+
+    ini.WriteString("S", longName, "1");
+    EXPECT_EQ(ini.ReadString("S", longName, "def"), "def")
+        << "a key of 255 bytes leaves no room for = in the line";
+    EXPECT_EQ(ini.ReadString("S", "k", std::string(300, 'd')).size(), kShortStringMax);
+}
+
+TEST(IniValues, LineBreaksCannotInjectLinesOrSections) {
+    TCachedIniFileEx ini("");
+    ini.WriteString("S", "k", "safe\r\n[Evil]\r\nx=1");
+    ini.WriteString("T\n[U]", "j\rk", "2");
+    EXPECT_EQ(ini.FileText(), "[S]\r\nk=safe\r\n\r\n[T]\r\nj=2\r\n\r\n");
+}
+
+TEST(IniValues, WriteStringWithEmptyKeyErasesOrFlushes) {
+    struct {
+        const char* Section;
+        const char* Value;
+        const char* Written;
+    } const cases[] = {
+        {"A", "", "[]\r\nz=0\r\n\r\n"},
+        {"a", "x", "[]\r\nz=0\r\n\r\n"},
+        {"", "x", "[A]\r\ny=1\r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Section) + "/" + c.Value);
+        TLoadedIni ini("[A]\r\ny=1\r\n[]\r\nz=0\r\n");
+        ini.WriteString(c.Section, "", c.Value);
+        EXPECT_TRUE(ini.Modified());
+        EXPECT_EQ(ini.FileText(), c.Written);
+    }
+    TLoadedIni dirty("[A]\r\ny=1\r\n");
+    dirty.WriteString("A", "y", "2");
+    dirty.WriteString("", "", "");
+    EXPECT_FALSE(dirty.Modified()) << "all empty flushes, which clears Modified";
+    EXPECT_EQ(dirty.FileText(), "[A]\r\ny=2\r\n\r\n");
+}
+
+TEST(IniValues, DeleteKeyRemovesTheFirstMatchAndEmptiedSectionsVanish) {
+    TLoadedIni ini("[A]\r\nx=1\r\nX=2\r\n[B]\r\ny=1\r\n");
+    ini.DeleteKey("Missing", "x");
+    ini.DeleteKey("A", "absent");
+    EXPECT_FALSE(ini.Modified());
+    EXPECT_TRUE(ini.HasSection("missing")) << "deleting from a missing section creates it";
+
+    ini.DeleteKey("a", "x");
+    EXPECT_EQ(ini.ReadString("A", "x", ""), "2");
+    ini.DeleteKey("B", "y");
+    EXPECT_TRUE(ini.Modified());
+    EXPECT_EQ(ini.FileText(), "[A]\r\nX=2\r\n\r\n");
+}
+
+TEST(IniValues, EraseSectionRemovesOnlyThatSection) {
+    TLoadedIni ini("[A]\r\nx=1\r\n[B]\r\ny=1\r\n[C]\r\nz=1\r\n");
+    ini.EraseSection("none");
+    EXPECT_FALSE(ini.Modified());
+    ini.EraseSection("b");
+    EXPECT_TRUE(ini.Modified());
+    EXPECT_FALSE(ini.SectionExists("B"));
+    EXPECT_EQ(ini.ReadString("C", "z", ""), "1") << "lookups after the removal still work";
+    ini.WriteString("B", "y", "2");
+    EXPECT_EQ(ini.FileText(), "[A]\r\nx=1\r\n\r\n[C]\r\nz=1\r\n\r\n[B]\r\ny=2\r\n\r\n");
+}
+
+TEST(IniValues, TypedValuesRoundTripAndBadTextGivesTheDefault) {
+    TCachedIniFileEx ini("");
+    ini.WriteFloat("T", "f", 0.1);
+    ini.WriteBool("T", "b", true);
+    ini.WriteDate("T", "d", 46363.0);
+    ini.WriteTime("T", "t", 0.75);
+    ini.WriteDateTime("T", "dt", -1.25);
+    ini.WriteColor("T", "c", 0x123456);
+    EXPECT_EQ(ini.FileText(), "[T]\r\nf=0.1\r\nb=1\r\nd=2026-12-07\r\nt=18:00:00\r\n"
+                              "dt=1899-12-29 06:00:00\r\nc=$00123456\r\n\r\n");
+    EXPECT_EQ(ini.ReadFloat("T", "f", 0), 0.1);
+    EXPECT_TRUE(ini.ReadBool("T", "b", false));
+    EXPECT_EQ(ini.ReadDate("T", "d", 0), 46363.0);
+    EXPECT_EQ(ini.ReadTime("T", "t", 0), 0.75);
+    EXPECT_EQ(ini.ReadDateTime("T", "dt", 0), -1.25);
+    EXPECT_EQ(ini.ReadColor("T", "c", clNone), 0x123456);
+
+    TLoadedIni bad("[T]\r\nf=1,5\r\nb=yes\r\nd=2026-02-30\r\nt=24:00\r\n"
+                   "dt=2026-12-07T10:00\r\n");
+    EXPECT_EQ(bad.ReadFloat("T", "f", 2.5), 2.5);
+    EXPECT_TRUE(bad.ReadBool("T", "b", true));
+    EXPECT_FALSE(bad.ReadBool("T", "b", false));
+    EXPECT_EQ(bad.ReadDate("T", "d", 1.0), 1.0);
+    EXPECT_EQ(bad.ReadTime("T", "t", 0.5), 0.5);
+    EXPECT_EQ(bad.ReadDateTime("T", "dt", 2.0), 2.0);
+    EXPECT_EQ(bad.ReadDateTime("T", "d", 3.0), 3.0);
+}
+
+TEST(IniValues, ReadColorTriesHexDigitsThenNamesThenTheDefault) {
+    struct {
+        const char* Text;
+        TColor Expected;
+    } const cases[] = {
+        {"FF", 0xFF},
+        {"123", 0x123},
+        {"clred", clRed},
+        {"$00FF0000", 0xFF0000},
+        {"clWindowText", clWindowText},
+        {"bogus", clWhite},
+        {"", clWhite},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        TLoadedIni ini(std::string("[S]\r\nc=") + c.Text + "\r\n");
+        EXPECT_EQ(ini.ReadColor("S", "c", clWhite), c.Expected);
+    }
+    TCachedIniFileEx none("");
+    EXPECT_EQ(none.ReadColor("S", "c", clRed), clRed) << "missing key reads the default's text";
+    EXPECT_EQ(ColorToString(clRed), "clRed");
+    EXPECT_EQ(ColorToString(static_cast<TColor>(0x80000018)), "clInfoBk");
+}
+
+} // namespace
