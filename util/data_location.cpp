@@ -9,11 +9,10 @@ namespace datalocation {
 
 namespace {
 
-QString ChooseFolder() {
+QString ChooseFolder(const QString& exeFolder) {
     const QString overridden = qEnvironmentVariable(kDataDirVariable);
     if (!overridden.isEmpty())
         return overridden;
-    const QString exeFolder = QCoreApplication::applicationDirPath();
     if (QFileInfo(exeFolder).isWritable())
         return exeFolder;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' +
@@ -23,7 +22,11 @@ QString ChooseFolder() {
 } // namespace
 
 QString DataFolder() {
-    const QString folder = QDir::cleanPath(ChooseFolder());
+    return DataFolderFor(QCoreApplication::applicationDirPath());
+}
+
+QString DataFolderFor(const QString& exeFolder) {
+    const QString folder = QDir::cleanPath(ChooseFolder(exeFolder));
     QDir().mkpath(folder);
     return folder;
 }

@@ -21,6 +21,9 @@ inline constexpr const char* kVendorFolder = "Vendrix";
 // The data folder, without a trailing slash.
 QString DataFolder();
 
+// The data folder for an executable that lives in `exeFolder`.
+QString DataFolderFor(const QString& exeFolder);
+
 // `fileName` inside the data folder.
 QString DataFilePath(const QString& fileName);
 

@@ -16,19 +16,6 @@ TEST_F(HonkInfoTest, ClockCanBeFixedAndRestored) {
     EXPECT_LE(qAbs(Honk.Now().secsTo(QDateTime::currentDateTime())), 5);
 }
 
-TEST_F(HonkInfoTest, DataFolderFollowsTheOverride) {
-    EXPECT_EQ(datalocation::DataFolder(), FDir.path());
-    const QString nested = FDir.filePath("a/b");
-    qputenv(datalocation::kDataDirVariable, nested.toUtf8());
-    EXPECT_EQ(datalocation::DataFilePath("x.ini"), nested + "/x.ini");
-    EXPECT_TRUE(QFileInfo(nested).isDir());
-}
-
-TEST_F(HonkInfoTest, DataFolderIsTheWritableExecutableFolderWithoutOverride) {
-    qunsetenv(datalocation::kDataDirVariable);
-    EXPECT_EQ(datalocation::DataFolder(), QCoreApplication::applicationDirPath());
-}
-
 TEST_F(HonkInfoTest, DefaultExtUsesTheDataFolderAndTheExecutableName) {
     EXPECT_EQ(Honk.GetDefaultExt("ini"), FDir.filePath("util_tests.ini"));
 }

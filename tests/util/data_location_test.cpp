@@ -1,0 +1,62 @@
+#include "util/data_location.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Sets or clears an environment variable for one test and restores it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QString& value)
+        : FName(name), FOld(qgetenv(name)), FWasSet(qEnvironmentVariableIsSet(name)) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value.toUtf8());
+    }
+    ~ScopedEnv() {
+        if (FWasSet)
+            qputenv(FName, FOld);
+        else
+            qunsetenv(FName);
+    }
+
+private:
+    const char* FName;
+    QByteArray FOld;
+    bool FWasSet;
+};
+
+class DataLocationTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(FDir.isValid()); }
+    QTemporaryDir FDir;
+};
+
+TEST_F(DataLocationTest, OverrideWinsAndIsCreated) {
+    const QString nested = FDir.filePath("a/b");
+    const ScopedEnv data(datalocation::kDataDirVariable, nested);
+    EXPECT_EQ(datalocation::DataFolderFor(FDir.path()), nested);
+    EXPECT_EQ(datalocation::DataFilePath("x.ini"), nested + "/x.ini");
+    EXPECT_TRUE(QFileInfo(nested).isDir());
+}
+
+TEST_F(DataLocationTest, WritableExecutableFolderIsUsed) {
+    const ScopedEnv data(datalocation::kDataDirVariable, QString());
+    EXPECT_EQ(datalocation::DataFolderFor(FDir.path()), FDir.path());
+    EXPECT_EQ(datalocation::DataFolder(), QCoreApplication::applicationDirPath());
+}
+
+TEST_F(DataLocationTest, UnwritableExecutableFolderFallsBackToTheUserConfigFolder) {
+    const ScopedEnv data(datalocation::kDataDirVariable, QString());
+    const ScopedEnv config("XDG_CONFIG_HOME", FDir.filePath("config"));
+    // A folder that does not exist cannot be written, whoever runs the test.
+    const QString folder = datalocation::DataFolderFor(FDir.filePath("missing/bin"));
+    EXPECT_EQ(folder, FDir.filePath("config/Vendrix"));
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+} // namespace
