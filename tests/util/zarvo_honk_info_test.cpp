@@ -8,14 +8,6 @@ namespace {
 
 using HonkInfoTest = HonkFixture;
 
-TEST_F(HonkInfoTest, ClockCanBeFixedAndRestored) {
-    const QDateTime fixed(QDate(2026, 12, 9), QTime(10, 0));
-    Honk.SetClock([&] { return fixed; });
-    EXPECT_EQ(Honk.Now(), fixed);
-    Honk.SetClock({});
-    EXPECT_LE(qAbs(Honk.Now().secsTo(QDateTime::currentDateTime())), 5);
-}
-
 TEST_F(HonkInfoTest, DefaultExtUsesTheDataFolderAndTheExecutableName) {
     EXPECT_EQ(Honk.GetDefaultExt("ini"), FDir.filePath("util_tests.ini"));
 }

@@ -41,9 +41,7 @@ TEST(HonkTools, ExtractFileNameEx) {
     EXPECT_EQ(TZarvoHonk::ExtractFileNameEx("plain"), "plain");
 }
 
-TEST(HonkTools, ArithmeticHelpers) {
-    EXPECT_TRUE(TZarvoHonk::IsZahlGerade(-4));
-    EXPECT_FALSE(TZarvoHonk::IsZahlGerade(7));
+TEST(HonkTools, DivisibilityAndRandomStayInRange) {
     EXPECT_TRUE(TZarvoHonk::IsTeilbar(12, 4));
     EXPECT_FALSE(TZarvoHonk::IsTeilbar(12, 5));
     EXPECT_FALSE(TZarvoHonk::IsTeilbar(12, 0));
@@ -52,9 +50,6 @@ TEST(HonkTools, ArithmeticHelpers) {
     EXPECT_EQ(TZarvoHonk::GetRandom(-3), -1);
     const int r = TZarvoHonk::GetRandom(3);
     EXPECT_TRUE(r >= 0 && r < 3);
-    EXPECT_EQ(TZarvoHonk::Set1000er(0), "0");
-    EXPECT_EQ(TZarvoHonk::MakeDirUnique("/tmp/a/"), "/tmp/a");
-    EXPECT_EQ(TZarvoHonk::MakeDirUnique("/tmp/a"), "/tmp/a");
 }
 
 TEST(HonkTools, FileProbes) {
@@ -74,7 +69,6 @@ TEST(HonkTools, FileProbes) {
     EXPECT_EQ(TZarvoHonk::GetFileSize(text), 5);
     EXPECT_EQ(TZarvoHonk::GetFileSize(dir.filePath("*.bin")), 5);
     EXPECT_EQ(TZarvoHonk::GetFileSize(dir.filePath("none*")), -1);
-    EXPECT_EQ(TZarvoHonk::GetAssociatedTitle(text), "a.txt");
 }
 
 TEST(HonkTools, TerminateFileDeletesOnlyFilesOfMoreThanOneByte) {
