@@ -58,8 +58,9 @@ public:
     TLangType fGetMsgLng() const;
     TLangType LanguageMsg() const { return fGetMsgLng(); }
 
-    // The presenter every box of the program goes through. Not owned; nullptr
-    // restores the QMessageBox presenter.
+    // The presenter every box of the program goes through. Not owned: it must
+    // outlive this component or be replaced first; nullptr restores the
+    // QMessageBox presenter.
     void SetPresenter(TMessagePresenter* presenter);
     TMessagePresenter& Presenter() const { return *FPresenter; }
 
