@@ -1,7 +1,6 @@
 #include "ini/cached_ini_file.h"
 
 #include "ini/ansi_text.h"
-#include "ini/convert_error.h"
 #include "ini/file_io.h"
 
 #include <optional>
@@ -32,13 +31,7 @@ bool IsSectionHeader(std::string_view line) {
 // not convert.
 template <class Value, class Convert>
 Value ConvertOr(const std::string& text, Value defaultValue, Convert convert) {
-    if (text.empty())
-        return defaultValue;
-    try {
-        return convert(text);
-    } catch (const EConvertError&) {
-        return defaultValue;
-    }
+    return text.empty() ? defaultValue : convert(text).value_or(defaultValue);
 }
 
 } // namespace
@@ -151,17 +144,17 @@ bool TCachedIniFile::ReadBool(std::string_view section, std::string_view key,
 
 TDateTime TCachedIniFile::ReadDate(std::string_view section, std::string_view key,
                                    TDateTime defaultValue) const {
-    return ConvertOr(ReadString(section, key, ""), defaultValue, TextToDate);
+    return ConvertOr(ReadString(section, key, ""), defaultValue, TryTextToDate);
 }
 
 TDateTime TCachedIniFile::ReadDateTime(std::string_view section, std::string_view key,
                                        TDateTime defaultValue) const {
-    return ConvertOr(ReadString(section, key, ""), defaultValue, TextToDateTime);
+    return ConvertOr(ReadString(section, key, ""), defaultValue, TryTextToDateTime);
 }
 
 double TCachedIniFile::ReadFloat(std::string_view section, std::string_view key,
                                  double defaultValue) const {
-    return ConvertOr(ReadString(section, key, ""), defaultValue, TextToFloat);
+    return ConvertOr(ReadString(section, key, ""), defaultValue, TryTextToFloat);
 }
 
 std::int32_t TCachedIniFile::ReadInteger(std::string_view section, std::string_view key,
@@ -169,7 +162,7 @@ std::int32_t TCachedIniFile::ReadInteger(std::string_view section, std::string_v
     std::string text = ReadString(section, key, "");
     if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
         text.replace(0, 2, "$");
-    return ConvertOr(text, defaultValue, StrToInt);
+    return ConvertOr(text, defaultValue, TryStrToInt);
 }
 
 void TCachedIniFile::ReadSection(std::string_view section, TStrings& list) const {
@@ -204,7 +197,7 @@ std::string TCachedIniFile::ReadString(std::string_view section, std::string_vie
 
 TDateTime TCachedIniFile::ReadTime(std::string_view section, std::string_view key,
                                    TDateTime defaultValue) const {
-    return ConvertOr(ReadString(section, key, ""), defaultValue, TextToTime);
+    return ConvertOr(ReadString(section, key, ""), defaultValue, TryTextToTime);
 }
 
 bool TCachedIniFile::SectionExists(std::string_view section) const {

@@ -1,21 +1,14 @@
 #include "ini/cached_ini_file_ex.h"
 
 #include "ini/ansi_text.h"
-#include "ini/convert_error.h"
 #include "ini/value_text.h"
 
 TColor TCachedIniFileEx::ReadColor(std::string_view section, std::string_view key,
                                    TColor defaultValue) const {
     std::string text = ReadString(section, key, ColorToString(defaultValue));
-    try {
-        return StrToInt("$" + text);
-    } catch (const EConvertError&) {
-    }
-    try {
-        return StringToColor(text);
-    } catch (const EConvertError&) {
-        return defaultValue;
-    }
+    if (std::optional<std::int32_t> hex = TryStrToInt("$" + text))
+        return *hex;
+    return TryStringToColor(text).value_or(defaultValue);
 }
 
 void TCachedIniFileEx::WriteColor(std::string_view section, std::string_view key, TColor value) {

@@ -82,8 +82,14 @@ std::optional<TColor> IdentToColor(std::string_view text) {
     return std::nullopt;
 }
 
+std::optional<TColor> TryStringToColor(std::string_view text) {
+    if (std::optional<TColor> color = IdentToColor(text))
+        return color;
+    return TryStrToInt(text);
+}
+
 TColor StringToColor(std::string_view text) {
     if (std::optional<TColor> color = IdentToColor(text))
         return *color;
-    return StrToInt(text);
+    return StrToInt(text); // its error names the text
 }

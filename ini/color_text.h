@@ -21,7 +21,9 @@ inline constexpr TColor clNone = 0x1FFFFFFF;
 std::string ColorToString(TColor color);
 
 // A symbolic name (any letter case) or an integer text as StrToInt reads it;
-// anything else throws EConvertError.
+// nothing for any other text.
+std::optional<TColor> TryStringToColor(std::string_view text);
+// The same, throwing EConvertError for any other text.
 TColor StringToColor(std::string_view text);
 
 // The colour of a symbolic name, if the text is one.

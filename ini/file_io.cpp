@@ -28,9 +28,12 @@ public:
         std::filesystem::path targetPath(target);
         std::random_device random;
         for (int attempt = 0; attempt < kTempNameAttempts && FFd < 0; ++attempt) {
-            FPath = (targetPath.parent_path() / ("." + targetPath.filename().string() + "." +
-                                                 std::to_string(random()) + ".tmp"))
-                        .string();
+            std::string name(".");
+            name += targetPath.filename().string();
+            name += '.';
+            name += std::to_string(random());
+            name += ".tmp";
+            FPath = (targetPath.parent_path() / name).string();
             FFd = ::open(FPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             if (FFd < 0 && errno != EEXIST)
                 break;

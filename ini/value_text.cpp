@@ -18,10 +18,6 @@ constexpr std::uint64_t kMaxNegative = 0x80000000u;
 constexpr std::chrono::sys_days kDayZero = std::chrono::year_month_day{
     std::chrono::year{1899}, std::chrono::December, std::chrono::day{30}};
 
-[[noreturn]] void Fail(std::string_view text, const char* what) {
-    throw EConvertError("'" + std::string(text) + "' is not a valid " + what);
-}
-
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -106,10 +102,10 @@ std::string FormatTime(TDateTime value) {
 
 } // namespace
 
-std::int32_t StrToInt(std::string_view text) {
+std::optional<std::int32_t> TryStrToInt(std::string_view text) {
     std::size_t pos = text.find_first_not_of(' ');
     if (pos == std::string_view::npos)
-        Fail(text, "integer value");
+        return std::nullopt;
     bool negative = text[pos] == '-';
     if (text[pos] == '-' || text[pos] == '+')
         ++pos;
@@ -117,21 +113,27 @@ std::int32_t StrToInt(std::string_view text) {
     if (hex)
         ++pos;
     if (pos == text.size())
-        Fail(text, "integer value");
+        return std::nullopt;
     std::uint64_t limit = hex ? kMaxHexValue : (negative ? kMaxNegative : kMaxPositive);
     std::uint64_t value = 0;
     for (; pos < text.size(); ++pos) {
         int digit = hex ? HexDigit(text[pos])
                         : (text[pos] >= '0' && text[pos] <= '9' ? text[pos] - '0' : -1);
         if (digit < 0)
-            Fail(text, "integer value");
+            return std::nullopt;
         value = value * (hex ? 16 : 10) + digit;
         if (value > limit)
-            Fail(text, "integer value");
+            return std::nullopt;
     }
     // Hexadecimal texts name a 32-bit pattern, so values above 7FFFFFFF wrap.
     std::uint32_t bits = static_cast<std::uint32_t>(value);
     return static_cast<std::int32_t>(negative ? 0u - bits : bits);
+}
+
+std::int32_t StrToInt(std::string_view text) {
+    if (std::optional<std::int32_t> value = TryStrToInt(text))
+        return *value;
+    throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
 }
 
 std::string FloatToText(double value) {
@@ -140,16 +142,16 @@ std::string FloatToText(double value) {
     return std::string(buffer, result.ptr);
 }
 
-double TextToFloat(std::string_view text) {
+std::optional<double> TryTextToFloat(std::string_view text) {
     std::size_t first = text.find_first_not_of(' ');
     std::size_t last = text.find_last_not_of(' ');
     if (first == std::string_view::npos)
-        Fail(text, "floating point value");
+        return std::nullopt;
     std::string_view number = text.substr(first, last - first + 1);
     double value = 0;
     auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec != std::errc() || result.ptr != number.data() + number.size())
-        Fail(text, "floating point value");
+        return std::nullopt;
     return value;
 }
 
@@ -157,11 +159,11 @@ std::string DateToText(TDateTime value) {
     return FormatDate(value);
 }
 
-TDateTime TextToDate(std::string_view text) {
+std::optional<TDateTime> TryTextToDate(std::string_view text) {
     std::size_t pos = 0;
     int days = 0;
     if (!ParseDate(text, pos, days) || pos != text.size())
-        Fail(text, "date");
+        return std::nullopt;
     return days;
 }
 
@@ -169,11 +171,11 @@ std::string TimeToText(TDateTime value) {
     return FormatTime(value);
 }
 
-TDateTime TextToTime(std::string_view text) {
+std::optional<TDateTime> TryTextToTime(std::string_view text) {
     std::size_t pos = 0;
     double fraction = 0;
     if (!ParseTime(text, pos, fraction) || pos != text.size())
-        Fail(text, "time");
+        return std::nullopt;
     return fraction;
 }
 
@@ -181,15 +183,15 @@ std::string DateTimeToText(TDateTime value) {
     return FormatDate(value) + " " + FormatTime(value);
 }
 
-TDateTime TextToDateTime(std::string_view text) {
+std::optional<TDateTime> TryTextToDateTime(std::string_view text) {
     std::size_t pos = 0;
     int days = 0;
     double fraction = 0;
     if (!ParseDate(text, pos, days))
-        Fail(text, "date and time");
+        return std::nullopt;
     if (TakeChar(text, pos, ' ') && !ParseTime(text, pos, fraction))
-        Fail(text, "date and time");
+        return std::nullopt;
     if (pos != text.size())
-        Fail(text, "date and time");
+        return std::nullopt;
     return Combine(days, fraction);
 }
