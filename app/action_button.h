@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QPushButton>
+
+class QAction;
+
+// A push button that shows one action: its caption, visibility and enabled
+// state follow the bound action, and a click triggers it. The wizard binds
+// its three buttons to the page's actions each time the page changes.
+class TActionButton : public QPushButton {
+    Q_OBJECT
+
+public:
+    explicit TActionButton(QWidget* parent = nullptr);
+
+    // Binds the button to `action` (not owned; nullptr unbinds and leaves the
+    // button as it is) and takes over the action's state at once.
+    void SetAction(QAction* action);
+    QAction* Action() const { return FAction; }
+
+private:
+    void TakeActionState();
+    void TriggerAction();
+
+    QPointer<QAction> FAction;
+    QMetaObject::Connection FChangedConnection;
+};

@@ -1,0 +1,73 @@
+#include "app/entry_point.h"
+
+#include "app/frm_main.h"
+#include "app/product.h"
+#include "app/single_instance_guard.h"
+#include "resources/image_strip.h"
+#include "resources/resource_names.h"
+#include "util/message_presenter.h"
+#include "util/zarvo_honk.h"
+
+#include <QApplication>
+#include <QPointer>
+
+#include <exception>
+
+namespace {
+
+const QString kAlreadyRunning = QStringLiteral("Vendrix Quorvik wurde bereits gestartet.");
+
+void ProcessMessages() {
+    QCoreApplication::processEvents();
+}
+
+void ShowSafely(TMessagePresenter& presenter, const TMessageBoxRequest& request) {
+    try {
+        presenter.Show(request);
+    } catch (...) {
+        // Nothing is left to tell the user with.
+    }
+}
+
+// The last resort for a failure that no handler caught: its own text in a box.
+void ShowUnexpected(TMessagePresenter& presenter, const QString& text) {
+    ShowSafely(presenter,
+               {QGuiApplication::applicationDisplayName(), text, TMsgIcon::Error, TMsgButtons::Ok});
+}
+
+} // namespace
+
+int RunQuorvik(TMessagePresenter& presenter) {
+    const QString title = QString::fromUtf8(kAppTitle);
+    // Lives until the process ends, so that a second copy finds it taken.
+    TSingleInstanceGuard guard(TSingleInstanceGuard::DefaultLockPath());
+    if (!guard.Acquire()) {
+        ShowSafely(presenter, {title, kAlreadyRunning, TMsgIcon::Information, TMsgButtons::Ok});
+        return 0;
+    }
+
+    QPointer<TFrmMain> window;
+    try {
+        QGuiApplication::setApplicationDisplayName(title);
+        window = new TFrmMain;
+        window->Honk->SetPresenter(&presenter);
+        ProcessMessages();
+        window->SetupWindow();
+        ProcessMessages();
+        LoadImageStrip(window->imgListToolbar, QLatin1String(kMenuIconStripResource));
+        ProcessMessages();
+        window->show();
+        window->repaint();
+        ProcessMessages();
+        ProcessMessages();
+        QApplication::exec();
+    } catch (const std::exception& error) {
+        ShowUnexpected(presenter, QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ShowUnexpected(presenter, QStringLiteral("Unbekannter Fehler."));
+    }
+    // The window frees itself when closed; it is left over only when the
+    // loop was ended without a close.
+    delete window.data();
+    return 0;
+}

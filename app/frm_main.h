@@ -1,0 +1,195 @@
+#pragma once
+
+#include "query/report_line.h"
+
+#include <QIcon>
+#include <QList>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QCloseEvent;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class QToolButton;
+class QUrl;
+class TActionButton;
+class TComboBox98;
+class TConnectAnimation;
+class TRadioGroup;
+class TResultView;
+class TxGauge;
+class TZarvoHonk;
+
+// The program's one window: a three-page wizard (Input, Progress, Finish)
+// with a header strip naming the step, the page area, and a row of buttons
+// that are bound to the current page's actions. The window has a fixed size
+// and cannot be resized or maximised.
+//
+// The window owns every control and component (Qt parent chain). It deletes
+// itself once a close has been allowed; on the Progress page a close only
+// cancels. GUI thread only; several operations process waiting events between
+// their steps so that the window stays painted, which lets clicks and keys be
+// handled inside them.
+class TFrmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    enum TPage { kPageInput = 0, kPageProgress = 1, kPageFinish = 2, kPageCount = 3 };
+
+    // Opens an address with the desktop's default handler.
+    using TUrlOpener = std::function<void(const QUrl&)>;
+
+    // Creates the window with all controls of its layout, hidden.
+    explicit TFrmMain(QWidget* parent = nullptr);
+
+    // One-time set-up after construction: caption, fonts, the Input page,
+    // images, cursor and the URL field. A failing step ends the set-up there;
+    // the failure is reported and the window stays usable as far as it got.
+    void SetupWindow();
+    // Chooses the user-interface font face.
+    void ApplyAppearance();
+    // Switches the wizard to `page` (a TPage) with its header texts, buttons
+    // and focus. Processes waiting events before the switch and after it.
+    void ShowPage(int page);
+    int CurrentPage() const;
+
+    // Replaces the way actLaunchURL opens addresses (tests record them); an
+    // empty function restores the desktop's default handler.
+    void SetUrlOpener(TUrlOpener opener);
+
+    // The handlers of the page-button actions; the hidden actions have none.
+    void actPInput_BtnNextExec();
+    void actPInput_BtnCancelExec();
+    void actPProgress_BtnCancelExec();
+    void actPFinish_BtnNextExec();
+    void actPFinish_BtnCancelExec();
+    // Opens the address of the URL field in the browser.
+    void actLaunchURLExec();
+    // Keeps actLaunchURL's hint and enabled state in step with the page and the
+    // URL field.
+    void actLaunchURLUpdate();
+    // True when an address is entered; otherwise says so and focuses the field.
+    bool CheckInput();
+
+    // Components.
+    TZarvoHonk* Honk;
+    // The Extras menu's 16 x 16 icons; filled by the entry point.
+    QList<QIcon> imgListToolbar;
+
+    // Header strip and frame.
+    QWidget* pnlWhite;
+    QLabel* LblHeader;
+    QLabel* LblTitle;
+    QLabel* imgBlueIcon;
+    TConnectAnimation* aniPlsWait;
+    QFrame* BevelUnderWhite;
+    QStackedWidget* Notebook;
+    QFrame* BottomLine;
+    QPushButton* BtnExtra;
+    TActionButton* BtnBack;
+    TActionButton* BtnNext;
+    TActionButton* BtnCancel;
+
+    // Input page.
+    QLabel* lbl_edURL;
+    TComboBox98* edURL;
+    QToolButton* BtnExecURL;
+    QFrame* BvlWerbung;
+    QLabel* imgWerbung;
+    QLabel* LblAddInfo;
+    // Controls of the Input page that this program does not offer (hidden).
+    QLabel* lbl_edDataCGI;
+    TComboBox98* edDataCGI;
+    QLabel* lbl_edProxyURL;
+    TComboBox98* edProxyURL;
+    QLabel* lbl_edFilenameDL;
+    QLineEdit* edFilenameDL;
+    QPushButton* BtnSetDLfilename;
+    TRadioGroup* RGrpHttpMethode;
+
+    // Progress page.
+    QLabel* PProgress_lblProgress;
+    TxGauge* PProgress_Gauge;
+    QLabel* PProgress_lblProgress2;
+
+    // Finish page.
+    TResultView* ResultView;
+    // Controls of the Finish page that this program does not offer (hidden).
+    QGroupBox* gBoxResultViewStyle;
+    QComboBox* cBoxResultViewStyle;
+    QGroupBox* gBoxFinishOptions;
+    QPushButton* BtnCopyResultView;
+    QPushButton* BtnSaveResultView;
+    QGroupBox* gBoxLegende;
+    QLabel* imgLegende;
+
+    // Page-button actions, three per page.
+    QAction* actPInput_BtnBack;
+    QAction* actPInput_BtnNext;
+    QAction* actPInput_BtnCancel;
+    QAction* actPProgress_BtnBack;
+    QAction* actPProgress_BtnNext;
+    QAction* actPProgress_BtnCancel;
+    QAction* actPFinish_BtnBack;
+    QAction* actPFinish_BtnNext;
+    QAction* actPFinish_BtnCancel;
+
+    // Actions with shortcuts. Apart from actLaunchURL they belong to hidden
+    // controls and do nothing of their own; enabled, they take their key from
+    // the focused control, disabled they let it through.
+    QAction* actLaunchURL;
+    QAction* actCopyResultView;
+    QAction* actSaveResultView;
+    QAction* actSetDLfilename;
+    QAction* actOptions;
+    QAction* actResultViewSelecetAll;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct TPageActions {
+        QAction* Back;
+        QAction* Next;
+        QAction* Cancel;
+    };
+
+    void CreateHeader();
+    void CreateButtonRow();
+    void CreateInputPage(QWidget* page);
+    void CreateHiddenInputControls(QWidget* page);
+    void CreateProgressPage(QWidget* page);
+    void CreateFinishPage(QWidget* page);
+    void CreateHiddenFinishControls(QWidget* page);
+    void CreatePageActions();
+    void CreateShortcutActions();
+    QAction* NewAction(const char* name, const QString& text);
+
+    void LoadHeaderIcon();
+
+    // Whether the window may close now; on the Progress page it cancels instead.
+    bool FormCloseQuery();
+
+    // Handles the events that are waiting now, so that the window repaints
+    // between the steps of a long operation.
+    static void ProcessMessages();
+    // True for a key that is the Extras button's mnemonic.
+    bool IsExtraMnemonic(QEvent* event) const;
+
+    std::array<TPageActions, kPageCount> FPageActions;
+    TUrlOpener FUrlOpener;
+    TReportLines FReportLines;
+    TReportLines FDetailLines;
+};

@@ -1,0 +1,122 @@
+#include "tests/app/main_window_fixture.h"
+
+#include "resources/resource_bitmap.h"
+#include "util/zarvo_honk.h"
+
+#include <QLabel>
+#include <QStackedWidget>
+
+namespace {
+
+struct Placement {
+    const char* Name;
+    QRect Geometry;
+    // The wizard page the control sits on, or -1 for the window frame.
+    int Page;
+};
+
+constexpr int kFrame = -1;
+
+const Placement kLayout[] = {
+    {"pnlWhite", {0, 0, 492, 58}, kFrame},
+    {"LblHeader", {15, 8, 418, 15}, kFrame},
+    {"LblTitle", {30, 24, 403, 28}, kFrame},
+    {"imgBlueIcon", {439, 5, 48, 48}, kFrame},
+    {"aniPlsWait", {439, 5, 48, 48}, kFrame},
+    {"BevelUnderWhite", {0, 58, 492, 4}, kFrame},
+    {"Notebook", {0, 62, 492, 249}, kFrame},
+    {"BottomLine", {-1, 313, 500, 4}, kFrame},
+    {"BtnExtra", {16, 325, 75, 23}, kFrame},
+    {"BtnBack", {240, 325, 75, 23}, kFrame},
+    {"BtnNext", {315, 325, 75, 23}, kFrame},
+    {"BtnCancel", {401, 325, 75, 23}, kFrame},
+    {"lbl_edURL", {16, 24, 440, 15}, TFrmMain::kPageInput},
+    {"edURL", {16, 40, 436, 21}, TFrmMain::kPageInput},
+    {"BtnExecURL", {455, 40, 21, 20}, TFrmMain::kPageInput},
+    {"BvlWerbung", {16, 71, 462, 139}, TFrmMain::kPageInput},
+    {"imgWerbung", {17, 72, 460, 137}, TFrmMain::kPageInput},
+    {"LblAddInfo", {16, 228, 463, 15}, TFrmMain::kPageInput},
+    {"PProgress_lblProgress", {6, 96, 480, 15}, TFrmMain::kPageProgress},
+    {"PProgress_Gauge", {70, 115, 353, 20}, TFrmMain::kPageProgress},
+    {"PProgress_lblProgress2", {6, 140, 480, 15}, TFrmMain::kPageProgress},
+    {"ResultView", {16, 8, 460, 193}, TFrmMain::kPageFinish},
+};
+
+const char* const kNeverShown[] = {
+    "lbl_edDataCGI",       "edDataCGI",           "lbl_edProxyURL",    "edProxyURL",
+    "lbl_edFilenameDL",    "edFilenameDL",        "BtnSetDLfilename",  "RGrpHttpMethode",
+    "gBoxResultViewStyle", "cBoxResultViewStyle", "gBoxFinishOptions", "gBoxLegende",
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, EveryControlSitsAtItsPlaceOnItsPage) {
+    for (const Placement& placement : kLayout) {
+        SCOPED_TRACE(placement.Name);
+        QWidget* control = Child(placement.Name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->geometry(), placement.Geometry);
+        QWidget* expectedParent = placement.Page == kFrame
+                                      ? static_cast<QWidget*>(Window)
+                                      : Window->Notebook->widget(placement.Page);
+        EXPECT_TRUE(expectedParent->isAncestorOf(control));
+    }
+}
+
+TEST_F(MainWindowTest, ControlsThatAreNotOfferedExistButNeverShow) {
+    for (int page = 0; page < TFrmMain::kPageCount; ++page) {
+        Window->ShowPage(page);
+        for (const char* name : kNeverShown) {
+            SCOPED_TRACE(name);
+            QWidget* control = Child(name);
+            ASSERT_NE(control, nullptr);
+            EXPECT_FALSE(control->isVisible());
+        }
+    }
+}
+
+TEST_F(MainWindowTest, WindowKeepsItsFixedClientAreaAndCannotBeMaximised) {
+    const QSize clientArea(492, 356);
+    EXPECT_EQ(Window->size(), clientArea);
+    EXPECT_EQ(Window->minimumSize(), clientArea);
+    EXPECT_EQ(Window->maximumSize(), clientArea);
+    EXPECT_FALSE(Window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(Window->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    Window->showMaximized();
+    Window->resize(800, 600);
+    EXPECT_FALSE(Window->isMaximized());
+    EXPECT_EQ(Window->size(), clientArea);
+    Window->showFullScreen();
+    EXPECT_FALSE(Window->isFullScreen());
+    EXPECT_EQ(Window->size(), clientArea);
+}
+
+TEST_F(MainWindowTest, StartsOnTheInputPageWithTheMakersAddress) {
+    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageInput);
+    EXPECT_EQ(Window->windowTitle(), QStringLiteral("Vendrix Quorvik"));
+    EXPECT_EQ(Window->edURL->currentText(), QStringLiteral("http://www.vendrix.example"));
+    EXPECT_EQ(Window->edURL->count(), 0);
+    EXPECT_FALSE(Window->imgBlueIcon->pixmap().isNull());
+    EXPECT_FALSE(Window->imgWerbung->pixmap().isNull());
+    EXPECT_EQ(Window->imgWerbung->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(MainWindowTest, HeaderIconFollowsTheScreensColourCount) {
+    // 16 bits count as 65535 colours, the lowest count that gets the rich icon.
+    const struct {
+        int Bits;
+        const char* Resource;
+    } cases[] = {{4, ":/ZARVO_BLUEICO_L"},
+                 {8, ":/ZARVO_BLUEICO_L"},
+                 {16, ":/ZARVO_BLUEICO_H"},
+                 {24, ":/ZARVO_BLUEICO_H"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Bits);
+        Window->Honk->Hardware().SetScreenBitsQuery([&c] { return c.Bits; });
+        Window->SetupWindow();
+        EXPECT_EQ(Window->imgBlueIcon->pixmap().toImage(),
+                  LoadResourceBitmap(QLatin1String(c.Resource)).toImage());
+    }
+}

@@ -1,0 +1,102 @@
+#include "app/single_instance_guard.h"
+#include "tests/support/event_wait.h"
+#include "util/message_presenter.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QString LockIn(const QTemporaryDir& dir) {
+    return dir.filePath(QStringLiteral("test.lock"));
+}
+
+// A copy of the program (the real entry point) whose lock lives in `runtimeDir`.
+std::unique_ptr<QProcess> StartCopy(const QString& runtimeDir) {
+    auto copy = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    copy->setProcessEnvironment(environment);
+    copy->start(QStringLiteral(QUORVIK_COPY_BINARY), {});
+    return copy;
+}
+
+bool WaitForOutput(QProcess& copy, const QByteArray& text) {
+    QByteArray output;
+    return testsupport::WaitUntil([&] {
+               output += copy.readAllStandardOutput();
+               return output.contains(text) || copy.state() == QProcess::NotRunning;
+           }) &&
+           output.contains(text);
+}
+
+void Stop(QProcess& copy) {
+    copy.kill();
+    testsupport::WaitUntil([&] { return copy.state() == QProcess::NotRunning; });
+}
+
+} // namespace
+
+TEST(SingleInstanceGuardTest, OnlyOneHolderAtATimeAndReleasedWithIt) {
+    QTemporaryDir dir;
+    auto first = std::make_unique<TSingleInstanceGuard>(LockIn(dir));
+    ASSERT_TRUE(first->Acquire());
+    TSingleInstanceGuard second(LockIn(dir));
+    EXPECT_FALSE(second.Acquire());
+    EXPECT_FALSE(second.IsHeld());
+    // A lock file left behind does not block once its holder is gone.
+    first.reset();
+    EXPECT_TRUE(QFile::exists(LockIn(dir)));
+    EXPECT_TRUE(second.Acquire());
+}
+
+TEST(SingleInstanceGuardTest, ALockFileThatCannotBeCreatedRefuses) {
+    QTemporaryDir dir;
+    TSingleInstanceGuard guard(dir.filePath(QStringLiteral("missing/test.lock")));
+    EXPECT_FALSE(guard.Acquire());
+}
+
+TEST(SingleInstanceGuardTest, LockLivesInTheRuntimeFolderOrPerUserInTemp) {
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", "/run/user/4711");
+    EXPECT_EQ(TSingleInstanceGuard::DefaultLockPath(),
+              QStringLiteral("/run/user/4711/Vendrix.Quorvik.lock"));
+    qunsetenv("XDG_RUNTIME_DIR");
+    const QString inTemp = TSingleInstanceGuard::DefaultLockPath();
+    EXPECT_TRUE(inTemp.startsWith(QDir::tempPath() + QStringLiteral("/Vendrix.Quorvik-")));
+    EXPECT_TRUE(inTemp.endsWith(QStringLiteral(".lock")));
+    qputenv("XDG_RUNTIME_DIR", saved);
+}
+
+TEST(SingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
+    QTemporaryDir runtime;
+    std::unique_ptr<QProcess> first = StartCopy(runtime.path());
+    ASSERT_TRUE(WaitForOutput(*first, "running"));
+
+    std::unique_ptr<QProcess> second = StartCopy(runtime.path());
+    const bool ended = testsupport::WaitUntil(
+        [&] { return second->state() == QProcess::NotRunning; }, std::chrono::seconds(30));
+    if (!ended)
+        Stop(*second);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()),
+              QStringLiteral("caption=Vendrix Quorvik\n"
+                             "text=Vendrix Quorvik wurde bereits gestartet.\n"
+                             "icon=%1\nbuttons=%2\nwindows=0\n")
+                  .arg(static_cast<int>(TMsgIcon::Information))
+                  .arg(static_cast<int>(TMsgButtons::Ok)));
+
+    // The first copy goes on; once it has ended, a new copy starts.
+    EXPECT_EQ(first->state(), QProcess::Running);
+    Stop(*first);
+    std::unique_ptr<QProcess> third = StartCopy(runtime.path());
+    EXPECT_TRUE(WaitForOutput(*third, "running"));
+    Stop(*third);
+}
