@@ -1,0 +1,601 @@
+#include "http/http_client.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QIODevice>
+
+#include <cstring>
+
+#include "http/http_notifier.h"
+#include "http/request_header.h"
+#include "http/response_parsing.h"
+#include "http/text_utils.h"
+#include "http/url.h"
+#include "net/async_socket.h"
+#include "net/socket_errors.h"
+
+namespace {
+
+constexpr char kHttpVersion[] = "1.0";
+
+std::string ErrorText(int Error) {
+    return SocketErrorDesc(Error) + " (Error #" + std::to_string(Error) + ")";
+}
+
+} // namespace
+
+THttpClient::THttpClient(QObject* Owner) : QObject(Owner) {
+    FNotifier = std::make_unique<THttpNotifier>([this](const THttpNotifier::TMessage& M) {
+        Dispatch(M.Kind, M.Request, M.RqType, M.Error);
+    });
+    FSocket = std::make_unique<TAsyncSocket>();
+    FSocket->OnDnsLookupDone = [this](TCustomAsyncSocket*, std::uint16_t Error) {
+        SocketDNSLookupDone(Error);
+    };
+    FSocket->OnSessionConnected = [this](TCustomAsyncSocket*, std::uint16_t Error) {
+        SocketSessionConnected(Error);
+    };
+    FSocket->OnDataAvailable = [this](TCustomAsyncSocket*, std::uint16_t Error) {
+        SocketDataAvailable(Error);
+    };
+    FSocket->OnDataSent = [this](TCustomAsyncSocket*, std::uint16_t Error) {
+        SocketDataSent(Error);
+    };
+    AttachSessionClosed(&THttpClient::SocketSessionClosed);
+}
+
+THttpClient::~THttpClient() {
+    // The socket goes first: closing it while it is destroyed raises no event,
+    // and nothing it still had queued can reach this object afterwards.
+    FSocket.reset();
+    FNotifier.reset();
+}
+
+void THttpClient::SetMultiThreaded(bool Value) {
+    FMultiThreaded = Value;
+    FSocket->SetMultiThreaded(Value);
+}
+
+void THttpClient::AttachSessionClosed(void (THttpClient::*Handler)()) {
+    FSocket->OnSessionClosed = [this, Handler](TCustomAsyncSocket*, std::uint16_t) {
+        (this->*Handler)();
+    };
+}
+
+// --- requests ----------------------------------------------------------------
+
+void THttpClient::DoRequestAsync(THttpRequest Rq) {
+    if (FState != THttpState::httpReady)
+        throw EHttpException("HTTP component is busy", http_errors::kBusy);
+    if (Rq == THttpRequest::httpPOST && FSendStream == nullptr)
+        throw EHttpException("HTTP component has nothing to post", http_errors::kNothingToPost);
+    ResetRequest(Rq);
+    Login();
+}
+
+void THttpClient::ResetRequest(THttpRequest Rq) {
+    FReceivedHeader.clear();
+    FRequestType = Rq;
+    FRequestDoneError = 0;
+    ++FRequestSerial;
+    AttachSessionClosed(&THttpClient::SocketSessionClosed);
+    StateChange(THttpState::httpNotConnected);
+
+    FStatusCode = 0;
+    FReasonPhrase.clear();
+    FReceivedCount = 0;
+    FSentCount = 0;
+    FHeaderLineCount = 0;
+    FBodyLineCount = 0;
+    FContentLength = -1;
+    FContentType.clear();
+    FSendingBody = false;
+    // Leftovers of an aborted request must not leak into this one.
+    FReceiveLength = 0;
+    FRelocationPending = false;
+    FRedirections = 0;
+
+    FViaProxy = !FProxy.empty();
+    FTarget = TargetForRequest(FURL, FProxy, FProxyPort);
+    // Credentials written into the URL serve this request only, so that they
+    // never go to the host of a later request.
+    const bool urlCredentials = !FTarget.UrlUsername.empty();
+    FRequestUsername = urlCredentials ? FTarget.UrlUsername : FUsername;
+    FRequestPassword = urlCredentials ? FTarget.UrlPassword : FPassword;
+}
+
+void THttpClient::DoRequestSync(THttpRequest Rq) {
+    DoRequestAsync(Rq);
+    // Sleep in the event loop until an event arrives; every end of a request
+    // comes from an event handler, so the state is checked after each batch.
+    while (FState != THttpState::httpReady)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    if (FStatusCode >= 400)
+        throw EHttpException(FReasonPhrase, static_cast<std::uint16_t>(FStatusCode));
+}
+
+void THttpClient::Abort() {
+    if (FState == THttpState::httpReady) {
+        if (FSocket->State() != wsClosed)
+            FSocket->Close();
+        return;
+    }
+    const THttpState oldState = FState;
+    StateChange(THttpState::httpAborting);
+    if (oldState == THttpState::httpDnsLookup) {
+        try {
+            FSocket->CancelDnsLookup();
+        } catch (const std::exception&) {
+            // The lookup is forgotten either way; its result is ignored while aborting.
+        }
+    }
+    FStatusCode = http_errors::kLocalFailureStatus;
+    FReasonPhrase = "Connection aborted on request";
+    FRequestDoneError = http_errors::kAborted;
+    if (oldState == THttpState::httpDnsLookup)
+        SocketSessionClosed();
+    else
+        FSocket->Close();
+    StateChange(THttpState::httpReady);
+}
+
+void THttpClient::Login() {
+    FResolvedAddress.clear();
+    StateChange(THttpState::httpDnsLookup);
+    // An address without a host (a bare path) cannot be looked up; it ends
+    // like a failed lookup instead of leaving the client busy.
+    if (FTarget.HostName.empty() || FTarget.TargetHost.empty()) {
+        SocketDNSLookupDone(http_errors::kInvalidHostName);
+        return;
+    }
+    try {
+        FSocket->DnsLookup(FTarget.HostName);
+    } catch (const std::exception&) {
+        const int error = FSocket->LastError();
+        SocketDNSLookupDone(
+            static_cast<std::uint16_t>(error != 0 ? error : http_errors::kInvalidHostName));
+    }
+}
+
+void THttpClient::Logout() {
+    FSocket->Close();
+    FConnected = false;
+}
+
+void THttpClient::StateChange(THttpState NewState) {
+    if (NewState == FState)
+        return;
+    FState = NewState;
+    TriggerStateChange();
+    if (NewState == THttpState::httpReady)
+        FNotifier->Post(
+            {THttpNotifier::WM_HTTP_REQUEST_DONE, FRequestSerial, FRequestType, FRequestDoneError});
+}
+
+void THttpClient::SetReady() {
+    FNotifier->Post({THttpNotifier::WM_HTTP_SET_READY, FRequestSerial});
+}
+
+void THttpClient::Dispatch(int Kind, std::uint64_t Request, THttpRequest RqType,
+                           std::uint16_t Error) {
+    // Nothing may leave a Qt event handler; failures inside the client's own
+    // steps are already turned into results.
+    try {
+        const bool current = Request == FRequestSerial;
+        switch (Kind) {
+        case THttpNotifier::WM_HTTP_REQUEST_DONE:
+            TriggerRequestDone(RqType, Error);
+            break;
+        case THttpNotifier::WM_HTTP_SET_READY:
+            if (current)
+                StateChange(THttpState::httpReady);
+            break;
+        case THttpNotifier::WM_HTTP_LOGIN:
+            if (current && FState != THttpState::httpReady && FState != THttpState::httpAborting)
+                Login();
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception&) {
+        // An application handler failed; the request itself goes on.
+    }
+}
+
+void THttpClient::EndWithLocalFailure(std::uint16_t Error, const std::string& Reason) {
+    FRequestDoneError = Error;
+    FStatusCode = http_errors::kLocalFailureStatus;
+    FReasonPhrase = Reason;
+    FReceiveLength = 0;
+    FRelocationPending = false;
+    if (FSocket->State() != wsClosed)
+        Logout(); // the close ends the request through SocketSessionClosed
+    else
+        SocketSessionClosed();
+}
+
+// --- socket events -------------------------------------------------------------
+
+void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
+    if (Error != 0) {
+        if (FState != THttpState::httpAborting) {
+            FRequestDoneError = Error;
+            FStatusCode = http_errors::kLocalFailureStatus;
+            FReasonPhrase = "can't resolve hostname to IP address";
+            SocketSessionClosed();
+        }
+        return;
+    }
+    FResolvedAddress = FSocket->DnsResult();
+    StateChange(THttpState::httpDnsLookupDone);
+    try {
+        FSocket->SetAddr(FResolvedAddress);
+        FSocket->SetPort(FTarget.Port);
+        FSocket->SetProto("tcp");
+        FSocket->Connect();
+    } catch (const std::exception&) {
+        // A refusal without an error number (such as a port that cannot be
+        // resolved) must still be reported as a failure.
+        int error = FSocket->LastError();
+        if (error == 0)
+            error = http_errors::kInvalidHostName;
+        FRequestDoneError = static_cast<std::uint16_t>(error);
+        FStatusCode = http_errors::kLocalFailureStatus;
+        FReasonPhrase = "can't connect: " + ErrorText(error);
+        FSocket->Close();
+        SocketSessionClosed();
+    }
+}
+
+void THttpClient::SocketSessionConnected(std::uint16_t Error) {
+    if (Error != 0) {
+        FRequestDoneError = Error;
+        FStatusCode = http_errors::kLocalFailureStatus;
+        FReasonPhrase = ErrorText(Error);
+        SocketSessionClosed();
+        return;
+    }
+    FConnected = true;
+    StateChange(THttpState::httpConnected);
+    TriggerSessionConnected();
+    FLineHandler = &THttpClient::GetHeaderLineNext;
+    StateChange(THttpState::httpWaitingHeader);
+    try {
+        switch (FRequestType) {
+        case THttpRequest::httpGET:
+            SendRequest("GET", kHttpVersion);
+            break;
+        case THttpRequest::httpPOST:
+            SendRequest("POST", kHttpVersion);
+            TriggerSendBegin();
+            FSendingBody = true;
+            SocketDataSent(0);
+            break;
+        case THttpRequest::httpHEAD:
+            SendRequest("HEAD", kHttpVersion);
+            break;
+        case THttpRequest::httpAbort:
+            break;
+        }
+    } catch (const std::exception&) {
+        // The close ends the request through SocketSessionClosed.
+        Logout();
+    }
+}
+
+void THttpClient::SocketDataSent(std::uint16_t) {
+    if (!FSendingBody)
+        return;
+    try {
+        const qint64 n =
+            FSendStream != nullptr ? FSendStream->read(FSendBuffer.data(), FSendBuffer.size()) : 0;
+        if (n <= 0) {
+            FSendingBody = false;
+            TriggerSendEnd();
+            return;
+        }
+        FSentCount += n;
+        TriggerSendData(FSendBuffer.data(), static_cast<std::int32_t>(n));
+        FSocket->Send(FSendBuffer.data(), static_cast<int>(n));
+    } catch (const std::exception&) {
+        FSendingBody = false;
+        Logout();
+    }
+}
+
+void THttpClient::SocketDataAvailable(std::uint16_t Error) {
+    char* held = FReceiveBuffer.data();
+    const int room = static_cast<int>(FReceiveBuffer.size() - FReceiveLength);
+    const int n = FSocket->Receive(held + FReceiveLength, room);
+    if (FRequestType == THttpRequest::httpAbort || n <= 0)
+        return;
+    FReceiveLength += static_cast<std::size_t>(n);
+
+    if (FState == THttpState::httpWaitingBody) {
+        FCurrentLine.assign(held, FReceiveLength);
+        FReceiveLength = 0;
+        RunLineHandler();
+        return;
+    }
+    while (FReceiveLength > 0) {
+        const char* lineFeed = static_cast<const char*>(std::memchr(held, '\n', FReceiveLength));
+        if (lineFeed == nullptr)
+            break;
+        const std::size_t lineLength = static_cast<std::size_t>(lineFeed - held);
+        const std::size_t textLength =
+            lineLength > 0 && held[lineLength - 1] == '\r' ? lineLength - 1 : lineLength;
+        FCurrentLine.assign(held, textLength);
+        FReceiveLength -= lineLength + 1;
+        std::memmove(held, lineFeed + 1, FReceiveLength);
+        if (FState == THttpState::httpWaitingHeader || FState == THttpState::httpWaitingBody)
+            RunLineHandler();
+        else
+            TriggerDataAvailable(Error);
+    }
+    // A full buffer without a line end can never become a line: end the
+    // request now instead of waiting for a server that may never close.
+    if (FReceiveLength >= FReceiveBuffer.size() && FState == THttpState::httpWaitingHeader)
+        EndWithLocalFailure(http_errors::kLineTooLong, "HTTP line too long");
+}
+
+void THttpClient::RunLineHandler() {
+    if (FLineHandler != nullptr)
+        (this->*FLineHandler)();
+    else
+        SetReady();
+}
+
+void THttpClient::SocketSessionClosed() {
+    FConnected = false;
+    if (FBodyLineCount > 0)
+        TriggerDocEnd();
+    SetReady();
+}
+
+void THttpClient::LocationSessionClosed() {
+    FConnected = false;
+    FRelocationPending = false;
+    AttachSessionClosed(&THttpClient::SocketSessionClosed);
+    TriggerLocationChange();
+    FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
+}
+
+// --- request -------------------------------------------------------------------
+
+void THttpClient::SendRequest(const std::string& Method, const std::string& Version) {
+    FRequestBuffer.clear();
+    TriggerRequestHeaderBegin();
+
+    TRequestHeaderFields fields;
+    fields.Method = Method;
+    fields.Path = FTarget.Path;
+    fields.Version = Version;
+    fields.Sender = FSender;
+    fields.Accept = FAccept;
+    fields.Reference = FReference;
+    fields.ContentTypePost = FContentTypePost;
+    fields.Agent = FAgent;
+    fields.TargetHost = FTarget.TargetHost;
+    fields.NoCache = FNoCache;
+    fields.PostSize = Method == "POST" && FSendStream != nullptr ? FSendStream->size() : 0;
+    fields.ModifiedSince = FModifiedSince;
+    fields.Username = FRequestUsername;
+    fields.Password = FRequestPassword;
+    fields.ViaProxy = FViaProxy;
+    fields.ProxyUsername = FProxyUsername;
+    fields.ProxyPassword = FProxyPassword;
+    fields.Cookie = FCookie;
+    fields.ContentRangeBegin = FContentRangeBegin;
+    fields.ContentRangeEnd = FContentRangeEnd;
+    FContentRangeBegin.clear();
+    FContentRangeEnd.clear();
+
+    for (const std::string& line : ComposeRequestLines(fields))
+        SendCommand(line);
+    FAcceptRanges.clear();
+    TriggerRequestHeaderEnd();
+    SendCommand("");
+
+    FSocket->Send(FRequestBuffer.data(), static_cast<int>(FRequestBuffer.size()));
+    FRequestBuffer.clear();
+}
+
+void THttpClient::SendCommand(const std::string& Line) {
+    std::string copy = Line;
+    TriggerCommand(copy);
+    FRequestBuffer += copy;
+    FRequestBuffer += "\r\n";
+}
+
+// --- response ------------------------------------------------------------------
+
+void THttpClient::GetHeaderLineNext() {
+    if (FHeaderLineCount == 0)
+        TriggerHeaderBegin();
+    ++FHeaderLineCount;
+
+    if (IsHtmlTagLine(FCurrentLine)) {
+        // A response without a header: this line is the first piece of the body.
+        if (FContentType.empty())
+            FContentType = "text/html";
+        StateChange(THttpState::httpWaitingBody);
+        FLineHandler = &THttpClient::GetBodyLineNext;
+        TriggerHeaderEnd();
+        GetBodyLineNext();
+        return;
+    }
+    if (FCurrentLine.empty()) {
+        HeaderEnded();
+        return;
+    }
+    FReceivedHeader.push_back(FCurrentLine);
+    if (IsStatusLine(FCurrentLine)) {
+        // A code that is not a number leaves the status as it was.
+        if (const auto code = StatusCodeOf(FCurrentLine)) {
+            FStatusCode = *code;
+            FReasonPhrase = ReasonPhraseOf(FCurrentLine);
+        }
+    } else {
+        HeaderField(FCurrentLine);
+    }
+    TriggerHeaderData();
+    if (FStatusCode >= 400)
+        FSocket->Close(); // an error answer ends the request at once
+}
+
+void THttpClient::HeaderField(const std::string& Line) {
+    std::string field, value;
+    if (!SplitHeaderField(Line, field, value))
+        return;
+    if (field == "location") {
+        FRelocationPending = true;
+        FollowLocation(FTarget, value, FViaProxy);
+    } else if (field == "content-length") {
+        if (const auto length = ParseDecimal(value))
+            FContentLength = *length;
+    } else if (field == "content-range") {
+        ParseContentRange(value, FContentRangeBegin, FContentRangeEnd);
+    } else if (field == "accept-ranges") {
+        FAcceptRanges = value;
+    } else if (field == "content-type") {
+        FContentType = LowerCase(value);
+    } else if (field == "www-authenticate") {
+        FAuthenticateValues.push_back(value);
+    } else if (field == "set-cookie") {
+        bool accept = true;
+        TriggerCookie(value, accept);
+    }
+}
+
+void THttpClient::HeaderEnded() {
+    if (FRelocationPending) {
+        if (FRedirections >= http_limits::kMaxRedirections) {
+            // A server that keeps redirecting would otherwise hold the client forever.
+            EndWithLocalFailure(http_errors::kTooManyRedirections, "too many redirections");
+            return;
+        }
+        ++FRedirections;
+        TriggerHeaderEnd();
+        FReceiveLength = 0; // the rest of this answer belongs to a document not asked for
+        FHeaderLineCount = 0;
+        FBodyLineCount = 0;
+        AttachSessionClosed(&THttpClient::LocationSessionClosed);
+        FSocket->Close();
+        return;
+    }
+    FTarget.DocName = DocNameForContentType(FTarget.DocName, FContentType);
+    StateChange(THttpState::httpWaitingBody);
+    FLineHandler = &THttpClient::GetBodyLineNext;
+    TriggerHeaderEnd();
+    DeliverHeldBytesAsBody();
+}
+
+void THttpClient::DeliverHeldBytesAsBody() {
+    if (FReceiveLength == 0)
+        return;
+    FCurrentLine.assign(FReceiveBuffer.data(), FReceiveLength);
+    FReceiveLength = 0;
+    GetBodyLineNext();
+}
+
+void THttpClient::GetBodyLineNext() {
+    if (FBodyLineCount == 0)
+        TriggerDocBegin();
+    ++FBodyLineCount;
+    FReceivedCount += static_cast<std::int64_t>(FCurrentLine.size());
+    if (FReceiveStream != nullptr)
+        FReceiveStream->write(FCurrentLine.data(), static_cast<qint64>(FCurrentLine.size()));
+    TriggerDocData(FCurrentLine.data(), static_cast<std::int32_t>(FCurrentLine.size()));
+}
+
+// --- triggers ------------------------------------------------------------------
+
+void THttpClient::TriggerCookie(const std::string& Data, bool& Accept) {
+    if (OnCookie)
+        OnCookie(this, Data, Accept);
+}
+
+void THttpClient::TriggerSessionConnected() {
+    if (OnSessionConnected)
+        OnSessionConnected(this);
+}
+
+void THttpClient::TriggerRequestHeaderBegin() {
+    if (OnRequestHeaderBegin)
+        OnRequestHeaderBegin(this);
+}
+
+void THttpClient::TriggerRequestHeaderEnd() {
+    if (OnRequestHeaderEnd)
+        OnRequestHeaderEnd(this);
+}
+
+void THttpClient::TriggerHeaderBegin() {
+    if (OnHeaderBegin)
+        OnHeaderBegin(this);
+}
+
+void THttpClient::TriggerHeaderEnd() {
+    if (OnHeaderEnd)
+        OnHeaderEnd(this);
+}
+
+void THttpClient::TriggerDocBegin() {
+    if (OnDocBegin)
+        OnDocBegin(this);
+}
+
+void THttpClient::TriggerDocData(const void* Buffer, std::int32_t Len) {
+    if (OnDocData)
+        OnDocData(this, Buffer, Len);
+}
+
+void THttpClient::TriggerDocEnd() {
+    if (OnDocEnd)
+        OnDocEnd(this);
+}
+
+void THttpClient::TriggerSendBegin() {
+    if (OnSendBegin)
+        OnSendBegin(this);
+}
+
+void THttpClient::TriggerSendData(const void* Buffer, std::int32_t Len) {
+    if (OnSendData)
+        OnSendData(this, Buffer, Len);
+}
+
+void THttpClient::TriggerSendEnd() {
+    if (OnSendEnd)
+        OnSendEnd(this);
+}
+
+void THttpClient::TriggerCommand(std::string& Line) {
+    if (OnCommand)
+        OnCommand(this, Line);
+}
+
+void THttpClient::TriggerHeaderData() {
+    if (OnHeaderData)
+        OnHeaderData(this);
+}
+
+void THttpClient::TriggerStateChange() {
+    if (OnStateChange)
+        OnStateChange(this);
+}
+
+void THttpClient::TriggerLocationChange() {
+    if (OnLocationChange)
+        OnLocationChange(this);
+}
+
+void THttpClient::TriggerRequestDone(THttpRequest RqType, std::uint16_t Error) {
+    if (OnRequestDone)
+        OnRequestDone(this, RqType, Error);
+}
+
+void THttpClient::TriggerDataAvailable(std::uint16_t Error) {
+    if (OnDataAvailable)
+        OnDataAvailable(this, Error);
+}

@@ -1,0 +1,288 @@
+#pragma once
+
+#include <QObject>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "http/http_constants.h"
+#include "http/http_exception.h"
+#include "http/http_target.h"
+#include "http/http_types.h"
+#include "http/rfc1123_date.h"
+
+class QIODevice;
+class TAsyncSocket;
+class TCustomAsyncSocket;
+class THttpNotifier;
+class THttpClient;
+
+// Event signatures: the sender comes first.
+using THttpNotifyEvent = std::function<void(THttpClient* Sender)>;
+using TOnCommand = std::function<void(THttpClient* Sender, std::string& S)>;
+using TDocDataEvent =
+    std::function<void(THttpClient* Sender, const void* Buffer, std::int32_t Len)>;
+using TCookieRcvdEvent =
+    std::function<void(THttpClient* Sender, const std::string& Data, bool& Accept)>;
+using THttpRequestDone =
+    std::function<void(THttpClient* Sender, THttpRequest RqType, std::uint16_t Error)>;
+using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t Error)>;
+
+// A non-blocking HTTP/1.0 client: one request at a time over one socket it
+// owns, reported through events on the thread that created it (which must run
+// a Qt event loop).
+//
+// A request starts with GetASync/HeadASync/PostASync (return at once) or
+// Get/Head/Post (block on the event loop until the request has ended, then
+// raise EHttpException for a status of 400 or more). It ends when the server
+// closes the connection, on a local failure (lookup, connect, too many
+// redirections, over-long header line: StatusCode 404 and an English
+// ReasonPhrase) or by Abort; in every case State returns to httpReady and
+// OnRequestDone follows from the event loop. "location" headers are followed,
+// at most http_limits::kMaxRedirections times per request.
+//
+// SendStream and ReceiveStream belong to the caller and must outlive the request.
+class THttpClient : public QObject {
+public:
+    explicit THttpClient(QObject* Owner = nullptr);
+    ~THttpClient() override;
+    THttpClient(const THttpClient&) = delete;
+    THttpClient& operator=(const THttpClient&) = delete;
+
+    // --- configuration -------------------------------------------------------
+    const std::string& URL() const { return FURL; }
+    void SetURL(const std::string& Value) { FURL = Value; }
+    // Non-empty: every request goes through this proxy ("host[:port]").
+    const std::string& Proxy() const { return FProxy; }
+    void SetProxy(const std::string& Value) { FProxy = Value; }
+    // Port of the proxy when Proxy names none.
+    const std::string& ProxyPort() const { return FProxyPort; }
+    void SetProxyPort(const std::string& Value) { FProxyPort = Value; }
+    const std::string& Sender() const { return FSender; }
+    void SetSender(const std::string& Value) { FSender = Value; }
+    const std::string& Agent() const { return FAgent; }
+    void SetAgent(const std::string& Value) { FAgent = Value; }
+    const std::string& Accept() const { return FAccept; }
+    void SetAccept(const std::string& Value) { FAccept = Value; }
+    const std::string& Reference() const { return FReference; }
+    void SetReference(const std::string& Value) { FReference = Value; }
+    // Credentials for "Authorization: Basic"; a user name written into the
+    // URL takes their place for that request.
+    const std::string& Username() const { return FUsername; }
+    void SetUsername(const std::string& Value) { FUsername = Value; }
+    const std::string& Password() const { return FPassword; }
+    void SetPassword(const std::string& Value) { FPassword = Value; }
+    const std::string& ProxyUsername() const { return FProxyUsername; }
+    void SetProxyUsername(const std::string& Value) { FProxyUsername = Value; }
+    const std::string& ProxyPassword() const { return FProxyPassword; }
+    void SetProxyPassword(const std::string& Value) { FProxyPassword = Value; }
+    bool NoCache() const { return FNoCache; }
+    void SetNoCache(bool Value) { FNoCache = Value; }
+    // 0 sends no "If-Modified-Since".
+    TDateTime ModifiedSince() const { return FModifiedSince; }
+    void SetModifiedSince(TDateTime Value) { FModifiedSince = Value; }
+    const std::string& Cookie() const { return FCookie; }
+    void SetCookie(const std::string& Value) { FCookie = Value; }
+    const std::string& ContentTypePost() const { return FContentTypePost; }
+    void SetContentTypePost(const std::string& Value) { FContentTypePost = Value; }
+    // Bounds of the next "Range: bytes=" line; cleared once sent, filled by a
+    // received "content-range".
+    const std::string& ContentRangeBegin() const { return FContentRangeBegin; }
+    void SetContentRangeBegin(const std::string& Value) { FContentRangeBegin = Value; }
+    const std::string& ContentRangeEnd() const { return FContentRangeEnd; }
+    void SetContentRangeEnd(const std::string& Value) { FContentRangeEnd = Value; }
+    // Last received "accept-ranges"; cleared whenever a request header is built.
+    const std::string& AcceptRanges() const { return FAcceptRanges; }
+    // For a client living on a worker thread; the wait always runs the event
+    // loop of the calling thread. Also set on the socket.
+    bool MultiThreaded() const { return FMultiThreaded; }
+    void SetMultiThreaded(bool Value);
+    // The POST body (read from its current position; its whole size is sent
+    // as Content-Length) and the receiver of body bytes. Not owned.
+    QIODevice* SendStream() const { return FSendStream; }
+    void SetSendStream(QIODevice* Value) { FSendStream = Value; }
+    QIODevice* ReceiveStream() const { return FReceiveStream; }
+    void SetReceiveStream(QIODevice* Value) { FReceiveStream = Value; }
+
+    // --- results ---------------------------------------------------------------
+    THttpState State() const { return FState; }
+    THttpRequest RequestType() const { return FRequestType; }
+    std::uint16_t RequestDoneError() const { return FRequestDoneError; }
+    // 0 at request start; 404 for local failures.
+    int StatusCode() const { return FStatusCode; }
+    const std::string& ReasonPhrase() const { return FReasonPhrase; }
+    // -1 until a "content-length" with a decimal number arrives.
+    std::int64_t ContentLength() const { return FContentLength; }
+    const std::string& ContentType() const { return FContentType; }
+    // Every header line received, across all hops of a redirection chain.
+    const std::vector<std::string>& ReceivedHeader() const { return FReceivedHeader; }
+    // Every "www-authenticate" value ever received.
+    const std::vector<std::string>& AuthenticateValues() const { return FAuthenticateValues; }
+    std::int64_t ReceivedCount() const { return FReceivedCount; }
+    std::int64_t SentCount() const { return FSentCount; }
+    bool Connected() const { return FConnected; }
+    // The current hop: read by OnLocationChange handlers and tests.
+    const std::string& Location() const { return FTarget.Location; }
+    const std::string& DocName() const { return FTarget.DocName; }
+    const std::string& HostName() const { return FTarget.HostName; }
+    const std::string& Port() const { return FTarget.Port; }
+    const std::string& TargetHost() const { return FTarget.TargetHost; }
+    const std::string& Path() const { return FTarget.Path; }
+    const std::string& ResolvedAddress() const { return FResolvedAddress; }
+    TAsyncSocket& Socket() { return *FSocket; }
+
+    // --- requests --------------------------------------------------------------
+    // Raise EHttpException "HTTP component is busy" (1) unless State is
+    // httpReady, and for POST "HTTP component has nothing to post" (2)
+    // without SendStream; the state is then unchanged.
+    void GetASync() { DoRequestAsync(THttpRequest::httpGET); }
+    void HeadASync() { DoRequestAsync(THttpRequest::httpHEAD); }
+    void PostASync() { DoRequestAsync(THttpRequest::httpPOST); }
+    void Get() { DoRequestSync(THttpRequest::httpGET); }
+    void Head() { DoRequestSync(THttpRequest::httpHEAD); }
+    void Post() { DoRequestSync(THttpRequest::httpPOST); }
+    // Ends the running request at once as "Connection aborted on request"
+    // (StatusCode 404, error 3); when ready, only closes a socket left open.
+    void Abort();
+
+    // --- events ----------------------------------------------------------------
+    THttpNotifyEvent OnTrace; // kept for handlers written against it; never raised
+    THttpNotifyEvent OnSessionConnected;
+    THttpNotifyEvent OnHeaderData;
+    THttpNotifyEvent OnHeaderBegin;
+    THttpNotifyEvent OnHeaderEnd;
+    THttpNotifyEvent OnRequestHeaderBegin;
+    THttpNotifyEvent OnRequestHeaderEnd;
+    THttpNotifyEvent OnDocBegin;
+    THttpNotifyEvent OnDocEnd;
+    THttpNotifyEvent OnSendBegin;
+    THttpNotifyEvent OnSendEnd;
+    THttpNotifyEvent OnStateChange;
+    THttpNotifyEvent OnLocationChange;
+    // Each request line before it is buffered; the handler may change or
+    // empty it (an emptied line still ends with CR LF, ending the header).
+    TOnCommand OnCommand;
+    TDocDataEvent OnDocData;
+    TDocDataEvent OnSendData;
+    TCookieRcvdEvent OnCookie;
+    THttpRequestDone OnRequestDone;
+    // Lines that arrive while neither header nor body is expected.
+    THttpDataAvailable OnDataAvailable;
+
+protected:
+    virtual void SendCommand(const std::string& Line);
+    // Resolves HostName; the connection and request follow from the lookup.
+    virtual void Login();
+    virtual void Logout();
+    // Ends a hop with a "location": the next hop starts from the event loop.
+    virtual void LocationSessionClosed();
+
+    // Trigger operations: the single place where each event is raised.
+    virtual void TriggerCookie(const std::string& Data, bool& Accept);
+    virtual void TriggerSessionConnected();
+    virtual void TriggerRequestHeaderBegin();
+    virtual void TriggerRequestHeaderEnd();
+    virtual void TriggerHeaderBegin();
+    virtual void TriggerHeaderEnd();
+    virtual void TriggerDocBegin();
+    virtual void TriggerDocData(const void* Buffer, std::int32_t Len);
+    virtual void TriggerDocEnd();
+    virtual void TriggerSendBegin();
+    virtual void TriggerSendData(const void* Buffer, std::int32_t Len);
+    virtual void TriggerSendEnd();
+    virtual void TriggerCommand(std::string& Line);
+    virtual void TriggerHeaderData();
+    virtual void TriggerStateChange();
+    virtual void TriggerLocationChange();
+    virtual void TriggerRequestDone(THttpRequest RqType, std::uint16_t Error);
+    virtual void TriggerDataAvailable(std::uint16_t Error);
+
+    // Composes the request header, hands it to the socket in one Send.
+    void SendRequest(const std::string& Method, const std::string& Version);
+    void StateChange(THttpState NewState);
+
+private:
+    using TLineHandler = void (THttpClient::*)();
+
+    void DoRequestAsync(THttpRequest Rq);
+    void DoRequestSync(THttpRequest Rq);
+    void ResetRequest(THttpRequest Rq);
+    void SetReady();
+    void Dispatch(int Kind, std::uint64_t Request, THttpRequest RqType, std::uint16_t Error);
+    void AttachSessionClosed(void (THttpClient::*Handler)());
+    void EndWithLocalFailure(std::uint16_t Error, const std::string& Reason);
+
+    void SocketDNSLookupDone(std::uint16_t Error);
+    void SocketSessionConnected(std::uint16_t Error);
+    void SocketDataAvailable(std::uint16_t Error);
+    void SocketDataSent(std::uint16_t Error);
+    void SocketSessionClosed();
+
+    void GetHeaderLineNext();
+    void GetBodyLineNext();
+    void HeaderEnded();
+    void HeaderField(const std::string& Line);
+    void RunLineHandler();
+    void DeliverHeldBytesAsBody();
+
+    std::unique_ptr<THttpNotifier> FNotifier;
+    std::unique_ptr<TAsyncSocket> FSocket;
+
+    std::string FURL;
+    std::string FProxy;
+    std::string FProxyPort = "80";
+    std::string FSender;
+    std::string FAgent = "Mozilla/3.0 (compatible)";
+    std::string FAccept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+    std::string FReference;
+    std::string FUsername;
+    std::string FPassword;
+    std::string FProxyUsername;
+    std::string FProxyPassword;
+    bool FNoCache = false;
+    TDateTime FModifiedSince = 0;
+    std::string FCookie;
+    std::string FContentTypePost = "application/x-www-form-urlencoded";
+    std::string FContentRangeBegin;
+    std::string FContentRangeEnd;
+    std::string FAcceptRanges;
+    bool FMultiThreaded = false;
+    QIODevice* FSendStream = nullptr;
+    QIODevice* FReceiveStream = nullptr;
+
+    THttpState FState = THttpState::httpReady;
+    THttpRequest FRequestType = THttpRequest::httpAbort;
+    std::uint64_t FRequestSerial = 0;
+    std::uint16_t FRequestDoneError = 0;
+    int FStatusCode = 0;
+    std::string FReasonPhrase;
+    std::int64_t FContentLength = -1;
+    std::string FContentType;
+    std::vector<std::string> FReceivedHeader;
+    std::vector<std::string> FAuthenticateValues;
+    std::int64_t FReceivedCount = 0;
+    std::int64_t FSentCount = 0;
+    bool FConnected = false;
+
+    THttpTarget FTarget;
+    bool FViaProxy = false;
+    std::string FRequestUsername;
+    std::string FRequestPassword;
+    std::string FResolvedAddress;
+    int FRedirections = 0;
+    bool FRelocationPending = false;
+
+    std::string FRequestBuffer;
+    std::array<char, http_limits::kReceiveBufferSize> FReceiveBuffer{};
+    std::size_t FReceiveLength = 0;
+    std::string FCurrentLine;
+    TLineHandler FLineHandler = nullptr;
+    int FHeaderLineCount = 0;
+    int FBodyLineCount = 0;
+    std::array<char, http_limits::kSendChunkSize> FSendBuffer{};
+    bool FSendingBody = false;
+};

@@ -1,0 +1,662 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "http/http_client.h"
+#include "net/async_socket.h"
+#include "net/resolver.h"
+#include "tests/support/event_wait.h"
+#include "tests/support/scripted_server.h"
+
+namespace {
+
+using testsupport::TScriptedServer;
+using TScript = TScriptedServer::TScript;
+
+constexpr char kAccept[] = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n";
+constexpr char kHeaderEnd[] = "\r\n\r\n";
+
+TScriptedServer::TStep RequestHeader() {
+    return TScriptedServer::ExpectUntil(kHeaderEnd);
+}
+
+// One connection that reads the request header and answers `response`.
+TScript Answer(const std::string& response) {
+    return {RequestHeader(), TScriptedServer::Send(response), TScriptedServer::Close()};
+}
+
+std::string Redirect(const std::string& location, const std::string& status = "302 Found") {
+    return "HTTP/1.0 " + status + "\r\nLocation: " + location + "\r\n\r\n";
+}
+
+class HttpClientTest : public ::testing::Test {
+protected:
+    HttpClientTest() {
+        Client.SetAgent("Agent/1");
+        Client.OnRequestDone = [this](THttpClient*, THttpRequest Rq, std::uint16_t Error) {
+            ++DoneCount;
+            DoneType = Rq;
+            DoneError = Error;
+        };
+    }
+
+    static std::string Url(const TScriptedServer& Server, const std::string& Path = "/") {
+        return "http://127.0.0.1:" + Server.PortStr() + Path;
+    }
+
+    // Waits for the end of the running request, OnRequestDone included.
+    bool WaitDone() {
+        return testsupport::WaitUntil([this] { return DoneCount > 0; });
+    }
+
+    void HeadAndWait(const std::string& Url) {
+        Client.SetURL(Url);
+        Client.HeadASync();
+        ASSERT_TRUE(WaitDone());
+        EXPECT_EQ(Client.State(), THttpState::httpReady);
+    }
+
+    THttpClient Client;
+    int DoneCount = 0;
+    THttpRequest DoneType = THttpRequest::httpAbort;
+    std::uint16_t DoneError = 0xFFFF;
+};
+
+// --- request bytes ---------------------------------------------------------------
+
+struct TRequestCase {
+    std::string name;
+    THttpRequest request;
+    bool viaProxy;
+    std::string url; // "%s" stands for the server's port
+    std::string username;
+    std::string proxyUsername;
+    std::string expected;
+};
+
+std::string WithPort(std::string Text, const TScriptedServer& Server) {
+    const auto at = Text.find("%s");
+    if (at != std::string::npos)
+        Text.replace(at, 2, Server.PortStr());
+    return Text;
+}
+
+class RequestBytesTest : public HttpClientTest,
+                         public ::testing::WithParamInterface<TRequestCase> {};
+
+TEST_P(RequestBytesTest, ServerSeesExactBytes) {
+    const TRequestCase& c = GetParam();
+    const std::string body = "a=1&b=2";
+    TScript script = {RequestHeader()};
+    if (c.request == THttpRequest::httpPOST)
+        script.push_back(TScriptedServer::ExpectCount(body.size()));
+    script.push_back(TScriptedServer::Send("HTTP/1.0 200 OK\r\n\r\n"));
+    TScriptedServer server({script});
+
+    if (c.viaProxy)
+        Client.SetProxy("127.0.0.1:" + server.PortStr());
+    Client.SetURL(WithPort(c.url, server));
+    Client.SetUsername(c.username);
+    Client.SetPassword("secret");
+    Client.SetProxyUsername(c.proxyUsername);
+    Client.SetProxyPassword("pp");
+    QBuffer post;
+    post.setData(body.c_str());
+    post.open(QIODevice::ReadOnly);
+    Client.SetSendStream(&post);
+
+    if (c.request == THttpRequest::httpGET)
+        Client.Get();
+    else if (c.request == THttpRequest::httpPOST)
+        Client.Post();
+    else
+        Client.Head();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+    EXPECT_EQ(server.Failure(), "");
+    const std::string postBody = c.request == THttpRequest::httpPOST ? body : "";
+    EXPECT_EQ(server.Received(0), c.expected + postBody);
+}
+
+const std::string kAgentAndLocalHost = "User-Agent: Agent/1\r\nHost: 127.0.0.1\r\n";
+const std::string kPostType = "Content-Type: application/x-www-form-urlencoded\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, RequestBytesTest,
+    ::testing::Values(
+        // Proxy credentials are never sent without a proxy; the port is never in Host.
+        TRequestCase{"Head", THttpRequest::httpHEAD, false, "http://127.0.0.1:%s/a/b?x", "", "pu",
+                     "HEAD /a/b?x HTTP/1.0\r\n" + std::string(kAccept) + kAgentAndLocalHost +
+                         "\r\n"},
+        TRequestCase{"GetWithoutPath", THttpRequest::httpGET, false, "127.0.0.1:%s", "", "",
+                     "GET / HTTP/1.0\r\n" + std::string(kAccept) + kAgentAndLocalHost + "\r\n"},
+        TRequestCase{"PostWithCredentials", THttpRequest::httpPOST, false,
+                     "http://127.0.0.1:%s/form", "user", "",
+                     "POST /form HTTP/1.0\r\n" + std::string(kAccept) + kPostType +
+                         kAgentAndLocalHost +
+                         "Content-Length: 7\r\nAuthorization: Basic dXNlcjpzZWNyZXQ=\r\n\r\n"},
+        TRequestCase{"UrlCredentialsReplaceConfigured", THttpRequest::httpHEAD, false,
+                     "http://bob:@127.0.0.1:%s/", "user", "",
+                     "HEAD / HTTP/1.0\r\n" + std::string(kAccept) + kAgentAndLocalHost +
+                         "Authorization: Basic Ym9iOg==\r\n\r\n"},
+        TRequestCase{"HeadThroughProxy", THttpRequest::httpHEAD, true,
+                     "http://example.test:8080/a?b", "", "pu",
+                     "HEAD http://example.test:8080/a?b HTTP/1.0\r\n" + std::string(kAccept) +
+                         "User-Agent: Agent/1\r\nHost: example.test\r\n"
+                         "Proxy-Authorization: Basic cHU6cHA=\r\n\r\n"},
+        TRequestCase{"GetThroughProxyWithCredentials", THttpRequest::httpGET, true,
+                     "example.test/cgi", "u", "",
+                     "GET http://example.test/cgi HTTP/1.0\r\n" + std::string(kAccept) +
+                         "User-Agent: Agent/1\r\nHost: example.test\r\n"
+                         "Authorization: Basic dTpzZWNyZXQ=\r\n\r\n"},
+        TRequestCase{"PostThroughProxy", THttpRequest::httpPOST, true, "example.test/cgi", "", "",
+                     "POST http://example.test/cgi HTTP/1.0\r\n" + std::string(kAccept) +
+                         kPostType +
+                         "User-Agent: Agent/1\r\nHost: example.test\r\nContent-Length: 7\r\n\r\n"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(HttpClientTest, OnCommandChangesAndEmptiesLines) {
+    TScriptedServer server({Answer("HTTP/1.0 200 OK\r\n\r\n")});
+    Client.OnCommand = [](THttpClient*, std::string& Line) {
+        if (Line.rfind("User-Agent:", 0) == 0)
+            Line.clear();
+        else if (Line.rfind("Accept:", 0) == 0)
+            Line = "Accept: */*";
+    };
+    HeadAndWait(Url(server));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+    // The emptied line ends the header early; the Host line follows it.
+    EXPECT_EQ(server.Received(0).substr(0, 35), "HEAD / HTTP/1.0\r\nAccept: */*\r\n\r\nHos");
+}
+
+// --- events and parsing -------------------------------------------------------------
+
+TEST_F(HttpClientTest, HeadRaisesEventsInOrder) {
+    TScriptedServer server({Answer("HTTP/1.0 200 OK\r\nServer: x\r\n\r\n")});
+    std::vector<std::string> events;
+    auto note = [&events](const char* Name) {
+        return [&events, Name](THttpClient*) { events.push_back(Name); };
+    };
+    Client.OnStateChange = [&events](THttpClient* Sender) {
+        events.push_back("State" + std::to_string(static_cast<int>(Sender->State())));
+    };
+    Client.OnSessionConnected = note("SessionConnected");
+    Client.OnRequestHeaderBegin = note("RequestHeaderBegin");
+    Client.OnRequestHeaderEnd = note("RequestHeaderEnd");
+    Client.OnCommand = [&events](THttpClient*, std::string& Line) {
+        events.push_back("Command:" + Line.substr(0, 4));
+    };
+    Client.OnHeaderBegin = note("HeaderBegin");
+    Client.OnHeaderData = note("HeaderData");
+    Client.OnHeaderEnd = note("HeaderEnd");
+    Client.OnDocBegin = note("DocBegin");
+    Client.OnDocEnd = note("DocEnd");
+    Client.OnRequestDone = [&](THttpClient*, THttpRequest Rq, std::uint16_t Error) {
+        events.push_back("RequestDone" + std::to_string(static_cast<int>(Rq)) + "/" +
+                         std::to_string(Error));
+        ++DoneCount;
+    };
+    HeadAndWait(Url(server));
+    // States: 1 not connected, 3 lookup, 4 lookup done, 2 connected,
+    // 5 waiting header, 6 waiting body, 0 ready; request 3 is HEAD.
+    const std::vector<std::string> expected = {"State1",
+                                               "State3",
+                                               "State4",
+                                               "State2",
+                                               "SessionConnected",
+                                               "State5",
+                                               "RequestHeaderBegin",
+                                               "Command:HEAD",
+                                               "Command:Acce",
+                                               "Command:User",
+                                               "Command:Host",
+                                               "RequestHeaderEnd",
+                                               "Command:",
+                                               "HeaderBegin",
+                                               "HeaderData",
+                                               "HeaderData",
+                                               "State6",
+                                               "HeaderEnd",
+                                               "State0",
+                                               "RequestDone3/0"};
+    EXPECT_EQ(events, expected);
+}
+
+TEST_F(HttpClientTest, ParsesStatusAndHeaderFields) {
+    TScriptedServer server({Answer("HTTP/1.1 200 Fine Thanks\r\n"
+                                   "Content-Length: 5000000000\r\n"
+                                   "CONTENT-TYPE:   Text/HTML\r\n"
+                                   "Accept-Ranges: bytes\r\n"
+                                   "WWW-Authenticate: Basic realm=\"r\"\r\n"
+                                   "Set-Cookie: id=1\r\n"
+                                   "a line without colon\r\n"
+                                   "Content-Length: 12abc\r\n\r\n")});
+    std::vector<std::string> cookies;
+    Client.OnCookie = [&cookies](THttpClient*, const std::string& Data, bool& Accept) {
+        EXPECT_TRUE(Accept);
+        cookies.push_back(Data);
+    };
+    HeadAndWait(Url(server, "/setup.exe"));
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(Client.ReasonPhrase(), "Fine Thanks");
+    // A 64-bit size; the later non-numeric value leaves it alone.
+    EXPECT_EQ(Client.ContentLength(), 5000000000LL);
+    EXPECT_EQ(Client.ContentType(), "text/html");
+    EXPECT_EQ(Client.AcceptRanges(), "bytes");
+    EXPECT_EQ(Client.AuthenticateValues(), std::vector<std::string>{"Basic realm=\"r\""});
+    EXPECT_EQ(cookies, std::vector<std::string>{"id=1"});
+    ASSERT_EQ(Client.ReceivedHeader().size(), 8u);
+    EXPECT_EQ(Client.ReceivedHeader()[6], "a line without colon");
+    EXPECT_EQ(Client.DocName(), "setup.htm");
+    EXPECT_EQ(DoneError, 0);
+    EXPECT_EQ(DoneType, THttpRequest::httpHEAD);
+}
+
+TEST_F(HttpClientTest, ErrorStatusClosesAtOnceAndHeadRaises) {
+    // The server never ends its answer; only the client's close ends the request.
+    TScriptedServer server({{RequestHeader(), TScriptedServer::Send("HTTP/1.1 404 Not Found\r\n"),
+                             TScriptedServer::Drain()}});
+    Client.SetURL(Url(server));
+    try {
+        Client.Head();
+        FAIL() << "Head did not raise";
+    } catch (const EHttpException& e) {
+        EXPECT_STREQ(e.what(), "Not Found");
+        EXPECT_EQ(e.ErrorCode(), 404);
+    }
+    EXPECT_EQ(Client.State(), THttpState::httpReady);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+}
+
+TEST_F(HttpClientTest, HtmlFirstLineIsBody) {
+    TScriptedServer server({Answer("<Html><body>\r\nsecond\r\nrest")});
+    std::vector<std::string> chunks;
+    Client.OnDocData = [&chunks](THttpClient*, const void* Buffer, std::int32_t Len) {
+        chunks.emplace_back(static_cast<const char*>(Buffer), Len);
+    };
+    Client.SetURL(Url(server));
+    Client.GetASync();
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(Client.StatusCode(), 0);
+    EXPECT_EQ(Client.ContentType(), "text/html");
+    EXPECT_TRUE(Client.ReceivedHeader().empty());
+    ASSERT_GE(chunks.size(), 2u);
+    EXPECT_EQ(chunks[0], "<Html><body>");
+    EXPECT_EQ(chunks[1], "second");
+}
+
+TEST_F(HttpClientTest, BodyArrivingWithHeaderEndIsFirstChunk) {
+    TScriptedServer server({Answer("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nbody\r\n")});
+    QBuffer received;
+    received.open(QIODevice::WriteOnly);
+    Client.SetReceiveStream(&received);
+    int docBegin = 0, docEnd = 0;
+    Client.OnDocBegin = [&docBegin](THttpClient*) { ++docBegin; };
+    Client.OnDocEnd = [&docEnd](THttpClient*) { ++docEnd; };
+    Client.SetURL(Url(server));
+    Client.Get();
+    EXPECT_EQ(received.data().toStdString(), "body\r\n");
+    EXPECT_EQ(Client.ReceivedCount(), 6);
+    EXPECT_EQ(docBegin, 1);
+    EXPECT_EQ(docEnd, 1);
+}
+
+TEST_F(HttpClientTest, ResponseSplitAtEveryPosition) {
+    const std::string response =
+        "HTTP/1.0 200 OK\r\nContent-Length: 4\r\nContent-Type: a/b\r\n\r\ndata";
+    for (std::size_t split = 1; split < response.size(); ++split) {
+        SCOPED_TRACE("split at " + std::to_string(split));
+        TScriptedServer server(
+            {{RequestHeader(), TScriptedServer::Send(response.substr(0, split)),
+              TScriptedServer::Pause(std::chrono::milliseconds(2)),
+              TScriptedServer::Send(response.substr(split)), TScriptedServer::Close()}});
+        QBuffer received;
+        received.open(QIODevice::WriteOnly);
+        Client.SetReceiveStream(&received);
+        Client.SetURL(Url(server));
+        Client.Get();
+        EXPECT_EQ(Client.StatusCode(), 200);
+        EXPECT_EQ(Client.ContentLength(), 4);
+        EXPECT_EQ(Client.ContentType(), "a/b");
+        EXPECT_EQ(Client.ReceivedHeader().size(), 3u);
+        EXPECT_EQ(received.data().toStdString(), "data");
+        Client.SetReceiveStream(nullptr);
+    }
+}
+
+TEST_F(HttpClientTest, HeaderLineFillingTheBufferIsAccepted) {
+    // 8190 characters plus CR LF: exactly the bytes the client holds.
+    const std::string longLine = "X-Long: " + std::string(8190 - 8, 'v');
+    TScriptedServer server({Answer("HTTP/1.0 200 OK\r\n" + longLine + "\r\n\r\n")});
+    HeadAndWait(Url(server));
+    EXPECT_EQ(Client.StatusCode(), 200);
+    ASSERT_EQ(Client.ReceivedHeader().size(), 2u);
+    EXPECT_EQ(Client.ReceivedHeader()[1], longLine);
+}
+
+TEST_F(HttpClientTest, HeaderLineOf8192BytesEndsTheRequest) {
+    // The server keeps the connection open: the client must end on its own.
+    TScriptedServer server(
+        {{RequestHeader(),
+          TScriptedServer::Send("HTTP/1.0 200 OK\r\nX-Long: " + std::string(8192, 'v')),
+          TScriptedServer::Drain()}});
+    HeadAndWait(Url(server));
+    EXPECT_EQ(Client.StatusCode(), 404);
+    EXPECT_EQ(Client.ReasonPhrase(), "HTTP line too long");
+    EXPECT_EQ(DoneError, 4);
+}
+
+TEST_F(HttpClientTest, ContentRangeFeedsNextRequest) {
+    TScriptedServer server(
+        {Answer("HTTP/1.0 206 Partial\r\nContent-Range: bytes 100-199/1000\r\n\r\n"),
+         Answer("HTTP/1.0 200 OK\r\n\r\n"), Answer("HTTP/1.0 200 OK\r\n\r\n")});
+    for (int i = 0; i < 3; ++i) {
+        DoneCount = 0;
+        HeadAndWait(Url(server));
+    }
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+    EXPECT_EQ(server.Received(0).find("Range:"), std::string::npos);
+    EXPECT_NE(server.Received(1).find("\r\nRange: bytes=100-199\r\n\r\n"), std::string::npos);
+    EXPECT_EQ(server.Received(2).find("Range:"), std::string::npos);
+}
+
+TEST_F(HttpClientTest, PostSendsBodyInChunks) {
+    std::string body(20000, '\0');
+    for (std::size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>('a' + i % 26);
+    TScriptedServer server(
+        {{RequestHeader(), TScriptedServer::ExpectCount(body.size()),
+          TScriptedServer::Send("HTTP/1.0 200 OK\r\n\r\n"), TScriptedServer::Close()}});
+    QBuffer post;
+    post.setData(body.data(), static_cast<int>(body.size()));
+    post.open(QIODevice::ReadOnly);
+    Client.SetSendStream(&post);
+    std::vector<int> chunks;
+    int sendBegin = 0, sendEnd = 0;
+    Client.OnSendBegin = [&sendBegin](THttpClient*) { ++sendBegin; };
+    Client.OnSendEnd = [&sendEnd](THttpClient*) { ++sendEnd; };
+    Client.OnSendData = [&chunks](THttpClient*, const void*, std::int32_t Len) {
+        chunks.push_back(Len);
+    };
+    Client.SetURL(Url(server, "/upload"));
+    Client.Post();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+    EXPECT_EQ(server.Failure(), "");
+    const std::string received = server.Received(0);
+    EXPECT_NE(received.find("Content-Length: 20000\r\n"), std::string::npos);
+    EXPECT_EQ(received.substr(received.find(kHeaderEnd) + 4), body);
+    EXPECT_EQ(chunks, (std::vector<int>{8193, 8193, 3614}));
+    EXPECT_EQ(Client.SentCount(), 20000);
+    EXPECT_EQ(sendBegin, 1);
+    EXPECT_EQ(sendEnd, 1);
+}
+
+TEST_F(HttpClientTest, BusyClientAndPostWithoutBodyRaise) {
+    TScriptedServer server({Answer("HTTP/1.0 200 OK\r\n\r\n")});
+    try {
+        Client.PostASync();
+        FAIL() << "PostASync without a body did not raise";
+    } catch (const EHttpException& e) {
+        EXPECT_EQ(e.ErrorCode(), 2);
+        EXPECT_STREQ(e.what(), "HTTP component has nothing to post");
+    }
+    EXPECT_EQ(Client.State(), THttpState::httpReady);
+    Client.SetURL(Url(server));
+    Client.HeadASync();
+    const THttpState running = Client.State();
+    try {
+        Client.GetASync();
+        FAIL() << "a second start did not raise";
+    } catch (const EHttpException& e) {
+        EXPECT_EQ(e.ErrorCode(), 1);
+        EXPECT_STREQ(e.what(), "HTTP component is busy");
+    }
+    EXPECT_EQ(Client.State(), running);
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(DoneType, THttpRequest::httpHEAD);
+}
+
+// --- redirection ------------------------------------------------------------------
+
+struct TRedirectCase {
+    std::string name;
+    std::string status;
+    std::string location;
+    std::string secondRequestLine;
+    std::string newLocation;
+};
+
+class RedirectTest : public HttpClientTest, public ::testing::WithParamInterface<TRedirectCase> {};
+
+TEST_P(RedirectTest, FollowsOnTheSameServer) {
+    const TRedirectCase& c = GetParam();
+    TScriptedServer server({Answer(Redirect(c.location, c.status)),
+                            Answer("HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\n")});
+    std::vector<std::string> locations;
+    Client.OnLocationChange = [&locations](THttpClient* Sender) {
+        locations.push_back(Sender->Location());
+    };
+    HeadAndWait(Url(server, "/start"));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+    EXPECT_EQ(server.Failure(), "");
+    const std::string second = server.Received(1);
+    EXPECT_EQ(second.substr(0, second.find("\r\n")), c.secondRequestLine);
+    EXPECT_EQ(locations, std::vector<std::string>{c.newLocation});
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(Client.ContentLength(), 7);
+    // Both answers' lines are kept, in arrival order.
+    EXPECT_EQ(Client.ReceivedHeader(),
+              (std::vector<std::string>{"HTTP/1.0 " + c.status, "Location: " + c.location,
+                                        "HTTP/1.0 200 OK", "Content-Length: 7"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locations, RedirectTest,
+    ::testing::Values(
+        // The shown location never carries the port, even a non-default one.
+        TRedirectCase{"Path", "302 Found", "/x", "HEAD /x HTTP/1.0", "http://127.0.0.1/x"},
+        TRedirectCase{"BareWord", "301 Moved", "word", "HEAD http://127.0.0.1/word HTTP/1.0",
+                      "http://127.0.0.1/word"},
+        TRedirectCase{"Zero", "302 Found", "0", "HEAD http://127.0.0.1/0 HTTP/1.0",
+                      "http://127.0.0.1/0"},
+        TRedirectCase{"OnOk", "200 OK", "/again", "HEAD /again HTTP/1.0",
+                      "http://127.0.0.1/again"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(HttpClientTest, AbsoluteRedirectGoesToTheNamedServer) {
+    TScriptedServer target({Answer("HTTP/1.0 200 OK\r\n\r\n")});
+    TScriptedServer origin({Answer(Redirect("http://127.0.0.1:" + target.PortStr() + "/next"))});
+    HeadAndWait(Url(origin));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return target.Done(); }));
+    EXPECT_EQ(target.Received(0).substr(0, 21), "HEAD /next HTTP/1.0\r\n");
+    EXPECT_NE(target.Received(0).find("\r\nHost: 127.0.0.1\r\n"), std::string::npos);
+    EXPECT_EQ(Client.Location(), "http://127.0.0.1/next");
+    EXPECT_EQ(Client.StatusCode(), 200);
+}
+
+TEST_F(HttpClientTest, RedirectStatusWithoutLocationIsFinal) {
+    TScriptedServer server({Answer("HTTP/1.0 302 Found\r\n\r\n"), Answer("unused")});
+    HeadAndWait(Url(server));
+    EXPECT_EQ(Client.StatusCode(), 302);
+    EXPECT_EQ(server.Accepted(), 1u);
+}
+
+TEST_F(HttpClientTest, SeveralHopsKeepAllHeaderLines) {
+    TScriptedServer server({Answer(Redirect("/1")), Answer(Redirect("/2")),
+                            Answer("HTTP/1.0 200 OK\r\nServer: end\r\n\r\n")});
+    HeadAndWait(Url(server));
+    EXPECT_EQ(Client.ReceivedHeader(),
+              (std::vector<std::string>{"HTTP/1.0 302 Found", "Location: /1", "HTTP/1.0 302 Found",
+                                        "Location: /2", "HTTP/1.0 200 OK", "Server: end"}));
+    EXPECT_EQ(Client.Location(), "http://127.0.0.1/2");
+}
+
+TEST_F(HttpClientTest, TwentyRedirectionsAreFollowed) {
+    std::vector<TScript> scripts(http_limits::kMaxRedirections, Answer(Redirect("/loop")));
+    scripts.push_back(Answer("HTTP/1.0 200 OK\r\n\r\n"));
+    TScriptedServer server(scripts);
+    HeadAndWait(Url(server));
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(DoneError, 0);
+}
+
+TEST_F(HttpClientTest, TwentyFirstRedirectionEndsTheRequest) {
+    std::vector<TScript> scripts(http_limits::kMaxRedirections + 1, Answer(Redirect("/loop")));
+    TScriptedServer server(scripts);
+    Client.SetURL(Url(server));
+    try {
+        Client.Head();
+        FAIL() << "Head did not raise";
+    } catch (const EHttpException& e) {
+        EXPECT_STREQ(e.what(), "too many redirections");
+        EXPECT_EQ(e.ErrorCode(), 404);
+    }
+    EXPECT_EQ(Client.State(), THttpState::httpReady);
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(DoneError, http_errors::kTooManyRedirections);
+    EXPECT_EQ(server.Accepted(), 21u);
+}
+
+TEST_F(HttpClientTest, RedirectWithPortThroughProxyKeepsProxy) {
+    TScriptedServer proxy(
+        {Answer(Redirect("http://other.test:81/y")), Answer("HTTP/1.0 200 OK\r\n\r\n")});
+    Client.SetProxy("127.0.0.1:" + proxy.PortStr());
+    HeadAndWait("http://first.test/x");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return proxy.Done(); }));
+    const std::string second = proxy.Received(1);
+    EXPECT_EQ(second.substr(0, second.find("\r\n")), "HEAD http://other.test:81/y HTTP/1.0");
+    EXPECT_NE(second.find("\r\nHost: other.test\r\n"), std::string::npos);
+    EXPECT_EQ(Client.StatusCode(), 200);
+}
+
+// --- failures and abort -----------------------------------------------------------
+
+// A name lookup that waits until the test lets it go on.
+struct TLookupGate {
+    std::mutex Mutex;
+    std::condition_variable Changed;
+    bool Open = false;
+
+    void Release() {
+        std::lock_guard lock(Mutex);
+        Open = true;
+        Changed.notify_all();
+    }
+};
+
+TEST_F(HttpClientTest, AbortDuringLookup) {
+    auto gate = std::make_shared<TLookupGate>();
+    Client.Socket().Resolver().NameWork = [gate](const std::string&) {
+        std::unique_lock lock(gate->Mutex);
+        gate->Changed.wait(lock, [&] { return gate->Open; });
+        return TLookupResult{0, {"127.0.0.1"}};
+    };
+    Client.SetURL("http://slow.test/");
+    Client.HeadASync();
+    ASSERT_EQ(Client.State(), THttpState::httpDnsLookup);
+    Client.Abort();
+    EXPECT_EQ(Client.State(), THttpState::httpReady);
+    ASSERT_TRUE(WaitDone());
+    gate->Release();
+    EXPECT_EQ(DoneError, http_errors::kAborted);
+    EXPECT_EQ(Client.StatusCode(), 404);
+    EXPECT_EQ(Client.ReasonPhrase(), "Connection aborted on request");
+    EXPECT_EQ(Client.Socket().State(), wsClosed);
+}
+
+TEST_F(HttpClientTest, AbortWhileConnecting) {
+    TScriptedServer server({{TScriptedServer::Drain()}});
+    Client.SetURL(Url(server));
+    Client.HeadASync(); // a numeric host is looked up inside the call
+    ASSERT_EQ(Client.State(), THttpState::httpDnsLookupDone);
+    Client.Abort();
+    EXPECT_EQ(Client.State(), THttpState::httpReady);
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(DoneError, http_errors::kAborted);
+    EXPECT_EQ(Client.ReasonPhrase(), "Connection aborted on request");
+    EXPECT_EQ(server.Received(0), "");
+}
+
+TEST_F(HttpClientTest, AbortDuringHeaderAndBody) {
+    for (const bool inBody : {false, true}) {
+        SCOPED_TRACE(inBody ? "body" : "header");
+        DoneCount = 0;
+        const std::string sent = inBody ? "HTTP/1.0 200 OK\r\n\r\npart" : "HTTP/1.0 200 OK\r\n";
+        TScriptedServer server(
+            {{RequestHeader(), TScriptedServer::Send(sent), TScriptedServer::Drain()}});
+        int docEnd = 0;
+        Client.OnDocEnd = [&docEnd](THttpClient*) { ++docEnd; };
+        Client.SetURL(Url(server));
+        Client.GetASync();
+        ASSERT_TRUE(testsupport::WaitUntil([&] {
+            return inBody ? Client.ReceivedCount() == 4 : !Client.ReceivedHeader().empty();
+        }));
+        Client.Abort();
+        EXPECT_EQ(Client.State(), THttpState::httpReady);
+        ASSERT_TRUE(WaitDone());
+        EXPECT_EQ(DoneError, http_errors::kAborted);
+        EXPECT_EQ(Client.StatusCode(), 404);
+        EXPECT_EQ(docEnd, inBody ? 1 : 0);
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+    }
+}
+
+TEST_F(HttpClientTest, RefusedConnection) {
+    std::string port;
+    {
+        TScriptedServer closed({});
+        port = closed.PortStr();
+    }
+    Client.SetURL("http://127.0.0.1:" + port + "/");
+    try {
+        Client.Head();
+        FAIL() << "Head did not raise";
+    } catch (const EHttpException& e) {
+        EXPECT_STREQ(e.what(), "Connection refused (Error #10061)");
+        EXPECT_EQ(e.ErrorCode(), 404);
+    }
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(DoneError, 10061);
+}
+
+TEST_F(HttpClientTest, HostThatDoesNotResolve) {
+    Client.Socket().Resolver().NameWork = [](const std::string&) {
+        return TLookupResult{11001, {}};
+    };
+    HeadAndWait("http://nowhere.test/");
+    EXPECT_EQ(Client.StatusCode(), 404);
+    EXPECT_EQ(Client.ReasonPhrase(), "can't resolve hostname to IP address");
+    EXPECT_EQ(DoneError, 11001);
+}
+
+TEST_F(HttpClientTest, AddressWithoutHostEndsLikeFailedLookup) {
+    for (const char* url : {"/only/path", "http:dir/file"}) {
+        SCOPED_TRACE(url);
+        DoneCount = 0;
+        Client.SetURL(url);
+        try {
+            Client.Head();
+            FAIL() << "Head did not raise";
+        } catch (const EHttpException& e) {
+            EXPECT_STREQ(e.what(), "can't resolve hostname to IP address");
+            EXPECT_EQ(e.ErrorCode(), 404);
+        }
+        EXPECT_EQ(Client.State(), THttpState::httpReady);
+        ASSERT_TRUE(WaitDone());
+        EXPECT_NE(DoneError, 0);
+    }
+}
+
+TEST_F(HttpClientTest, ServerClosingWithoutAnswerGivesStatusZero) {
+    TScriptedServer server({{RequestHeader(), TScriptedServer::Close()}});
+    Client.SetURL(Url(server));
+    Client.Head(); // status 0 is not an error status
+    EXPECT_EQ(Client.StatusCode(), 0);
+    EXPECT_TRUE(Client.ReceivedHeader().empty());
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(DoneError, 0);
+}
+
+} // namespace
