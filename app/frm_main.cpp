@@ -8,6 +8,7 @@
 #include "controls/x_gauge.h"
 #include "query/result_view.h"
 #include "resources/connect_animation.h"
+#include "resources/resource_names.h"
 #include "util/zarvo_honk.h"
 
 #include <QAction>
@@ -60,6 +61,9 @@ TFrmMain::TFrmMain(QWidget* parent)
     // A close that is allowed frees the window; the event loop ends with it.
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kClientSize);
+    QIcon icon{QString::fromLatin1(kAppIcon32Resource)};
+    icon.addFile(QLatin1String(kAppIcon48Resource));
+    setWindowIcon(icon);
 
     // Created in tab order: header strip, page area, then the buttons.
     CreateHeader();
@@ -98,6 +102,7 @@ void TFrmMain::CreateHeader() {
 void TFrmMain::CreateButtonRow() {
     BtnExtra = Place<QPushButton>(this, "BtnExtra", QRect(16, 325, 75, 23));
     BtnExtra->setText(QStringLiteral("&Extras"));
+    BtnExtra->setIcon(QIcon(QLatin1String(kExtraGlyphResource)));
     // The drop-down glyph goes right of the caption.
     BtnExtra->setLayoutDirection(Qt::RightToLeft);
     BtnExtra->installEventFilter(this);
@@ -242,6 +247,9 @@ void TFrmMain::CreatePageActions() {
 
 void TFrmMain::CreateShortcutActions() {
     actLaunchURL = NewAction("actLaunchURL", QString());
+    QIcon launchGlyph{QString::fromLatin1(kExecUrlGlyphResource)};
+    launchGlyph.addFile(QLatin1String(kExecUrlDisabledGlyphResource), QSize(), QIcon::Disabled);
+    actLaunchURL->setIcon(launchGlyph);
     actLaunchURL->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     connect(actLaunchURL, &QAction::triggered, this, &TFrmMain::actLaunchURLExec);
