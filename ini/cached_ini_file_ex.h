@@ -16,9 +16,8 @@ public:
     // Writes ColorToString of the colour.
     virtual void WriteColor(std::string_view section, std::string_view key, TColor value);
 
-    // Makes the section's lines equal to `lines`: a missing section is created
-    // at the end; with as many lines as before only differing lines are
-    // replaced. Modified only if a line changed.
+    // Makes the section's lines equal to `lines` (each cut like every line): a
+    // missing section is created at the end. Modified only if a line changed.
     void WriteSectionValues(std::string_view section, const TStrings& lines);
 
     // A list stored as "Count=n" and the keys "1" to "n". Appends the n values

@@ -20,6 +20,7 @@ struct TIniSection {
 class TSectionList {
 public:
     int Count() const { return static_cast<int>(FItems.size()); }
+    // A section's lines may be changed through this; its name must not.
     TIniSection& operator[](int index) { return FItems[index]; }
     const TIniSection& operator[](int index) const { return FItems[index]; }
 

@@ -17,6 +17,8 @@ constexpr std::uint64_t kMaxNegative = 0x80000000u;
 
 constexpr std::chrono::sys_days kDayZero = std::chrono::year_month_day{
     std::chrono::year{1899}, std::chrono::December, std::chrono::day{30}};
+constexpr int kFirstDay = -693593; // 0001-01-01
+constexpr int kLastDay = 2958465;  // 9999-12-31
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -55,7 +57,7 @@ bool ParseDate(std::string_view text, std::size_t& pos, int& days) {
         return false;
     std::chrono::year_month_day ymd{std::chrono::year{y}, std::chrono::month{unsigned(m)},
                                     std::chrono::day{unsigned(d)}};
-    if (!ymd.ok())
+    if (!ymd.ok() || y < 1)
         return false;
     days = (std::chrono::sys_days{ymd} - kDayZero).count();
     return true;
@@ -78,7 +80,11 @@ TDateTime Combine(int days, double fraction) {
     return days >= 0 ? days + fraction : days - fraction;
 }
 
+// The day of a value in the years 1 to 9999; other values (and NaN) have no
+// date text.
 int DayPart(TDateTime value) {
+    if (!(value > kFirstDay - 1 && value < kLastDay + 1))
+        throw EConvertError("Invalid date value " + FloatToText(value));
     return static_cast<int>(std::trunc(value));
 }
 

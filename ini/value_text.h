@@ -29,6 +29,8 @@ std::int32_t StrToInt(std::string_view text);
 std::string FloatToText(double value);
 std::optional<double> TryTextToFloat(std::string_view text);
 
+// The writing functions throw EConvertError for a value outside the years 1
+// to 9999.
 std::string DateToText(TDateTime value);
 std::optional<TDateTime> TryTextToDate(std::string_view text);
 

@@ -1,6 +1,7 @@
 // Reading and writing single values, and when the model counts as modified.
 #include "ini/ansi_text.h"
 #include "ini/cached_ini_file_ex.h"
+#include "ini/convert_error.h"
 #include "loaded_ini.h"
 
 #include <gtest/gtest.h>
@@ -176,6 +177,11 @@ TEST(IniValues, TypedValuesRoundTripAndBadTextGivesTheDefault) {
     EXPECT_EQ(bad.ReadTime("T", "t", 0.5), 0.5);
     EXPECT_EQ(bad.ReadDateTime("T", "dt", 2.0), 2.0);
     EXPECT_EQ(bad.ReadDateTime("T", "d", 3.0), 3.0);
+
+    EXPECT_THROW(ini.WriteDate("T", "d", 1e300), EConvertError);
+    EXPECT_THROW(ini.WriteDateTime("T", "d", std::nan("")), EConvertError);
+    ini.WriteString("T", "d", "0000-01-01");
+    EXPECT_EQ(ini.ReadDate("T", "d", 4.0), 4.0) << "year 0 has no date value";
 }
 
 TEST(IniValues, ReadColorTriesHexDigitsThenNamesThenTheDefault) {
