@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTimer>
 
 #include <exception>
 
@@ -35,6 +36,32 @@ void ShowUnexpected(TMessagePresenter& presenter, const QString& text) {
                {QGuiApplication::applicationDisplayName(), text, TMsgIcon::Error, TMsgButtons::Ok});
 }
 
+// The text of the exception being handled.
+QString CurrentExceptionText() {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("Unbekannter Fehler.");
+    }
+}
+
+// Creates, sets up and shows the main window, processing the waiting events
+// between the steps so that it paints at once.
+void StartUp(QPointer<TFrmMain>& window, TMessagePresenter& presenter) {
+    window = new TFrmMain;
+    window->Honk->SetPresenter(&presenter);
+    ProcessMessages();
+    window->SetupWindow();
+    ProcessMessages();
+    LoadImageStrip(window->imgListToolbar, QLatin1String(kMenuIconStripResource));
+    ProcessMessages();
+    window->show();
+    window->repaint();
+    ProcessMessages();
+}
+
 } // namespace
 
 int RunQuorvik(TMessagePresenter& presenter) {
@@ -45,27 +72,20 @@ int RunQuorvik(TMessagePresenter& presenter) {
         ShowSafely(presenter, {title, kAlreadyRunning, TMsgIcon::Information, TMsgButtons::Ok});
         return 0;
     }
+    QGuiApplication::setApplicationDisplayName(title);
 
     QPointer<TFrmMain> window;
-    try {
-        QGuiApplication::setApplicationDisplayName(title);
-        window = new TFrmMain;
-        window->Honk->SetPresenter(&presenter);
-        ProcessMessages();
-        window->SetupWindow();
-        ProcessMessages();
-        LoadImageStrip(window->imgListToolbar, QLatin1String(kMenuIconStripResource));
-        ProcessMessages();
-        window->show();
-        window->repaint();
-        ProcessMessages();
-        ProcessMessages();
-        QApplication::exec();
-    } catch (const std::exception& error) {
-        ShowUnexpected(presenter, QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-        ShowUnexpected(presenter, QStringLiteral("Unbekannter Fehler."));
-    }
+    // The start-up runs inside the event loop: a request to end the program
+    // made during it (a "No" in an error box) only takes effect in a running loop.
+    QTimer::singleShot(0, [&window, &presenter] {
+        try {
+            StartUp(window, presenter);
+        } catch (...) {
+            ShowUnexpected(presenter, CurrentExceptionText());
+            QCoreApplication::exit(0);
+        }
+    });
+    QApplication::exec();
     // The window frees itself when closed; it is left over only when the
     // loop was ended without a close.
     delete window.data();
