@@ -175,3 +175,20 @@ TEST_F(MainWindowTest, AnUnknownPageIsReportedAndChangesNothing) {
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Fehler beim aktualisieren Anzeige.  [88]"));
     EXPECT_EQ(Presenter.Shown[0].Icon, TMsgIcon::Error);
 }
+
+TEST_F(MainWindowTest, TabRunsFromThePageThroughTheButtonsAndBack) {
+    const std::vector<std::vector<QWidget*>> cycles = {
+        {Window->edURL, Window->BtnExtra, Window->BtnNext, Window->BtnCancel},
+        {Window->BtnCancel},
+        {Window->ResultView, Window->BtnExtra, Window->BtnNext, Window->BtnCancel},
+    };
+    for (int page = 0; page < TFrmMain::kPageCount; ++page) {
+        SCOPED_TRACE(page);
+        Window->ShowPage(page);
+        for (QWidget* expected : cycles[page]) {
+            EXPECT_EQ(QApplication::focusWidget(), expected);
+            Press(Qt::Key_Tab);
+        }
+        EXPECT_EQ(QApplication::focusWidget(), cycles[page].front());
+    }
+}
