@@ -603,6 +603,41 @@ TEST_F(HttpClientTest, AbortDuringHeaderAndBody) {
     }
 }
 
+TEST_F(HttpClientTest, RequestStartedRightAfterAbortRunsToItsEnd) {
+    TScriptedServer server(
+        {{RequestHeader(), TScriptedServer::Send("HTTP/1.0 200 OK\r\n"), TScriptedServer::Drain()},
+         Answer("HTTP/1.0 200 OK\r\nServer: second\r\n\r\n")});
+    Client.SetURL(Url(server));
+    Client.GetASync();
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return !Client.ReceivedHeader().empty(); }));
+    Client.Abort();
+    // The aborted request's messages are still queued when the next one starts;
+    // they must not end it early.
+    int readyCount = 0;
+    Client.OnStateChange = [&readyCount](THttpClient* Sender) {
+        readyCount += Sender->State() == THttpState::httpReady ? 1 : 0;
+    };
+    Client.Head();
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(Client.ReceivedHeader().back(), "Server: second");
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return DoneCount == 2; }));
+    testsupport::PumpEvents();
+    EXPECT_EQ(readyCount, 1);
+    EXPECT_EQ(DoneCount, 2);
+    EXPECT_EQ(DoneError, 0);
+}
+
+TEST_F(HttpClientTest, AbortBetweenRedirectionHopsStartsNoNewHop) {
+    TScriptedServer server({Answer(Redirect("/next")), Answer("HTTP/1.0 200 OK\r\n\r\n")});
+    Client.OnLocationChange = [](THttpClient* Sender) { Sender->Abort(); };
+    HeadAndWait(Url(server));
+    testsupport::PumpEvents();
+    EXPECT_EQ(DoneError, http_errors::kAborted);
+    EXPECT_EQ(Client.State(), THttpState::httpReady);
+    EXPECT_EQ(Client.Socket().State(), wsClosed);
+    EXPECT_EQ(server.Accepted(), 1u);
+}
+
 TEST_F(HttpClientTest, RefusedConnection) {
     std::string port;
     {
