@@ -254,6 +254,25 @@ TEST_F(HttpClientTest, ParsesStatusAndHeaderFields) {
     EXPECT_EQ(DoneType, THttpRequest::httpHEAD);
 }
 
+TEST_F(HttpClientTest, StatusCodeThatIsNotANumberKeepsParsing) {
+    TScriptedServer server({Answer("HTTP/1.0 2x0 Odd\r\nContent-Type: a/b\r\n\r\n")});
+    HeadAndWait(Url(server));
+    EXPECT_EQ(Client.StatusCode(), 0);
+    EXPECT_EQ(Client.ContentType(), "a/b");
+    EXPECT_EQ(Client.ReceivedHeader().size(), 2u);
+}
+
+TEST_F(HttpClientTest, UrlCredentialsServeOneRequestOnly) {
+    TScriptedServer server({Answer("HTTP/1.0 200 OK\r\n\r\n"), Answer("HTTP/1.0 200 OK\r\n\r\n")});
+    HeadAndWait("http://bob:pw@127.0.0.1:" + server.PortStr() + "/");
+    DoneCount = 0;
+    HeadAndWait(Url(server));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+    EXPECT_NE(server.Received(0).find("Authorization: Basic Ym9iOnB3"), std::string::npos);
+    EXPECT_EQ(server.Received(1).find("Authorization"), std::string::npos);
+    EXPECT_EQ(Client.Username(), "");
+}
+
 TEST_F(HttpClientTest, ErrorStatusClosesAtOnceAndHeadRaises) {
     // The server never ends its answer; only the client's close ends the request.
     TScriptedServer server({{RequestHeader(), TScriptedServer::Send("HTTP/1.1 404 Not Found\r\n"),

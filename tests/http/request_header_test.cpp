@@ -18,13 +18,6 @@ TRequestHeaderFields QueryDefaults(const std::string& method) {
     return f;
 }
 
-TEST(RequestHeaderTest, HeadWithDefaultsHasFourLines) {
-    EXPECT_EQ(ComposeRequestLines(QueryDefaults("HEAD")),
-              (Lines{"HEAD / HTTP/1.0",
-                     "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*",
-                     "User-Agent: Agent/1", "Host: host.tld"}));
-}
-
 TEST(RequestHeaderTest, EveryOptionalLineInItsPlace) {
     TRequestHeaderFields f = QueryDefaults("POST");
     f.Path = "http://host.tld:8080/form";
