@@ -29,21 +29,26 @@ namespace {
 // Client area; the window is designed in pixels at 96 dpi.
 constexpr QSize kClientSize(492, 356);
 
-QFrame* NewTopEdgeLine(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* line = new QFrame(parent);
-    line->setObjectName(QLatin1String(name));
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(geometry);
-    return line;
+// A child widget named as in the layout, so that it can be found by name.
+template <typename TWidget, typename... TArgs>
+TWidget* Create(QWidget* parent, const char* name, TArgs&&... args) {
+    auto* widget = new TWidget(std::forward<TArgs>(args)..., parent);
+    widget->setObjectName(QLatin1String(name));
+    return widget;
 }
 
 template <typename TWidget, typename... TArgs>
 TWidget* Place(QWidget* parent, const char* name, const QRect& geometry, TArgs&&... args) {
-    auto* widget = new TWidget(std::forward<TArgs>(args)..., parent);
-    widget->setObjectName(QLatin1String(name));
+    auto* widget = Create<TWidget>(parent, name, std::forward<TArgs>(args)...);
     widget->setGeometry(geometry);
     return widget;
+}
+
+QFrame* NewTopEdgeLine(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* line = Place<QFrame>(parent, name, geometry);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
 }
 
 void OpenWithDesktop(const QUrl& url) {
@@ -65,7 +70,8 @@ TFrmMain::TFrmMain(QWidget* parent)
     icon.addFile(QLatin1String(kAppIcon48Resource));
     setWindowIcon(icon);
 
-    // Created in tab order: header strip, page area, then the buttons.
+    // The focus chain follows the order of creation; the page controls come
+    // last, which closes the cycle from the page through the buttons back to it.
     CreateHeader();
     Notebook = Place<QStackedWidget>(this, "Notebook", QRect(0, 62, 492, 249));
     BottomLine = NewTopEdgeLine(this, "BottomLine", QRect(-1, 313, 500, 4));
@@ -113,8 +119,7 @@ void TFrmMain::CreateButtonRow() {
     BtnCancel->installEventFilter(this);
     // Enter clicks whichever of these buttons has the focus.
     for (QPushButton* button :
-         {BtnExtra, static_cast<QPushButton*>(BtnBack), static_cast<QPushButton*>(BtnNext),
-          static_cast<QPushButton*>(BtnCancel)})
+         std::initializer_list<QPushButton*>{BtnExtra, BtnBack, BtnNext, BtnCancel})
         button->setAutoDefault(true);
 }
 
@@ -142,24 +147,16 @@ void TFrmMain::CreateInputPage(QWidget* page) {
 void TFrmMain::CreateHiddenInputControls(QWidget* page) {
     // Created hidden: the program does not offer POST data, a proxy, saving
     // the body or another method, but the query run selects the method here.
-    lbl_edDataCGI = new QLabel(QStringLiteral("POST-Daten:"), page);
-    lbl_edDataCGI->setObjectName(QStringLiteral("lbl_edDataCGI"));
-    edDataCGI = new TComboBox98(page);
-    edDataCGI->setObjectName(QStringLiteral("edDataCGI"));
-    lbl_edProxyURL = new QLabel(QStringLiteral("Proxy:"), page);
-    lbl_edProxyURL->setObjectName(QStringLiteral("lbl_edProxyURL"));
-    edProxyURL = new TComboBox98(page);
-    edProxyURL->setObjectName(QStringLiteral("edProxyURL"));
-    lbl_edFilenameDL = new QLabel(QStringLiteral("Dateiname:"), page);
-    lbl_edFilenameDL->setObjectName(QStringLiteral("lbl_edFilenameDL"));
-    edFilenameDL = new QLineEdit(page);
-    edFilenameDL->setObjectName(QStringLiteral("edFilenameDL"));
-    BtnSetDLfilename = new QPushButton(QStringLiteral("..."), page);
-    BtnSetDLfilename->setObjectName(QStringLiteral("BtnSetDLfilename"));
-    RGrpHttpMethode = new TRadioGroup(
-        QStringLiteral("Methode"),
-        {QStringLiteral("HEAD"), QStringLiteral("GET"), QStringLiteral("POST")}, page);
-    RGrpHttpMethode->setObjectName(QStringLiteral("RGrpHttpMethode"));
+    lbl_edDataCGI = Create<QLabel>(page, "lbl_edDataCGI", QStringLiteral("POST-Daten:"));
+    edDataCGI = Create<TComboBox98>(page, "edDataCGI");
+    lbl_edProxyURL = Create<QLabel>(page, "lbl_edProxyURL", QStringLiteral("Proxy:"));
+    edProxyURL = Create<TComboBox98>(page, "edProxyURL");
+    lbl_edFilenameDL = Create<QLabel>(page, "lbl_edFilenameDL", QStringLiteral("Dateiname:"));
+    edFilenameDL = Create<QLineEdit>(page, "edFilenameDL");
+    BtnSetDLfilename = Create<QPushButton>(page, "BtnSetDLfilename", QStringLiteral("..."));
+    RGrpHttpMethode = Create<TRadioGroup>(
+        page, "RGrpHttpMethode", QStringLiteral("Methode"),
+        QStringList{QStringLiteral("HEAD"), QStringLiteral("GET"), QStringLiteral("POST")});
     RGrpHttpMethode->SetItemIndex(0);
     for (QWidget* hidden : std::initializer_list<QWidget*>{
              lbl_edDataCGI, edDataCGI, lbl_edProxyURL, edProxyURL, lbl_edFilenameDL, edFilenameDL,
@@ -185,23 +182,16 @@ void TFrmMain::CreateFinishPage(QWidget* page) {
 void TFrmMain::CreateHiddenFinishControls(QWidget* page) {
     // Created hidden: the view style has one content only, and copying,
     // saving and the legend are not offered.
-    gBoxResultViewStyle = new QGroupBox(QStringLiteral("Ansicht"), page);
-    gBoxResultViewStyle->setObjectName(QStringLiteral("gBoxResultViewStyle"));
-    cBoxResultViewStyle = new QComboBox(gBoxResultViewStyle);
-    cBoxResultViewStyle->setObjectName(QStringLiteral("cBoxResultViewStyle"));
+    gBoxResultViewStyle = Create<QGroupBox>(page, "gBoxResultViewStyle", QStringLiteral("Ansicht"));
+    cBoxResultViewStyle = Create<QComboBox>(gBoxResultViewStyle, "cBoxResultViewStyle");
     cBoxResultViewStyle->addItems({QStringLiteral("Standard"), QStringLiteral("Ausführlich")});
-    gBoxFinishOptions = new QGroupBox(QStringLiteral("Optionen"), page);
-    gBoxFinishOptions->setObjectName(QStringLiteral("gBoxFinishOptions"));
-    BtnCopyResultView = new QPushButton(gBoxFinishOptions);
-    BtnCopyResultView->setObjectName(QStringLiteral("BtnCopyResultView"));
-    BtnCopyResultView->addAction(actCopyResultView);
-    BtnSaveResultView = new QPushButton(gBoxFinishOptions);
-    BtnSaveResultView->setObjectName(QStringLiteral("BtnSaveResultView"));
-    BtnSaveResultView->addAction(actSaveResultView);
-    gBoxLegende = new QGroupBox(QStringLiteral("Legende"), page);
-    gBoxLegende->setObjectName(QStringLiteral("gBoxLegende"));
-    imgLegende = new QLabel(gBoxLegende);
-    imgLegende->setObjectName(QStringLiteral("imgLegende"));
+    gBoxFinishOptions = Create<QGroupBox>(page, "gBoxFinishOptions", QStringLiteral("Optionen"));
+    BtnCopyResultView = Create<TActionButton>(gBoxFinishOptions, "BtnCopyResultView");
+    BtnCopyResultView->SetAction(actCopyResultView);
+    BtnSaveResultView = Create<TActionButton>(gBoxFinishOptions, "BtnSaveResultView");
+    BtnSaveResultView->SetAction(actSaveResultView);
+    gBoxLegende = Create<QGroupBox>(page, "gBoxLegende", QStringLiteral("Legende"));
+    imgLegende = Create<QLabel>(gBoxLegende, "imgLegende");
     for (QWidget* hidden :
          std::initializer_list<QWidget*>{gBoxResultViewStyle, gBoxFinishOptions, gBoxLegende})
         hidden->hide();

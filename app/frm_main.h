@@ -127,8 +127,8 @@ public:
     QGroupBox* gBoxResultViewStyle;
     QComboBox* cBoxResultViewStyle;
     QGroupBox* gBoxFinishOptions;
-    QPushButton* BtnCopyResultView;
-    QPushButton* BtnSaveResultView;
+    TActionButton* BtnCopyResultView;
+    TActionButton* BtnSaveResultView;
     QGroupBox* gBoxLegende;
     QLabel* imgLegende;
 

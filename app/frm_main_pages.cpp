@@ -20,6 +20,9 @@
 #include <QStackedWidget>
 #include <QUrl>
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 struct TPageTexts {
