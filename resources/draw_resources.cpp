@@ -52,8 +52,6 @@ constexpr int kAppIconSmall = 32;
 constexpr int kAppIconLarge = 48;
 // Strip pixels at least this opaque keep their colour; the rest become magenta.
 constexpr int kStripOpaqueAlpha = 96;
-// Angle between two meridians of the globe, in degrees.
-constexpr double kMeridianSpacing = 45.0;
 
 QImage NewImage(QSize size, const QColor& fill = Qt::transparent) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -78,27 +76,43 @@ QFont Font(qreal pixels, int weight = QFont::Normal) {
     return font;
 }
 
+// How a globe is drawn: colours, line widths, and the grid's density.
+struct GlobeStyle {
+    QColor fill;
+    QColor lines;
+    QColor rim; // transparent: no rim
+    qreal lineWidth;
+    qreal rimWidth = 0;
+    qreal meridianSpacing;  // degrees between two meridians
+    QList<qreal> latitudes; // degrees of the parallels drawn
+};
+
+GlobeStyle DetailedGlobe(const QColor& fill, const QColor& lines, const QColor& rim,
+                         qreal lineWidth) {
+    return {fill, lines, rim, lineWidth, lineWidth, 45.0, {-40.0, 0.0, 40.0}};
+}
+
 // A flat globe: filled disc, parallels, and meridians turned by `turn`
 // (0..1 of one meridian spacing), so that turn 1 looks like turn 0.
-void DrawGlobe(QPainter& p, QPointF centre, qreal radius, qreal turn, const QColor& fill,
-               const QColor& lines, qreal lineWidth) {
+void DrawGlobe(QPainter& p, QPointF centre, qreal radius, qreal turn, const GlobeStyle& style) {
     p.save();
     p.setPen(Qt::NoPen);
-    p.setBrush(fill);
+    p.setBrush(style.fill);
     p.drawEllipse(centre, radius, radius);
 
     QPainterPath disc;
-    disc.addEllipse(centre, radius - lineWidth / 2, radius - lineWidth / 2);
+    disc.addEllipse(centre, radius - style.lineWidth / 2, radius - style.lineWidth / 2);
     p.setClipPath(disc);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(lines, lineWidth, Qt::SolidLine, Qt::RoundCap));
-    for (const qreal latitude : {-40.0, 0.0, 40.0}) {
+    p.setPen(QPen(style.lines, style.lineWidth, Qt::SolidLine, Qt::RoundCap));
+    for (const qreal latitude : style.latitudes) {
         const qreal y = centre.y() - radius * qSin(qDegreesToRadians(latitude));
         const qreal half = radius * qCos(qDegreesToRadians(latitude));
         p.drawLine(QPointF(centre.x() - half, y), QPointF(centre.x() + half, y));
     }
-    for (int k = -3; k <= 3; ++k) {
-        const qreal longitude = (k + turn) * kMeridianSpacing;
+    const int sideMeridians = int(90.0 / style.meridianSpacing) + 1;
+    for (int k = -sideMeridians; k <= sideMeridians; ++k) {
+        const qreal longitude = (k + turn) * style.meridianSpacing;
         if (qAbs(longitude) >= 90.0)
             continue;
         QPainterPath meridian;
@@ -115,14 +129,21 @@ void DrawGlobe(QPainter& p, QPointF centre, qreal radius, qreal turn, const QCol
         }
         p.drawPath(meridian);
     }
+    p.setClipping(false);
+    if (style.rimWidth > 0) {
+        p.setPen(QPen(style.rim, style.rimWidth));
+        const qreal r = radius - style.rimWidth / 2;
+        p.drawEllipse(centre, r, r);
+    }
     p.restore();
 }
 
 // The program's emblem: a globe under a magnifying glass, in a square of `size`.
 void DrawEmblem(QPainter& p, qreal size, const QColor& globe, const QColor& lines,
-                const QColor& glass) {
+                const QColor& rim, const QColor& glass) {
     const qreal unit = size / 48.0;
-    DrawGlobe(p, QPointF(21 * unit, 21 * unit), 18 * unit, 0.5, globe, lines, 1.6 * unit);
+    DrawGlobe(p, QPointF(21 * unit, 21 * unit), 18 * unit, 0.5,
+              DetailedGlobe(globe, lines, rim, 1.6 * unit));
     p.save();
     p.setPen(QPen(glass, 5 * unit, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(37.5 * unit, 37.5 * unit), QPointF(44 * unit, 44 * unit));
@@ -135,13 +156,14 @@ void DrawEmblem(QPainter& p, qreal size, const QColor& globe, const QColor& line
 }
 
 QImage HeaderIcon() {
-    return Draw(QSize(kHeaderIconSize, kHeaderIconSize), kWhite,
-                [](QPainter& p) { DrawEmblem(p, kHeaderIconSize, kMidBlue, kWhite, kNavy); });
+    return Draw(QSize(kHeaderIconSize, kHeaderIconSize), kWhite, [](QPainter& p) {
+        DrawEmblem(p, kHeaderIconSize, kMidBlue, kWhite, kBlue, kNavy);
+    });
 }
 
 QImage AppIcon(int size) {
     return Draw(QSize(size, size), Qt::transparent,
-                [size](QPainter& p) { DrawEmblem(p, size, kMidBlue, kWhite, kNavy); });
+                [size](QPainter& p) { DrawEmblem(p, size, kMidBlue, kWhite, kBlue, kNavy); });
 }
 
 QImage Banner() {
@@ -152,11 +174,12 @@ QImage Banner() {
         faint.setAlphaF(0.35);
         QColor faintLines = kLightBlue;
         faintLines.setAlphaF(0.25);
-        DrawGlobe(p, QPointF(area.width() - 70, 80), 120, 0.25, faint, faintLines, 3);
+        DrawGlobe(p, QPointF(area.width() - 70, 80), 120, 0.25,
+                  DetailedGlobe(faint, faintLines, Qt::transparent, 3));
 
         p.save();
         p.translate(322, 14);
-        DrawEmblem(p, 92, kLightBlue, kBlue, kWhite);
+        DrawEmblem(p, 92, kLightBlue, kBlue, kWhite, kWhite);
         p.restore();
 
         p.setPen(kWhite);
@@ -230,14 +253,14 @@ void IconSave(QPainter& p) {
 void IconLetterCircle(QPainter& p, const QString& letter) {
     p.setPen(Qt::NoPen);
     p.setBrush(kBlue);
-    p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
+    p.drawEllipse(QRectF(1, 1, 14, 14));
     p.setPen(kWhite);
     p.setFont(Font(12, QFont::Bold));
     p.drawText(QRectF(0, 0.5, 16, 15), Qt::AlignCenter, letter);
 }
 
 void IconWeb(QPainter& p) {
-    DrawGlobe(p, QPointF(8, 8), 7.5, 0.5, kMidBlue, kWhite, 1.1);
+    DrawGlobe(p, QPointF(7.5, 7.5), 7, 0, {kMidBlue, kWhite, kBlue, 1, 1, 45.0, {0.0}});
 }
 
 void IconMail(QPainter& p) {
@@ -300,7 +323,7 @@ QImage ClipFrame(int frame) {
         p.drawPath(link);
 
         // Globe, turning by one meridian spacing per loop.
-        DrawGlobe(p, QPointF(36, 13), 10.5, phase, kMidBlue, kWhite, 1.2);
+        DrawGlobe(p, QPointF(36, 13), 10.5, phase, DetailedGlobe(kMidBlue, kWhite, kBlue, 1.2));
 
         // Computer.
         p.setPen(Qt::NoPen);
