@@ -1,0 +1,291 @@
+#include "tests/support/event_wait.h"
+#include "util/zarvo_about_dlg.h"
+#include "util/zarvo_honk.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr char kAppTitle[] = "Vendrix Quorvik";
+constexpr char kMail[] = "mailto:software@vendrix.example";
+// Result code of a box that the watchdog had to close; never Accepted.
+constexpr int kClosedByWatchdog = 2;
+constexpr std::chrono::seconds kWatchdogDelay(10);
+
+QString LabelText(const QDialog& box, const char* name) {
+    const auto* label = box.findChild<QLabel*>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
+}
+
+QImage LabelImage(const QDialog& box, const char* name) {
+    return box.findChild<QLabel*>(QLatin1String(name))
+        ->pixmap()
+        .toImage()
+        .convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage ResourceImage(const QString& name) {
+    return QImage(name).convertToFormat(QImage::Format_ARGB32);
+}
+
+void ClickLabel(QDialog& box, const char* name) {
+    QTest::mouseClick(box.findChild<QLabel*>(QLatin1String(name)), Qt::LeftButton);
+}
+
+class AboutDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kAppTitle));
+        Honk.SetClock([this] { return Now; });
+        Dlg.SetUrlOpener([this](const QUrl& url) {
+            Opened.push_back(url);
+            return true;
+        });
+        Dlg.SetProduct("Quorvik");
+        Dlg.SetVersion("Version 1.01");
+        Dlg.SetUser("Erika Mustermann");
+        Dlg.SetUserCompany("Muster GmbH");
+    }
+
+    void TearDown() override {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            EXPECT_NE(widget->objectName(), "FrmAbout") << "the about window was left over";
+    }
+
+    // Runs Execute; as soon as the box runs modally, `act` gets it. A box that
+    // `act` leaves open is closed by a watchdog, and the test fails.
+    bool ExecuteWith(TZarvoAboutDlg& dlg, const std::function<void(QDialog&)>& act) {
+        QPointer<QDialog> shown;
+        QTimer::singleShot(0, &dlg, [&] {
+            shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!shown) {
+                ADD_FAILURE() << "no modal box";
+                return;
+            }
+            ASSERT_TRUE(testsupport::WaitUntil([&] { return shown && shown->isActiveWindow(); }));
+            act(*shown);
+        });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [&] {
+            ADD_FAILURE() << "the box did not close";
+            if (shown)
+                shown->done(kClosedByWatchdog);
+        });
+        watchdog.start(kWatchdogDelay);
+        const bool result = dlg.Execute();
+        EXPECT_TRUE(shown.isNull()) << "the window was not destroyed";
+        return result;
+    }
+    bool ExecuteWith(const std::function<void(QDialog&)>& act) { return ExecuteWith(Dlg, act); }
+
+    // Runs Execute, lets `look` inspect the box, then closes it with Escape.
+    void Inspect(TZarvoAboutDlg& dlg, const std::function<void(QDialog&)>& look) {
+        EXPECT_TRUE(ExecuteWith(dlg, [&](QDialog& box) {
+            look(box);
+            QTest::keyClick(&box, Qt::Key_Escape);
+        }));
+    }
+    void Inspect(const std::function<void(QDialog&)>& look) { Inspect(Dlg, look); }
+
+    QDateTime Now{QDate(2026, 12, 7), QTime(21, 0)};
+    std::vector<QUrl> Opened;
+    TZarvoHonk Honk;
+    TZarvoAboutDlg Dlg{Honk};
+};
+
+struct LanguageCase {
+    TZarvoLng Language;
+    const char* Caption;
+    const char* Licensee;
+    const char* MemoryPrefix;
+    const char* Web;
+};
+
+void PrintTo(const LanguageCase& c, std::ostream* os) {
+    *os << c.Caption;
+}
+
+class AboutDlgLanguage : public AboutDlgTest, public ::testing::WithParamInterface<LanguageCase> {};
+
+TEST_P(AboutDlgLanguage, ShowsTheTextsFittingTheirLinesAndOpensTheLinks) {
+    const LanguageCase& c = GetParam();
+    Dlg.SetLanguage(c.Language);
+    Inspect([&](QDialog& box) {
+        EXPECT_EQ(box.windowTitle(), QString::fromUtf8(c.Caption));
+        EXPECT_EQ(LabelText(box, "lblTitle"), "Quorvik");
+        EXPECT_EQ(LabelText(box, "lblVersion"), "Version 1.01");
+        EXPECT_EQ(LabelText(box, "lblLicensee"), QString::fromUtf8(c.Licensee));
+        EXPECT_EQ(LabelText(box, "lblUser"), "Erika Mustermann");
+        EXPECT_EQ(LabelText(box, "lblUserCompany"), "Muster GmbH");
+        const QString memory = LabelText(box, "lblMemory");
+        EXPECT_TRUE(memory.startsWith(QString::fromUtf8(c.MemoryPrefix))) << memory.toStdString();
+        EXPECT_TRUE(memory.endsWith(" KB")) << memory.toStdString();
+        EXPECT_TRUE(memory.contains(QRegularExpression("\\d"))) << memory.toStdString();
+        // Every line shows its whole text in the fixed layout.
+        for (const char* name : {"lblVersion", "lblLegal1", "lblLegal2", "lblRights", "lblLicensee",
+                                 "lblMemory", "lblTitle", "lblSignature"}) {
+            const auto* label = box.findChild<QLabel*>(QLatin1String(name));
+            EXPECT_FALSE(label->text().isEmpty()) << name;
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width())
+                << name;
+        }
+        const auto* web = box.findChild<QLabel*>("lblWeb");
+        const auto* separator = box.findChild<QLabel*>("lblSeparator");
+        const auto* mail = box.findChild<QLabel*>("lblMail");
+        EXPECT_LT(web->geometry().right(), separator->x());
+        EXPECT_LT(separator->geometry().right(), mail->x());
+        EXPECT_LE(mail->geometry().right(), mail->parentWidget()->width());
+
+        ClickLabel(box, "lblWeb");
+        ClickLabel(box, "lblMail");
+    });
+    EXPECT_EQ(Opened, (std::vector<QUrl>{QUrl(c.Web), QUrl(kMail)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, AboutDlgLanguage,
+    ::testing::Values(LanguageCase{lngDE, "Über Quorvik",
+                                   "Lizenznehmer:", "Verfügbarer realer Speicher:  ",
+                                   "http://www.vendrix.example/de"},
+                      LanguageCase{lngUS, "About Quorvik",
+                                   "This product is licensed to:", "Physical memory available:  ",
+                                   "http://www.vendrix.example/en"}));
+
+TEST_F(AboutDlgTest, LinksLightUpOnlyUnderTheMouse) {
+    Inspect([](QDialog& box) {
+        auto* web = box.findChild<QLabel*>("lblWeb");
+        const auto look = [web] {
+            return std::make_pair(web->palette().color(QPalette::WindowText),
+                                  web->font().underline());
+        };
+        const auto normal = std::make_pair(QColor(0, 0, 128), false);
+        EXPECT_EQ(look(), normal);
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QApplication::sendEvent(web, &enter);
+        EXPECT_EQ(look(), std::make_pair(QColor(0, 0, 255), true));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(web, &leave);
+        EXPECT_EQ(look(), normal);
+    });
+    EXPECT_TRUE(Opened.empty());
+}
+
+struct CloseCase {
+    const char* Name;
+    std::function<void(QDialog&)> Close;
+    bool Expected;
+};
+
+void PrintTo(const CloseCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class AboutDlgClose : public AboutDlgTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(AboutDlgClose, OnlyCtrlDFailsTheBox) {
+    EXPECT_EQ(ExecuteWith(GetParam().Close), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, AboutDlgClose,
+    ::testing::Values(
+        CloseCase{"OK",
+                  [](QDialog& box) {
+                      QTest::mouseClick(box.findChild<QPushButton*>("BtnOK"), Qt::LeftButton);
+                  },
+                  true},
+        CloseCase{"Enter",
+                  [](QDialog& box) {
+                      EXPECT_EQ(box.focusWidget(), box.findChild<QPushButton*>("BtnOK"));
+                      QTest::keyClick(box.focusWidget(), Qt::Key_Return);
+                  },
+                  true},
+        CloseCase{"Escape", [](QDialog& box) { QTest::keyClick(&box, Qt::Key_Escape); }, true},
+        CloseCase{"CtrlD",
+                  [](QDialog& box) {
+                      QTest::keyClick(box.focusWidget(), Qt::Key_D, Qt::ControlModifier);
+                  },
+                  false},
+        CloseCase{"CloseRequestIgnored",
+                  [](QDialog& box) {
+                      EXPECT_FALSE(box.close());
+                      EXPECT_TRUE(box.isVisible());
+                      QTest::keyClick(&box, Qt::Key_Escape);
+                  },
+                  true}));
+
+TEST_F(AboutDlgTest, EmptyProductTakesTheApplicationTitle) {
+    Dlg.SetProduct("");
+    Inspect([](QDialog& box) {
+        EXPECT_EQ(box.windowTitle(), QString::fromUtf8("Über Vendrix Quorvik"));
+        EXPECT_EQ(LabelText(box, "lblTitle"), "Vendrix Quorvik");
+    });
+    EXPECT_EQ(Dlg.Product(), "Vendrix Quorvik");
+}
+
+TEST_F(AboutDlgTest, RightsLineEndsThisYearButNotBefore2001) {
+    for (const auto& [year, shown] : {std::pair{1999, "-2001 "}, std::pair{2026, "-2026 "}}) {
+        Now = QDateTime(QDate(year, 6, 1), QTime(12, 0));
+        Inspect([shown = shown](QDialog& box) {
+            EXPECT_TRUE(LabelText(box, "lblRights").contains(shown))
+                << LabelText(box, "lblRights").toStdString();
+        });
+    }
+}
+
+TEST_F(AboutDlgTest, PicturesFollowTheColourDepth) {
+    ASSERT_NE(ResourceImage(":/ZARVOBCB_LOGO_H"), ResourceImage(":/ZARVOBCB_LOGO_L"));
+    for (const auto& [bits, suffix] : {std::pair{16, "_H"}, std::pair{8, "_L"}}) {
+        Honk.Hardware().SetScreenBitsQuery([bits = bits] { return bits; });
+        Inspect([suffix = QString::fromLatin1(suffix)](QDialog& box) {
+            EXPECT_EQ(LabelImage(box, "imgLogo"), ResourceImage(":/ZARVOBCB_LOGO" + suffix))
+                << suffix.toStdString();
+            EXPECT_EQ(LabelImage(box, "imgLine"), ResourceImage(":/ZARVOBCB_BLUELINE" + suffix))
+                << suffix.toStdString();
+        });
+    }
+}
+
+TEST_F(AboutDlgTest, IconFromTheOwnerOrTheGivenOneOrTheDefault) {
+    QPixmap red(32, 32);
+    red.fill(Qt::red);
+    const QImage redImage = red.toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage defaultImage = ResourceImage(":/ZARVOBCB_DEFAULTICO");
+
+    QWidget owner;
+    owner.setWindowIcon(QIcon(red));
+    TZarvoAboutDlg owned(Honk, &owner);
+    Inspect(owned, [&](QDialog& box) {
+        EXPECT_EQ(box.parentWidget(), &owner);
+        EXPECT_EQ(LabelImage(box, "imgAppIcon"), redImage);
+    });
+    owned.SetExtractExeIcon(false);
+    Inspect(owned, [&](QDialog& box) { EXPECT_EQ(LabelImage(box, "imgAppIcon"), defaultImage); });
+    owned.SetIcon(QIcon(red));
+    Inspect(owned, [&](QDialog& box) { EXPECT_EQ(LabelImage(box, "imgAppIcon"), redImage); });
+}
+
+TEST_F(AboutDlgTest, ContentLinesUseTahomaOnlyWhenInstalled) {
+    for (const auto& [installed, face] :
+         {std::pair{QStringList{"Tahoma"}, "Tahoma"}, std::pair{QStringList{}, "MS Sans Serif"}}) {
+        Honk.SetFontFamiliesQuery([installed = installed] { return installed; });
+        Inspect([face = QString::fromLatin1(face)](QDialog& box) {
+            for (const char* name : {"lblVersion", "lblRights", "lblWeb", "lblMemory"})
+                EXPECT_EQ(box.findChild<QLabel*>(name)->font().family(), face) << name;
+            EXPECT_EQ(box.findChild<QPushButton*>("BtnOK")->font().family(), face);
+            EXPECT_EQ(box.findChild<QLabel*>("lblTitle")->font().family(), "Arial");
+            EXPECT_EQ(box.findChild<QLabel*>("lblSeparator")->font().family(), "Arial");
+        });
+    }
+}
+
+} // namespace
