@@ -1,0 +1,255 @@
+#include "cli/cli_command.h"
+
+#include "cli/query_client_settings.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr char kProgramName[] = "quorvik-cli";
+// Longer waits are surely a typo; the limit also keeps the timer's
+// millisecond count far from overflowing.
+constexpr double kMaxTimeoutSeconds = 7 * 24 * 60 * 60;
+constexpr double kMillisecondsPerSecond = 1000.0;
+constexpr int kMaxPort = 65535;
+
+enum class TOption { Lines, Headers, Get, Output, Proxy, Timeout, Help, Version };
+
+struct TOptionSpec {
+    const char* Name;
+    TOption Option;
+    bool TakesValue;
+};
+
+constexpr std::array kOptions{
+    TOptionSpec{"--lines", TOption::Lines, false},
+    TOptionSpec{"--headers", TOption::Headers, false},
+    TOptionSpec{"--get", TOption::Get, false},
+    TOptionSpec{"-o", TOption::Output, true},
+    TOptionSpec{"--proxy", TOption::Proxy, true},
+    TOptionSpec{"--timeout", TOption::Timeout, true},
+    TOptionSpec{"-h", TOption::Help, false},
+    TOptionSpec{"--help", TOption::Help, false},
+    TOptionSpec{"--version", TOption::Version, false},
+};
+
+const TOptionSpec* FindOption(const QString& name) {
+    for (const TOptionSpec& spec : kOptions)
+        if (name == QLatin1String(spec.Name))
+            return &spec;
+    return nullptr;
+}
+
+std::optional<std::chrono::milliseconds> ParseTimeout(const QString& text) {
+    bool ok = false;
+    const double seconds = QLocale::c().toDouble(text, &ok);
+    if (!ok || !(seconds > 0.0) || seconds > kMaxTimeoutSeconds)
+        return std::nullopt;
+    // A tiny positive value still waits a little rather than not at all.
+    const auto milliseconds = std::max(1LL, std::llround(seconds * kMillisecondsPerSecond));
+    return std::chrono::milliseconds(milliseconds);
+}
+
+bool IsPort(const QString& text) {
+    bool ok = false;
+    const int port = text.toInt(&ok);
+    // toInt accepts a sign and blanks; a port is digits only.
+    const bool digitsOnly =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    return ok && digitsOnly && port >= 1 && port <= kMaxPort;
+}
+
+// Collects the options in order and stops at the first faulty argument.
+class TCommandParser {
+public:
+    TCliCommand Parse(const QStringList& arguments);
+
+private:
+    // Empty when the argument was taken; otherwise the usage error.
+    QString Option(const QStringList& arguments, qsizetype& index);
+    QString Apply(TOption option, const QString& value);
+    QString ApplyProxy(const QString& value);
+    TCliCommand Finish() const;
+
+    TCliOptions options_;
+    QStringList positional_;
+    bool help_ = false;
+    bool version_ = false;
+};
+
+TCliCommand Command(TCliCommand::TKind kind) {
+    TCliCommand command;
+    command.Kind = kind;
+    return command;
+}
+
+TCliCommand UsageError(const QString& message) {
+    TCliCommand command = Command(TCliCommand::TKind::UsageError);
+    command.Error = message;
+    return command;
+}
+
+TCliCommand TCommandParser::Parse(const QStringList& arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--")) {
+            positional_ += arguments.mid(i + 1);
+            break;
+        }
+        // A lone "-" is no option; let it fail as an address like any other text.
+        if (!argument.startsWith(QLatin1Char('-')) || argument.size() == 1) {
+            positional_ += argument;
+            continue;
+        }
+        if (const QString error = Option(arguments, i); !error.isEmpty())
+            return UsageError(error);
+    }
+    return Finish();
+}
+
+QString TCommandParser::Option(const QStringList& arguments, qsizetype& index) {
+    const QString& argument = arguments[index];
+    const bool inlineValue =
+        argument.startsWith(QLatin1String("--")) && argument.contains(QLatin1Char('='));
+    const QString name = inlineValue ? argument.section(QLatin1Char('='), 0, 0) : argument;
+    const TOptionSpec* spec = FindOption(name);
+    if (spec == nullptr)
+        return QStringLiteral("Unbekannte Option „%1“.").arg(name);
+    if (!spec->TakesValue) {
+        if (inlineValue)
+            return QStringLiteral("Die Option %1 erwartet keinen Wert.").arg(name);
+        return Apply(spec->Option, {});
+    }
+    if (inlineValue)
+        return Apply(spec->Option, argument.section(QLatin1Char('='), 1));
+    if (index + 1 >= arguments.size())
+        return QStringLiteral("Die Option %1 erwartet einen Wert.").arg(name);
+    return Apply(spec->Option, arguments[++index]);
+}
+
+QString TCommandParser::Apply(TOption option, const QString& value) {
+    switch (option) {
+    case TOption::Lines:
+        options_.Lines = true;
+        break;
+    case TOption::Headers:
+        options_.Headers = true;
+        break;
+    case TOption::Get:
+        options_.Get = true;
+        break;
+    case TOption::Output:
+        if (value.isEmpty())
+            return QStringLiteral("Die Option -o erwartet einen Dateinamen.");
+        options_.OutputFile = value;
+        break;
+    case TOption::Proxy:
+        return ApplyProxy(value);
+    case TOption::Timeout:
+        options_.Timeout = ParseTimeout(value);
+        if (!options_.Timeout)
+            return QStringLiteral("Ungültige Wartezeit „%1“: erwartet wird eine Zahl von Sekunden "
+                                  "größer als 0 und höchstens %2, z. B. 10 oder 2.5.")
+                .arg(value)
+                .arg(kMaxTimeoutSeconds);
+        break;
+    case TOption::Help:
+        help_ = true;
+        break;
+    case TOption::Version:
+        version_ = true;
+        break;
+    }
+    return {};
+}
+
+QString TCommandParser::ApplyProxy(const QString& value) {
+    const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+    const QString host = colon < 0 ? value : value.left(colon);
+    const QString port = colon < 0 ? QString() : value.mid(colon + 1);
+    const bool hostOk =
+        !host.isEmpty() && !host.contains(QLatin1Char('/')) && !host.contains(QLatin1Char(':'));
+    if (!hostOk || (colon >= 0 && !IsPort(port)))
+        return QStringLiteral("Ungültiger Proxy „%1“: erwartet wird HOST oder HOST:PORT "
+                              "mit einem Port von 1 bis %2.")
+            .arg(value)
+            .arg(kMaxPort);
+    options_.ProxyHost = host;
+    options_.ProxyPort = port;
+    return {};
+}
+
+TCliCommand TCommandParser::Finish() const {
+    if (help_)
+        return Command(TCliCommand::TKind::Help);
+    if (version_)
+        return Command(TCliCommand::TKind::Version);
+    if (positional_.isEmpty())
+        return UsageError(QStringLiteral("Es fehlt die Internet-Adresse (URL)."));
+    if (positional_.size() > 1)
+        return UsageError(
+            QStringLiteral("Zu viele Argumente ab „%1“: erwartet wird genau eine Internet-Adresse.")
+                .arg(positional_[1]));
+    // The window refuses an empty address with the same sentence.
+    if (positional_.front().isEmpty())
+        return UsageError(
+            QStringLiteral("Bitte geben Sie vor der Abfrage eine Internet-Adresse ein."));
+    if (!options_.OutputFile.isEmpty() && !options_.Get)
+        return UsageError(QStringLiteral("Die Option -o ist nur zusammen mit --get möglich."));
+    TCliCommand command = Command(TCliCommand::TKind::Run);
+    command.Options = options_;
+    command.Options.Url = positional_.front();
+    return command;
+}
+
+} // namespace
+
+TCliCommand ParseCliCommand(const QStringList& arguments) {
+    return TCommandParser().Parse(arguments);
+}
+
+QString CliHelpText() {
+    return QStringLiteral(
+               "Aufruf: %1 [Optionen] URL\n"
+               "\n"
+               "Fragt mit einer HTTP-HEAD-Anfrage ab, was der Server über das Dokument unter URL\n"
+               "sagt, und gibt den HTTP-Report aus, wie ihn Quorvik anzeigt (UTF-8).\n"
+               "\n"
+               "Optionen:\n"
+               "  --lines              die Zeilen des Reports roh ausgeben, mit den Markierungen\n"
+               "                       >>...<< und dem geschützten Leerzeichen vor jedem Wert\n"
+               "  --headers            nach dem Report jede empfangene Kopfzeile ausgeben\n"
+               "  --get                GET statt HEAD senden, den Inhalt verwerfen und die\n"
+               "                       gemessene Geschwindigkeit in den Report aufnehmen\n"
+               "  -o DATEI             mit --get: den Inhalt in DATEI schreiben\n"
+               "  --proxy HOST[:PORT]  über diesen Proxy abfragen (ohne Port: 80)\n"
+               "  --timeout SEKUNDEN   die Anfrage nach dieser Zeit abbrechen (Vorgabe: keine)\n"
+               "  -h, --help           diese Hilfe ausgeben\n"
+               "  --version            die Version ausgeben\n"
+               "\n"
+               "Strg+C bricht eine laufende Anfrage ab; der Report wird dann noch ausgegeben.\n"
+               "\n"
+               "Rückgabewert: 0, wenn der Report keinen Fehler meldet; 1, wenn er einen Fehler\n"
+               "meldet oder der Inhalt nicht geschrieben werden konnte; 2 bei falschem Aufruf.\n")
+        .arg(QLatin1String(kProgramName));
+}
+
+QString CliVersionText() {
+    return QStringLiteral("%1 %2 (Vendrix %3)\n")
+        .arg(QLatin1String(kProgramName), QLatin1String(queryclient::kProductVersion),
+             QLatin1String(queryclient::kProductName));
+}
+
+QString CliNoteText(const QString& message) {
+    return QStringLiteral("%1: %2\n").arg(QLatin1String(kProgramName), message);
+}
+
+QString UsageErrorText(const QString& message) {
+    return CliNoteText(message) + QStringLiteral("Aufruf: %1 [Optionen] URL (mehr mit --help)\n")
+                                      .arg(QLatin1String(kProgramName));
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "cli/cli_options.h"
+
+#include <QString>
+#include <QStringList>
+
+// What a command line asks quorvik-cli to do.
+struct TCliCommand {
+    enum class TKind { Run, Help, Version, UsageError };
+
+    TKind Kind = TKind::Run;
+    TCliOptions Options; // for Run
+    QString Error;       // for UsageError: one German sentence
+};
+
+// Reads the arguments after the program name:
+//   [--lines] [--headers] [--get [-o FILE]] [--proxy HOST[:PORT]]
+//   [--timeout SECONDS] [--help] [--version] [--] URL
+// Long options also take their value as "--name=value". The first faulty
+// argument makes a usage error; otherwise --help wins over --version, and
+// both over a missing address.
+TCliCommand ParseCliCommand(const QStringList& arguments);
+
+QString CliHelpText();
+QString CliVersionText();
+
+// A note on standard error: the program's name, the message, a line end.
+QString CliNoteText(const QString& message);
+
+// A usage error as printed on standard error: the message, then how to call
+// the program.
+QString UsageErrorText(const QString& message);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <optional>
+
+// One query as the command line asks for it.
+struct TCliOptions {
+    QString Url;          // as typed
+    bool Lines = false;   // print the report lines with their markers
+    bool Headers = false; // print every received header line after the report
+    bool Get = false;     // GET instead of HEAD, with the measured transfer rate
+    QString OutputFile;   // with Get: where the body goes; empty: discarded
+    QString ProxyHost;    // empty: no proxy
+    QString ProxyPort;    // empty: the client's default proxy port
+    std::optional<std::chrono::milliseconds> Timeout; // none: wait as long as it takes
+};

@@ -1,0 +1,148 @@
+#include "cli/cli_run.h"
+
+#include "cli/cli_command.h"
+#include "cli/cli_exit_code.h"
+#include "cli/query_client_settings.h"
+#include "query/report_text.h"
+#include "util/cp1252.h"
+
+#include <QElapsedTimer>
+
+namespace {
+
+constexpr double kNanosecondsPerSecond = 1e9;
+constexpr double kMillisecondsPerSecond = 1000.0;
+
+void Write(QIODevice& device, const QString& text) {
+    device.write(text.toUtf8());
+}
+
+// Windows-1252 lines as they are, one per line.
+QString DecodedLines(const std::vector<std::string>& lines) {
+    QString text;
+    for (const std::string& line : lines) {
+        text += FromCp1252(line);
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+} // namespace
+
+TCliRun::TCliRun(TCliOptions options, QIODevice& out, QIODevice& err)
+    : options_(std::move(options)), out_(out), err_(err) {
+    queryclient::ApplyQuerySettings(client_);
+    timeout_.setSingleShot(true);
+    QObject::connect(&timeout_, &QTimer::timeout, [this] { Abort(TAbortCause::Timeout); });
+}
+
+int TCliRun::Exec() {
+    if (!options_.OutputFile.isEmpty() && !OpenBodyFile())
+        return kExitUsage;
+    Configure();
+    const THttpReportInput input = Request();
+    Print(input);
+    ExplainAbort();
+    if (!CloseBodyFile())
+        return kExitFailed;
+    return input.Success ? kExitOk : kExitFailed;
+}
+
+void TCliRun::Interrupt() {
+    Abort(TAbortCause::Interrupt);
+}
+
+void TCliRun::Abort(TAbortCause cause) {
+    if (client_.State() == THttpState::httpReady)
+        return;
+    abortCause_ = cause;
+    client_.Abort();
+}
+
+bool TCliRun::OpenBodyFile() {
+    bodyFile_.setFileName(options_.OutputFile);
+    if (!bodyFile_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        Write(err_,
+              UsageErrorText(QStringLiteral("Die Datei „%1“ lässt sich nicht zum Schreiben öffnen.")
+                                 .arg(options_.OutputFile)));
+        return false;
+    }
+    client_.SetReceiveStream(&bodyFile_);
+    return true;
+}
+
+void TCliRun::Configure() {
+    client_.SetURL(ToCp1252(options_.Url));
+    client_.SetProxy(ToCp1252(options_.ProxyHost));
+    if (!options_.ProxyPort.isEmpty())
+        client_.SetProxyPort(ToCp1252(options_.ProxyPort));
+}
+
+THttpReportInput TCliRun::Request() {
+    if (options_.Timeout)
+        timeout_.start(*options_.Timeout);
+    QElapsedTimer clock;
+    clock.start();
+    bool success = false;
+    try {
+        if (options_.Get)
+            client_.Get();
+        else
+            client_.Head();
+        success = true;
+    } catch (const std::exception&) {
+        // The client's status and reason phrase tell what went wrong; the
+        // report's error section shows them.
+    }
+    const qint64 nanoseconds = clock.nsecsElapsed();
+    timeout_.stop();
+
+    THttpReportInput input;
+    input.URL = client_.URL();
+    input.StatusCode = client_.StatusCode();
+    input.ReasonPhrase = client_.ReasonPhrase();
+    input.ContentLength = client_.ContentLength();
+    input.ReceivedHeader = client_.ReceivedHeader();
+    input.Success = success;
+    // The rate as the user waited for it: from the request to its end,
+    // lookup and connection included.
+    if (options_.Get && nanoseconds > 0)
+        input.TransferRate = static_cast<double>(client_.ReceivedCount()) * kNanosecondsPerSecond /
+                             static_cast<double>(nanoseconds);
+    return input;
+}
+
+void TCliRun::Print(const THttpReportInput& input) {
+    const TReportLines lines = httpreport::ComposeHttpReport(input);
+    Write(out_, options_.Lines ? DecodedLines(lines) : httpreport::ReportText(lines));
+    if (options_.Headers && !input.ReceivedHeader.empty())
+        Write(out_, QLatin1Char('\n') + DecodedLines(input.ReceivedHeader));
+}
+
+void TCliRun::ExplainAbort() {
+    switch (abortCause_) {
+    case TAbortCause::None:
+        break;
+    case TAbortCause::Timeout:
+        Write(err_, CliNoteText(QStringLiteral("Keine vollständige Antwort nach %1 Sekunden, "
+                                               "die Anfrage wurde abgebrochen.")
+                                    .arg(static_cast<double>(options_.Timeout->count()) /
+                                         kMillisecondsPerSecond)));
+        break;
+    case TAbortCause::Interrupt:
+        Write(err_, CliNoteText(QStringLiteral("Die Anfrage wurde mit Strg+C abgebrochen.")));
+        break;
+    }
+}
+
+bool TCliRun::CloseBodyFile() {
+    if (!bodyFile_.isOpen())
+        return true;
+    const bool written = bodyFile_.flush() && bodyFile_.error() == QFileDevice::NoError;
+    bodyFile_.close();
+    if (!written)
+        Write(err_, CliNoteText(QStringLiteral("Der Inhalt konnte nicht vollständig in „%1“ "
+                                               "geschrieben werden.")
+                                    .arg(options_.OutputFile)));
+    return written;
+}

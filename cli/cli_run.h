@@ -1,0 +1,48 @@
+#pragma once
+
+#include "cli/cli_options.h"
+#include "http/http_client.h"
+#include "query/http_report.h"
+
+#include <QFile>
+#include <QTimer>
+
+class QIODevice;
+
+// One query from the command line: the window's request with the same client
+// settings, without its waits, and the report printed in UTF-8. Needs a
+// running Qt core application on the calling thread.
+class TCliRun {
+public:
+    TCliRun(TCliOptions options, QIODevice& out, QIODevice& err);
+    TCliRun(const TCliRun&) = delete;
+    TCliRun& operator=(const TCliRun&) = delete;
+
+    // Sends the request, prints the report (and the header lines when asked)
+    // to `out`, notes on `err` why a request was cut short; returns the exit
+    // status (TCliExitCode).
+    int Exec();
+
+    // Ends a running request as aborted, so that the report and the body file
+    // are still completed; does nothing while no request runs.
+    void Interrupt();
+
+private:
+    enum class TAbortCause { None, Timeout, Interrupt };
+
+    bool OpenBodyFile();
+    void Configure();
+    THttpReportInput Request();
+    void Print(const THttpReportInput& input);
+    void ExplainAbort();
+    bool CloseBodyFile();
+    void Abort(TAbortCause cause);
+
+    TCliOptions options_;
+    QIODevice& out_;
+    QIODevice& err_;
+    THttpClient client_;
+    QFile bodyFile_;
+    QTimer timeout_;
+    TAbortCause abortCause_ = TAbortCause::None;
+};

@@ -1,0 +1,49 @@
+#include "cli/interrupt_watch.h"
+
+#include <csignal>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace {
+
+sigset_t InterruptSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    return set;
+}
+
+} // namespace
+
+TInterruptWatch::TInterruptWatch(std::function<void()> onInterrupt)
+    : onInterrupt_(std::move(onInterrupt)) {
+    const sigset_t set = InterruptSet();
+    if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0)
+        return;
+    fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (fd_ < 0) {
+        pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+        return;
+    }
+    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { Drain(); });
+}
+
+TInterruptWatch::~TInterruptWatch() {
+    if (fd_ < 0)
+        return;
+    notifier_.reset();
+    close(fd_);
+    // A Ctrl+C still pending now ends the program as usual.
+    const sigset_t set = InterruptSet();
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+void TInterruptWatch::Drain() {
+    signalfd_siginfo info{};
+    bool interrupted = false;
+    while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+        interrupted = true;
+    if (interrupted && onInterrupt_)
+        onInterrupt_();
+}

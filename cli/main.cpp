@@ -1,0 +1,50 @@
+#include "cli/cli_command.h"
+#include "cli/cli_exit_code.h"
+#include "cli/cli_run.h"
+#include "cli/interrupt_watch.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr char kApplicationName[] = "quorvik-cli";
+
+void Write(QFile& file, const QString& text) {
+    file.write(text.toUtf8());
+}
+
+} // namespace
+
+// A core application only: the command line needs no display.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
+    QFile out;
+    QFile err;
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered,
+             QFileDevice::DontCloseHandle);
+    err.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered,
+             QFileDevice::DontCloseHandle);
+
+    const TCliCommand command = ParseCliCommand(QCoreApplication::arguments().mid(1));
+    switch (command.Kind) {
+    case TCliCommand::TKind::Help:
+        Write(out, CliHelpText());
+        return kExitOk;
+    case TCliCommand::TKind::Version:
+        Write(out, CliVersionText());
+        return kExitOk;
+    case TCliCommand::TKind::UsageError:
+        Write(err, UsageErrorText(command.Error));
+        return kExitUsage;
+    case TCliCommand::TKind::Run:
+        break;
+    }
+    TCliRun run(command.Options, out, err);
+    // Before the request starts the resolver's threads.
+    const TInterruptWatch interrupts([&run] { run.Interrupt(); });
+    return run.Exec();
+}
