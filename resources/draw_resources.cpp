@@ -40,7 +40,6 @@ constexpr int kLowColours = 16;
 constexpr int kHighColours = 256;
 constexpr QSize kBannerSize(460, 137);
 constexpr int kStripIconSize = 16;
-constexpr int kStripIconCount = 7;
 constexpr int kClipSize = 48;
 constexpr int kCursorSize = 32;
 constexpr int kGlyphSize = 16;
@@ -53,14 +52,10 @@ constexpr int kAppIconLarge = 48;
 // Strip pixels at least this opaque keep their colour; the rest become magenta.
 constexpr int kStripOpaqueAlpha = 96;
 
-QImage NewImage(QSize size, const QColor& fill = Qt::transparent) {
+// An image of `size` filled with `fill`, then painted by `draw` with anti-aliasing.
+QImage Draw(QSize size, const QColor& fill, const std::function<void(QPainter&)>& draw) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(fill);
-    return image;
-}
-
-QImage Draw(QSize size, const QColor& fill, const std::function<void(QPainter&)>& draw) {
-    QImage image = NewImage(size, fill);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -275,7 +270,7 @@ void IconMail(QPainter& p) {
 
 // Icons 0 to 6: options, copy, save, help, about, web site, e-mail.
 QImage MenuIconStrip() {
-    const std::function<void(QPainter&)> icons[kStripIconCount] = {
+    const std::function<void(QPainter&)> icons[kMenuIconCount] = {
         IconSliders,
         IconCopy,
         IconSave,
@@ -284,8 +279,8 @@ QImage MenuIconStrip() {
         IconWeb,
         IconMail,
     };
-    QImage strip(kStripIconSize * kStripIconCount, kStripIconSize, QImage::Format_RGB32);
-    for (int i = 0; i < kStripIconCount; ++i) {
+    QImage strip(kStripIconSize * kMenuIconCount, kStripIconSize, QImage::Format_RGB32);
+    for (int i = 0; i < kMenuIconCount; ++i) {
         const QImage icon = Draw(QSize(kStripIconSize, kStripIconSize), Qt::transparent, icons[i])
                                 .convertToFormat(QImage::Format_ARGB32);
         // Edges are blended onto white; nearly transparent pixels become the key colour.
