@@ -1,5 +1,7 @@
 #include "tests/support/event_wait.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -8,14 +10,17 @@
 namespace testsupport {
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    QDeadlineTimer deadline(timeout);
-    // A single-shot timer wakes the blocking wait at the deadline.
+    QDeadlineTimer deadline(timeout, Qt::PreciseTimer);
+    // A single-shot timer wakes the blocking wait at the deadline; it is
+    // precise and re-armed each round, because a coarse timer may fire a
+    // little early and leave the loop waiting for an event that never comes.
     QTimer wake;
     wake.setSingleShot(true);
-    wake.start(timeout);
+    wake.setTimerType(Qt::PreciseTimer);
     while (!done()) {
         if (deadline.hasExpired())
             return done();
+        wake.start(std::max<qint64>(1, deadline.remainingTime()));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
