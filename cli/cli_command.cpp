@@ -101,7 +101,7 @@ TCliCommand TCommandParser::Parse(const QStringList& arguments) {
             positional_ += arguments.mid(i + 1);
             break;
         }
-        // A lone "-" is no option; let it fail as an address like any other text.
+        // A lone "-" is no option but text, taken as the address like any other.
         if (!argument.startsWith(QLatin1Char('-')) || argument.size() == 1) {
             positional_ += argument;
             continue;

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "cli/cli_command.h"
+
+namespace {
+
+using TKind = TCliCommand::TKind;
+
+TEST(CliCommandTest, ReadsEveryOptionInBothForms) {
+    const TCliCommand separate =
+        ParseCliCommand({"--lines", "--headers", "--get", "-o", "body.bin", "--proxy",
+                         "proxy.test:8080", "--timeout", "2.5", "http://host.test/"});
+    ASSERT_EQ(separate.Kind, TKind::Run) << separate.Error.toStdString();
+    const TCliOptions& o = separate.Options;
+    EXPECT_TRUE(o.Lines);
+    EXPECT_TRUE(o.Headers);
+    EXPECT_TRUE(o.Get);
+    EXPECT_EQ(o.OutputFile, "body.bin");
+    EXPECT_EQ(o.ProxyHost, "proxy.test");
+    EXPECT_EQ(o.ProxyPort, "8080");
+    EXPECT_EQ(o.Timeout, std::chrono::milliseconds(2500));
+    EXPECT_EQ(o.Url, "http://host.test/");
+
+    const TCliCommand joined =
+        ParseCliCommand({"--proxy=proxy.test", "--timeout=0.0001", "--", "-odd-address"});
+    ASSERT_EQ(joined.Kind, TKind::Run) << joined.Error.toStdString();
+    EXPECT_EQ(joined.Options.ProxyHost, "proxy.test");
+    EXPECT_TRUE(joined.Options.ProxyPort.isEmpty());
+    // A tiny wait still waits rather than aborting at once.
+    EXPECT_EQ(joined.Options.Timeout, std::chrono::milliseconds(1));
+    EXPECT_EQ(joined.Options.Url, "-odd-address");
+    EXPECT_FALSE(joined.Options.Get);
+}
+
+TEST(CliCommandTest, HelpAndVersionWinOverAMissingAddressButNotOverAFault) {
+    EXPECT_EQ(ParseCliCommand({"--help"}).Kind, TKind::Help);
+    EXPECT_EQ(ParseCliCommand({"--version", "-h"}).Kind, TKind::Help);
+    EXPECT_EQ(ParseCliCommand({"--version"}).Kind, TKind::Version);
+    EXPECT_EQ(ParseCliCommand({"--bogus", "--help"}).Kind, TKind::UsageError);
+}
+
+TEST(CliCommandTest, RejectsFaultyCommandLinesWithAGermanReason) {
+    const struct {
+        QStringList Arguments;
+        const char* Reason;
+    } cases[] = {
+        {{}, "Es fehlt die Internet-Adresse"},
+        {{""}, "Bitte geben Sie vor der Abfrage eine Internet-Adresse ein."},
+        {{"http://a.test/", "http://b.test/"}, "Zu viele Argumente ab „http://b.test/“"},
+        {{"-x", "http://a.test/"}, "Unbekannte Option „-x“"},
+        {{"--get=yes", "http://a.test/"}, "Die Option --get erwartet keinen Wert."},
+        {{"http://a.test/", "--proxy"}, "Die Option --proxy erwartet einen Wert."},
+        {{"-o", "body.bin", "http://a.test/"}, "-o ist nur zusammen mit --get möglich"},
+        {{"--get", "-o", "", "http://a.test/"}, "Die Option -o erwartet einen Dateinamen."},
+        {{"--timeout", "abc", "http://a.test/"}, "Ungültige Wartezeit „abc“"},
+        {{"--timeout", "0", "http://a.test/"}, "Ungültige Wartezeit „0“"},
+        {{"--timeout", "-1", "http://a.test/"}, "Ungültige Wartezeit „-1“"},
+        {{"--timeout", "nan", "http://a.test/"}, "Ungültige Wartezeit „nan“"},
+        {{"--timeout", "1e9", "http://a.test/"}, "Ungültige Wartezeit „1e9“"},
+        {{"--proxy", "proxy.test:0", "http://a.test/"}, "Ungültiger Proxy „proxy.test:0“"},
+        {{"--proxy", "proxy.test:65536", "http://a.test/"}, "Ungültiger Proxy"},
+        {{"--proxy", "proxy.test:+80", "http://a.test/"}, "Ungültiger Proxy"},
+        {{"--proxy", "proxy.test:", "http://a.test/"}, "Ungültiger Proxy"},
+        {{"--proxy", ":3128", "http://a.test/"}, "Ungültiger Proxy"},
+        {{"--proxy", "http://proxy.test:3128", "http://a.test/"}, "Ungültiger Proxy"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Arguments.join(' ').toStdString());
+        const TCliCommand command = ParseCliCommand(c.Arguments);
+        EXPECT_EQ(command.Kind, TKind::UsageError);
+        EXPECT_TRUE(command.Error.contains(QString::fromUtf8(c.Reason)))
+            << command.Error.toStdString();
+    }
+}
+
+} // namespace

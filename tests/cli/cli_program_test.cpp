@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+#include "tests/support/event_wait.h"
+#include "tests/support/scripted_server.h"
+#include "util/zarvo_honk_os.h"
+
+namespace {
+
+using testsupport::TScriptedServer;
+using TScript = TScriptedServer::TScript;
+
+constexpr int kProgramTimeoutMs = 20000;
+constexpr char kHeaderEnd[] = "\r\n\r\n";
+
+// The report of a successful query for `url`, as printed for an answer with
+// kFullAnswer's header (German locale).
+QByteArray SuccessReport(const std::string& url) {
+    return "HTTP Report für\n  " + QByteArray::fromStdString(url) +
+           "\n\n"
+           "Status\n  OK (200)\n"
+           "Dateigröße\n  12,50 kB\n"
+           "Dateityp\n  text/html\n"
+           "Server-Betriebssystem\n  Testserver/1.0\n"
+           "Datum\n  Mon, 07 Dec 2026 20:00:00 GMT\n"
+           "Zuletzt geändert\n  Sun, 01 Mar 2026 08:30:00 GMT\n";
+}
+
+constexpr char kFullAnswer[] = "HTTP/1.0 200 OK\r\n"
+                               "Content-Length: 12800\r\n"
+                               "Content-Type: text/html\r\n"
+                               "Server: Testserver/1.0\r\n"
+                               "Date: Mon, 07 Dec 2026 20:00:00 GMT\r\n"
+                               "Last-Modified: Sun, 01 Mar 2026 08:30:00 GMT\r\n"
+                               "\r\n";
+
+TScript Answer(const std::string& response) {
+    return {TScriptedServer::ExpectUntil(kHeaderEnd), TScriptedServer::Send(response),
+            TScriptedServer::Close()};
+}
+
+// A server that reads the request and then says nothing until it is destroyed.
+TScript Silence() {
+    return {TScriptedServer::ExpectUntil(kHeaderEnd), TScriptedServer::WaitGate(1)};
+}
+
+std::string Url(const TScriptedServer& server, const std::string& path = "/") {
+    return "http://127.0.0.1:" + server.PortStr() + path;
+}
+
+struct TProgramResult {
+    QProcess::ExitStatus Status = QProcess::CrashExit;
+    int ExitCode = -1;
+    QByteArray Out;
+    QByteArray Err;
+};
+
+// Runs quorvik-cli without any display and with German number formats.
+class CliProgramTest : public ::testing::Test {
+protected:
+    void Start(const QStringList& arguments) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+        Process.setProcessEnvironment(environment);
+        Process.start(QStringLiteral(QUORVIK_CLI_PATH), arguments);
+        ASSERT_TRUE(Process.waitForStarted(kProgramTimeoutMs));
+    }
+
+    TProgramResult Finish() {
+        EXPECT_TRUE(Process.waitForFinished(kProgramTimeoutMs));
+        return {Process.exitStatus(), Process.exitCode(), Process.readAllStandardOutput(),
+                Process.readAllStandardError()};
+    }
+
+    TProgramResult Run(const QStringList& arguments) {
+        Start(arguments);
+        return Finish();
+    }
+
+    QProcess Process;
+};
+
+TEST_F(CliProgramTest, SuccessfulQuerySendsTheWindowsRequestAndPrintsTheReport) {
+    TScriptedServer server({Answer(kFullAnswer)});
+    const std::string url = Url(server, "/doc.html");
+    const TProgramResult result = Run({QString::fromStdString(url)});
+
+    EXPECT_EQ(result.Status, QProcess::NormalExit);
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.Out.toStdString(), SuccessReport(url).toStdString());
+    EXPECT_TRUE(result.Err.isEmpty()) << result.Err.toStdString();
+    const std::string request = server.Received(0);
+    EXPECT_EQ(request.rfind("HEAD /doc.html HTTP/1.0\r\n", 0), 0u) << request;
+    EXPECT_NE(request.find("\r\nAccept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, "
+                           "*/*\r\n"),
+              std::string::npos)
+        << request;
+    const std::string agent =
+        "\r\nUser-Agent: Mozilla/3.0 (compatible; Vendrix Quorvik 1.01; Linux " +
+        TZarvoHonkOS().Version().toStdString() + ")\r\n";
+    EXPECT_NE(request.find(agent), std::string::npos) << request;
+}
+
+TEST_F(CliProgramTest, LinesKeepMarkersAndTheNoBreakSpaceInUtf8) {
+    // The server's bytes are Windows-1252: 0xE9 is "é", 0x80 the euro sign.
+    TScriptedServer server({Answer("HTTP/1.0 200 OK\r\nServer: Caf\xE9 \x80\r\n\r\n")});
+    const std::string url = Url(server);
+    const TProgramResult result = Run({"--lines", QString::fromStdString(url)});
+
+    EXPECT_EQ(result.ExitCode, 0);
+    const std::string out = result.Out.toStdString();
+    EXPECT_EQ(out.rfind(">>HTTP Report für<<\n\xC2\xA0 " + url +
+                            "\n\n>>Status<<\n\xC2\xA0 OK (200)\n>>Dateigröße<<\n",
+                        0),
+              0u)
+        << out;
+    EXPECT_NE(out.find("\n>>Server-Betriebssystem<<\n\xC2\xA0 Café €\n"), std::string::npos) << out;
+}
+
+TEST_F(CliProgramTest, ServerErrorAndRefusedConnectionShowTheErrorSection) {
+    std::string refusedPort;
+    {
+        const TScriptedServer closed({});
+        refusedPort = closed.PortStr();
+    }
+    TScriptedServer server({Answer("HTTP/1.0 404 Nicht da\r\nServer: Testserver/1.0\r\n\r\n")});
+    const struct {
+        std::string Url;
+        const char* Message;
+    } cases[] = {
+        {Url(server, "/missing"), "Nicht da"},
+        {"http://127.0.0.1:" + refusedPort + "/", "Connection refused (Error #10061)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Url);
+        const TProgramResult result = Run({QString::fromStdString(c.Url)});
+        EXPECT_EQ(result.Status, QProcess::NormalExit);
+        EXPECT_EQ(result.ExitCode, 1);
+        const QByteArray errorSection = "\n\n\nEs ist ein Fehler aufgetreten\n"
+                                        "  Status: Not Found (404)\n"
+                                        "  Meldung: " +
+                                        QByteArray(c.Message) + "\n\n\nDateigröße\n";
+        EXPECT_TRUE(result.Out.contains(errorSection)) << result.Out.toStdString();
+        EXPECT_FALSE(result.Out.contains("\nStatus\n")) << result.Out.toStdString();
+    }
+}
+
+TEST_F(CliProgramTest, RedirectShowsTheTargetAndHeadersListEveryHop) {
+    TScriptedServer server({Answer("HTTP/1.0 302 Found\r\nLocation: /new\r\n\r\n"),
+                            Answer("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n")});
+    const std::string url = Url(server, "/old");
+    const TProgramResult result = Run({"--headers", QString::fromStdString(url)});
+
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(server.Received(1).rfind("HEAD /new HTTP/1.0\r\n", 0), 0u) << server.Received(1);
+    EXPECT_EQ(result.Out.toStdString(), "HTTP Report für\n  " + url +
+                                            "\n\n"
+                                            "Status\n  OK (200)\n"
+                                            "Weiterleitung zu\n  /new\n"
+                                            "Dateigröße\n  <unbekannt>\n"
+                                            "Dateityp\n  text/plain\n"
+                                            "Server-Betriebssystem\n  <unbekannt>\n"
+                                            "Datum\n  <unbekannt>\n"
+                                            "Zuletzt geändert\n  <unbekannt>\n"
+                                            "\n"
+                                            "HTTP/1.0 302 Found\n"
+                                            "Location: /new\n"
+                                            "HTTP/1.0 200 OK\n"
+                                            "Content-Type: text/plain\n");
+}
+
+TEST_F(CliProgramTest, GetWritesTheBodyAndReportsTheRate) {
+    const std::string body(5000, 'b');
+    TScriptedServer server({Answer("HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n"
+                                   "Content-Type: application/octet-stream\r\n\r\n" +
+                                   body)});
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString file = folder.filePath(QStringLiteral("body.bin"));
+    const TProgramResult result =
+        Run({"--get", "-o", file, QString::fromStdString(Url(server, "/file"))});
+
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(server.Received(0).rfind("GET /file HTTP/1.0\r\n", 0), 0u);
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll().toStdString(), body);
+    const QRegularExpression rate(QStringLiteral("\nDateityp\n  application/octet-stream\n"
+                                                 "Geschwindigkeit\n  [0-9.]+,[0-9]{2} "
+                                                 "(bytes|kB|MB|GB)/Sek\\.\n"
+                                                 "Server-Betriebssystem\n"));
+    EXPECT_TRUE(rate.match(QString::fromUtf8(result.Out)).hasMatch()) << result.Out.toStdString();
+}
+
+TEST_F(CliProgramTest, BodyThatCannotBeWrittenFailsTheRun) {
+    TScriptedServer server(
+        {Answer("HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(5000, 'b'))});
+    const TProgramResult result =
+        Run({"--get", "-o", "/dev/full", QString::fromStdString(Url(server))});
+
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_TRUE(result.Out.contains("\nStatus\n  OK (200)\n"));
+    EXPECT_TRUE(result.Err.contains("nicht vollständig in „/dev/full“"))
+        << result.Err.toStdString();
+}
+
+TEST_F(CliProgramTest, ProxyReceivesTheAbsoluteAddress) {
+    TScriptedServer proxy({Answer(kFullAnswer)});
+    const TProgramResult result =
+        Run({"--proxy", QString::fromStdString("127.0.0.1:" + proxy.PortStr()),
+             "http://origin.invalid/page"});
+
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(proxy.Received(0).rfind("HEAD http://origin.invalid/page HTTP/1.0\r\n", 0), 0u)
+        << proxy.Received(0);
+}
+
+TEST_F(CliProgramTest, TimeoutAndCtrlCAbortASilentServerAndStillReport) {
+    const QByteArray aborted = "  Meldung: Connection aborted on request\n";
+    {
+        TScriptedServer server({Silence()});
+        const TProgramResult result =
+            Run({"--timeout", "0.3", QString::fromStdString(Url(server))});
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_TRUE(result.Out.contains(aborted)) << result.Out.toStdString();
+        EXPECT_TRUE(result.Err.contains("Keine vollständige Antwort nach 0.3 Sekunden"))
+            << result.Err.toStdString();
+    }
+    {
+        TScriptedServer server({Silence()});
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        Start({"--get", "-o", folder.filePath(QStringLiteral("body.bin")),
+               QString::fromStdString(Url(server))});
+        ASSERT_TRUE(testsupport::WaitUntil(
+            [&server] { return server.Received(0).find(kHeaderEnd) != std::string::npos; }));
+        ASSERT_EQ(::kill(static_cast<pid_t>(Process.processId()), SIGINT), 0);
+        const TProgramResult result = Finish();
+        EXPECT_EQ(result.Status, QProcess::NormalExit);
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_TRUE(result.Out.contains(aborted)) << result.Out.toStdString();
+        EXPECT_TRUE(result.Err.contains("mit Strg+C abgebrochen")) << result.Err.toStdString();
+    }
+}
+
+TEST_F(CliProgramTest, UsageErrorsHelpAndVersion) {
+    const struct {
+        QStringList Arguments;
+        const char* Message;
+    } usageErrors[] = {
+        {{}, "quorvik-cli: Es fehlt die Internet-Adresse (URL).\n"},
+        {{"--bogus", "http://a.test/"}, "quorvik-cli: Unbekannte Option „--bogus“.\n"},
+        {{"--timeout", "soon", "http://a.test/"}, "quorvik-cli: Ungültige Wartezeit „soon“"},
+        {{"--get", "-o", "/nonexistent-folder/body.bin", "http://a.test/"},
+         "quorvik-cli: Die Datei „/nonexistent-folder/body.bin“ lässt sich nicht zum Schreiben "
+         "öffnen.\n"},
+    };
+    for (const auto& c : usageErrors) {
+        SCOPED_TRACE(c.Arguments.join(' ').toStdString());
+        const TProgramResult result = Run(c.Arguments);
+        EXPECT_EQ(result.ExitCode, 2);
+        // No report: nothing was asked of any server.
+        EXPECT_TRUE(result.Out.isEmpty()) << result.Out.toStdString();
+        EXPECT_TRUE(result.Err.startsWith(c.Message)) << result.Err.toStdString();
+        EXPECT_TRUE(result.Err.endsWith("Aufruf: quorvik-cli [Optionen] URL (mehr mit --help)\n"));
+    }
+
+    const TProgramResult help = Run({"--help"});
+    EXPECT_EQ(help.ExitCode, 0);
+    EXPECT_TRUE(help.Out.startsWith("Aufruf: quorvik-cli [Optionen] URL\n"));
+    const TProgramResult version = Run({"--version"});
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_EQ(version.Out.toStdString(), "quorvik-cli 1.01 (Vendrix Quorvik)\n");
+}
+
+} // namespace
