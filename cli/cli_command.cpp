@@ -20,28 +20,28 @@ constexpr int kMaxPort = 65535;
 
 enum class TOption { Lines, Headers, Get, Output, Proxy, Timeout, Help, Version };
 
-struct TOptionSpec {
+struct TOptionEntry {
     const char* Name;
     TOption Option;
     bool TakesValue;
 };
 
 constexpr std::array kOptions{
-    TOptionSpec{"--lines", TOption::Lines, false},
-    TOptionSpec{"--headers", TOption::Headers, false},
-    TOptionSpec{"--get", TOption::Get, false},
-    TOptionSpec{"-o", TOption::Output, true},
-    TOptionSpec{"--proxy", TOption::Proxy, true},
-    TOptionSpec{"--timeout", TOption::Timeout, true},
-    TOptionSpec{"-h", TOption::Help, false},
-    TOptionSpec{"--help", TOption::Help, false},
-    TOptionSpec{"--version", TOption::Version, false},
+    TOptionEntry{"--lines", TOption::Lines, false},
+    TOptionEntry{"--headers", TOption::Headers, false},
+    TOptionEntry{"--get", TOption::Get, false},
+    TOptionEntry{"-o", TOption::Output, true},
+    TOptionEntry{"--proxy", TOption::Proxy, true},
+    TOptionEntry{"--timeout", TOption::Timeout, true},
+    TOptionEntry{"-h", TOption::Help, false},
+    TOptionEntry{"--help", TOption::Help, false},
+    TOptionEntry{"--version", TOption::Version, false},
 };
 
-const TOptionSpec* FindOption(const QString& name) {
-    for (const TOptionSpec& spec : kOptions)
-        if (name == QLatin1String(spec.Name))
-            return &spec;
+const TOptionEntry* FindOption(const QString& name) {
+    for (const TOptionEntry& entry : kOptions)
+        if (name == QLatin1String(entry.Name))
+            return &entry;
     return nullptr;
 }
 
@@ -117,19 +117,19 @@ QString TCommandParser::Option(const QStringList& arguments, qsizetype& index) {
     const bool inlineValue =
         argument.startsWith(QLatin1String("--")) && argument.contains(QLatin1Char('='));
     const QString name = inlineValue ? argument.section(QLatin1Char('='), 0, 0) : argument;
-    const TOptionSpec* spec = FindOption(name);
-    if (spec == nullptr)
+    const TOptionEntry* entry = FindOption(name);
+    if (entry == nullptr)
         return QStringLiteral("Unbekannte Option „%1“.").arg(name);
-    if (!spec->TakesValue) {
+    if (!entry->TakesValue) {
         if (inlineValue)
             return QStringLiteral("Die Option %1 erwartet keinen Wert.").arg(name);
-        return Apply(spec->Option, {});
+        return Apply(entry->Option, {});
     }
     if (inlineValue)
-        return Apply(spec->Option, argument.section(QLatin1Char('='), 1));
+        return Apply(entry->Option, argument.section(QLatin1Char('='), 1));
     if (index + 1 >= arguments.size())
         return QStringLiteral("Die Option %1 erwartet einen Wert.").arg(name);
-    return Apply(spec->Option, arguments[++index]);
+    return Apply(entry->Option, arguments[++index]);
 }
 
 QString TCommandParser::Apply(TOption option, const QString& value) {

@@ -88,7 +88,7 @@ protected:
     QProcess Process;
 };
 
-TEST_F(CliProgramTest, SuccessfulQuerySendsTheWindowsRequestAndPrintsTheReport) {
+TEST_F(CliProgramTest, SuccessfulQueryUsesTheMainWindowClientSettingsAndPrintsTheReport) {
     TScriptedServer server({Answer(kFullAnswer)});
     const std::string url = Url(server, "/doc.html");
     const TProgramResult result = Run({QString::fromStdString(url)});
