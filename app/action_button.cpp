@@ -9,8 +9,6 @@ TActionButton::TActionButton(QWidget* parent) : QPushButton(parent) {
 void TActionButton::SetAction(QAction* action) {
     disconnect(FChangedConnection);
     FAction = action;
-    if (!action)
-        return;
     FChangedConnection = connect(action, &QAction::changed, this, &TActionButton::TakeActionState);
     TakeActionState();
 }

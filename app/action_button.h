@@ -15,8 +15,8 @@ class TActionButton : public QPushButton {
 public:
     explicit TActionButton(QWidget* parent = nullptr);
 
-    // Binds the button to `action` (not owned; nullptr unbinds and leaves the
-    // button as it is) and takes over the action's state at once.
+    // Binds the button to `action` (not owned, not null) instead of the action
+    // bound before, and takes over its state at once.
     void SetAction(QAction* action);
     QAction* Action() const { return FAction; }
 

@@ -120,3 +120,23 @@ TEST_F(MainWindowTest, HeaderIconFollowsTheScreensColourCount) {
                   LoadResourceBitmap(QLatin1String(c.Resource)).toImage());
     }
 }
+
+TEST_F(MainWindowTest, UsesTahomaWhenInstalledAndBoldHeaderAndGauge) {
+    const struct {
+        QStringList Installed;
+        const char* Face;
+    } cases[] = {{{QStringLiteral("tahoma"), QStringLiteral("DejaVu Sans")}, "Tahoma"},
+                 {{QStringLiteral("DejaVu Sans")}, "MS Sans Serif"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Face);
+        Window->Honk->SetFontFamiliesQuery([&c] { return c.Installed; });
+        Window->ApplyAppearance();
+        EXPECT_EQ(Window->font().family(), QLatin1String(c.Face));
+        for (const char* name : {"LblHeader", "PProgress_Gauge"})
+            EXPECT_TRUE(Child(name)->font().bold()) << name;
+        for (const char* name : {"LblTitle", "BtnNext", "edURL", "ResultView", "LblAddInfo"}) {
+            EXPECT_EQ(Child(name)->font().family(), QLatin1String(c.Face)) << name;
+            EXPECT_FALSE(Child(name)->font().bold()) << name;
+        }
+    }
+}
