@@ -192,6 +192,8 @@ protected:
     void ChangeState(TSocketState NewState);
     void TryToSend();
     bool Destroying() const { return FDestroying; }
+    // Posts a private message (WM_...) to this object; it runs from the event loop.
+    void PostSocketMessage(unsigned Msg);
 
     // Internal state shared with the layers above.
     int FHSocket = -1;
@@ -210,15 +212,18 @@ private:
     void ASyncReceive(std::uint16_t Error);
     void UpdateNotifiers();
     void ApplyLinger();
-    void SetSockOption(int Option, int Value, const char* FunctionName);
-    void CloseHandleNow();
+    bool SetSockOption(int Option, int Value, const char* FunctionName);
+    void AdoptHandle(int Handle);
+    bool CloseHandleNow();
     void StartLookup(unsigned Msg, const std::string& Query);
     void ResolveForConnect(bool WithLocalPort);
-    bool StillAlive(const std::shared_ptr<bool>& Alive) const { return *Alive; }
 
     std::unique_ptr<TSocketEndpoint> FEndpoint;
     std::unique_ptr<TResolver> FResolver;
+    // Cleared by the destructor; code that raised an event checks it before
+    // touching the object again, since a handler may have deleted it.
     std::shared_ptr<bool> FAlive;
+    std::uint64_t FSessionId = 0;
 
     std::string FAddrStr;
     std::string FPortStr;
@@ -257,4 +262,6 @@ private:
     bool FWantWrite = false;
     bool FReadBusy = false;
     bool FWriteBusy = false;
+    // Receive calls (not peeks); tells whether an OnDataAvailable handler read.
+    std::uint64_t FRecvCalls = 0;
 };

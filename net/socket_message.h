@@ -30,6 +30,10 @@ struct TSocketMessage {
     std::intptr_t WParam = 0;         // socket handle or lookup task handle
     std::uint32_t LParam = 0;         // event bits | error << 16
     std::vector<std::string> Results; // lookup results: dotted addresses or a host name
+    // Session of the socket that posted it to itself; 0 for notifications.
+    // Descriptor numbers are reused at once on Linux, so the handle alone cannot
+    // tell a stale self-posted notification from one for the current session.
+    std::uint64_t Session = 0;
 };
 
 inline std::uint32_t MakeSelectParam(std::uint32_t Bits, int Error) {

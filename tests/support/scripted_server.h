@@ -35,7 +35,7 @@ public:
 
     struct TStep {
         TStepKind Kind;
-        std::string Data;
+        std::string Data{};
         std::size_t Count = 0;
         std::chrono::milliseconds Delay{0};
     };
@@ -97,6 +97,7 @@ private:
     std::vector<std::string> FReceived;
     std::vector<bool> FResets;
     std::vector<std::size_t> FOpenGates;
+    std::size_t FAcceptedCount = 0;
     std::string FFailure;
     bool FDone = false;
     bool FStopping = false;

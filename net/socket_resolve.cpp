@@ -1,0 +1,149 @@
+#include "net/socket_resolve.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "net/socket_errors.h"
+#include "net/socket_exception.h"
+
+namespace {
+
+constexpr std::size_t MaxHostLength = 256;
+constexpr std::size_t MaxPortLength = 32; // port and protocol texts must be shorter
+constexpr std::size_t HostNameArea = 64;
+constexpr std::size_t DatabaseBufferSize = 1024;
+constexpr int MaxOctet = 255;
+
+bool IsDigit(char C) {
+    return std::isdigit(static_cast<unsigned char>(C)) != 0;
+}
+
+std::string Trim(const std::string& Text) {
+    const auto First = Text.find_first_not_of(' ');
+    if (First == std::string::npos)
+        return {};
+    return Text.substr(First, Text.find_last_not_of(' ') - First + 1);
+}
+
+std::string Format(const char* Prefix, const std::string& Text, int Error) {
+    return std::string(Prefix) + " '" + Text + "', Error #" + std::to_string(Error);
+}
+
+// The decimal value of the leading digits; wraps like the 16-bit field it fills.
+std::uint32_t LeadingNumber(const std::string& Text) {
+    std::uint32_t Value = 0;
+    for (const char C : Text) {
+        if (!IsDigit(C))
+            break;
+        Value = Value * 10 + static_cast<std::uint32_t>(C - '0');
+    }
+    return Value;
+}
+
+} // namespace
+
+bool SocketIsDottedIP(const std::string& Text) {
+    std::size_t I = 0;
+    while (I < Text.size() && Text[I] == ' ')
+        ++I;
+    if (I < Text.size() && Text[I] == '.')
+        return false;
+    int Dots = 0;
+    int Value = 0;
+    for (; I < Text.size(); ++I) {
+        const char C = Text[I];
+        if (IsDigit(C)) {
+            // Saturates: any value above 255 fails in the same way.
+            Value = std::min(Value * 10 + (C - '0'), MaxOctet + 1);
+        } else if (C == '.') {
+            ++Dots;
+            if (Dots > 3 || Value > MaxOctet || I + 1 == Text.size() || !IsDigit(Text[I + 1]))
+                return false;
+            Value = 0;
+        } else {
+            if (Text.find_first_not_of(' ', I) != std::string::npos)
+                return false;
+            break;
+        }
+    }
+    return Dots == 3 && Value <= MaxOctet;
+}
+
+std::uint32_t SocketResolveHost(const std::string& Host) {
+    if (Host.empty() || Host.size() > MaxHostLength)
+        throw ESocketException("SocketResolveHost: '" + Host + "' Invalid Hostname.");
+    const std::string Trimmed = Trim(Host);
+    if (SocketIsDottedIP(Host)) {
+        const in_addr_t Addr = inet_addr(Trimmed.c_str());
+        if (Addr == INADDR_NONE && Trimmed != "255.255.255.255")
+            throw ESocketException("SocketResolveHost: '" + Host + "' Invalid IP address.");
+        return Addr;
+    }
+    addrinfo Hints{};
+    Hints.ai_family = AF_INET;
+    Hints.ai_socktype = SOCK_STREAM;
+    addrinfo* Result = nullptr;
+    const int Rc = getaddrinfo(Trimmed.c_str(), nullptr, &Hints, &Result);
+    if (Rc != 0 || Result == nullptr)
+        throw ESocketException(Format("SocketResolveHost: Cannot convert host address", Host,
+                                      WinsockErrorFromEai(Rc, errno)));
+    const std::uint32_t Addr =
+        reinterpret_cast<const sockaddr_in*>(Result->ai_addr)->sin_addr.s_addr;
+    freeaddrinfo(Result);
+    return Addr;
+}
+
+std::uint16_t SocketResolvePort(const std::string& Port, const std::string& Proto) {
+    if (Port.empty() || Port.size() >= MaxPortLength)
+        throw ESocketException("SocketResolvePort: Invalid Port.");
+    const std::string Trimmed = Trim(Port);
+    if (!Trimmed.empty() && IsDigit(Trimmed[0]))
+        return static_cast<std::uint16_t>(LeadingNumber(Trimmed));
+    const std::string TrimmedProto = Trim(Proto);
+    servent Entry{};
+    servent* Found = nullptr;
+    char Buffer[DatabaseBufferSize];
+    getservbyname_r(Trimmed.c_str(), TrimmedProto.empty() ? nullptr : TrimmedProto.c_str(), &Entry,
+                    Buffer, sizeof Buffer, &Found);
+    // The services database sets no error number; Winsock reports WSANO_DATA.
+    if (Found == nullptr)
+        throw ESocketException(
+            Format("SocketResolvePort: Cannot convert port", Port, wsaerr::NoData));
+    return ntohs(static_cast<std::uint16_t>(Found->s_port));
+}
+
+int SocketResolveProto(const std::string& Proto) {
+    if (Proto.empty() || Proto.size() >= MaxPortLength)
+        throw ESocketException("SocketResolveProto: Invalid Protocol.");
+    const std::string Trimmed = Trim(Proto);
+    if (!Trimmed.empty() && IsDigit(Trimmed[0]))
+        return static_cast<int>(LeadingNumber(Trimmed));
+    protoent Entry{};
+    protoent* Found = nullptr;
+    char Buffer[DatabaseBufferSize];
+    getprotobyname_r(Trimmed.c_str(), &Entry, Buffer, sizeof Buffer, &Found);
+    if (Found == nullptr)
+        throw ESocketException(
+            Format("SocketResolveProto: Cannot convert protocol", Proto, wsaerr::NoData));
+    return Found->p_proto;
+}
+
+std::string LocalHostName() {
+    char Name[HostNameArea + 1] = {};
+    if (gethostname(Name, HostNameArea) != 0)
+        throw ESocketException("Winsock.GetHostName failed");
+    return Name;
+}
+
+std::string SocketAddrToDotted(std::uint32_t Addr) {
+    in_addr In{};
+    In.s_addr = Addr;
+    char Text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &In, Text, sizeof Text);
+    return Text;
+}

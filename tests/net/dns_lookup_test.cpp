@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <netdb.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include "net/async_socket.h"
+#include "net/resolver.h"
+#include "tests/support/event_wait.h"
+
+using testsupport::WaitUntil;
+
+namespace {
+
+// A lookup that blocks until the test lets it go, then answers with Answer.
+// The worker shares it, and may outlive the test's socket.
+struct THeldLookup {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Started = false;
+    bool Released = false;
+    TLookupResult Answer;
+
+    static TLookupWork Work(const std::shared_ptr<THeldLookup>& Self) {
+        return [Self](const std::string&) {
+            std::unique_lock<std::mutex> Guard(Self->Lock);
+            Self->Started = true;
+            Self->Changed.notify_all();
+            Self->Changed.wait(Guard, [&Self] { return Self->Released; });
+            return Self->Answer;
+        };
+    }
+    void Release() {
+        const std::lock_guard<std::mutex> Guard(Lock);
+        Released = true;
+        Changed.notify_all();
+    }
+    void WaitStarted() {
+        std::unique_lock<std::mutex> Guard(Lock);
+        Changed.wait(Guard, [this] { return Started; });
+    }
+};
+
+// Counts the lookup completions that reach the socket, current or not.
+class TCountingSocket : public TAsyncSocket {
+public:
+    int Completions = 0;
+
+protected:
+    void WndProc(TSocketMessage& Msg) override {
+        if (Msg.Msg == WM_ASYNCGETHOSTBYNAME || Msg.Msg == WM_ASYNCGETHOSTBYADDR)
+            ++Completions;
+        TAsyncSocket::WndProc(Msg);
+    }
+};
+
+class DnsLookup : public testing::Test {
+protected:
+    TCountingSocket Socket;
+    std::vector<int> Done;
+
+    void SetUp() override {
+        Socket.OnDnsLookupDone = [this](TCustomAsyncSocket*, std::uint16_t Error) {
+            Done.push_back(Error);
+        };
+    }
+    bool WaitDone(std::size_t Count = 1) {
+        return WaitUntil([&] { return Done.size() >= Count; });
+    }
+};
+
+TEST_F(DnsLookup, DottedAddressIsAnsweredInsideTheCall) {
+    Socket.DnsLookup("192.168.1.1");
+    EXPECT_EQ(Done, std::vector<int>{0});
+    EXPECT_EQ(Socket.DnsResult(), "192.168.1.1");
+    EXPECT_TRUE(Socket.DnsResultList().empty());
+}
+
+TEST_F(DnsLookup, AllOnesAddressGoesThroughTheAsynchronousPath) {
+    auto Held = std::make_shared<THeldLookup>();
+    Held->Answer.Names = {"255.255.255.255"};
+    Held->Release();
+    Socket.Resolver().NameWork = THeldLookup::Work(Held);
+    Socket.DnsLookup("255.255.255.255");
+    EXPECT_TRUE(Done.empty());
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(Socket.DnsResult(), "255.255.255.255");
+}
+
+TEST_F(DnsLookup, LocalhostResolvesToLoopback) {
+    Socket.DnsLookup("localhost");
+    EXPECT_TRUE(Done.empty());
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(Done, std::vector<int>{0});
+    EXPECT_EQ(Socket.DnsResult(), "127.0.0.1");
+    ASSERT_FALSE(Socket.DnsResultList().empty());
+    EXPECT_EQ(Socket.DnsResultList().front(), "127.0.0.1");
+}
+
+TEST_F(DnsLookup, NameThatDoesNotExistGives11001) {
+    // Without a reachable name server the system may only say "try again".
+    addrinfo Hints{};
+    Hints.ai_family = AF_INET;
+    addrinfo* List = nullptr;
+    if (getaddrinfo("nonexistent.invalid", nullptr, &Hints, &List) != EAI_NONAME)
+        GTEST_SKIP() << "the system resolver cannot tell that the name does not exist";
+    Socket.DnsLookup("nonexistent.invalid");
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(Done, std::vector<int>{11001});
+    EXPECT_EQ(Socket.DnsResult(), "");
+    EXPECT_TRUE(Socket.DnsResultList().empty());
+}
+
+TEST_F(DnsLookup, AllAddressesArriveInRecordOrder) {
+    auto Held = std::make_shared<THeldLookup>();
+    Held->Answer.Names = {"10.0.0.3", "10.0.0.1", "10.0.0.2"};
+    Held->Release();
+    Socket.Resolver().NameWork = THeldLookup::Work(Held);
+    Socket.DnsLookup("three.example");
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(Socket.DnsResultList(),
+              (std::vector<std::string>{"10.0.0.3", "10.0.0.1", "10.0.0.2"}));
+    EXPECT_EQ(Socket.DnsResult(), "10.0.0.3");
+}
+
+TEST_F(DnsLookup, CancelReports10004AndTheLateCompletionIsDropped) {
+    auto Held = std::make_shared<THeldLookup>();
+    Held->Answer.Names = {"10.1.1.1"};
+    Socket.Resolver().NameWork = THeldLookup::Work(Held);
+    Socket.DnsLookup("held.example");
+    Held->WaitStarted();
+    Socket.CancelDnsLookup();
+    EXPECT_EQ(Done, std::vector<int>{10004});
+    Held->Release();
+    ASSERT_TRUE(WaitUntil([&] { return Socket.Completions == 1; }));
+    EXPECT_EQ(Done, std::vector<int>{10004});
+    EXPECT_EQ(Socket.DnsResult(), "");
+}
+
+TEST_F(DnsLookup, NewLookupReplacesAPendingOneSilently) {
+    auto First = std::make_shared<THeldLookup>();
+    First->Answer.Names = {"10.1.1.1"};
+    Socket.Resolver().NameWork = THeldLookup::Work(First);
+    Socket.DnsLookup("first.example");
+    First->WaitStarted();
+    auto Second = std::make_shared<THeldLookup>();
+    Second->Answer.Names = {"10.2.2.2"};
+    Second->Release();
+    Socket.Resolver().NameWork = THeldLookup::Work(Second);
+    Socket.DnsLookup("second.example");
+    ASSERT_TRUE(WaitDone());
+    First->Release();
+    ASSERT_TRUE(WaitUntil([&] { return Socket.Completions == 2; }));
+    EXPECT_EQ(Done, std::vector<int>{0});
+    EXPECT_EQ(Socket.DnsResult(), "10.2.2.2");
+}
+
+TEST(DnsLookupLifetime, DestroyingTheSocketWithALookupInFlightIsSafe) {
+    auto Held = std::make_shared<THeldLookup>();
+    Held->Answer.Names = {"10.1.1.1"};
+    int Done = 0;
+    {
+        TAsyncSocket Socket;
+        Socket.OnDnsLookupDone = [&](TCustomAsyncSocket*, std::uint16_t) { ++Done; };
+        Socket.Resolver().NameWork = THeldLookup::Work(Held);
+        Socket.DnsLookup("held.example");
+        Held->WaitStarted();
+    }
+    Held->Release();
+    // The worker finds the channel closed and posts nothing; a later socket
+    // is not confused by it either.
+    TAsyncSocket Other;
+    Other.DnsLookup("localhost");
+    EXPECT_TRUE(WaitUntil([&] { return !Other.DnsResult().empty(); }));
+    EXPECT_EQ(Done, 0);
+}
+
+TEST_F(DnsLookup, EmptyHostRaisesOrReports10022) {
+    EXPECT_THROW(Socket.DnsLookup(""), ESocketException);
+    try {
+        Socket.DnsLookup("");
+    } catch (const ESocketException& E) {
+        EXPECT_STREQ(E.what(), "DNS lookup: invalid host name.");
+    }
+    EXPECT_TRUE(Done.empty());
+    Socket.OnError = [](TCustomAsyncSocket*) {};
+    Socket.DnsLookup("");
+    EXPECT_EQ(Done, std::vector<int>{10022});
+}
+
+TEST_F(DnsLookup, ReverseLookupOfLoopbackGivesOneHostName) {
+    Socket.ReverseDnsLookup("127.0.0.1");
+    ASSERT_TRUE(WaitDone());
+    ASSERT_EQ(Done, std::vector<int>{0});
+    EXPECT_FALSE(Socket.DnsResult().empty());
+    EXPECT_EQ(Socket.DnsResultList(), std::vector<std::string>{Socket.DnsResult()});
+}
+
+} // namespace

@@ -1,0 +1,171 @@
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "net/async_socket.h"
+#include "tests/net/socket_test_helpers.h"
+#include "tests/support/scripted_server.h"
+
+using testsupport::TScriptedServer;
+using testsupport::WaitUntil;
+
+namespace {
+
+// Far more than loopback socket buffers hold, so the system takes only part.
+constexpr std::size_t HugeSend = 32 * 1024 * 1024;
+
+class SendBuffer : public testing::Test {
+protected:
+    nettest::TEventLog Events; // outlives the socket, which reports its last state change
+    std::vector<std::int32_t> SendCalls;
+    TAsyncSocket Socket;
+
+    void SetUp() override {
+        Events.Attach(Socket);
+        Socket.OnSendData = [this](TCustomAsyncSocket*, std::int32_t Bytes) {
+            SendCalls.push_back(Bytes);
+        };
+    }
+
+    std::int64_t BytesHandedOver() const {
+        return std::accumulate(SendCalls.begin(), SendCalls.end(), std::int64_t{0});
+    }
+};
+
+TEST_F(SendBuffer, FiveThousandBytesGoOutBlockByBlockWithOneDataSentAfterSendReturned) {
+    const std::string Payload(5000, 'a');
+    TScriptedServer Server({{TScriptedServer::Expect(Payload), TScriptedServer::Drain()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    EXPECT_EQ(Socket.SendStr(Payload), 5000);
+    EXPECT_EQ(SendCalls, (std::vector<std::int32_t>{1514, 1514, 1514, 458}));
+    EXPECT_EQ(Events.Count("sent 0"), 0);
+    ASSERT_TRUE(WaitUntil([&] { return Events.Has("sent 0"); }));
+    ASSERT_TRUE(WaitUntil([&] { return Server.Received(0).size() == Payload.size(); }));
+    testsupport::PumpEvents();
+    EXPECT_EQ(Events.Count("sent 0"), 1);
+    EXPECT_EQ(Server.Failure(), "");
+}
+
+TEST_F(SendBuffer, PeerNotReadingLeavesTheRestBufferedUntilItReads) {
+    TScriptedServer Server({{TScriptedServer::WaitGate(0), TScriptedServer::Drain()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    const std::string Payload(HugeSend, 'b');
+    EXPECT_EQ(Socket.SendStr(Payload), static_cast<int>(HugeSend));
+    EXPECT_LT(BytesHandedOver(), static_cast<std::int64_t>(HugeSend));
+    for (int I = 0; I < 10; ++I)
+        testsupport::PumpEvents();
+    EXPECT_FALSE(Events.Has("sent 0"));
+    Server.OpenGate(0);
+    ASSERT_TRUE(WaitUntil([&] { return Events.Has("sent 0"); }, std::chrono::seconds(60)));
+    EXPECT_EQ(BytesHandedOver(), static_cast<std::int64_t>(HugeSend));
+    ASSERT_TRUE(WaitUntil([&] { return Server.Received(0).size() == HugeSend; }));
+    EXPECT_EQ(Events.Count("sent 0"), 1);
+}
+
+TEST_F(SendBuffer, ResetByThePeerWhileSendingEndsTheSessionWith10054) {
+    TScriptedServer Server({{TScriptedServer::ExpectCount(1), TScriptedServer::Reset()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    Socket.SendStr(std::string(HugeSend, 'c'));
+    ASSERT_TRUE(WaitUntil([&] { return Socket.State() == wsClosed; }));
+    testsupport::PumpEvents();
+    EXPECT_EQ(Events.Count("closed 10054"), 1);
+    EXPECT_EQ(Events.Count("state Connected>Closed"), 1);
+    EXPECT_FALSE(Events.Has("closed 0"));
+}
+
+TEST_F(SendBuffer, FlushWaitsUntilTheChainIsHandedOver) {
+    TScriptedServer Server({{TScriptedServer::WaitGate(0), TScriptedServer::Drain()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    Socket.SendStr(std::string(HugeSend, 'd'));
+    QTimer::singleShot(50, [&] { Server.OpenGate(0); });
+    Socket.Flush();
+    EXPECT_EQ(BytesHandedOver(), static_cast<std::int64_t>(HugeSend));
+}
+
+TEST_F(SendBuffer, EachPostedNotificationThatFindsTheChainEmptyGivesOneDataSent) {
+    TScriptedServer Server({{TScriptedServer::ExpectCount(6), TScriptedServer::Drain()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    Socket.SendStr("abc");
+    Socket.SendStr("def");
+    ASSERT_TRUE(WaitUntil([&] { return Events.Count("sent 0") == 2; }));
+    // A zero-length send appends nothing but still reports the empty chain.
+    EXPECT_EQ(Socket.Send(nullptr, 0), 0);
+    ASSERT_TRUE(WaitUntil([&] { return Events.Count("sent 0") == 3; }));
+    EXPECT_EQ(SendCalls, (std::vector<std::int32_t>{3, 3}));
+}
+
+TEST_F(SendBuffer, DataSentHandlerMaySendTheNextChunk) {
+    TScriptedServer Server({{TScriptedServer::Expect("one two three "), TScriptedServer::Drain()}});
+    const std::vector<std::string> Chunks{"one ", "two ", "three "};
+    std::size_t Next = 0;
+    Socket.OnDataSent = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
+        if (Next < Chunks.size())
+            Sender->SendStr(Chunks[Next++]);
+    };
+    Socket.OnSessionConnected = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
+        Sender->SendStr(Chunks[Next++]);
+    };
+    Socket.SetAddr("127.0.0.1");
+    Socket.SetPort(Server.PortStr());
+    Socket.Connect();
+    ASSERT_TRUE(WaitUntil([&] { return Server.Received(0).size() == 14; }));
+    EXPECT_EQ(Server.Received(0), "one two three ");
+}
+
+class SendWhenClosed : public testing::TestWithParam<bool> {};
+
+TEST_P(SendWhenClosed, FailsWith10057ThroughOnErrorOrAnException) {
+    const bool WithOnError = GetParam();
+    TAsyncSocket Socket;
+    int Errors = 0;
+    if (WithOnError)
+        Socket.OnError = [&](TCustomAsyncSocket*) { ++Errors; };
+    std::string Message;
+    int Result = 0;
+    try {
+        Result = Socket.SendStr("data");
+    } catch (const ESocketException& E) {
+        Message = E.what();
+    }
+    if (WithOnError) {
+        EXPECT_EQ(Result, -1);
+        EXPECT_EQ(Errors, 1);
+        EXPECT_EQ(Message, "");
+    } else {
+        EXPECT_EQ(Message, "Error 10057 in function Send\r\nSocket is not connected");
+    }
+    EXPECT_EQ(Socket.LastError(), 10057);
+    EXPECT_EQ(Socket.State(), wsClosed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Socket, SendWhenClosed, testing::Bool());
+
+TEST_F(SendBuffer, SendWhileConnectingClosesTheSocket) {
+    TScriptedServer Server({{TScriptedServer::Drain()}});
+    Socket.OnError = [](TCustomAsyncSocket*) {};
+    Socket.SetAddr("127.0.0.1");
+    Socket.SetPort(Server.PortStr());
+    Socket.Connect();
+    ASSERT_EQ(Socket.State(), wsConnecting);
+    EXPECT_EQ(Socket.SendStr("early"), -1);
+    EXPECT_EQ(Socket.State(), wsClosed);
+    EXPECT_EQ(Socket.SocketHandle(), -1);
+    testsupport::PumpEvents();
+    EXPECT_FALSE(Events.Has("connected 0"));
+}
+
+TEST_F(SendBuffer, WaitForCloseReturnsOnceThePeerHasClosed) {
+    TScriptedServer Server({{TScriptedServer::Send("bye"), TScriptedServer::Close()}});
+    std::string Got;
+    Socket.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
+        Got += Sender->ReceiveStr();
+    };
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    Socket.WaitForClose();
+    EXPECT_EQ(Socket.State(), wsClosed);
+    EXPECT_EQ(Got, "bye");
+}
+
+} // namespace
