@@ -205,8 +205,8 @@ void TCustomAsyncSocket::AssignDefaultValue() {
 
 // --- dispatch --------------------------------------------------------------
 
-void TCustomAsyncSocket::PostSocketMessage(unsigned Msg) {
-    FEndpoint->Post(TSocketMessage{Msg, FHSocket, 0, {}, FSessionId});
+void TCustomAsyncSocket::PostSocketMessage(unsigned Msg, std::uint32_t LParam) {
+    FEndpoint->Post(TSocketMessage{Msg, FHSocket, LParam, {}, FSessionId});
 }
 
 // No exception may leave a Qt event handler: whatever a handler throws ends
@@ -912,8 +912,7 @@ int TCustomAsyncSocket::Send(const void* Data, int Len) {
     // OnDataSent comes from the event loop, never from inside Send, so its
     // handler may send again without recursion.
     if (*Alive && FAllSent && FHSocket >= 0)
-        FEndpoint->Post(TSocketMessage{
-            WM_ASYNCSELECT, FHSocket, MakeSelectParam(FD_WRITE_BIT, 0), {}, FSessionId});
+        PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_WRITE_BIT, 0));
     return Result;
 }
 

@@ -192,8 +192,9 @@ protected:
     void ChangeState(TSocketState NewState);
     void TryToSend();
     bool Destroying() const { return FDestroying; }
-    // Posts a private message (WM_...) to this object; it runs from the event loop.
-    void PostSocketMessage(unsigned Msg);
+    // Posts a private message (WM_...) for the current handle to this object;
+    // it runs from the event loop.
+    void PostSocketMessage(unsigned Msg, std::uint32_t LParam = 0);
 
     // Internal state shared with the layers above.
     int FHSocket = -1;

@@ -232,10 +232,13 @@ TEST_P(BackgroundException, ReachesOnBgExceptionAndAbortsUnlessKept) {
 
 INSTANTIATE_TEST_SUITE_P(Socket, BackgroundException, testing::Bool());
 
-// Exposes the self-posted test message that exercises the exception path.
+// Lets a test post private messages, such as the test exception.
 class TTestMessageSocket : public TAsyncSocket {
 public:
     void PostTestException() { PostSocketMessage(WM_TEST_EXCEPTION); }
+    void PostSelect(std::uint32_t Bits) {
+        PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(Bits, 0));
+    }
 };
 
 TEST(AsyncSocketBackground, PostedTestExceptionReachesTheHandler) {
@@ -247,6 +250,40 @@ TEST(AsyncSocketBackground, PostedTestExceptionReachesTheHandler) {
     Socket.PostTestException();
     EXPECT_TRUE(WaitUntil([&] { return !Seen.empty(); }));
     EXPECT_EQ(Seen, "Test exception in socket");
+}
+
+TEST(AsyncSocketConnect, CloseNotificationWhileConnectingIsIgnored) {
+    TScriptedServer Server({{TScriptedServer::Drain()}});
+    nettest::TEventLog Events;
+    TTestMessageSocket Socket;
+    Events.Attach(Socket);
+    Socket.SetAddr("127.0.0.1");
+    Socket.SetPort(Server.PortStr());
+    Socket.Connect();
+    Socket.PostSelect(FD_CLOSE_BIT);
+    ASSERT_TRUE(WaitUntil([&] { return Events.Has("connected 0"); }));
+    EXPECT_FALSE(Events.Has("closed 0"));
+    EXPECT_EQ(Socket.State(), wsConnected);
+}
+
+TEST(AsyncSocketReceive, PausedSocketDeliversNothingUntilResumed) {
+    TScriptedServer Server({{TScriptedServer::WaitGate(0), TScriptedServer::Send("late"),
+                             TScriptedServer::WaitGate(1)}});
+    TAsyncSocket Socket;
+    std::string Data;
+    Socket.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
+        Data += Sender->ReceiveStr();
+    };
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    Socket.Pause();
+    Server.OpenGate(0);
+    ASSERT_TRUE(WaitUntil([&] { return Socket.RcvdCount() == 4; }));
+    for (int I = 0; I < 10; ++I)
+        testsupport::PumpEvents();
+    EXPECT_EQ(Data, "");
+    Socket.Resume();
+    EXPECT_TRUE(WaitUntil([&] { return Data == "late"; }));
+    Server.OpenGate(1);
 }
 
 std::string MessageOf(const std::function<void()>& Call) {
@@ -280,6 +317,11 @@ TEST_F(AsyncSocketSession, PropertiesChangeOnlyWhileClosed) {
     EXPECT_EQ(Socket.LocalAddr(), "0.0.0.0");
     Socket.SetLocalAddr("127.1");
     EXPECT_EQ(Socket.LocalAddr(), "127.0.0.1");
+    Socket.SetSendFlags(wsSendUrgent);
+    EXPECT_EQ(Socket.SendFlags(), wsSendUrgent);
+    EXPECT_EQ(MessageOf([&] { Socket.SetSendFlags(static_cast<TSocketSendFlags>(7)); }),
+              "Invalid SendFlags");
+    EXPECT_EQ(Socket.SendFlags(), wsSendUrgent);
 }
 
 TEST_F(AsyncSocketSession, ConnectRefusesWhatItCannotDo) {

@@ -19,6 +19,7 @@ using testsupport::TScriptedServer;
 namespace {
 
 constexpr auto IdleWait = std::chrono::seconds(2);
+constexpr auto SilentPeer = std::chrono::milliseconds(1000);
 constexpr double CpuBudgetMs = 50.0;
 
 double ProcessCpuMs() {
@@ -64,6 +65,18 @@ TEST(IdleCpu, ConnectedIdleSocketAndPendingLookupCostNoCpu) {
     }
     Gate->Changed.notify_all();
     Server.OpenGate(0);
+}
+
+TEST(IdleCpu, WaitForCloseBlocksInsteadOfSpinning) {
+    TScriptedServer Server({{TScriptedServer::Pause(SilentPeer), TScriptedServer::Close()}});
+    TAsyncSocket Socket;
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    const double Before = ProcessCpuMs();
+    Socket.WaitForClose();
+    const double Used = ProcessCpuMs() - Before;
+    RecordProperty("cpu_ms", std::to_string(Used));
+    EXPECT_EQ(Socket.State(), wsClosed);
+    EXPECT_LT(Used, CpuBudgetMs);
 }
 
 } // namespace
