@@ -56,9 +56,11 @@ public:
     const QString& Executable() const { return FExecutable; }
     QString Root() const { return FDir.filePath("www"); }
     int Port() const { return FPort; }
-    std::string ErrorLog() const {
+    // What nginx wrote to its log and its error output, for failure messages.
+    std::string Diagnostics() {
         QFile log(FDir.filePath("error.log"));
-        return log.open(QIODevice::ReadOnly) ? log.readAll().toStdString() : std::string();
+        const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+        return (logged + FProcess.readAllStandardError()).toStdString();
     }
 
     // Starts nginx and waits until it listens (it writes its pid file after
@@ -104,6 +106,8 @@ private:
 
         QFileSystemWatcher watcher({d});
         FProcess.start(FExecutable, {"-p", d, "-c", config.fileName(), "-e", d + "/error.log"});
+        if (!FProcess.waitForStarted(5000))
+            return false;
         testsupport::WaitUntil(
             [&] { return QFile::exists(pidFile) || FProcess.state() == QProcess::NotRunning; });
         return FProcess.state() == QProcess::Running && QFile::exists(pidFile);
@@ -129,7 +133,7 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
         ASSERT_TRUE(file.setFileTime(Modified, QFileDevice::FileModificationTime));
         file.close();
-        ASSERT_TRUE(Nginx.Start()) << "nginx did not start:\n" << Nginx.ErrorLog();
+        ASSERT_TRUE(Nginx.Start()) << "nginx did not start:\n" << Nginx.Diagnostics();
         Client.SetAgent("Agent/1");
     }
 
