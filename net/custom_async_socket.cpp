@@ -758,7 +758,6 @@ int TCustomAsyncSocket::Accept() {
         SocketErrorNum(Error, "Accept");
         return -1;
     }
-    FAcceptedHandle = Handle;
     return Handle;
 }
 

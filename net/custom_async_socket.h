@@ -254,7 +254,6 @@ private:
     bool FMultiThreaded = false;
     TSocketOptions FComponentOptions = 0;
     std::int32_t FReadCount = 0;
-    int FAcceptedHandle = -1;
     bool FDestroying = false;
 
     // Readiness emulation: a read notification is re-armed only by a receive

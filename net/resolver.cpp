@@ -38,7 +38,13 @@ std::uintptr_t TResolver::Start(unsigned Msg, const std::string& Query, const TL
     const std::uintptr_t Handle = ++FLastHandle;
     try {
         std::thread([Channel = FChannel, Work, Query, Msg, Handle] {
-            TLookupResult Result = Work(Query);
+            TLookupResult Result;
+            try {
+                Result = Work(Query);
+            } catch (...) {
+                // Nothing may escape a worker; the owner learns of a failed lookup.
+                Result = TLookupResult{wsaerr::NoRecovery, {}};
+            }
             TSocketMessage Done{Msg, static_cast<std::intptr_t>(Handle),
                                 MakeSelectParam(0, Result.Error), std::move(Result.Names)};
             const std::lock_guard<std::mutex> Guard(Channel->Lock);

@@ -22,9 +22,14 @@ void TSocketEndpoint::Watch(int Handle) {
     FReadNotifier->setEnabled(false);
     FWriteNotifier->setEnabled(false);
     QObject::connect(FReadNotifier.get(), &QSocketNotifier::activated, this,
-                     [this, Handle] { FReadiness(Handle, false); });
+                     [this, Handle] { Notify(Handle, false); });
     QObject::connect(FWriteNotifier.get(), &QSocketNotifier::activated, this,
-                     [this, Handle] { FReadiness(Handle, true); });
+                     [this, Handle] { Notify(Handle, true); });
+}
+
+void TSocketEndpoint::Notify(int Handle, bool Writable) {
+    const TReadiness Readiness = FReadiness; // the handler may delete this endpoint
+    Readiness(Handle, Writable);
 }
 
 void TSocketEndpoint::SetReadEnabled(bool Enabled) {
@@ -40,6 +45,8 @@ void TSocketEndpoint::SetWriteEnabled(bool Enabled) {
 bool TSocketEndpoint::event(QEvent* Event) {
     if (Event->type() <= QEvent::User || Event->type() > QEvent::MaxUser)
         return QObject::event(Event);
-    FDispatch(static_cast<TSocketMessageEvent*>(Event)->Message);
+    // Called through a copy: the handler may delete the owner, and with it this endpoint.
+    const TDispatch Dispatch = FDispatch;
+    Dispatch(static_cast<TSocketMessageEvent*>(Event)->Message);
     return true;
 }

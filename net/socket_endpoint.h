@@ -33,6 +33,8 @@ protected:
     bool event(QEvent* Event) override;
 
 private:
+    void Notify(int Handle, bool Writable);
+
     TDispatch FDispatch;
     TReadiness FReadiness;
     std::unique_ptr<QSocketNotifier> FReadNotifier;
