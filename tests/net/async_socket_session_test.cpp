@@ -116,6 +116,28 @@ TEST(AsyncSocketReceive, DataWithoutHandlerIsReadAndThrownAway) {
     Server.OpenGate(1);
 }
 
+TEST_F(AsyncSocketSession, CloseInsideTheDataHandlerEndsTheSessionOnce) {
+    TScriptedServer Server(
+        {{TScriptedServer::Send(std::string(3000, 'z')), TScriptedServer::Drain()}});
+    Socket.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
+        Data += Sender->ReceiveStr();
+        Sender->Close();
+    };
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    ASSERT_TRUE(WaitUntil([&] { return Socket.State() == wsClosed; }));
+    EXPECT_FALSE(Data.empty());
+    EXPECT_EQ(Events.Count("closed 0"), 1);
+    EXPECT_TRUE(WaitUntil([&] { return Server.Done(); }));
+}
+
+TEST_F(AsyncSocketSession, BindingALocalAddressReportsThePortActuallyBound) {
+    TScriptedServer Server({{TScriptedServer::Drain()}});
+    Socket.SetLocalAddr("127.0.0.1");
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    EXPECT_NE(Socket.LocalPort(), "0");
+    EXPECT_EQ(Socket.LocalPort(), Socket.GetXPort());
+}
+
 TEST_F(AsyncSocketSession, HandlerReadingInSmallStepsIsCalledUntilAllIsRead) {
     const std::string Payload(1000, 'p');
     TScriptedServer Server({{TScriptedServer::Send(Payload), TScriptedServer::WaitGate(0)}});

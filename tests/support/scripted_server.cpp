@@ -211,6 +211,8 @@ void TScriptedServer::Play(int Fd, std::size_t Index, const TScript& Script) {
             shutdown(Fd, SHUT_WR);
             break;
         case TStepKind::Close:
+            // The FIN goes out first even if unread bytes make close() reset.
+            shutdown(Fd, SHUT_WR);
             Closed = true;
             break;
         case TStepKind::Reset: {
