@@ -29,6 +29,13 @@ class TSocketEndpoint;
 // may only be used on an object that nobody else deletes (heap-allocated,
 // owned by a QObject parent or by nobody).
 //
+// Destroying an open socket closes it: OnChangeState is still raised (so its
+// handler must outlive the socket, or be cleared first), OnSessionClosed is not.
+//
+// OnDataAvailable is raised again at once while readable bytes remain and the
+// handler keeps receiving; a handler that receives nothing is not called again
+// until the next receive call, so it cannot spin.
+//
 // Failures of operations go through RaiseException: with OnError assigned the
 // handler is called and the operation continues, otherwise ESocketException
 // is thrown. Error numbers are Winsock numbers (see net/socket_errors.h).
