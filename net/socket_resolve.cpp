@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "net/resolver.h"
 #include "net/socket_errors.h"
 #include "net/socket_exception.h"
 
@@ -138,6 +139,15 @@ std::string LocalHostName() {
     if (gethostname(Name, HostNameArea) != 0)
         throw ESocketException("Winsock.GetHostName failed");
     return Name;
+}
+
+std::string SocketResolveIp(const std::string& Dotted) {
+    const TLookupResult Result = TResolver::LookupAddr(Dotted);
+    return Result.Names.empty() ? std::string() : Result.Names.front();
+}
+
+std::vector<std::string> LocalIPList() {
+    return TResolver::LookupName(LocalHostName()).Names;
 }
 
 std::string SocketAddrToDotted(std::uint32_t Addr) {

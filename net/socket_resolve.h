@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Free conversions of host, port and protocol texts. Each raises
 // ESocketException directly (never through a socket's OnError).
@@ -24,6 +25,13 @@ int SocketResolveProto(const std::string& Proto);
 
 // This machine's host name; raises "Winsock.GetHostName failed" on failure.
 std::string LocalHostName();
+
+// Host name of a dotted address (blocking reverse lookup); empty when none.
+std::string SocketResolveIp(const std::string& Dotted);
+
+// This machine's IPv4 addresses as dotted texts, looked up by its host name
+// (blocking); empty when the name has none.
+std::vector<std::string> LocalIPList();
 
 // Dotted text of an IPv4 address in network byte order.
 std::string SocketAddrToDotted(std::uint32_t Addr);

@@ -84,4 +84,11 @@ TEST(SocketResolveProto, NumbersAndNames) {
               "SocketResolveProto: Cannot convert protocol 'nosuchproto', Error #11004");
 }
 
+TEST(SocketLocalHost, LoopbackHasANameAndThisMachineHasAddresses) {
+    EXPECT_FALSE(SocketResolveIp("127.0.0.1").empty());
+    EXPECT_FALSE(LocalHostName().empty());
+    for (const std::string& Addr : LocalIPList())
+        EXPECT_TRUE(SocketIsDottedIP(Addr)) << Addr;
+}
+
 } // namespace
