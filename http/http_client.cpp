@@ -94,6 +94,7 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     FReceiveLength = 0;
     FRelocationPending = false;
     FRedirections = 0;
+    FSendStreamStart = FSendStream != nullptr ? FSendStream->pos() : 0;
 
     FViaProxy = !FProxy.empty();
     FTarget = TargetForRequest(FURL, FProxy, FProxyPort);
@@ -377,7 +378,7 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
     fields.Agent = FAgent;
     fields.TargetHost = FTarget.TargetHost;
     fields.NoCache = FNoCache;
-    fields.PostSize = Method == "POST" && FSendStream != nullptr ? FSendStream->size() : 0;
+    fields.PostSize = Method == "POST" ? RewindBody() : 0;
     fields.ModifiedSince = FModifiedSince;
     fields.Username = FRequestUsername;
     fields.Password = FRequestPassword;
@@ -398,6 +399,17 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
 
     FSocket->Send(FRequestBuffer.data(), static_cast<int>(FRequestBuffer.size()));
     FRequestBuffer.clear();
+}
+
+std::int64_t THttpClient::RewindBody() {
+    if (FSendStream == nullptr)
+        return 0;
+    if (FSendStream->isSequential())
+        return FSendStream->bytesAvailable();
+    // Every hop of a redirected POST sends the same body, and the length
+    // announced is the length sent.
+    FSendStream->seek(FSendStreamStart);
+    return FSendStream->size() - FSendStreamStart;
 }
 
 void THttpClient::SendCommand(const std::string& Line) {

@@ -101,8 +101,9 @@ public:
     // loop of the calling thread. Also set on the socket.
     bool MultiThreaded() const { return FMultiThreaded; }
     void SetMultiThreaded(bool Value);
-    // The POST body (read from its current position; its whole size is sent
-    // as Content-Length) and the receiver of body bytes. Not owned.
+    // The POST body (from its position at the request start to its end, sent
+    // again from there after a redirection) and the receiver of body bytes.
+    // Not owned.
     QIODevice* SendStream() const { return FSendStream; }
     void SetSendStream(QIODevice* Value) { FSendStream = Value; }
     QIODevice* ReceiveStream() const { return FReceiveStream; }
@@ -228,6 +229,8 @@ private:
     void HeaderField(const std::string& Line);
     void RunLineHandler();
     void DeliverHeldBytesAsBody();
+    // Puts SendStream back to where the body starts; returns the body's length.
+    std::int64_t RewindBody();
 
     std::unique_ptr<THttpNotifier> FNotifier;
     std::unique_ptr<TAsyncSocket> FSocket;
@@ -285,4 +288,5 @@ private:
     int FBodyLineCount = 0;
     std::array<char, http_limits::kSendChunkSize> FSendBuffer{};
     bool FSendingBody = false;
+    qint64 FSendStreamStart = 0; // where the body starts in SendStream
 };

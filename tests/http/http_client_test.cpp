@@ -412,6 +412,33 @@ TEST_F(HttpClientTest, PostSendsBodyInChunks) {
     EXPECT_EQ(sendEnd, 1);
 }
 
+TEST_F(HttpClientTest, RedirectedPostSendsTheBodyAgain) {
+    const std::string body = "skip=1&a=2";
+    const std::size_t start = 7; // the caller has already read "skip=1&"
+    const std::size_t length = body.size() - start;
+    TScriptedServer server(
+        {{RequestHeader(), TScriptedServer::ExpectCount(length),
+          TScriptedServer::Send(Redirect("/next")), TScriptedServer::Close()},
+         {RequestHeader(), TScriptedServer::ExpectCount(length),
+          TScriptedServer::Send("HTTP/1.0 200 OK\r\n\r\n"), TScriptedServer::Close()}});
+    QBuffer post;
+    post.setData(body.c_str());
+    post.open(QIODevice::ReadOnly);
+    post.seek(start);
+    Client.SetSendStream(&post);
+    Client.SetURL(Url(server, "/form"));
+    Client.PostASync(); // a body shorter than announced would leave the server waiting
+    ASSERT_TRUE(WaitDone());
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+    EXPECT_EQ(server.Failure(), "");
+    for (std::size_t hop = 0; hop < 2; ++hop) {
+        const std::string received = server.Received(hop);
+        EXPECT_NE(received.find("Content-Length: 3\r\n"), std::string::npos) << hop;
+        EXPECT_EQ(received.substr(received.size() - length), "a=2") << hop;
+    }
+    EXPECT_EQ(Client.StatusCode(), 200);
+}
+
 TEST_F(HttpClientTest, BusyClientAndPostWithoutBodyRaise) {
     TScriptedServer server({Answer("HTTP/1.0 200 OK\r\n\r\n")});
     try {
