@@ -1,6 +1,6 @@
 #include "cli/cli_command.h"
 
-#include "cli/query_client_settings.h"
+#include "query/query_client_settings.h"
 
 #include <QLocale>
 

@@ -2,7 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_exit_code.h"
-#include "cli/query_client_settings.h"
+#include "query/query_client_settings.h"
 #include "query/report_text.h"
 #include "util/cp1252.h"
 

@@ -1,4 +1,4 @@
-#include "cli/query_client_settings.h"
+#include "query/query_client_settings.h"
 
 #include "http/http_client.h"
 #include "util/cp1252.h"

@@ -1,0 +1,18 @@
+#include "query/query_report_input.h"
+
+#include "http/http_client.h"
+
+namespace queryclient {
+
+THttpReportInput QueryReportInput(const THttpClient& client, bool success) {
+    THttpReportInput input;
+    input.URL = client.URL();
+    input.StatusCode = client.StatusCode();
+    input.ReasonPhrase = client.ReasonPhrase();
+    input.ContentLength = client.ContentLength();
+    input.ReceivedHeader = client.ReceivedHeader();
+    input.Success = success;
+    return input;
+}
+
+} // namespace queryclient

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "query/http_report.h"
+
+class THttpClient;
+
+namespace queryclient {
+
+// What the report is made of after one request of `client` has ended:
+// the address it was given and the results of the last response.
+// `success` tells whether the request ended without an exception.
+THttpReportInput QueryReportInput(const THttpClient& client, bool success);
+
+} // namespace queryclient
