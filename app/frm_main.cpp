@@ -88,6 +88,7 @@ TFrmMain::TFrmMain(QWidget* parent)
         Notebook->addWidget(container);
         (this->*pageBuilders[page])(container);
     }
+    CreateQueryComponents();
 }
 
 void TFrmMain::CreateHeader() {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <chrono>
 #include <functional>
 
 class QAction;
@@ -24,6 +25,7 @@ class QUrl;
 class TActionButton;
 class TComboBox98;
 class TConnectAnimation;
+class THttpClient;
 class TRadioGroup;
 class TResultView;
 class TxGauge;
@@ -47,6 +49,8 @@ public:
 
     // Opens an address with the desktop's default handler.
     using TUrlOpener = std::function<void(const QUrl&)>;
+    // Asks for the name of a file to save the report in; empty: cancelled.
+    using TSaveFileChooser = std::function<QString(const QString& suggestedName)>;
 
     // Creates the window with all controls of its layout, hidden.
     explicit TFrmMain(QWidget* parent = nullptr);
@@ -65,6 +69,13 @@ public:
     // Replaces the way actLaunchURL opens addresses (tests record them); an
     // empty function restores the desktop's default handler.
     void SetUrlOpener(TUrlOpener opener);
+    // Replaces the file dialog of actSaveResultView (tests answer without a
+    // dialog); an empty function restores the dialog.
+    void SetSaveFileChooser(TSaveFileChooser chooser);
+    // The pauses of a query run after the request (before the report is shown,
+    // and before the Finish page follows), so that each step can be seen.
+    void SetQueryWaits(std::chrono::milliseconds beforeReport,
+                       std::chrono::milliseconds beforeFinish);
 
     // The handlers of the page-button actions; the hidden actions have none.
     void actPInput_BtnNextExec();
@@ -79,9 +90,17 @@ public:
     void actLaunchURLUpdate();
     // True when an address is entered; otherwise says so and focuses the field.
     bool CheckInput();
+    // Shows the report lines in ResultView.
+    void cBoxResultViewStyleChange();
+    // The report as the list shows it: to the clipboard, or into a UTF-8 file.
+    void actCopyResultViewExec();
+    void actSaveResultViewExec();
+    // Names the host in the progress line once its header arrives.
+    void HTTPHeaderData(THttpClient* Sender);
 
     // Components.
     TZarvoHonk* Honk;
+    THttpClient* HTTP;
     // The Extras menu's 16 x 16 icons; filled by the entry point.
     QList<QIcon> imgListToolbar;
 
@@ -178,6 +197,16 @@ private:
     QAction* NewAction(const char* name, const QString& text);
 
     void LoadHeaderIcon();
+    // The HTTP client and the report's handlers.
+    void CreateQueryComponents();
+    // The request and the report of a query run; Success false when the
+    // request failed or was aborted.
+    void RequestReport();
+    // The closing steps of a query run: report, gauge full, Finish page.
+    void ShowReport();
+    // Waits with the window painted; input waits until afterwards.
+    static void PaintedWait(std::chrono::milliseconds duration);
+    QString ChooseSaveFile(const QString& suggestedName);
 
     // Whether the window may close now; on the Progress page it cancels instead.
     bool FormCloseQuery();
@@ -190,6 +219,9 @@ private:
 
     std::array<TPageActions, kPageCount> FPageActions;
     TUrlOpener FUrlOpener;
+    TSaveFileChooser FSaveFileChooser;
+    std::chrono::milliseconds FReportWait;
+    std::chrono::milliseconds FFinishWait;
     TReportLines FReportLines;
     TReportLines FDetailLines;
 };

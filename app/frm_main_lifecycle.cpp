@@ -6,6 +6,7 @@
 #include "app/product.h"
 #include "controls/combo_box98.h"
 #include "controls/x_gauge.h"
+#include "query/query_client_settings.h"
 #include "query/result_view.h"
 #include "resources/connect_animation.h"
 #include "resources/hand_cursor.h"
@@ -58,6 +59,7 @@ void TFrmMain::SetupWindow() {
         imgWerbung->setCursor(LoadHandCursor());
         LoadHeaderIcon();
         aniPlsWait->SetClip(QLatin1String(kConnectClipResource));
+        queryclient::ApplyQuerySettings(*HTTP);
         edURL->clear();
         edURL->setMaxVisibleItems(1);
         edURL->setEditText(QLatin1String(kMakerSiteUrl));

@@ -3,18 +3,14 @@
 #include "app/action_button.h"
 #include "app/frm_main.h"
 #include "app/product.h"
-#include "app/radio_group.h"
 #include "base/error.h"
 #include "controls/combo_box98.h"
-#include "controls/x_gauge.h"
 #include "query/launch_url.h"
 #include "query/result_view.h"
 #include "resources/connect_animation.h"
 #include "util/zarvo_honk.h"
 
-#include <QAbstractItemView>
 #include <QAction>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStackedWidget>
@@ -41,22 +37,12 @@ const std::array<TPageTexts, TFrmMain::kPageCount> kPageTexts = {{
      "Um eine neue Abfrage zu starten, klicken Sie auf den Schalter \"Zurück\"."},
 }};
 
-const QString kNoAddress =
-    QStringLiteral("Bitte geben Sie vor der Abfrage eine Internet-Adresse ein.");
 const QString kShowPageFailed = QStringLiteral("Fehler beim aktualisieren Anzeige.");
 const QString kBackFailed = QStringLiteral("Fehler bei der Anzeige.");
-const QString kQueryFailed = QStringLiteral("Fehler bei der HTTP-Abfrage.");
 const QString kLaunchFailed = QStringLiteral("Fehler beim anzeigen der URL.");
 constexpr int kShowPageErrorNumber = 88;
 constexpr int kBackErrorNumber = 493;
-constexpr int kQueryErrorNumber = 456;
 constexpr int kLaunchErrorNumber = 602;
-
-// The query's gauge steps: request about to start, request ended, report shown.
-constexpr int kQuerySteps = 3;
-constexpr int kQueryStarting = 1;
-// The method choice's item that a query uses.
-constexpr int kMethodHead = 0;
 
 bool IsPlainKey(const QKeyEvent* event, std::initializer_list<int> keys) {
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
@@ -102,48 +88,8 @@ void TFrmMain::ShowPage(int page) {
     }
 }
 
-void TFrmMain::actPInput_BtnNextExec() {
-    try {
-        RGrpHttpMethode->SetItemIndex(kMethodHead);
-        if (!CheckInput())
-            return;
-        PProgress_lblProgress->clear();
-        PProgress_lblProgress2->clear();
-        PProgress_Gauge->SetProgress(0);
-        ShowPage(kPageProgress);
-        PProgress_Gauge->SetMaxValue(kQuerySteps);
-        PProgress_Gauge->SetProgress(kQueryStarting);
-        FReportLines.clear();
-        FDetailLines.clear();
-        // The HEAD request and its report are made here once the HTTP client
-        // exists; until then the Finish page shows an empty report.
-        ResultView->Refresh(FReportLines);
-        PProgress_Gauge->SetProgress(PProgress_Gauge->MaxValue());
-        ShowPage(kPageFinish);
-    } catch (...) {
-        Honk->ShowError(kQueryFailed, TZarvoHonk::kKindStop, false, kQueryErrorNumber);
-    }
-}
-
-bool TFrmMain::CheckInput() {
-    if (!edURL->currentText().isEmpty())
-        return true;
-    Honk->Presenter().Show({QGuiApplication::applicationDisplayName(), kNoAddress,
-                            TMsgIcon::Information, TMsgButtons::Ok});
-    edURL->setFocus();
-    ProcessMessages();
-    if (edURL->count() > 0 && !edURL->view()->isVisible())
-        edURL->showPopup();
-    return false;
-}
-
 void TFrmMain::actPInput_BtnCancelExec() {
     close();
-}
-
-void TFrmMain::actPProgress_BtnCancelExec() {
-    // Aborting the running request belongs here once the HTTP client exists.
-    ProcessMessages();
 }
 
 void TFrmMain::actPFinish_BtnNextExec() {

@@ -37,4 +37,6 @@ protected:
     QPointer<TFrmMain> Window;
     TRecordingPresenter Presenter;
     std::vector<QUrl> Opened;
+    // The file name that the report's save dialog answers; empty: cancelled.
+    QString SaveAs;
 };

@@ -76,7 +76,8 @@ TEST_F(MainWindowTest, NextWithAnAddressPassesTheProgressPageToTheFinishPage) {
     ASSERT_EQ(pages.size(), 2);
     EXPECT_EQ(pages[0][0].toInt(), TFrmMain::kPageProgress);
     EXPECT_EQ(pages[1][0].toInt(), TFrmMain::kPageFinish);
-    EXPECT_EQ(Window->ResultView->count(), 0);
+    // The host is not found: the report says so, no message box does.
+    EXPECT_GT(Window->ResultView->count(), 0);
     EXPECT_TRUE(Presenter.Shown.empty());
 }
 
