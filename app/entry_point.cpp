@@ -55,11 +55,15 @@ void StartUp(QPointer<TFrmMain>& window, TMessagePresenter& presenter) {
     ProcessMessages();
     window->SetupWindow();
     ProcessMessages();
+    window->ReadSettings();
     LoadImageStrip(window->imgListToolbar, QLatin1String(kMenuIconStripResource));
     ProcessMessages();
     window->show();
     window->repaint();
     ProcessMessages();
+    // The window may have been closed while the events were handled.
+    if (window)
+        window->RemindOfUpdate();
 }
 
 } // namespace

@@ -89,6 +89,7 @@ TFrmMain::TFrmMain(QWidget* parent)
         (this->*pageBuilders[page])(container);
     }
     CreateQueryComponents();
+    CreateExtrasMenu();
 }
 
 void TFrmMain::CreateHeader() {

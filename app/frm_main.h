@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -18,6 +19,7 @@ class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QStackedWidget;
 class QToolButton;
@@ -29,6 +31,7 @@ class THttpClient;
 class TRadioGroup;
 class TResultView;
 class TxGauge;
+class TZarvoAboutDlg;
 class TZarvoHonk;
 
 // The program's one window: a three-page wizard (Input, Progress, Finish)
@@ -49,6 +52,10 @@ public:
 
     // Opens an address with the desktop's default handler.
     using TUrlOpener = std::function<void(const QUrl&)>;
+    // Starts `program` with `arguments`, without a shell; false when it could
+    // not be started.
+    using TProgramStarter =
+        std::function<bool(const QString& program, const QStringList& arguments)>;
     // Asks for the name of a file to save the report in; empty: cancelled.
     using TSaveFileChooser = std::function<QString(const QString& suggestedName)>;
 
@@ -69,6 +76,17 @@ public:
     // Replaces the way actLaunchURL opens addresses (tests record them); an
     // empty function restores the desktop's default handler.
     void SetUrlOpener(TUrlOpener opener);
+    // Replaces the way the help program is started (tests record it); an
+    // empty function restores QProcess::startDetached.
+    void SetHelpStarter(TProgramStarter starter);
+
+    // The settings file: read once before the window is shown (position, help
+    // command, date of the last update question), written when a close is
+    // allowed. A failure is reported; the values read before it stay.
+    void ReadSettings();
+    void WriteSettings();
+    // The weekly update question: on a Wednesday on which it was not asked yet.
+    void RemindOfUpdate();
     // Replaces the file dialog of actSaveResultView (tests answer without a
     // dialog); an empty function restores the dialog.
     void SetSaveFileChooser(TSaveFileChooser chooser);
@@ -90,6 +108,19 @@ public:
     void actLaunchURLUpdate();
     // True when an address is entered; otherwise says so and focuses the field.
     bool CheckInput();
+    // The Extras menu and its actions; F1 and Alt+F1 work on every page.
+    void BtnExtraClick();
+    void actHelpExec();
+    void actAboutExec();
+    // Asks whether the user is online and, if so, opens the version check.
+    void actNetUpdateExec();
+    void actNetSupportExec();
+    void actNetWebExec();
+    void actNetEMailExec();
+    // A click on the advert banner.
+    void z561456154();
+    // Starts the help program named in the settings; "(none)" starts nothing.
+    void StartHelp();
     // Shows the report lines in ResultView.
     void cBoxResultViewStyleChange();
     // The report as the list shows it: to the clipboard, or into a UTF-8 file.
@@ -100,6 +131,7 @@ public:
 
     // Components.
     TZarvoHonk* Honk;
+    TZarvoAboutDlg* AboutDlg;
     THttpClient* HTTP;
     // The Extras menu's 16 x 16 icons; filled by the entry point.
     QList<QIcon> imgListToolbar;
@@ -172,6 +204,15 @@ public:
     QAction* actOptions;
     QAction* actResultViewSelecetAll;
 
+    // The Extras menu and its actions.
+    QMenu* PopMenuExtra;
+    QAction* actHelp;
+    QAction* actAbout;
+    QAction* actNetUpdate;
+    QAction* actNetSupport;
+    QAction* actNetWeb;
+    QAction* actNetEMail;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -197,6 +238,13 @@ private:
     QAction* NewAction(const char* name, const QString& text);
 
     void LoadHeaderIcon();
+    // The Extras menu, its actions, the about box and the banner's click.
+    void CreateExtrasMenu();
+    // Gives the menu's actions their icons from imgListToolbar.
+    void ApplyMenuIcons();
+    // Opens `address`; a failure is reported with `failure` and `number`.
+    void OpenAddress(const QString& address, const QString& failure, int number);
+    QString SettingsFileName() const;
     // The HTTP client and the report's handlers.
     void CreateQueryComponents();
     // The request and the report of a query run; Success false when the
@@ -219,6 +267,11 @@ private:
 
     std::array<TPageActions, kPageCount> FPageActions;
     TUrlOpener FUrlOpener;
+    // The settings' help command when none is configured.
+    static constexpr char kNoHelpCommand[] = "(none)";
+    TProgramStarter FHelpStarter;
+    QString FHelpCommand;
+    QString FLastCheck;
     TSaveFileChooser FSaveFileChooser;
     std::chrono::milliseconds FReportWait;
     std::chrono::milliseconds FFinishWait;

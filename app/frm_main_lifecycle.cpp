@@ -114,6 +114,8 @@ bool TFrmMain::FormCloseQuery() {
             // A running request is aborted; it then shows the Finish page itself.
             canClose = false;
             actPProgress_BtnCancelExec();
+        } else {
+            WriteSettings();
         }
     } catch (...) {
         Honk->ShowError(kCloseFailed, TZarvoHonk::kKindAskContinue, true, kCloseQueryErrorNumber);

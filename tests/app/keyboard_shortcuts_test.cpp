@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -110,5 +111,7 @@ TEST_F(MainWindowTest, AltEBelongsToTheExtrasButtonWhileItIsShown) {
         ASSERT_FALSE(Window.isNull());
         EXPECT_EQ(Window->CurrentPage(), page);
         EXPECT_EQ(extra.size(), page == TFrmMain::kPageProgress ? 0 : 1);
+        // The open menu would take the next key.
+        Window->PopMenuExtra->hide();
     }
 }

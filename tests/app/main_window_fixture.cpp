@@ -5,6 +5,7 @@
 #include "net/async_socket.h"
 #include "net/resolver.h"
 #include "tests/support/event_wait.h"
+#include "util/data_location.h"
 #include "util/zarvo_honk.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ constexpr int kHostNotFound = 11001;
 } // namespace
 
 void MainWindowTest::SetUp() {
+    qputenv(datalocation::kDataDirVariable, QFile::encodeName(DataDir.path()));
     Window = new TFrmMain;
     Window->Honk->SetPresenter(&Presenter);
     Window->SetUrlOpener([this](const QUrl& url) { Opened.push_back(url); });
@@ -39,6 +41,7 @@ void MainWindowTest::TearDown() {
     testsupport::PumpEvents();
     // No window of the test may be left over, shown or hidden.
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    qunsetenv(datalocation::kDataDirVariable);
 }
 
 void MainWindowTest::Press(int key, Qt::KeyboardModifiers modifiers) {

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -34,6 +35,8 @@ protected:
     // True once the window has been closed and freed.
     bool WaitClosed();
 
+    // The settings file and the error log go here, not beside the test.
+    QTemporaryDir DataDir;
     QPointer<TFrmMain> Window;
     TRecordingPresenter Presenter;
     std::vector<QUrl> Opened;
