@@ -1,0 +1,173 @@
+#include "tests/app/started_window_fixture.h"
+
+#include "tests/support/event_wait.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const QString kUpdateAddress =
+    QStringLiteral("http://www.vendrix.example/cgi-bin/update.cgi?app=quorvik&ver=1010");
+
+class ExtrasMenuTest : public StartedWindowTest {
+protected:
+    QMenu& OpenMenu() {
+        QTest::mouseClick(Window->BtnExtra, Qt::LeftButton);
+        EXPECT_TRUE(testsupport::WaitUntil([this] { return Window->PopMenuExtra->isVisible(); }));
+        return *Window->PopMenuExtra;
+    }
+
+    void Choose(QAction* action) {
+        QMenu& menu = OpenMenu();
+        QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(action).center());
+    }
+
+    // The strip index of the item's icon: "" without one, "?" for another.
+    QString IconIndex(const QAction* item) const {
+        const auto image = [](const QIcon& icon) { return icon.pixmap(16).toImage(); };
+        if (item->icon().isNull())
+            return {};
+        for (int index = 0; index < Window->imgListToolbar.size(); ++index)
+            if (image(Window->imgListToolbar[index]) == image(item->icon()))
+                return QString::number(index);
+        return QStringLiteral("?");
+    }
+
+    // Alt+F1; the caption and version line of the modal box that came up
+    // (then closed with Escape), empty when none came.
+    QStringList AboutBoxOfAltF1() {
+        QStringList seen;
+        QTimer::singleShot(0, [&seen] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen = {box->windowTitle(), box->findChild<QLabel*>("lblVersion")->text()};
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        Press(Qt::Key_F1, Qt::AltModifier);
+        // Offscreen, no window manager hands the activation back.
+        Window->activateWindow();
+        EXPECT_TRUE(
+            testsupport::WaitUntil([this] { return QApplication::activeWindow() == Window; }));
+        return seen;
+    }
+};
+
+TEST_F(ExtrasMenuTest, MenuHoldsItsItemsAndOpensBelowTheButtonCorner) {
+    Start();
+    Window->move(20, 10);
+    QMenu& menu = OpenMenu();
+    // The outer window's corner plus the button's place, two button heights down.
+    EXPECT_EQ(menu.pos(), QPoint(20 + 16, 10 + 325 + 2 * 23));
+    QStringList items;
+    for (const QAction* item : menu.actions())
+        items << (item->isSeparator() ? QStringLiteral("-") : item->text()) + '|' +
+                     item->shortcut().toString() + '|' + IconIndex(item);
+    EXPECT_EQ(items, QStringList({"-||", "Online-&Hilfe|F1|3", "Übe&r ...|Alt+F1|4", "-||",
+                                  "Suche nach &Update||", "Online-&Support||", "-||",
+                                  "Vendrix im &Web||5", "E-&Mail an Vendrix||6"}));
+    // The opening line is drawn, not collapsed away.
+    EXPECT_FALSE(menu.actionGeometry(menu.actions().first()).isEmpty());
+}
+
+TEST_F(ExtrasMenuTest, ItemsAndBannerOpenTheMakersAddresses) {
+    Start();
+    for (QAction* item : {Window->actNetSupport, Window->actNetWeb, Window->actNetEMail})
+        Choose(item);
+    QTest::mouseClick(Window->imgWerbung, Qt::LeftButton);
+    QStringList opened;
+    for (const QUrl& url : Opened)
+        opened << url.toString();
+    EXPECT_EQ(opened,
+              QStringList({"http://www.vendrix.example/cgi-bin/w.pl?t=support",
+                           "http://www.vendrix.example/de/", "mailto:software@vendrix.example",
+                           "http://www.vendrix.example/cgi-bin/w.pl?t=quorvikpro"}));
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(ExtrasMenuTest, UpdateAsksAndOpensTheLowerCaseAddressOnlyOnYes) {
+    Start();
+    Presenter.Answers = {TMsgButton::No, TMsgButton::Yes};
+    Choose(Window->actNetUpdate);
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown[0].Caption, QStringLiteral("Quorvik Internet-Update"));
+    EXPECT_TRUE(Presenter.Shown[0].Text.endsWith(QStringLiteral("Sind Sie im Moment online?")));
+    EXPECT_EQ(Presenter.Shown[0].Icon, TMsgIcon::Question);
+    EXPECT_EQ(Presenter.Shown[0].Buttons, TMsgButtons::YesNo);
+    EXPECT_TRUE(Opened.empty());
+    Choose(Window->actNetUpdate);
+    EXPECT_EQ(Opened, std::vector<QUrl>{QUrl(kUpdateAddress)});
+}
+
+TEST_F(ExtrasMenuTest, HelpStartsOnEveryPageAndWithTheMenuOpen) {
+    SetSettingsText("[HelpID]\r\nHelpAppStd_de=hilfe --thema \"Erste Schritte\"\r\n");
+    Start();
+    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageProgress, TFrmMain::kPageFinish}) {
+        Window->ShowPage(page);
+        Press(Qt::Key_F1);
+    }
+    QTest::keyClick(&OpenMenu(), Qt::Key_F1);
+    EXPECT_FALSE(Window->PopMenuExtra->isVisible());
+    Choose(Window->actHelp);
+    EXPECT_EQ(Started, std::vector<QStringList>(5, {"hilfe", "--thema", "Erste Schritte"}));
+}
+
+TEST_F(ExtrasMenuTest, HelpWithoutAHelpCommandStartsNothing) {
+    Start();
+    Press(Qt::Key_F1);
+    Choose(Window->actHelp);
+    EXPECT_TRUE(Started.empty());
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(ExtrasMenuTest, TheHelpProgramStartsWithoutAShell) {
+    const QString marker = DataDir.filePath(QStringLiteral("hilfe; gestartet"));
+    SetSettingsText("[HelpID]\r\nHelpAppStd_de=touch \"" + QFile::encodeName(marker) + "\"\r\n");
+    Start();
+    Window->SetHelpStarter({});
+    Press(Qt::Key_F1);
+    // A shell would have made the file "hilfe" and run "gestartet".
+    EXPECT_TRUE(testsupport::WaitUntil([&marker] { return QFile::exists(marker); }));
+}
+
+TEST_F(ExtrasMenuTest, AltF1ShowsTheAboutBoxOnEveryPageAlsoDuringARequest) {
+    Start();
+    // The Progress page is the one shown while a request runs.
+    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageProgress, TFrmMain::kPageFinish}) {
+        SCOPED_TRACE(page);
+        Window->ShowPage(page);
+        EXPECT_EQ(AboutBoxOfAltF1(), QStringList({"Über Quorvik", "Version 1.01"}));
+    }
+}
+
+TEST_F(ExtrasMenuTest, WednesdayAsksOnceUntilTheNextWednesdayWhateverTheAnswer) {
+    const QDate wednesday(2026, 12, 9);
+    const auto startAndCloseOn = [this](const QDateTime& now) {
+        Now = now;
+        Start();
+        Close();
+    };
+    for (int otherDay : {-2, -1, 1, 2, 3, 4})
+        startAndCloseOn(QDateTime(wednesday.addDays(otherDay), QTime(8, 0)));
+    EXPECT_TRUE(Presenter.Shown.empty());
+
+    Presenter.Answers = {TMsgButton::No, TMsgButton::Yes};
+    for (const QDate& day : {wednesday, wednesday.addDays(7)}) {
+        SCOPED_TRACE(day.toString(Qt::ISODate).toStdString());
+        const std::size_t before = Presenter.Shown.size();
+        startAndCloseOn(QDateTime(day, QTime(8, 0)));
+        ASSERT_EQ(Presenter.Shown.size(), before + 1);
+        EXPECT_EQ(Presenter.Shown.back().Caption, QStringLiteral("Quorvik Internet-Update"));
+        // Later that day and the day after, no second question.
+        startAndCloseOn(QDateTime(day, QTime(23, 59)));
+        startAndCloseOn(QDateTime(day.addDays(1), QTime(0, 0)));
+        EXPECT_EQ(Presenter.Shown.size(), before + 1);
+    }
+    EXPECT_EQ(Opened, std::vector<QUrl>{QUrl(kUpdateAddress)});
+}
+
+} // namespace

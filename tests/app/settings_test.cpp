@@ -1,0 +1,76 @@
+#include "tests/app/started_window_fixture.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+class SettingsTest : public StartedWindowTest {
+protected:
+    QByteArray ErrorLog() const {
+        QFile log(DataDir.filePath(QStringLiteral("Error.txt")));
+        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    }
+};
+
+TEST_F(SettingsTest, FirstStartPlacesTheWindowAndTheFileFollowsAtClose) {
+    Start();
+    EXPECT_EQ(Window->pos(), QPoint(100, 100));
+    EXPECT_FALSE(QFile::exists(SettingsPath()));
+    Close();
+    EXPECT_EQ(SettingsText(), QByteArray("[Position]\r\nTop=100\r\nLeft=100\r\n\r\n"
+                                         "[iUpdate]\r\nLastCheck=0\r\n\r\n"));
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(SettingsTest, ValuesSurviveARestartAndOtherSectionsStay) {
+    const QByteArray foreign = "[Fremd]\r\n; von Hand\r\nSchluessel=Wert\r\n\r\n";
+    const QByteArray help = "[HelpID]\r\nHelpAppStd_de=hilfe --seite 1\r\n\r\n";
+    SetSettingsText(foreign + "[Position]\r\nTop=-40\r\nLeft=3000\r\n\r\n" + help);
+    Start();
+    // Far off the screen is applied as it is.
+    EXPECT_EQ(Window->pos(), QPoint(3000, -40));
+    Window->move(220, 140);
+    Close();
+    EXPECT_EQ(SettingsText(), foreign + "[Position]\r\nTop=140\r\nLeft=220\r\n\r\n" + help +
+                                  "[iUpdate]\r\nLastCheck=0\r\n\r\n");
+    Start();
+    EXPECT_EQ(Window->pos(), QPoint(220, 140));
+    Press(Qt::Key_F1);
+    const std::vector<QStringList> started = {{"hilfe", "--seite", "1"}};
+    EXPECT_EQ(Started, started);
+}
+
+TEST_F(SettingsTest, ALongHelpCommandIsCutToTheLineLimit) {
+    const QByteArray program(300, 'h');
+    SetSettingsText("[HelpID]\r\nHelpAppStd_de=" + program + "\r\n");
+    Start();
+    Press(Qt::Key_F1);
+    ASSERT_EQ(Started.size(), 1u);
+    // A stored line holds 255 bytes, the 14 of "HelpAppStd_de=" included.
+    EXPECT_EQ(Started[0][0].toLatin1(), program.left(241));
+}
+
+TEST_F(SettingsTest, AnUnreadableFileIsReportedAndTheStartValuesStay) {
+    // A folder in the file's place can be neither read nor written.
+    ASSERT_TRUE(QDir().mkpath(SettingsPath()));
+    Presenter.Answers = {TMsgButton::Yes, TMsgButton::Yes};
+    Start([this] { Window->move(321, 123); });
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_TRUE(Presenter.Shown[0].Text.startsWith(
+        QStringLiteral("Fehler beim einlesen der Einstellungen.  [75]")));
+    EXPECT_TRUE(ErrorLog().contains("75"));
+    EXPECT_EQ(Window->pos(), QPoint(321, 123));
+    Press(Qt::Key_F1);
+    EXPECT_TRUE(Started.empty());
+
+    // Said without a log entry, and the window still closes.
+    const QByteArray logBefore = ErrorLog();
+    Close();
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_TRUE(Presenter.Shown[1].Text.startsWith(
+        QStringLiteral("Fehler beim schreiben der Einstellungen.  [125]")));
+    EXPECT_EQ(ErrorLog(), logBefore);
+}
+
+} // namespace
