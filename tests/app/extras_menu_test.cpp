@@ -1,6 +1,8 @@
 #include "tests/app/started_window_fixture.h"
 
+#include "http/http_client.h"
 #include "tests/support/event_wait.h"
+#include "tests/support/scripted_server.h"
 
 #include <QAction>
 #include <QDialog>
@@ -9,6 +11,8 @@
 #include <QTimer>
 
 namespace {
+
+using testsupport::TScriptedServer;
 
 const QString kUpdateAddress =
     QStringLiteral("http://www.vendrix.example/cgi-bin/update.cgi?app=quorvik&ver=1010");
@@ -134,14 +138,37 @@ TEST_F(ExtrasMenuTest, TheHelpProgramStartsWithoutAShell) {
     EXPECT_TRUE(testsupport::WaitUntil([&marker] { return QFile::exists(marker); }));
 }
 
-TEST_F(ExtrasMenuTest, AltF1ShowsTheAboutBoxOnEveryPageAlsoDuringARequest) {
+TEST_F(ExtrasMenuTest, AltF1ShowsTheAboutBoxOnInputAndFinish) {
     Start();
-    // The Progress page is the one shown while a request runs.
-    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageProgress, TFrmMain::kPageFinish}) {
+    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageFinish}) {
         SCOPED_TRACE(page);
         Window->ShowPage(page);
         EXPECT_EQ(AboutBoxOfAltF1(), QStringList({"Über Quorvik", "Version 1.01"}));
     }
+}
+
+TEST_F(ExtrasMenuTest, HelpAndAboutKeysWorkWhileARequestRuns) {
+    SetSettingsText("[HelpID]\r\nHelpAppStd_de=hilfe\r\n");
+    Start();
+    Window->SetQueryWaits(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    TScriptedServer server({{TScriptedServer::ExpectUntil("\r\n\r\n"), TScriptedServer::Drain()}});
+    QStringList about;
+    // Once the server has the request and stays silent, from the request's own wait.
+    Window->HTTP->OnStateChange = [&](THttpClient* client) {
+        if (client->State() != THttpState::httpWaitingHeader)
+            return;
+        QTimer::singleShot(0, [&] {
+            EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageProgress);
+            Press(Qt::Key_F1);
+            about = AboutBoxOfAltF1();
+            Window->BtnCancel->click();
+        });
+    };
+    Window->edURL->setEditText(QStringLiteral("http://127.0.0.1:%1/").arg(server.Port()));
+    Window->BtnNext->click();
+    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageFinish);
+    EXPECT_EQ(Started, std::vector<QStringList>{{"hilfe"}});
+    EXPECT_EQ(about, QStringList({"Über Quorvik", "Version 1.01"}));
 }
 
 TEST_F(ExtrasMenuTest, WednesdayAsksOnceUntilTheNextWednesdayWhateverTheAnswer) {
