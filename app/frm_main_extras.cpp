@@ -88,6 +88,17 @@ QString CurrentExceptionText() {
     }
 }
 
+// Shows the failure being handled with its own text, as the application does
+// for one that no handler of its own caught. Never throws.
+void ShowUncaught(TMessagePresenter& presenter) {
+    try {
+        presenter.Show({QGuiApplication::applicationDisplayName(), CurrentExceptionText(),
+                        TMsgIcon::Error, TMsgButtons::Ok});
+    } catch (...) {
+        // Nothing is left to tell the user with.
+    }
+}
+
 } // namespace
 
 void TFrmMain::CreateExtrasMenu() {
@@ -137,8 +148,7 @@ void TFrmMain::CreateExtrasMenu() {
         try {
             z561456154();
         } catch (...) {
-            Honk->Presenter().Show({QGuiApplication::applicationDisplayName(),
-                                    CurrentExceptionText(), TMsgIcon::Error, TMsgButtons::Ok});
+            ShowUncaught(Honk->Presenter());
         }
     });
 }
