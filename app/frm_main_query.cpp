@@ -62,8 +62,8 @@ const QString kSaveFilter = QStringLiteral("Textdateien (*.txt);;Alle Dateien (*
 } // namespace
 
 void TFrmMain::CreateQueryComponents() {
-    // The client keeps its own defaults (proxy port, accepted types, no
-    // cache); the agent names this program once the window is set up.
+    // The client keeps its own defaults (proxy port 80, accepted types,
+    // caches allowed); the agent names this program once the window is set up.
     HTTP = new THttpClient(this);
     HTTP->OnHeaderData = [this](THttpClient* Sender) { HTTPHeaderData(Sender); };
     SetSaveFileChooser({});
