@@ -47,11 +47,9 @@ QString CurrentExceptionText() {
     }
 }
 
-// Creates, sets up and shows the main window, processing the waiting events
-// between the steps so that it paints at once.
-void StartUp(QPointer<TFrmMain>& window, TMessagePresenter& presenter) {
-    window = new TFrmMain;
-    window->Honk->SetPresenter(&presenter);
+} // namespace
+
+void StartMainWindow(QPointer<TFrmMain>& window) {
     ProcessMessages();
     window->SetupWindow();
     ProcessMessages();
@@ -65,8 +63,6 @@ void StartUp(QPointer<TFrmMain>& window, TMessagePresenter& presenter) {
     if (window)
         window->RemindOfUpdate();
 }
-
-} // namespace
 
 int RunQuorvik(TMessagePresenter& presenter) {
     const QString title = QString::fromUtf8(kAppTitle);
@@ -83,7 +79,9 @@ int RunQuorvik(TMessagePresenter& presenter) {
     // made during it (a "No" in an error box) only takes effect in a running loop.
     QTimer::singleShot(0, [&window, &presenter] {
         try {
-            StartUp(window, presenter);
+            window = new TFrmMain;
+            window->Honk->SetPresenter(&presenter);
+            StartMainWindow(window);
         } catch (...) {
             ShowUnexpected(presenter, CurrentExceptionText());
             QCoreApplication::exit(0);

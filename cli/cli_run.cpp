@@ -3,6 +3,7 @@
 #include "cli/cli_command.h"
 #include "cli/cli_exit_code.h"
 #include "query/query_client_settings.h"
+#include "query/query_report_input.h"
 #include "query/report_text.h"
 #include "util/cp1252.h"
 
@@ -97,13 +98,7 @@ THttpReportInput TCliRun::Request() {
     const qint64 nanoseconds = clock.nsecsElapsed();
     timeout_.stop();
 
-    THttpReportInput input;
-    input.URL = client_.URL();
-    input.StatusCode = client_.StatusCode();
-    input.ReasonPhrase = client_.ReasonPhrase();
-    input.ContentLength = client_.ContentLength();
-    input.ReceivedHeader = client_.ReceivedHeader();
-    input.Success = success;
+    THttpReportInput input = queryclient::QueryReportInput(client_, success);
     // The rate as the user waited for it: from the request to its end,
     // lookup and connection included.
     if (options_.Get && nanoseconds > 0)

@@ -1,7 +1,6 @@
 #include "tests/app/started_window_fixture.h"
 
-#include "resources/image_strip.h"
-#include "resources/resource_names.h"
+#include "app/entry_point.h"
 #include "tests/support/event_wait.h"
 #include "util/data_location.h"
 #include "util/zarvo_honk.h"
@@ -14,7 +13,7 @@ void StartedWindowTest::SetUp() {
     qputenv(datalocation::kDataDirVariable, QFile::encodeName(DataDir.path()));
 }
 
-void StartedWindowTest::Start(const std::function<void()>& beforeSettings) {
+void StartedWindowTest::Start(const std::function<void()>& beforeStart) {
     ASSERT_TRUE(Window.isNull()) << "one window at a time";
     Window = new TFrmMain;
     Window->Honk->SetPresenter(&Presenter);
@@ -24,15 +23,12 @@ void StartedWindowTest::Start(const std::function<void()>& beforeSettings) {
         Started.push_back(QStringList{program} + arguments);
         return true;
     });
-    Window->SetupWindow();
-    if (beforeSettings)
-        beforeSettings();
-    Window->ReadSettings();
-    LoadImageStrip(Window->imgListToolbar, QLatin1String(kMenuIconStripResource));
-    Window->show();
+    if (beforeStart)
+        beforeStart();
+    StartMainWindow(Window);
+    ASSERT_FALSE(Window.isNull());
     Window->activateWindow();
     ASSERT_TRUE(testsupport::WaitUntil([this] { return QApplication::activeWindow() == Window; }));
-    Window->RemindOfUpdate();
 }
 
 void StartedWindowTest::Close() {

@@ -16,8 +16,9 @@ protected:
     // Only the data folder; each test starts its windows itself.
     void SetUp() override;
 
-    // `beforeSettings` runs after the set-up, before the settings are read.
-    void Start(const std::function<void()>& beforeSettings = {});
+    // Starts the window through the program's own start sequence; `beforeStart`
+    // runs once the window exists, before it is set up.
+    void Start(const std::function<void()>& beforeStart = {});
     // Closes the window as the user does and waits until it is gone.
     void Close();
 
