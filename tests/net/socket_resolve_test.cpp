@@ -3,42 +3,53 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <netdb.h>
 
-#include "net/socket_exception.h"
+#include <cerrno>
+
+#include "net/socket_errors.h"
+#include "tests/net/socket_test_helpers.h"
+
+using nettest::MessageOf;
 
 namespace {
 
-struct TDottedCase {
-    const char* Text;
-    bool Dotted;
-};
-
-class DottedIP : public testing::TestWithParam<TDottedCase> {};
-
-TEST_P(DottedIP, FollowsTheFourPartRule) {
-    EXPECT_EQ(SocketIsDottedIP(GetParam().Text), GetParam().Dotted) << GetParam().Text;
+TEST(SocketErrors, ErrnoAndResolverFailuresMapOntoWinsockNumbers) {
+    const std::pair<int, int> Errnos[] = {
+        {ECONNREFUSED, 10061}, {ECONNRESET, 10054},  {EPIPE, 10054},       {ETIMEDOUT, 10060},
+        {EHOSTUNREACH, 10065}, {ENETUNREACH, 10051}, {EWOULDBLOCK, 10035}, {EAGAIN, 10035},
+        {EINPROGRESS, 10036},  {ENOTCONN, 10057},    {EADDRINUSE, 10048},  {ENOTSOCK, 10038},
+        {ECONNABORTED, 10053}, {EINVAL, 10022}};
+    for (const auto& [Errno, Winsock] : Errnos)
+        EXPECT_EQ(WinsockErrorFromErrno(Errno), Winsock) << "errno " << Errno;
+    EXPECT_EQ(WinsockErrorFromEai(EAI_NONAME, 0), 11001);
+    EXPECT_EQ(WinsockErrorFromEai(EAI_AGAIN, 0), 11002);
+    EXPECT_EQ(WinsockErrorFromEai(EAI_FAIL, 0), 11003);
+    EXPECT_EQ(WinsockErrorFromEai(EAI_NODATA, 0), 11004);
+    EXPECT_EQ(WinsockErrorFromEai(EAI_ADDRFAMILY, 0), 11004);
+    EXPECT_EQ(WinsockErrorFromEai(EAI_SYSTEM, ECONNREFUSED), 10061);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Socket, DottedIP,
-    testing::Values(TDottedCase{"192.168.1.1", true}, TDottedCase{"01.2.3.4", true},
-                    TDottedCase{"  1.2.3.4", true}, TDottedCase{"1.2.3.4  ", true},
-                    TDottedCase{"255.255.255.255", true}, TDottedCase{"0.0.0.0", true},
-                    TDottedCase{"", false}, TDottedCase{"1.2.3", false},
-                    TDottedCase{"1.2.3.4.5", false}, TDottedCase{"300.1.1.1", false},
-                    TDottedCase{"1.2.3.256", false}, TDottedCase{".1.2.3", false},
-                    TDottedCase{"1.2.3.", false}, TDottedCase{"1..2.3", false},
-                    TDottedCase{"1.2.3.4x", false}, TDottedCase{"1.2.3.4 x", false},
-                    TDottedCase{"localhost", false},
-                    TDottedCase{"1.2.3.99999999999999999999999", false}));
+TEST(SocketErrors, KnownNumbersHaveTheirTextOthersAreNotWinsockErrors) {
+    EXPECT_EQ(SocketErrorDesc(0), "No Error");
+    EXPECT_EQ(SocketErrorDesc(10061), "Connection refused");
+    EXPECT_EQ(SocketErrorDesc(10054), "Connection reset by peer");
+    EXPECT_EQ(SocketErrorDesc(11001), "Host not found");
+    EXPECT_EQ(SocketErrorDesc(11004), "No Data");
+    EXPECT_EQ(SocketErrorDesc(12345), "Not a WinSock error");
+    EXPECT_EQ(SocketErrorDesc(20008), "Not a WinSock error");
+    // An errno value without a Winsock counterpart never gets a Winsock text.
+    EXPECT_EQ(SocketErrorDesc(WinsockErrorFromErrno(EIO)), "Not a WinSock error");
+}
 
-std::string MessageOf(const std::function<void()>& Call) {
-    try {
-        Call();
-    } catch (const ESocketException& E) {
-        return E.what();
-    }
-    return "(no exception)";
+TEST(SocketIsDottedIP, FollowsTheFourPartRule) {
+    for (const char* Text :
+         {"192.168.1.1", "01.2.3.4", "  1.2.3.4", "1.2.3.4  ", "255.255.255.255", "0.0.0.0"})
+        EXPECT_TRUE(SocketIsDottedIP(Text)) << Text;
+    for (const char* Text :
+         {"", "1.2.3", "1.2.3.4.5", "300.1.1.1", "1.2.3.256", ".1.2.3", "1.2.3.", "1..2.3",
+          "1.2.3.4x", "1.2.3.4 x", "localhost", "1.2.3.99999999999999999999999"})
+        EXPECT_FALSE(SocketIsDottedIP(Text)) << Text;
 }
 
 TEST(SocketResolveHost, DottedTextsConvertDirectly) {

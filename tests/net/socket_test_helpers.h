@@ -5,45 +5,42 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "net/async_socket.h"
+#include "net/resolver.h"
 #include "tests/support/event_wait.h"
 
 namespace nettest {
-
-inline const char* StateName(TSocketState State) {
-    static const char* const Names[] = {"Invalid",   "Opened",    "Bound",     "Connecting",
-                                        "Connected", "Accepting", "Listening", "Closed"};
-    return Names[State];
-}
 
 // Records the session events of one socket as short texts, in order.
 struct TEventLog {
     std::vector<std::string> Entries;
 
     void Attach(TCustomAsyncSocket& Socket) {
+        static const char* const Names[] = {"Invalid",   "Opened",    "Bound",     "Connecting",
+                                            "Connected", "Accepting", "Listening", "Closed"};
         Socket.OnChangeState = [this](TCustomAsyncSocket*, TSocketState Old, TSocketState New) {
-            Entries.push_back(std::string("state ") + StateName(Old) + ">" + StateName(New));
+            Entries.push_back(std::string("state ") + Names[Old] + ">" + Names[New]);
         };
-        Socket.OnSessionConnected = [this](TCustomAsyncSocket*, std::uint16_t Error) {
-            Entries.push_back("connected " + std::to_string(Error));
+        const auto Record = [this](const char* What) {
+            return [this, What](TCustomAsyncSocket*, std::uint16_t Error) {
+                Entries.push_back(What + std::to_string(Error));
+            };
         };
-        Socket.OnSessionClosed = [this](TCustomAsyncSocket*, std::uint16_t Error) {
-            Entries.push_back("closed " + std::to_string(Error));
-        };
-        Socket.OnDataSent = [this](TCustomAsyncSocket*, std::uint16_t Error) {
-            Entries.push_back("sent " + std::to_string(Error));
-        };
+        Socket.OnSessionConnected = Record("connected ");
+        Socket.OnSessionClosed = Record("closed ");
+        Socket.OnDataSent = Record("sent ");
     }
-
     int Count(const std::string& Entry) const {
-        int N = 0;
-        for (const auto& E : Entries)
-            N += E == Entry ? 1 : 0;
-        return N;
+        return static_cast<int>(std::count(Entries.begin(), Entries.end(), Entry));
     }
     bool Has(const std::string& Entry) const { return Count(Entry) > 0; }
 };
@@ -61,13 +58,63 @@ inline std::uint16_t ClosedPort() {
     return ntohs(Addr.sin_port);
 }
 
-// Connects to 127.0.0.1:Port and waits for the outcome.
-inline bool ConnectAndWait(TCustomAsyncSocket& Socket, std::uint16_t Port) {
+// Starts a connection to 127.0.0.1:Port.
+inline void StartConnect(TCustomAsyncSocket& Socket, std::uint16_t Port) {
     Socket.SetAddr("127.0.0.1");
     Socket.SetPort(std::to_string(Port));
     Socket.Connect();
+}
+
+// Connects to 127.0.0.1:Port and waits for the outcome.
+inline bool ConnectAndWait(TCustomAsyncSocket& Socket, std::uint16_t Port) {
+    StartConnect(Socket, Port);
     return testsupport::WaitUntil([&] { return Socket.State() != wsConnecting; }) &&
            Socket.State() == wsConnected;
 }
+
+// The message of the ESocketException that Call throws.
+inline std::string MessageOf(const std::function<void()>& Call) {
+    try {
+        Call();
+    } catch (const ESocketException& E) {
+        return E.what();
+    }
+    return "(no exception)";
+}
+
+// A lookup that blocks until the test releases it, then answers with Answer.
+// The worker shares it, and may outlive the test's socket.
+struct THeldLookup {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Started = false;
+    bool Released = false;
+    TLookupResult Answer;
+
+    // Makes Socket's name lookups wait for this one.
+    static std::shared_ptr<THeldLookup>
+    On(TCustomAsyncSocket& Socket, std::vector<std::string> Names = {}, bool Release = false) {
+        auto Self = std::make_shared<THeldLookup>();
+        Self->Answer.Names = std::move(Names);
+        Self->Released = Release;
+        Socket.Resolver().NameWork = [Self](const std::string&) {
+            std::unique_lock<std::mutex> Guard(Self->Lock);
+            Self->Started = true;
+            Self->Changed.notify_all();
+            Self->Changed.wait(Guard, [&Self] { return Self->Released; });
+            return Self->Answer;
+        };
+        return Self;
+    }
+    void Release() {
+        const std::lock_guard<std::mutex> Guard(Lock);
+        Released = true;
+        Changed.notify_all();
+    }
+    void WaitStarted() {
+        std::unique_lock<std::mutex> Guard(Lock);
+        Changed.wait(Guard, [this] { return Started; });
+    }
+};
 
 } // namespace nettest
