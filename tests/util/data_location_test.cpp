@@ -8,26 +8,14 @@
 namespace {
 
 // Sets or clears an environment variable for one test and restores it.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QString& value)
-        : FName(name), FOld(qgetenv(name)), FWasSet(qEnvironmentVariableIsSet(name)) {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value.toUtf8());
+struct ScopedEnv {
+    ScopedEnv(const char* name, const QString& value) : Name(name) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value.toUtf8());
     }
-    ~ScopedEnv() {
-        if (FWasSet)
-            qputenv(FName, FOld);
-        else
-            qunsetenv(FName);
-    }
-
-private:
-    const char* FName;
-    QByteArray FOld;
-    bool FWasSet;
+    ~ScopedEnv() { WasSet ? qputenv(Name, Old) : qunsetenv(Name); }
+    const char* Name;
+    QByteArray Old = qgetenv(Name);
+    bool WasSet = qEnvironmentVariableIsSet(Name);
 };
 
 class DataLocationTest : public ::testing::Test {

@@ -4,9 +4,21 @@
 #include "util/data_location.h"
 #include "util/zarvo_honk.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void WriteAll(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(content), content.size());
+}
 
 // A TZarvoHonk with a recording presenter whose data folder is a fresh
 // temporary folder, and the application title the main window sets.

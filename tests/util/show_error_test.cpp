@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -10,57 +9,48 @@ namespace {
 
 using ShowErrorTest = HonkFixture;
 
-struct BoxCase {
-    int Kind;
-    TZarvoLng Language;
-    const char* Text;
-    TMsgIcon Icon;
-    TMsgButtons Buttons;
-    TMsgButton DefaultButton;
-};
-
-void PrintTo(const BoxCase& c, std::ostream* os) {
-    *os << "kind " << c.Kind << (c.Language == lngUS ? " US" : " DE");
+TEST_F(ShowErrorTest, ShowsTheBoxOfEachKindInEachLanguage) {
+    const char* askDE =
+        "Fehler beim ändern der Anzeige.  [721]\n\nMöchten Sie die Anwendung fortsetzen?";
+    const char* askUS = "Fehler beim ändern der Anzeige.  [721]\n\nDo you want to continue?";
+    const char* plain = "Fehler beim ändern der Anzeige.  [721]";
+    const char* fileDE = "Konnte Datei \"Fehler beim ändern der Anzeige.\" nicht finden.  [721]";
+    const char* fileUS = "File \"Fehler beim ändern der Anzeige.\" not found.  [721]";
+    using I = TMsgIcon;
+    const struct {
+        int Kind;
+        TZarvoLng Language;
+        const char* Text;
+        TMsgIcon Icon;
+        TMsgButtons Buttons;
+        TMsgButton Default;
+    } cases[] = {{1, lngDE, askDE, I::Error, TMsgButtons::YesNo, TMsgButton::No},
+                 {1, lngUS, askUS, I::Error, TMsgButtons::YesNo, TMsgButton::No},
+                 {2, lngDE, fileDE, I::Warning, TMsgButtons::Ok, TMsgButton::None},
+                 {2, lngUS, fileUS, I::Warning, TMsgButtons::Ok, TMsgButton::None},
+                 {3, lngDE, plain, I::Error, TMsgButtons::Ok, TMsgButton::None},
+                 {3, lngUS, plain, I::Error, TMsgButtons::Ok, TMsgButton::None},
+                 {0, lngDE, plain, I::Warning, TMsgButtons::Ok, TMsgButton::None},
+                 {4, lngUS, plain, I::Warning, TMsgButtons::Ok, TMsgButton::None},
+                 {-1, lngDE, plain, I::Warning, TMsgButtons::Ok, TMsgButton::None}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << c.Kind << " lng " << c.Language);
+        Honk.SetLanguage(c.Language);
+        Presenter.Shown.clear();
+        // Yes keeps the test's application running for kind 1.
+        Presenter.Answers = {TMsgButton::Yes};
+        Honk.ShowError(QString::fromUtf8("Fehler beim ändern der Anzeige."), c.Kind, false, 721);
+        ASSERT_EQ(Presenter.Shown.size(), 1u);
+        const TMessageBoxRequest& box = Presenter.Shown.front();
+        EXPECT_EQ(box.Caption, kTitle);
+        EXPECT_EQ(box.Text, QString::fromUtf8(c.Text));
+        EXPECT_EQ(box.Icon, c.Icon);
+        EXPECT_EQ(box.Buttons, c.Buttons);
+        EXPECT_EQ(box.DefaultButton, c.Default);
+        EXPECT_FALSE(box.SystemModal);
+    }
+    EXPECT_FALSE(QFile::exists(LogPath())) << "no log without WriteLog";
 }
-
-class ShowErrorKinds : public HonkFixture, public ::testing::WithParamInterface<BoxCase> {};
-
-TEST_P(ShowErrorKinds, ShowsTheBoxOfTheKindInTheLanguage) {
-    const BoxCase& c = GetParam();
-    Honk.SetLanguage(c.Language);
-    // Yes keeps the test's application running for kind 1.
-    Presenter.Answers = {TMsgButton::Yes};
-    Honk.ShowError(QString::fromUtf8("Fehler beim ändern der Anzeige."), c.Kind, false, 721);
-
-    ASSERT_EQ(Presenter.Shown.size(), 1u);
-    const TMessageBoxRequest& box = Presenter.Shown.front();
-    EXPECT_EQ(box.Caption, kTitle);
-    EXPECT_EQ(box.Text, QString::fromUtf8(c.Text));
-    EXPECT_EQ(box.Icon, c.Icon);
-    EXPECT_EQ(box.Buttons, c.Buttons);
-    EXPECT_EQ(box.DefaultButton, c.DefaultButton);
-    EXPECT_FALSE(box.SystemModal);
-}
-
-constexpr char kAskDE[] =
-    "Fehler beim ändern der Anzeige.  [721]\n\nMöchten Sie die Anwendung fortsetzen?";
-constexpr char kAskUS[] = "Fehler beim ändern der Anzeige.  [721]\n\nDo you want to continue?";
-constexpr char kPlain[] = "Fehler beim ändern der Anzeige.  [721]";
-constexpr char kFileDE[] = "Konnte Datei \"Fehler beim ändern der Anzeige.\" nicht finden.  [721]";
-constexpr char kFileUS[] = "File \"Fehler beim ändern der Anzeige.\" not found.  [721]";
-
-INSTANTIATE_TEST_SUITE_P(
-    AllKinds, ShowErrorKinds,
-    ::testing::Values(
-        BoxCase{1, lngDE, kAskDE, TMsgIcon::Error, TMsgButtons::YesNo, TMsgButton::No},
-        BoxCase{1, lngUS, kAskUS, TMsgIcon::Error, TMsgButtons::YesNo, TMsgButton::No},
-        BoxCase{2, lngDE, kFileDE, TMsgIcon::Warning, TMsgButtons::Ok, TMsgButton::None},
-        BoxCase{2, lngUS, kFileUS, TMsgIcon::Warning, TMsgButtons::Ok, TMsgButton::None},
-        BoxCase{3, lngDE, kPlain, TMsgIcon::Error, TMsgButtons::Ok, TMsgButton::None},
-        BoxCase{3, lngUS, kPlain, TMsgIcon::Error, TMsgButtons::Ok, TMsgButton::None},
-        BoxCase{0, lngDE, kPlain, TMsgIcon::Warning, TMsgButtons::Ok, TMsgButton::None},
-        BoxCase{4, lngUS, kPlain, TMsgIcon::Warning, TMsgButtons::Ok, TMsgButton::None},
-        BoxCase{-1, lngDE, kPlain, TMsgIcon::Warning, TMsgButtons::Ok, TMsgButton::None}));
 
 TEST_F(ShowErrorTest, PlaceholdersInTheMessageAreShownLiterally) {
     Honk.ShowError("100%2 %1 done", 3, false, 9);
@@ -78,57 +68,43 @@ TEST_F(ShowErrorTest, LanguageMsgFollowsLanguage) {
 // Runs the application's event loop with `handler` as the first event and
 // returns the loop's exit code; a guard ends a loop nobody quits.
 int RunLoopWith(const std::function<void()>& handler) {
-    constexpr int kGuardMs = 10000;
     constexpr int kTimedOut = -99;
     QObject context; // cancels both timers when the test ends
     QTimer::singleShot(0, &context, handler);
-    QTimer::singleShot(kGuardMs, &context, [] { QCoreApplication::exit(kTimedOut); });
+    QTimer::singleShot(10000, &context, [] { QCoreApplication::exit(kTimedOut); });
     return QCoreApplication::exec();
 }
 
-TEST_F(ShowErrorTest, KindOneNoEndsTheApplicationAfterTheHandler) {
-    Presenter.Answers = {TMsgButton::No};
-    bool handlerEnded = false;
-    const int code = RunLoopWith([&] {
-        Honk.ShowError("Fehler beim beenden der Anwendung.", 1, false, 143);
-        handlerEnded = true;
-    });
-    EXPECT_EQ(code, 0);
-    EXPECT_TRUE(handlerEnded);
-    EXPECT_EQ(Presenter.Shown.size(), 1u);
-}
-
-TEST_F(ShowErrorTest, KindOneYesContinues) {
+TEST_F(ShowErrorTest, KindOneNoEndsTheApplicationAfterTheHandlerYesContinues) {
     constexpr int kStillRunning = 7;
-    Presenter.Answers = {TMsgButton::Yes};
-    const int code = RunLoopWith([&] {
-        Honk.ShowError("Fehler beim starten der Anwendung.", 1, false, 118);
-        // Runs after anything the box may have queued.
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(kStillRunning); });
-    });
-    EXPECT_EQ(code, kStillRunning);
-}
-
-TEST_F(ShowErrorTest, NoLogWithoutWriteLog) {
-    Honk.ShowError("Fehler", 3, false, 1);
-    EXPECT_FALSE(QFile::exists(LogPath()));
+    Presenter.Answers = {TMsgButton::No, TMsgButton::Yes};
+    bool handlerEnded = false;
+    EXPECT_EQ(RunLoopWith([&] {
+                  Honk.ShowError("Fehler beim beenden der Anwendung.", 1, false, 143);
+                  handlerEnded = true;
+              }),
+              0);
+    EXPECT_TRUE(handlerEnded);
+    EXPECT_EQ(RunLoopWith([&] {
+                  Honk.ShowError("Fehler beim starten der Anwendung.", 1, false, 118);
+                  // Runs after anything the box may have queued.
+                  QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(kStillRunning); });
+              }),
+              kStillRunning);
+    EXPECT_EQ(Presenter.Shown.size(), 2u);
 }
 
 TEST_F(ShowErrorTest, WriteLogAppendsBeforeTheBox) {
     Presenter.Answers = {TMsgButton::Yes};
     Honk.ShowError("Fehler beim starten der Anwendung.", 1, true, 118);
-    QFile log(LogPath());
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(log.readAll().contains("| 118 | Fehler beim starten der Anwendung.\r\n"));
+    EXPECT_TRUE(ReadAll(LogPath()).contains("| 118 | Fehler beim starten der Anwendung.\r\n"));
     EXPECT_EQ(Presenter.Shown.size(), 1u);
 }
 
 TEST_F(ShowErrorTest, UnwritableLogGivesFatalBoxThenTheRequestedBox) {
     // A path below a regular file cannot be created, even by root.
     const QString blocker = FDir.filePath("blocker");
-    QFile file(blocker);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    WriteAll(blocker, "");
     qputenv(datalocation::kDataDirVariable, (blocker + "/sub").toUtf8());
     Presenter.Answers = {TMsgButton::Yes};
 
@@ -151,19 +127,17 @@ TEST_F(ShowErrorTest, UnreadableLogIsLeftAloneAndGivesFatalBox) {
     ASSERT_TRUE(QDir(FDir.path()).mkdir("Error.txt"));
     Presenter.Answers = {TMsgButton::Yes};
     Honk.SetLanguage(lngUS);
-
     Honk.fWriteError("Fehler", 1);
-
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0].Text, "Fatal error while creating the error log file.  [586]"
                                        "\n\nDo you want to continue?");
     EXPECT_TRUE(QFileInfo(LogPath()).isDir());
 }
 
-TEST_F(ShowErrorTest, FailingPresenterGivesFatalBox531) {
+TEST_F(ShowErrorTest, FailingPresenterGivesFatalBox531WhoseNoEndsTheApplication) {
     Presenter.FailingCalls = 1;
-    Presenter.Answers = {TMsgButton::Yes};
-    Honk.ShowError("Fehler", 3, false, 12);
+    Presenter.Answers = {TMsgButton::No};
+    EXPECT_EQ(RunLoopWith([&] { Honk.ShowError("Fehler", 3, false, 12); }), 0);
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_TRUE(Presenter.Shown[0].Text.contains("[531]"));
     EXPECT_TRUE(Presenter.Shown[0].SystemModal);
@@ -173,13 +147,6 @@ TEST_F(ShowErrorTest, NothingEscapesWhenNoBoxCanBeShown) {
     Presenter.FailingCalls = 2;
     EXPECT_NO_THROW(Honk.ShowError("Fehler", 1, false, 12));
     EXPECT_TRUE(Presenter.Shown.empty());
-}
-
-TEST_F(ShowErrorTest, FatalBoxNoEndsTheApplication) {
-    Presenter.FailingCalls = 1;
-    Presenter.Answers = {TMsgButton::No};
-    const int code = RunLoopWith([&] { Honk.ShowError("Fehler", 3, false, 12); });
-    EXPECT_EQ(code, 0);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "tests/util/honk_fixture.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <sys/utsname.h>
 
 namespace {
@@ -12,26 +11,12 @@ TEST_F(HonkInfoTest, DefaultExtUsesTheDataFolderAndTheExecutableName) {
     EXPECT_EQ(Honk.GetDefaultExt("ini"), FDir.filePath("util_tests.ini"));
 }
 
-struct ExtCase {
-    const char* Exe;
-    const char* Expected;
-};
-
-void PrintTo(const ExtCase& c, std::ostream* os) {
-    *os << c.Exe;
+TEST(HonkInfo, DefaultExtPathReplacesOrAppendsTheExtension) {
+    for (const auto& [exe, expected] :
+         {std::pair{"quorvik", "/d/quorvik.ini"}, std::pair{"Quorvik.exe", "/d/Quorvik.ini"},
+          std::pair{"my.tool.bin", "/d/my.tool.ini"}, std::pair{".hidden", "/d/.hidden.ini"}})
+        EXPECT_EQ(TZarvoHonk::DefaultExtPath("/d", exe, "ini"), expected) << exe;
 }
-
-class DefaultExtPath : public ::testing::TestWithParam<ExtCase> {};
-
-TEST_P(DefaultExtPath, ReplacesOrAppendsTheExtension) {
-    EXPECT_EQ(TZarvoHonk::DefaultExtPath("/d", GetParam().Exe, "ini"), GetParam().Expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, DefaultExtPath,
-                         ::testing::Values(ExtCase{"quorvik", "/d/quorvik.ini"},
-                                           ExtCase{"Quorvik.exe", "/d/Quorvik.ini"},
-                                           ExtCase{"my.tool.bin", "/d/my.tool.ini"},
-                                           ExtCase{".hidden", "/d/.hidden.ini"}));
 
 TEST_F(HonkInfoTest, FontCheckIgnoresCase) {
     Honk.SetFontFamiliesQuery([] { return QStringList{"DejaVu Sans", "Tahoma"}; });

@@ -1,17 +1,8 @@
-#include "util/zarvo_honk.h"
+#include "tests/util/honk_fixture.h"
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
-
-void WriteFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
 
 TEST(HonkTools, ReplaceStrNeverRescansInsertedText) {
     EXPECT_EQ(TZarvoHonk::ReplaceStr("aaa", "a", "aa"), "aaaaaa");
@@ -20,15 +11,14 @@ TEST(HonkTools, ReplaceStrNeverRescansInsertedText) {
 }
 
 TEST(HonkTools, UpdateAvailablePartByPart) {
-    struct Case {
+    const struct {
         const char* Current;
         const char* Offered;
         bool Expected;
-    };
-    const Case cases[] = {{"1.01", "1.02", true},  {"1.10", "1.9", false}, {"1.0", "1.0", false},
-                          {"2.0", "1.9.9", false}, {"1.0", "1.0.1", true}, {"1.x", "1.1", true},
-                          {"1.0.0", "1", false}};
-    for (const Case& c : cases)
+    } cases[] = {{"1.01", "1.02", true},  {"1.10", "1.9", false}, {"1.0", "1.0", false},
+                 {"2.0", "1.9.9", false}, {"1.0", "1.0.1", true}, {"1.x", "1.1", true},
+                 {"1.0.0", "1", false}};
+    for (const auto& c : cases)
         EXPECT_EQ(TZarvoHonk::IsUpdateAvailable(c.Current, c.Offered), c.Expected)
             << c.Current << " -> " << c.Offered;
 }
@@ -52,37 +42,33 @@ TEST(HonkTools, DivisibilityAndRandomStayInRange) {
     EXPECT_TRUE(r >= 0 && r < 3);
 }
 
-TEST(HonkTools, FileProbes) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString text = dir.filePath("a.txt");
-    const QString binary = dir.filePath("b.bin");
-    const QString rtf = dir.filePath("c.rtf");
-    WriteFile(text, "hello");
-    WriteFile(binary, QByteArray("ab\0cd", 5));
-    WriteFile(rtf, "{\\rtf1 x}");
+using HonkFiles = HonkFixture;
+
+TEST_F(HonkFiles, FileProbes) {
+    const QString text = FDir.filePath("a.txt"), binary = FDir.filePath("b.bin"),
+                  rtf = FDir.filePath("c.rtf");
+    WriteAll(text, "hello");
+    WriteAll(binary, QByteArray("ab\0cd", 5));
+    WriteAll(rtf, "{\\rtf1 x}");
     EXPECT_FALSE(TZarvoHonk::IsFileBinary(text));
     EXPECT_TRUE(TZarvoHonk::IsFileBinary(binary));
-    EXPECT_FALSE(TZarvoHonk::IsFileBinary(dir.filePath("missing")));
+    EXPECT_FALSE(TZarvoHonk::IsFileBinary(FDir.filePath("missing")));
     EXPECT_TRUE(TZarvoHonk::IsFileRTF(rtf));
     EXPECT_FALSE(TZarvoHonk::IsFileRTF(text));
     EXPECT_EQ(TZarvoHonk::GetFileSize(text), 5);
-    EXPECT_EQ(TZarvoHonk::GetFileSize(dir.filePath("*.bin")), 5);
-    EXPECT_EQ(TZarvoHonk::GetFileSize(dir.filePath("none*")), -1);
+    EXPECT_EQ(TZarvoHonk::GetFileSize(FDir.filePath("*.bin")), 5);
+    EXPECT_EQ(TZarvoHonk::GetFileSize(FDir.filePath("none*")), -1);
 }
 
-TEST(HonkTools, TerminateFileDeletesOnlyFilesOfMoreThanOneByte) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString big = dir.filePath("big");
-    const QString tiny = dir.filePath("tiny");
-    WriteFile(big, QByteArray(100000, 'x'));
-    WriteFile(tiny, "x");
+TEST_F(HonkFiles, TerminateFileDeletesOnlyFilesOfMoreThanOneByte) {
+    const QString big = FDir.filePath("big"), tiny = FDir.filePath("tiny");
+    WriteAll(big, QByteArray(100000, 'x'));
+    WriteAll(tiny, "x");
     EXPECT_TRUE(TZarvoHonk::TerminateFile(big));
     EXPECT_FALSE(QFile::exists(big));
     EXPECT_FALSE(TZarvoHonk::TerminateFile(tiny));
     EXPECT_TRUE(QFile::exists(tiny));
-    EXPECT_FALSE(TZarvoHonk::TerminateFile(dir.filePath("missing")));
+    EXPECT_FALSE(TZarvoHonk::TerminateFile(FDir.filePath("missing")));
 }
 
 TEST(HonkTools, DiskInfo) {
