@@ -1,4 +1,4 @@
-#include "tests/app/started_window_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 #include "http/http_client.h"
 #include "tests/support/event_wait.h"
@@ -17,7 +17,7 @@ using testsupport::TScriptedServer;
 const QString kUpdateAddress =
     QStringLiteral("http://www.vendrix.example/cgi-bin/update.cgi?app=quorvik&ver=1010");
 
-class ExtrasMenuTest : public StartedWindowTest {
+class ExtrasMenuTest : public UnstartedWindowTest {
 protected:
     QMenu& OpenMenu() {
         QTest::mouseClick(Window->BtnExtra, Qt::LeftButton);
@@ -76,35 +76,35 @@ TEST_F(ExtrasMenuTest, MenuHoldsItsItemsAndOpensBelowTheButtonCorner) {
                                   "Vendrix im &Web||5", "E-&Mail an Vendrix||6"}));
     // The opening line is drawn, not collapsed away.
     EXPECT_FALSE(menu.actionGeometry(menu.actions().first()).isEmpty());
+
+    // Without a help command in the settings, help starts nothing.
+    menu.hide();
+    Press(Qt::Key_F1);
+    Choose(Window->actHelp);
+    EXPECT_TRUE(Started.empty());
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
-TEST_F(ExtrasMenuTest, ItemsAndBannerOpenTheMakersAddresses) {
+TEST_F(ExtrasMenuTest, ItemsAndBannerOpenTheMakersAddressesAndUpdateAsksFirst) {
     Start();
-    for (QAction* item : {Window->actNetSupport, Window->actNetWeb, Window->actNetEMail})
+    Presenter.Answers = {TMsgButton::No, TMsgButton::Yes};
+    for (QAction* item : {Window->actNetSupport, Window->actNetWeb, Window->actNetEMail,
+                          Window->actNetUpdate, Window->actNetUpdate})
         Choose(item);
     QTest::mouseClick(Window->imgWerbung, Qt::LeftButton);
     QStringList opened;
     for (const QUrl& url : Opened)
         opened << url.toString();
-    EXPECT_EQ(opened,
-              QStringList({"http://www.vendrix.example/cgi-bin/w.pl?t=support",
-                           "http://www.vendrix.example/de/", "mailto:software@vendrix.example",
-                           "http://www.vendrix.example/cgi-bin/w.pl?t=quorvikpro"}));
-    EXPECT_TRUE(Presenter.Shown.empty());
-}
-
-TEST_F(ExtrasMenuTest, UpdateAsksAndOpensTheLowerCaseAddressOnlyOnYes) {
-    Start();
-    Presenter.Answers = {TMsgButton::No, TMsgButton::Yes};
-    Choose(Window->actNetUpdate);
-    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    // The update address only after "Yes", in lower case.
+    EXPECT_EQ(opened, QStringList({"http://www.vendrix.example/cgi-bin/w.pl?t=support",
+                                   "http://www.vendrix.example/de/",
+                                   "mailto:software@vendrix.example", kUpdateAddress,
+                                   "http://www.vendrix.example/cgi-bin/w.pl?t=quorvikpro"}));
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
     EXPECT_EQ(Presenter.Shown[0].Caption, QStringLiteral("Quorvik Internet-Update"));
     EXPECT_TRUE(Presenter.Shown[0].Text.endsWith(QStringLiteral("Sind Sie im Moment online?")));
     EXPECT_EQ(Presenter.Shown[0].Icon, TMsgIcon::Question);
     EXPECT_EQ(Presenter.Shown[0].Buttons, TMsgButtons::YesNo);
-    EXPECT_TRUE(Opened.empty());
-    Choose(Window->actNetUpdate);
-    EXPECT_EQ(Opened, std::vector<QUrl>{QUrl(kUpdateAddress)});
 }
 
 TEST_F(ExtrasMenuTest, HelpStartsOnEveryPageAndWithTheMenuOpen) {
@@ -120,14 +120,6 @@ TEST_F(ExtrasMenuTest, HelpStartsOnEveryPageAndWithTheMenuOpen) {
     EXPECT_EQ(Started, std::vector<QStringList>(5, {"hilfe", "--thema", "Erste Schritte"}));
 }
 
-TEST_F(ExtrasMenuTest, HelpWithoutAHelpCommandStartsNothing) {
-    Start();
-    Press(Qt::Key_F1);
-    Choose(Window->actHelp);
-    EXPECT_TRUE(Started.empty());
-    EXPECT_TRUE(Presenter.Shown.empty());
-}
-
 TEST_F(ExtrasMenuTest, TheHelpProgramStartsWithoutAShell) {
     const QString marker = DataDir.filePath(QStringLiteral("hilfe; gestartet"));
     SetSettingsText("[HelpID]\r\nHelpAppStd_de=touch \"" + QFile::encodeName(marker) + "\"\r\n");
@@ -138,19 +130,16 @@ TEST_F(ExtrasMenuTest, TheHelpProgramStartsWithoutAShell) {
     EXPECT_TRUE(testsupport::WaitUntil([&marker] { return QFile::exists(marker); }));
 }
 
-TEST_F(ExtrasMenuTest, AltF1ShowsTheAboutBoxOnInputAndFinish) {
-    Start();
-    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageFinish}) {
-        SCOPED_TRACE(page);
-        Window->ShowPage(page);
-        EXPECT_EQ(AboutBoxOfAltF1(), QStringList({"Über Quorvik", "Version 1.01"}));
-    }
-}
-
-TEST_F(ExtrasMenuTest, HelpAndAboutKeysWorkWhileARequestRuns) {
+TEST_F(ExtrasMenuTest, HelpAndAboutKeysWorkOnEveryPageAlsoWhileARequestRuns) {
     SetSettingsText("[HelpID]\r\nHelpAppStd_de=hilfe\r\n");
     Start();
-    Window->SetQueryWaits(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    const QStringList aboutBox = {"Über Quorvik", "Version 1.01"};
+    // Ends on the Input page, where the request starts.
+    for (int page : {TFrmMain::kPageFinish, TFrmMain::kPageInput}) {
+        SCOPED_TRACE(page);
+        Window->ShowPage(page);
+        EXPECT_EQ(AboutBoxOfAltF1(), aboutBox);
+    }
     TScriptedServer server({{TScriptedServer::ExpectUntil("\r\n\r\n"), TScriptedServer::Drain()}});
     QStringList about;
     // Once the server has the request and stays silent, from the request's own wait.
@@ -164,11 +153,9 @@ TEST_F(ExtrasMenuTest, HelpAndAboutKeysWorkWhileARequestRuns) {
             Window->BtnCancel->click();
         });
     };
-    Window->edURL->setEditText(QStringLiteral("http://127.0.0.1:%1/").arg(server.Port()));
-    Window->BtnNext->click();
-    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageFinish);
+    RunQueryTo(QStringLiteral("http://127.0.0.1:%1/").arg(server.Port()));
     EXPECT_EQ(Started, std::vector<QStringList>{{"hilfe"}});
-    EXPECT_EQ(about, QStringList({"Über Quorvik", "Version 1.01"}));
+    EXPECT_EQ(about, aboutBox);
 }
 
 TEST_F(ExtrasMenuTest, WednesdayAsksOnceUntilTheNextWednesdayWhateverTheAnswer) {

@@ -1,6 +1,6 @@
 #include "tests/app/main_window_fixture.h"
 
-#include "controls/combo_box98.h"
+#include "app/entry_point.h"
 #include "http/http_client.h"
 #include "net/async_socket.h"
 #include "net/resolver.h"
@@ -8,7 +8,8 @@
 #include "util/data_location.h"
 #include "util/zarvo_honk.h"
 
-#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 namespace {
@@ -19,21 +20,8 @@ constexpr int kHostNotFound = 11001;
 } // namespace
 
 void MainWindowTest::SetUp() {
-    qputenv(datalocation::kDataDirVariable, QFile::encodeName(DataDir.path()));
-    Window = new TFrmMain;
-    Window->Honk->SetPresenter(&Presenter);
-    Window->SetUrlOpener([this](const QUrl& url) { Opened.push_back(url); });
-    Window->SetSaveFileChooser([this](const QString&) { return SaveAs; });
-    Window->SetQueryWaits(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
-    // Host names never reach the system resolver: a query that is not meant
-    // for a scripted server ends at once, whatever runs on this machine.
-    Window->HTTP->Socket().Resolver().NameWork = [](const std::string&) {
-        return TLookupResult{kHostNotFound, {}};
-    };
-    Window->SetupWindow();
-    Window->show();
-    Window->activateWindow();
-    ASSERT_TRUE(testsupport::WaitUntil([this] { return QApplication::activeWindow() == Window; }));
+    UseDataDir();
+    Start();
 }
 
 void MainWindowTest::TearDown() {
@@ -42,6 +30,46 @@ void MainWindowTest::TearDown() {
     // No window of the test may be left over, shown or hidden.
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
     qunsetenv(datalocation::kDataDirVariable);
+}
+
+void MainWindowTest::UseDataDir() {
+    ASSERT_TRUE(DataDir.isValid());
+    qputenv(datalocation::kDataDirVariable, QFile::encodeName(DataDir.path()));
+}
+
+void MainWindowTest::Start(const std::function<void()>& beforeStart) {
+    ASSERT_TRUE(Window.isNull()) << "one window at a time";
+    Window = new TFrmMain;
+    Window->Honk->SetPresenter(&Presenter);
+    Window->Honk->SetClock([this] { return Now; });
+    Window->SetUrlOpener([this](const QUrl& url) { Opened.push_back(url); });
+    Window->SetHelpStarter([this](const QString& program, const QStringList& arguments) {
+        Started.push_back(QStringList{program} + arguments);
+        return true;
+    });
+    Window->SetSaveFileChooser([this](const QString&) { return SaveAs; });
+    Window->SetQueryWaits(std::chrono::milliseconds(0), std::chrono::milliseconds(0));
+    // Host names never reach the system resolver: a query that is not meant
+    // for a scripted server ends at once, whatever runs on this machine.
+    Window->HTTP->Socket().Resolver().NameWork = [](const std::string&) {
+        return TLookupResult{kHostNotFound, {}};
+    };
+    if (beforeStart)
+        beforeStart();
+    StartMainWindow(Window);
+    ASSERT_FALSE(Window.isNull());
+    Window->activateWindow();
+    ASSERT_TRUE(testsupport::WaitUntil([this] { return QApplication::activeWindow() == Window; }));
+}
+
+void MainWindowTest::Close() {
+    ASSERT_FALSE(Window.isNull());
+    Window->close();
+    ASSERT_TRUE(WaitClosed());
+}
+
+bool MainWindowTest::WaitClosed() {
+    return testsupport::WaitUntil([this] { return Window.isNull(); });
 }
 
 void MainWindowTest::Press(int key, Qt::KeyboardModifiers modifiers) {
@@ -56,6 +84,18 @@ void MainWindowTest::RunQueryTo(const QString& address) {
     ASSERT_EQ(Window->CurrentPage(), TFrmMain::kPageFinish);
 }
 
-bool MainWindowTest::WaitClosed() {
-    return testsupport::WaitUntil([this] { return Window.isNull(); });
+QString MainWindowTest::SettingsPath() const {
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return DataDir.filePath(program + QStringLiteral(".ini"));
+}
+
+QByteArray MainWindowTest::SettingsText() const {
+    QFile file(SettingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
+}
+
+void MainWindowTest::SetSettingsText(const QByteArray& text) const {
+    QFile file(SettingsPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(text), text.size());
 }

@@ -3,9 +3,6 @@
 #include "resources/resource_bitmap.h"
 #include "util/zarvo_honk.h"
 
-#include <QLabel>
-#include <QStackedWidget>
-
 namespace {
 
 struct Placement {
@@ -50,7 +47,7 @@ const char* const kNeverShown[] = {
 
 } // namespace
 
-TEST_F(MainWindowTest, EveryControlSitsAtItsPlaceOnItsPage) {
+TEST_F(MainWindowTest, EveryControlSitsAtItsPlaceOnItsPageAndTheHiddenOnesNeverShow) {
     for (const Placement& placement : kLayout) {
         SCOPED_TRACE(placement.Name);
         QWidget* control = Child(placement.Name);
@@ -61,16 +58,11 @@ TEST_F(MainWindowTest, EveryControlSitsAtItsPlaceOnItsPage) {
                                       : Window->Notebook->widget(placement.Page);
         EXPECT_TRUE(expectedParent->isAncestorOf(control));
     }
-}
-
-TEST_F(MainWindowTest, ControlsThatAreNotOfferedExistButNeverShow) {
     for (int page = 0; page < TFrmMain::kPageCount; ++page) {
         Window->ShowPage(page);
         for (const char* name : kNeverShown) {
-            SCOPED_TRACE(name);
-            QWidget* control = Child(name);
-            ASSERT_NE(control, nullptr);
-            EXPECT_FALSE(control->isVisible());
+            ASSERT_NE(Child(name), nullptr) << name;
+            EXPECT_FALSE(Child(name)->isVisible()) << name << " on page " << page;
         }
     }
 }
@@ -105,19 +97,12 @@ TEST_F(MainWindowTest, StartsOnTheInputPageWithTheMakersAddress) {
 
 TEST_F(MainWindowTest, HeaderIconFollowsTheScreensColourCount) {
     // 16 bits count as 65535 colours, the lowest count that gets the rich icon.
-    const struct {
-        int Bits;
-        const char* Resource;
-    } cases[] = {{4, ":/ZARVO_BLUEICO_L"},
-                 {8, ":/ZARVO_BLUEICO_L"},
-                 {16, ":/ZARVO_BLUEICO_H"},
-                 {24, ":/ZARVO_BLUEICO_H"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Bits);
-        Window->Honk->Hardware().SetScreenBitsQuery([&c] { return c.Bits; });
+    for (const auto& [bits, suffix] : {std::pair{4, "L"}, {8, "L"}, {16, "H"}, {24, "H"}}) {
+        SCOPED_TRACE(bits);
+        Window->Honk->Hardware().SetScreenBitsQuery([bits = bits] { return bits; });
         Window->SetupWindow();
         EXPECT_EQ(Window->imgBlueIcon->pixmap().toImage(),
-                  LoadResourceBitmap(QLatin1String(c.Resource)).toImage());
+                  LoadResourceBitmap(QStringLiteral(":/ZARVO_BLUEICO_") + suffix).toImage());
     }
 }
 

@@ -9,17 +9,13 @@
 
 #include <QClipboard>
 #include <QFile>
-#include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <sys/utsname.h>
 
-#include <condition_variable>
 #include <functional>
-#include <memory>
-#include <mutex>
+#include <future>
 
 namespace {
 
@@ -31,28 +27,27 @@ const std::string kAnswer = "HTTP/1.0 200 OK\r\n"
                             "Date: Mon, 07 Dec 2026 20:00:00 GMT\r\n"
                             "Content-Type: text/html\r\n"
                             "\r\n";
+// A server that answers with kAnswer, and one that never answers.
+const std::vector<TScriptedServer::TScript> kAnswering = {
+    {TScriptedServer::ExpectUntil(kRequestEnd), TScriptedServer::Send(kAnswer),
+     TScriptedServer::Close()}};
+const std::vector<TScriptedServer::TScript> kSilent = {
+    {TScriptedServer::ExpectUntil(kRequestEnd), TScriptedServer::Drain()}};
 
 QString Value(const QString& text) {
     return QChar(0xA0) + QLatin1Char(' ') + text;
 }
 
-// The list's rows for kAnswer to a request for `url`.
+// The list's rows for kAnswer to a request for `url` (a value row starts
+// with a no-break space and a blank).
 QStringList AnsweredRows(const QString& url) {
-    return {QStringLiteral(">>HTTP Report für<<"),
-            Value(url),
-            QString(),
-            QStringLiteral(">>Status<<"),
-            Value(QStringLiteral("OK (200)")),
-            QStringLiteral(">>Dateigröße<<"),
-            Value(QStringLiteral("<unbekannt>")),
-            QStringLiteral(">>Dateityp<<"),
-            Value(QStringLiteral("text/html")),
-            QStringLiteral(">>Server-Betriebssystem<<"),
-            Value(QStringLiteral("scripted/1.0")),
-            QStringLiteral(">>Datum<<"),
-            Value(QStringLiteral("Mon, 07 Dec 2026 20:00:00 GMT")),
-            QStringLiteral(">>Zuletzt geändert<<"),
-            Value(QStringLiteral("<unbekannt>"))};
+    return QStringLiteral(">>HTTP Report für<<|\u00A0 %1||>>Status<<|\u00A0 OK (200)|"
+                          ">>Dateigröße<<|\u00A0 <unbekannt>|>>Dateityp<<|\u00A0 text/html|"
+                          ">>Server-Betriebssystem<<|\u00A0 scripted/1.0|>>Datum<<|"
+                          "\u00A0 Mon, 07 Dec 2026 20:00:00 GMT|>>Zuletzt geändert<<|"
+                          "\u00A0 <unbekannt>")
+        .arg(url)
+        .split(u'|');
 }
 
 // The same report as text: headings without markers, values indented.
@@ -67,19 +62,6 @@ QString AnsweredText(const QString& url) {
 QString Url(const TScriptedServer& server) {
     return QStringLiteral("http://127.0.0.1:%1/").arg(server.Port());
 }
-
-// A name lookup that waits until the test lets it go on.
-struct TLookupGate {
-    std::mutex Mutex;
-    std::condition_variable Changed;
-    bool Open = false;
-
-    void Release() {
-        std::lock_guard lock(Mutex);
-        Open = true;
-        Changed.notify_all();
-    }
-};
 
 // Records every value the gauge is painted with, once per change.
 class TGaugeRecorder : public QObject {
@@ -103,15 +85,6 @@ private:
 
 class QueryRunTest : public MainWindowTest {
 protected:
-    // Types `address` into the empty field and presses Enter; returns once
-    // the run is over.
-    void TypeAndEnter(const QString& address) {
-        Window->edURL->clearEditText();
-        Window->edURL->setFocus();
-        QTest::keyClicks(QApplication::focusWidget(), address);
-        Press(Qt::Key_Return);
-    }
-
     // Runs `action` from the request's own wait once the client enters `state`.
     void WhenClientEnters(THttpState state, std::function<void()> action) {
         Window->HTTP->OnStateChange = [state, action](THttpClient* client) {
@@ -129,17 +102,19 @@ protected:
 
     void ExpectAbortedReport() {
         const QStringList rows = Rows();
-        EXPECT_TRUE(rows.contains(Value(QStringLiteral("Status: Not Found (404)"))))
-            << rows.join(u'|').toStdString();
-        EXPECT_TRUE(rows.contains(Value(QStringLiteral("Meldung: Connection aborted on request"))))
-            << rows.join(u'|').toStdString();
+        for (const char* value :
+             {"Status: Not Found (404)", "Meldung: Connection aborted on request"})
+            EXPECT_TRUE(rows.contains(Value(QLatin1String(value))))
+                << rows.join(u'|').toStdString();
     }
 };
 
 TEST_F(QueryRunTest, EnterRunsTheQueryAndShowsTheReport) {
-    TScriptedServer server({{TScriptedServer::ExpectUntil(kRequestEnd),
-                             TScriptedServer::Send(kAnswer), TScriptedServer::Close()}});
-    TypeAndEnter(Url(server));
+    TScriptedServer server(kAnswering);
+    // Typed into the empty field, then Enter; returns once the run is over.
+    Window->edURL->clearEditText();
+    QTest::keyClicks(QApplication::focusWidget(), Url(server));
+    Press(Qt::Key_Return);
     EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageFinish);
     EXPECT_EQ(Rows(), AnsweredRows(Url(server)));
     EXPECT_TRUE(Presenter.Shown.empty());
@@ -163,8 +138,7 @@ TEST_F(QueryRunTest, EnterRunsTheQueryAndShowsTheReport) {
 TEST_F(QueryRunTest, GaugeShowsEachStepOfTheRun) {
     // Waits long enough for every step to be painted before the next one.
     Window->SetQueryWaits(std::chrono::milliseconds(20), std::chrono::milliseconds(20));
-    TScriptedServer server({{TScriptedServer::ExpectUntil(kRequestEnd),
-                             TScriptedServer::Send(kAnswer), TScriptedServer::Close()}});
+    TScriptedServer server(kAnswering);
     // A gauge left full by an earlier run starts from empty again.
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
@@ -177,15 +151,16 @@ TEST_F(QueryRunTest, GaugeShowsEachStepOfTheRun) {
 }
 
 TEST_F(QueryRunTest, CancelDuringTheLookupEndsWithTheAbortedReport) {
-    auto gate = std::make_shared<TLookupGate>();
-    Window->HTTP->Socket().Resolver().NameWork = [gate](const std::string&) {
-        std::unique_lock lock(gate->Mutex);
-        gate->Changed.wait(lock, [&] { return gate->Open; });
-        return TLookupResult{0, {"127.0.0.1"}};
-    };
+    // A lookup that waits until the test lets it go on.
+    std::promise<void> gate;
+    Window->HTTP->Socket().Resolver().NameWork =
+        [held = gate.get_future().share()](const std::string&) {
+            held.wait();
+            return TLookupResult{0, {"127.0.0.1"}};
+        };
     WhenClientEnters(THttpState::httpDnsLookup, [this] { Window->BtnCancel->click(); });
     RunQueryTo(QStringLiteral("http://held.test/"));
-    gate->Release();
+    gate.set_value();
     ExpectAbortedReport();
     EXPECT_TRUE(Presenter.Shown.empty());
 }
@@ -198,8 +173,7 @@ TEST_F(QueryRunTest, CancelEscapeAndCloseAbortASilentServerAndTheWindowStays) {
     };
     for (const auto& [name, cancel] : ways) {
         SCOPED_TRACE(name);
-        TScriptedServer server(
-            {{TScriptedServer::ExpectUntil(kRequestEnd), TScriptedServer::Drain()}});
+        TScriptedServer server(kSilent);
         WhenClientEnters(THttpState::httpWaitingHeader, cancel);
         RunQueryTo(Url(server));
         ASSERT_FALSE(Window.isNull());
@@ -215,16 +189,13 @@ TEST_F(QueryRunTest, CancelEscapeAndCloseAbortASilentServerAndTheWindowStays) {
 }
 
 TEST_F(QueryRunTest, CopyAndSaveGiveTheReportAsTheListShowsIt) {
-    TScriptedServer server({{TScriptedServer::ExpectUntil(kRequestEnd),
-                             TScriptedServer::Send(kAnswer), TScriptedServer::Close()}});
+    TScriptedServer server(kAnswering);
     RunQueryTo(Url(server));
     QGuiApplication::clipboard()->clear();
     Press(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), AnsweredText(Url(server)));
 
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    SaveAs = folder.filePath(QStringLiteral("report.txt"));
+    SaveAs = DataDir.filePath(QStringLiteral("report.txt"));
     Press(Qt::Key_S, Qt::ControlModifier);
     QFile saved(SaveAs);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
@@ -232,7 +203,7 @@ TEST_F(QueryRunTest, CopyAndSaveGiveTheReportAsTheListShowsIt) {
     EXPECT_TRUE(Presenter.Shown.empty());
 
     // A file that cannot be written is reported, and nothing is left of it.
-    SaveAs = folder.filePath(QStringLiteral("missing/report.txt"));
+    SaveAs = DataDir.filePath(QStringLiteral("missing/report.txt"));
     Press(Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0].Text,

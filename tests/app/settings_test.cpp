@@ -1,11 +1,11 @@
-#include "tests/app/started_window_fixture.h"
+#include "tests/app/main_window_fixture.h"
 
 #include <QDir>
 #include <QFile>
 
 namespace {
 
-class SettingsTest : public StartedWindowTest {
+class SettingsTest : public UnstartedWindowTest {
 protected:
     QByteArray ErrorLog() const {
         QFile log(DataDir.filePath(QStringLiteral("Error.txt")));

@@ -1,43 +1,58 @@
 #include "tests/app/main_window_fixture.h"
 
-#include "app/action_button.h"
-#include "controls/combo_box98.h"
-#include "query/result_view.h"
-#include "resources/connect_animation.h"
 #include "tests/support/event_wait.h"
 
-#include <QLabel>
+#include <QAction>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
-#include <QStackedWidget>
+#include <QToolButton>
 
 namespace {
 
 struct PageLook {
-    int Page;
     const char* Header;
     const char* Title;
     // Caption of the Next button; nullptr when it is hidden.
     const char* Next;
     const char* Cancel;
     bool HeaderIcon;
-    const char* Focus;
-    // Which of the hidden controls' actions take their keys.
-    bool Options;
-    bool ReportActions;
+    // The focus after the switch, then where Tab takes it, round to the start.
+    const char* TabCycle;
 };
 
+// By page: Input, Progress, Finish.
 const PageLook kPages[] = {
-    {TFrmMain::kPageInput, "Internet-Adresse eingeben",
+    {"Internet-Adresse eingeben",
      "Geben Sie bitte die Internet-Adresse ein, über die Sie Informationen via HTTP einholen "
      "möchten und klicken Sie auf den Schalter \"Weiter\".",
-     "&Weiter >", "B&eenden", true, "edURL", true, false},
-    {TFrmMain::kPageProgress, "Empfange Daten vom Server...",
+     "&Weiter >", "B&eenden", true, "edURL BtnExtra BtnNext BtnCancel"},
+    {"Empfange Daten vom Server...",
      "Bitte warten Sie, während Vendrix Quorvik die gewünschten Informationen vom gewählten "
      "Ziel-Server empfängt.",
-     nullptr, "Abbrechen", false, "BtnCancel", false, false},
-    {TFrmMain::kPageFinish, "HTTP Report wurde erstellt",
+     nullptr, "Abbrechen", false, "BtnCancel"},
+    {"HTTP Report wurde erstellt",
      "Um eine neue Abfrage zu starten, klicken Sie auf den Schalter \"Zurück\".", "< &Zurück",
-     "B&eenden", true, "ResultView", false, true},
+     "B&eenden", true, "ResultView BtnExtra BtnNext BtnCancel"},
+};
+
+// One key of the hidden controls' actions: on which pages the action takes it;
+// elsewhere the key reaches the focused control.
+struct TakenKey {
+    const char* Action;
+    int Key;
+    Qt::KeyboardModifiers Modifiers;
+    bool TakenOn[TFrmMain::kPageCount];
+};
+
+const TakenKey kTakenKeys[] = {
+    {"actCopyResultView", Qt::Key_C, Qt::ControlModifier, {false, false, true}},
+    {"actSaveResultView", Qt::Key_S, Qt::ControlModifier, {false, false, true}},
+    {"actSetDLfilename", Qt::Key_D, Qt::ControlModifier, {true, true, true}},
+    {"actOptions", Qt::Key_P, Qt::AltModifier, {true, false, false}},
+    {"actResultViewSelecetAll", Qt::Key_A, Qt::ControlModifier, {false, false, false}},
 };
 
 } // namespace
@@ -62,23 +77,50 @@ TEST_F(MainWindowTest, EveryPageShowsItsTextsButtonsAndFocus) {
         EXPECT_EQ(Window->imgBlueIcon->isVisible(), look.HeaderIcon);
         EXPECT_EQ(Window->aniPlsWait->isVisible(), !look.HeaderIcon);
         EXPECT_EQ(Window->aniPlsWait->IsPlaying(), !look.HeaderIcon);
-        EXPECT_EQ(QApplication::focusWidget(), Child(look.Focus));
-        EXPECT_EQ(Window->actOptions->isEnabled(), look.Options);
-        EXPECT_EQ(Window->actCopyResultView->isEnabled(), look.ReportActions);
-        EXPECT_EQ(Window->actSaveResultView->isEnabled(), look.ReportActions);
+        const QStringList cycle = QString::fromLatin1(look.TabCycle).split(u' ');
+        for (const QString& name : cycle) {
+            EXPECT_EQ(QApplication::focusWidget(), Child(name)) << name.toStdString();
+            Press(Qt::Key_Tab);
+        }
+        EXPECT_EQ(QApplication::focusWidget(), Child(cycle.front()));
     }
 }
 
-TEST_F(MainWindowTest, NextWithAnAddressPassesTheProgressPageToTheFinishPage) {
+TEST_F(MainWindowTest, HiddenControlsActionsTakeTheirKeysOnlyWhereEnabled) {
+    for (int page = 0; page < TFrmMain::kPageCount; ++page) {
+        Window->ShowPage(page);
+        for (const TakenKey& taken : kTakenKeys) {
+            SCOPED_TRACE(testing::Message() << taken.Action << " on page " << page);
+            QSignalSpy triggered(Child<QAction>(taken.Action), &QAction::triggered);
+            Press(taken.Key, taken.Modifiers);
+            EXPECT_EQ(triggered.size(), taken.TakenOn[page] ? 1 : 0);
+        }
+        // None of these keys changes the page or closes the window.
+        EXPECT_EQ(Window->CurrentPage(), page);
+    }
+}
+
+TEST_F(MainWindowTest, NextPassesTheProgressPageToTheFinishPageAndBackKeepsTheAddress) {
     QSignalSpy pages(Window->Notebook, &QStackedWidget::currentChanged);
-    Window->edURL->setEditText(QStringLiteral("http://localhost/"));
-    Window->BtnNext->click();
+    RunQueryTo(QStringLiteral("http://localhost:8080/a"));
     ASSERT_EQ(pages.size(), 2);
     EXPECT_EQ(pages[0][0].toInt(), TFrmMain::kPageProgress);
-    EXPECT_EQ(pages[1][0].toInt(), TFrmMain::kPageFinish);
     // The host is not found: the report says so, no message box does.
     EXPECT_GT(Window->ResultView->count(), 0);
     EXPECT_TRUE(Presenter.Shown.empty());
+
+    Window->BtnNext->click();
+    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageInput);
+    EXPECT_EQ(Window->edURL->currentText(), QStringLiteral("http://localhost:8080/a"));
+    EXPECT_EQ(QApplication::focusWidget(), Window->edURL);
+
+    // Enter runs the query on the Input page and goes back on the Finish page.
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageFinish);
+    Press(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageInput);
+    // The address field keeps no list of earlier addresses.
+    EXPECT_EQ(Window->edURL->count(), 0);
 }
 
 TEST_F(MainWindowTest, NextWithoutAnAddressAsksForOneAndStays) {
@@ -99,78 +141,44 @@ TEST_F(MainWindowTest, NextWithoutAnAddressAsksForOneAndStays) {
     EXPECT_EQ(QApplication::focusWidget(), Window->edURL);
 }
 
-TEST_F(MainWindowTest, BackFromTheFinishPageKeepsTheAddressAndFocusesIt) {
-    RunQueryTo(QStringLiteral("http://localhost:8080/a"));
-    Window->BtnNext->click();
-    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageInput);
-    EXPECT_EQ(Window->edURL->currentText(), QStringLiteral("http://localhost:8080/a"));
-    EXPECT_EQ(QApplication::focusWidget(), Window->edURL);
+TEST_F(MainWindowTest, InputAndFinishCloseByQuitButtonEnterEscapeAndClose) {
+    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+        {"button", [this] { Window->BtnCancel->click(); }},
+        {"Enter on the focused button",
+         [this] {
+             Window->BtnCancel->setFocus();
+             Press(Qt::Key_Return);
+         }},
+        {"Escape", [this] { Press(Qt::Key_Escape); }},
+        {"close", [this] { EXPECT_TRUE(Window->close()); }},
+    };
+    for (bool finish : {false, true}) {
+        for (const auto& [name, close] : ways) {
+            SCOPED_TRACE(testing::Message() << name << (finish ? " on Finish" : " on Input"));
+            if (Window.isNull())
+                Start();
+            if (finish)
+                RunQueryTo(QStringLiteral("http://localhost/"));
+            close();
+            EXPECT_TRUE(WaitClosed());
+        }
+    }
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
-TEST_F(MainWindowTest, EnterStartsOnInputAndGoesBackOnFinish) {
-    Window->edURL->setEditText(QStringLiteral("http://localhost/"));
-    Press(Qt::Key_Return);
-    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageFinish);
-    Press(Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageInput);
-    // The address field keeps no list of earlier addresses.
-    EXPECT_EQ(Window->edURL->count(), 0);
-}
-
-TEST_F(MainWindowTest, EnterClicksTheFocusedButton) {
-    Window->BtnCancel->setFocus();
-    Press(Qt::Key_Return);
-    EXPECT_TRUE(WaitClosed());
-}
-
-TEST_F(MainWindowTest, EnterAndEscapeOnTheProgressPageOnlyCancel) {
+TEST_F(MainWindowTest, OnTheProgressPageEnterEscapeAndCloseOnlyCancel) {
     Window->ShowPage(TFrmMain::kPageProgress);
-    for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
-        Press(key);
+    for (int way : {int(Qt::Key_Return), int(Qt::Key_Escape), 0}) {
+        SCOPED_TRACE(way);
+        if (way)
+            Press(way);
+        else
+            EXPECT_FALSE(Window->close());
         testsupport::PumpEvents();
-        EXPECT_FALSE(Window.isNull());
+        ASSERT_FALSE(Window.isNull());
         EXPECT_TRUE(Window->isVisible());
         EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageProgress);
     }
-}
-
-TEST_F(MainWindowTest, EscapeClosesTheInputPage) {
-    Press(Qt::Key_Escape);
-    EXPECT_TRUE(WaitClosed());
-}
-
-TEST_F(MainWindowTest, EscapeClosesTheFinishPage) {
-    RunQueryTo(QStringLiteral("http://localhost/"));
-    Press(Qt::Key_Escape);
-    EXPECT_TRUE(WaitClosed());
-}
-
-TEST_F(MainWindowTest, QuitButtonsCloseTheWindow) {
-    for (bool finish : {false, true}) {
-        SCOPED_TRACE(finish);
-        if (Window.isNull())
-            SetUp();
-        if (finish)
-            RunQueryTo(QStringLiteral("http://localhost/"));
-        Window->BtnCancel->click();
-        EXPECT_TRUE(WaitClosed());
-    }
-}
-
-TEST_F(MainWindowTest, CloseIsAllowedOnInputAndFinishButRefusedOnProgress) {
-    Window->ShowPage(TFrmMain::kPageProgress);
-    EXPECT_FALSE(Window->close());
-    EXPECT_TRUE(Window->isVisible());
-    EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageProgress);
-
-    Window->ShowPage(TFrmMain::kPageFinish);
-    EXPECT_TRUE(Window->close());
-    EXPECT_TRUE(WaitClosed());
-
-    SetUp();
-    EXPECT_TRUE(Window->close());
-    EXPECT_TRUE(WaitClosed());
-    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(MainWindowTest, AnUnknownPageIsReportedAndChangesNothing) {
@@ -181,19 +189,64 @@ TEST_F(MainWindowTest, AnUnknownPageIsReportedAndChangesNothing) {
     EXPECT_EQ(Presenter.Shown[0].Icon, TMsgIcon::Error);
 }
 
-TEST_F(MainWindowTest, TabRunsFromThePageThroughTheButtonsAndBack) {
-    const std::vector<std::vector<QWidget*>> cycles = {
-        {Window->edURL, Window->BtnExtra, Window->BtnNext, Window->BtnCancel},
-        {Window->BtnCancel},
-        {Window->ResultView, Window->BtnExtra, Window->BtnNext, Window->BtnCancel},
-    };
-    for (int page = 0; page < TFrmMain::kPageCount; ++page) {
+TEST_F(MainWindowTest, CopyAndSelectAllReachTheAddressField) {
+    QGuiApplication::clipboard()->clear();
+    Window->edURL->setEditText(QStringLiteral("http://localhost/copy"));
+    Press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Window->edURL->lineEdit()->selectedText(), QStringLiteral("http://localhost/copy"));
+    Press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("http://localhost/copy"));
+}
+
+TEST_F(MainWindowTest, LaunchOpensTheAddressOnlyOnTheInputPageWithAnAddress) {
+    Window->edURL->setEditText(QStringLiteral("http://localhost:8080/page"));
+    EXPECT_EQ(Window->BtnExecURL->toolTip(),
+              QStringLiteral("Gehe zu \"http://localhost:8080/page\" "));
+    Press(Qt::Key_Return, Qt::ControlModifier);
+    // The button completes the address and gives the field the focus.
+    Window->edURL->setEditText(QStringLiteral("localhost/x"));
+    Window->BtnNext->setFocus();
+    Window->BtnExecURL->click();
+    EXPECT_EQ(QApplication::focusWidget(), Window->edURL);
+    const std::vector<QUrl> opened = {QUrl(QStringLiteral("http://localhost:8080/page")),
+                                      QUrl(QStringLiteral("http://localhost/x"))};
+    EXPECT_EQ(Opened, opened);
+
+    // Without an address, or on another page, the key reaches the focused
+    // control and nothing opens.
+    Window->edURL->setEditText(QString());
+    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageProgress, TFrmMain::kPageFinish}) {
         SCOPED_TRACE(page);
         Window->ShowPage(page);
-        for (QWidget* expected : cycles[page]) {
-            EXPECT_EQ(QApplication::focusWidget(), expected);
-            Press(Qt::Key_Tab);
-        }
-        EXPECT_EQ(QApplication::focusWidget(), cycles[page].front());
+        EXPECT_FALSE(Window->actLaunchURL->isEnabled());
+        Press(Qt::Key_Return, Qt::ControlModifier);
+        EXPECT_EQ(Window->CurrentPage(), page);
+        Window->edURL->setEditText(QStringLiteral("http://localhost/"));
+    }
+    EXPECT_EQ(Opened, opened);
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(MainWindowTest, AltAFocusesTheAddressField) {
+    Window->BtnCancel->setFocus();
+    Press(Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(testsupport::WaitUntil([] { return QApplication::focusWidget(); }));
+    EXPECT_EQ(QApplication::focusWidget(), Window->edURL);
+}
+
+TEST_F(MainWindowTest, AltEBelongsToTheExtrasButtonWhileItIsShown) {
+    QSignalSpy extra(Window->BtnExtra, &QPushButton::clicked);
+    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageFinish, TFrmMain::kPageProgress}) {
+        SCOPED_TRACE(page);
+        Window->ShowPage(page);
+        extra.clear();
+        Press(Qt::Key_E, Qt::AltModifier);
+        testsupport::PumpEvents();
+        // Never the "B&eenden" button sharing the mnemonic, never a close.
+        ASSERT_FALSE(Window.isNull());
+        EXPECT_EQ(Window->CurrentPage(), page);
+        EXPECT_EQ(extra.size(), page == TFrmMain::kPageProgress ? 0 : 1);
+        // The open menu would take the next key.
+        Window->PopMenuExtra->hide();
     }
 }
