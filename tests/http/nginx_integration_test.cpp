@@ -35,55 +35,42 @@ int FreeLoopbackPort() {
 }
 
 // nginx in the foreground on 127.0.0.1, with every path it writes inside a
-// temporary folder. It serves `www/` and redirects /old to /file.txt.
-class TNginx {
-public:
-    TNginx() {
-        FExecutable = QStandardPaths::findExecutable("nginx");
-        if (FExecutable.isEmpty())
-            FExecutable = QStandardPaths::findExecutable("nginx", {"/usr/sbin", "/usr/local/sbin"});
+// temporary folder. It serves `www/` and redirects /old to /file.txt; the
+// QProcess destructor kills it.
+class NginxIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString nginx = QStandardPaths::findExecutable("nginx");
+        if (nginx.isEmpty())
+            nginx = QStandardPaths::findExecutable("nginx", {"/usr/sbin", "/usr/local/sbin"});
+        ASSERT_FALSE(nginx.isEmpty())
+            << "nginx is not installed (looked in PATH, /usr/sbin and /usr/local/sbin); "
+               "install the Debian package nginx (scripts/deps.sh lists it)";
+        ASSERT_TRUE(Dir.isValid() && QDir(Dir.path()).mkpath("www"));
+        QFile file(Dir.filePath("www/file.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Content.data(), static_cast<qint64>(Content.size()));
+        ASSERT_TRUE(file.flush() && file.setFileTime(Modified, QFileDevice::FileModificationTime));
+        file.close();
+        // A port taken between the probe and nginx's own bind is retried.
+        bool started = false;
+        for (int attempt = 0; attempt < 3 && !started; ++attempt)
+            started = Start(nginx, FreeLoopbackPort());
+        QFile log(Dir.filePath("error.log"));
+        ASSERT_TRUE(started) << "nginx did not start:\n"
+                             << (log.open(QIODevice::ReadOnly) ? log.readAll().toStdString() : "")
+                             << Process.readAllStandardError().toStdString();
+        Client.SetAgent("Agent/1");
     }
 
-    ~TNginx() {
-        if (FProcess.state() != QProcess::NotRunning) {
-            FProcess.terminate();
-            if (!FProcess.waitForFinished(5000))
-                FProcess.kill();
-            FProcess.waitForFinished(5000);
-        }
-    }
-
-    const QString& Executable() const { return FExecutable; }
-    QString Root() const { return FDir.filePath("www"); }
-    int Port() const { return FPort; }
-    // What nginx wrote to its log and its error output, for failure messages.
-    std::string Diagnostics() {
-        QFile log(FDir.filePath("error.log"));
-        const QByteArray logged = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
-        return (logged + FProcess.readAllStandardError()).toStdString();
-    }
-
-    // Starts nginx and waits until it listens (it writes its pid file after
-    // opening the listening socket). A port taken in between is retried.
-    bool Start() {
-        if (!FDir.isValid() || !QDir(FDir.path()).mkpath("www"))
-            return false;
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            FPort = FreeLoopbackPort();
-            if (FPort != 0 && StartOn())
-                return true;
-        }
-        return false;
-    }
-
-private:
-    bool StartOn() {
-        const QString pidFile = FDir.filePath("nginx.pid");
+    // Waits until nginx listens: it writes its pid file after opening the socket.
+    bool Start(const QString& Nginx, int PortNumber) {
+        Port = PortNumber;
+        const QString d = Dir.path(), pidFile = Dir.filePath("nginx.pid");
         QFile::remove(pidFile);
-        QFile config(FDir.filePath("nginx.conf"));
-        if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        QFile config(Dir.filePath("nginx.conf"));
+        if (Port == 0 || !config.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
-        const QString d = FDir.path();
         config.write(QString("daemon off;\nmaster_process off;\n"
                              "pid %1/nginx.pid;\nerror_log %1/error.log;\n"
                              "events { worker_connections 32; }\n"
@@ -100,45 +87,20 @@ private:
                              "  }\n"
                              "}\n")
                          .arg(d)
-                         .arg(FPort)
+                         .arg(Port)
                          .toUtf8());
         config.close();
-
-        QFileSystemWatcher watcher({d});
-        FProcess.start(FExecutable, {"-p", d, "-c", config.fileName(), "-e", d + "/error.log"});
-        if (!FProcess.waitForStarted(5000))
+        QFileSystemWatcher watcher({d}); // wakes the wait when the pid file appears
+        Process.start(Nginx, {"-p", d, "-c", config.fileName(), "-e", d + "/error.log"});
+        if (!Process.waitForStarted(5000))
             return false;
         testsupport::WaitUntil(
-            [&] { return QFile::exists(pidFile) || FProcess.state() == QProcess::NotRunning; });
-        return FProcess.state() == QProcess::Running && QFile::exists(pidFile);
-    }
-
-    QTemporaryDir FDir;
-    QString FExecutable;
-    QProcess FProcess;
-    int FPort = 0;
-};
-
-class NginxIntegrationTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_FALSE(Nginx.Executable().isEmpty())
-            << "nginx is not installed (looked in PATH, /usr/sbin and /usr/local/sbin); "
-               "install the Debian package nginx (scripts/deps.sh lists it)";
-        QFile file(Nginx.Root() + "/file.txt");
-        ASSERT_TRUE(QDir().mkpath(Nginx.Root()));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(Content.data(), static_cast<qint64>(Content.size()));
-        file.close();
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.setFileTime(Modified, QFileDevice::FileModificationTime));
-        file.close();
-        ASSERT_TRUE(Nginx.Start()) << "nginx did not start:\n" << Nginx.Diagnostics();
-        Client.SetAgent("Agent/1");
+            [&] { return QFile::exists(pidFile) || Process.state() == QProcess::NotRunning; });
+        return Process.state() == QProcess::Running && QFile::exists(pidFile);
     }
 
     std::string Url(const std::string& Path) const {
-        return "http://127.0.0.1:" + std::to_string(Nginx.Port()) + Path;
+        return "http://127.0.0.1:" + std::to_string(Port) + Path;
     }
 
     // Value of the last received header line named `Field` (case as sent).
@@ -153,11 +115,13 @@ protected:
 
     const std::string Content = std::string(12345, 'q');
     const QDateTime Modified = QDateTime(QDate(2020, 5, 17), QTime(10, 20, 30), Qt::UTC);
-    TNginx Nginx;
+    QTemporaryDir Dir;
+    QProcess Process;
+    int Port = 0;
     THttpClient Client;
 };
 
-TEST_F(NginxIntegrationTest, HeadOfStaticFileGivesItsProperties) {
+TEST_F(NginxIntegrationTest, HeadGetAndMissingFile) {
     Client.SetURL(Url("/file.txt"));
     Client.Head();
     EXPECT_EQ(Client.StatusCode(), 200);
@@ -165,6 +129,7 @@ TEST_F(NginxIntegrationTest, HeadOfStaticFileGivesItsProperties) {
     EXPECT_EQ(Client.ContentLength(), static_cast<std::int64_t>(Content.size()));
     EXPECT_EQ(Client.ContentType(), "text/plain");
     EXPECT_EQ(Client.DocName(), "file.txt");
+    EXPECT_EQ(Client.ReceivedCount(), 0);
     EXPECT_EQ(HeaderValue("Last-Modified"), "Sun, 17 May 2020 10:20:30 GMT");
     // Qt reads the numeric zone form of the same date format.
     QString dateText = QString::fromStdString(HeaderValue("Date"));
@@ -172,7 +137,22 @@ TEST_F(NginxIntegrationTest, HeadOfStaticFileGivesItsProperties) {
     const QDateTime date = QDateTime::fromString(dateText, Qt::RFC2822Date);
     ASSERT_TRUE(date.isValid()) << HeaderValue("Date");
     EXPECT_LT(std::abs(date.secsTo(QDateTime::currentDateTimeUtc())), 300);
-    EXPECT_EQ(Client.ReceivedCount(), 0);
+
+    QBuffer received;
+    received.open(QIODevice::WriteOnly);
+    Client.SetReceiveStream(&received);
+    Client.Get();
+    EXPECT_EQ(received.data().toStdString(), Content);
+    EXPECT_EQ(Client.ReceivedCount(), static_cast<std::int64_t>(Content.size()));
+
+    Client.SetURL(Url("/missing.txt"));
+    try {
+        Client.Head();
+        FAIL() << "Head did not raise";
+    } catch (const EHttpException& e) {
+        EXPECT_EQ(e.ErrorCode(), 404);
+        EXPECT_STREQ(e.what(), "Not Found");
+    }
 }
 
 TEST_F(NginxIntegrationTest, ConfiguredRedirectIsFollowed) {
@@ -187,26 +167,6 @@ TEST_F(NginxIntegrationTest, ConfiguredRedirectIsFollowed) {
     EXPECT_EQ(Client.ContentLength(), static_cast<std::int64_t>(Content.size()));
     ASSERT_FALSE(Client.ReceivedHeader().empty());
     EXPECT_EQ(Client.ReceivedHeader().front(), "HTTP/1.1 301 Moved Permanently");
-}
-
-TEST_F(NginxIntegrationTest, GetDeliversTheFileAndMissingFileRaises) {
-    QBuffer received;
-    received.open(QIODevice::WriteOnly);
-    Client.SetReceiveStream(&received);
-    Client.SetURL(Url("/file.txt"));
-    Client.Get();
-    EXPECT_EQ(received.data().toStdString(), Content);
-    EXPECT_EQ(Client.ReceivedCount(), static_cast<std::int64_t>(Content.size()));
-
-    Client.SetReceiveStream(nullptr);
-    Client.SetURL(Url("/missing.txt"));
-    try {
-        Client.Head();
-        FAIL() << "Head did not raise";
-    } catch (const EHttpException& e) {
-        EXPECT_EQ(e.ErrorCode(), 404);
-        EXPECT_STREQ(e.what(), "Not Found");
-    }
 }
 
 } // namespace

@@ -1,84 +1,101 @@
 #include <gtest/gtest.h>
 
+#include "http/http_target.h"
 #include "http/url.h"
 
 namespace {
 
-struct TUrlCase {
-    const char* url;
-    const char* proto;
-    const char* user;
-    const char* pass;
-    const char* host;
-    const char* port;
-    const char* path;
-};
-
-class ParseUrlTest : public ::testing::TestWithParam<TUrlCase> {};
-
-TEST_P(ParseUrlTest, SplitsIntoSixParts) {
-    const TUrlCase& c = GetParam();
-    std::string proto = "x", user = "x", pass = "x", host = "x", port = "x", path = "x";
-    ParseURL(c.url, proto, user, pass, host, port, path);
-    EXPECT_EQ(proto, c.proto);
-    EXPECT_EQ(user, c.user);
-    EXPECT_EQ(pass, c.pass);
-    EXPECT_EQ(host, c.host);
-    EXPECT_EQ(port, c.port);
-    EXPECT_EQ(path, c.path);
+// Each case: an address and its parts proto|user|pass|host|port|path.
+TEST(ParseUrlTest, SplitsIntoSixParts) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "|||||"},
+        {"host.tld", "|||host.tld||"},
+        {"http://user:pa:ss@host.tld:8080/a/b?x", "http|user|pa:ss|host.tld|8080|/a/b?x"},
+        {"HTTP://Host.TLD/Dir/", "HTTP|||Host.TLD||/Dir/"},
+        {"/only/path", "http|||||/only/path"},
+        {"//host/x", "http|||||/host/x"},
+        {"/", "http|||||"},
+        {"http:dir/file", "http|||||dir/file"},
+        {"HTTP:/x", "http|||||/x"},
+        {"http://", "http|||||"},
+        {"mailto:someone@example.org", "mailto|someone||example.org||"},
+        {"h:81", "|||h|81|"},
+        {"a@b", "|a||b||"},
+        {"u@h:81/p", "|u||h|81|/p"},
+        {"ftp://a:b@c/d:e@f", "ftp|a|b|c||/d:e@f"},
+        {"http://host:/", "http|||host||/"},
+        {"http://u:@host", "http|u||host||"}};
+    for (const auto& [url, parts] : cases) {
+        std::string proto = "x", user = "x", pass = "x", host = "x", port = "x", path = "x";
+        ParseURL(url, proto, user, pass, host, port, path);
+        EXPECT_EQ(proto + "|" + user + "|" + pass + "|" + host + "|" + port + "|" + path, parts)
+            << url;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Forms, ParseUrlTest,
-    ::testing::Values(
-        TUrlCase{"", "", "", "", "", "", ""}, TUrlCase{"host.tld", "", "", "", "host.tld", "", ""},
-        TUrlCase{"http://user:pa:ss@host.tld:8080/a/b?x", "http", "user", "pa:ss", "host.tld",
-                 "8080", "/a/b?x"},
-        TUrlCase{"HTTP://Host.TLD/Dir/", "HTTP", "", "", "Host.TLD", "", "/Dir/"},
-        TUrlCase{"/only/path", "http", "", "", "", "", "/only/path"},
-        TUrlCase{"//host/x", "http", "", "", "", "", "/host/x"},
-        TUrlCase{"/", "http", "", "", "", "", ""},
-        TUrlCase{"http:dir/file", "http", "", "", "", "", "dir/file"},
-        TUrlCase{"HTTP:/x", "http", "", "", "", "", "/x"},
-        TUrlCase{"http://", "http", "", "", "", "", ""},
-        TUrlCase{"mailto:someone@example.org", "mailto", "someone", "", "example.org", "", ""},
-        TUrlCase{"h:81", "", "", "", "h", "81", ""}, TUrlCase{"a@b", "", "a", "", "b", "", ""},
-        TUrlCase{"u@h:81/p", "", "u", "", "h", "81", "/p"},
-        TUrlCase{"ftp://a:b@c/d:e@f", "ftp", "a", "b", "c", "", "/d:e@f"},
-        TUrlCase{"http://host:/", "http", "", "", "host", "", "/"},
-        TUrlCase{"http://u:@host", "http", "u", "", "host", "", ""}));
-
-struct TDocNameCase {
-    const char* path;
-    const char* docName;
-};
-
-class DocNameTest : public ::testing::TestWithParam<TDocNameCase> {};
-
-TEST_P(DocNameTest, GuessesFileNameFromPath) {
-    EXPECT_EQ(DocNameFromPath(GetParam().path), GetParam().docName);
-}
-
-INSTANTIATE_TEST_SUITE_P(Paths, DocNameTest,
-                         ::testing::Values(TDocNameCase{"", "document.htm"},
-                                           TDocNameCase{"/", "document.htm"},
-                                           TDocNameCase{"/a/b?x", "b"},
-                                           TDocNameCase{"/dir/", "dir"}, TDocNameCase{"/dir//", ""},
-                                           TDocNameCase{"/index.html", "index.html"},
-                                           TDocNameCase{"/cgi/run.exe?a=1", "run.exe"},
-                                           TDocNameCase{"relative", "relative"}));
-
-TEST(DocNameTest, KeepsAtMost255CharactersBeforeCuttingTheQuery) {
-    const std::string longName(300, 'n');
-    EXPECT_EQ(DocNameFromPath("/" + longName), std::string(255, 'n'));
-    EXPECT_EQ(DocNameFromPath("/" + std::string(250, 'n') + "?query"), std::string(250, 'n'));
-}
-
-TEST(DocNameTest, ExeServedAsHtmlBecomesHtm) {
+TEST(DocNameTest, GuessesFileNameFromPathAndContentType) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "document.htm"},
+        {"/", "document.htm"},
+        {"/a/b?x", "b"},
+        {"/dir/", "dir"},
+        {"/dir//", ""},
+        {"/index.html", "index.html"},
+        {"/cgi/run.exe?a=1", "run.exe"},
+        {"relative", "relative"},
+        {"/" + std::string(300, 'n'), std::string(255, 'n')},
+        // The name is cut to 255 characters before the query goes.
+        {"/" + std::string(250, 'n') + "?query", std::string(250, 'n')}};
+    for (const auto& [path, docName] : cases)
+        EXPECT_EQ(DocNameFromPath(path), docName) << path;
     EXPECT_EQ(DocNameForContentType("setup.EXE", "text/html"), "setup.htm");
     EXPECT_EQ(DocNameForContentType("setup.exe", "application/octet-stream"), "setup.exe");
     EXPECT_EQ(DocNameForContentType("page.html", "text/html"), "page.html");
     EXPECT_EQ(DocNameForContentType("exe", "text/html"), "exe");
+}
+
+// HostName|Port|TargetHost|Path|Location of a hop.
+std::string Parts(const THttpTarget& t) {
+    return t.HostName + "|" + t.Port + "|" + t.TargetHost + "|" + t.Path + "|" + t.Location;
+}
+
+TEST(HttpTargetTest, FirstHopDirectOrThroughProxy) {
+    THttpTarget t = TargetForRequest("host.tld", "", "80");
+    EXPECT_EQ(Parts(t), "host.tld|80|host.tld|/|host.tld");
+    EXPECT_EQ(t.DocName, "document.htm");
+    t = TargetForRequest("http://u:p@h:8080/a/b?x", "", "80");
+    EXPECT_EQ(Parts(t), "h|8080|h|/a/b?x|http://u:p@h:8080/a/b?x");
+    EXPECT_EQ(t.DocName + "|" + t.UrlUsername + "|" + t.UrlPassword, "b|u|p");
+    t = TargetForRequest("h:8080/a", "proxy.lan", "3128");
+    EXPECT_EQ(Parts(t), "proxy.lan|3128|h|http://h:8080/a|h:8080/a");
+    EXPECT_EQ(t.DocName, "a");
+    EXPECT_EQ(Parts(TargetForRequest("https://h", "proxy.lan:8000", "3128")),
+              "proxy.lan|8000|h|https://h|https://h");
+}
+
+// Each case: a "location" followed from http://origin:8080/start, directly
+// (the shown location never has the port) or through proxy:3128.
+TEST(HttpTargetTest, FollowsLocation) {
+    const std::tuple<bool, const char*, const char*> cases[] = {
+        {false, "/x", "origin|8080|origin|/x|http://origin/x"},
+        {false, "http://other:81/y", "other|81|other|/y|http://other/y"},
+        {false, "http://other", "other|80|other|/|http://other"},
+        {false, "word", "origin|8080|origin|http://origin/word|http://origin/word"},
+        {false, "0", "origin|8080|origin|http://origin/0|http://origin/0"},
+        {false, "//same/z", "origin|8080|origin|//same/z|http://origin//same/z"},
+        {false, "http:///z", "origin|8080|origin|/z|http://origin/z"},
+        {false, "elsewhere/doc", "elsewhere|8080|elsewhere|/doc|http://origin:8080/start"},
+        {true, "/x", "proxy|3128|origin|http://origin:8080/x|http://origin:8080/x"},
+        {true, "http://other:81/y", "proxy|3128|other|http://other:81/y|http://other:81/y"},
+        {true, "http://other/y", "proxy|3128|other|http://other/y|http://other/y"},
+        {true, "word", "proxy|3128|origin|http://origin:8080/word|http://origin:8080/word"},
+        {true, "http:///z", "proxy|3128|origin|http://origin:8080/z|http://origin:8080/z"}};
+    for (const auto& [viaProxy, location, parts] : cases) {
+        THttpTarget t =
+            TargetForRequest("http://origin:8080/start", viaProxy ? "proxy:3128" : "", "80");
+        FollowLocation(t, location, viaProxy);
+        EXPECT_EQ(Parts(t), parts) << location << (viaProxy ? " via proxy" : "");
+    }
 }
 
 } // namespace
