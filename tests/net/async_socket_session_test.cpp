@@ -17,26 +17,7 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class AsyncSocketSession : public testing::Test {
-protected:
-    // Declared first so that they outlive the socket, whose destruction still
-    // reports the state change.
-    nettest::TEventLog Events;
-    std::string Data;
-    TAsyncSocket Socket;
-
-    void SetUp() override { Events.Attach(Socket); }
-
-    void ReadIntoData() {
-        Socket.OnDataAvailable = [this](TCustomAsyncSocket* Sender, std::uint16_t) {
-            char Buffer[100];
-            const int N = Sender->Receive(Buffer, sizeof Buffer);
-            if (N > 0)
-                Data.append(Buffer, static_cast<std::size_t>(N));
-            Events.Entries.push_back("data " + std::to_string(N));
-        };
-    }
-};
+using AsyncSocketSession = nettest::TSocketTest;
 
 TEST_F(AsyncSocketSession, ConnectPassesOpenedAndConnectingInsideTheCallAndClosesOnce) {
     TScriptedServer Server({{TScriptedServer::Drain()}});
@@ -69,7 +50,12 @@ TEST_F(AsyncSocketSession, RefusedConnectIsConnectedWithErrorThenClosed) {
 
 TEST_F(AsyncSocketSession, PeerCloseDeliversDataThenClosedThenStateChange) {
     TScriptedServer Server({{TScriptedServer::Send("hello, client"), TScriptedServer::Close()}});
-    ReadIntoData();
+    Socket.OnDataAvailable = [this](TCustomAsyncSocket* Sender, std::uint16_t) {
+        char Buffer[100];
+        const int N = Sender->Receive(Buffer, sizeof Buffer);
+        Data.append(Buffer, static_cast<std::size_t>(std::max(N, 0)));
+        Events.Entries.push_back("data " + std::to_string(N));
+    };
     ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
     ASSERT_TRUE(WaitUntil([&] { return Socket.State() == wsClosed; }));
     EXPECT_EQ(Data, "hello, client");
@@ -101,9 +87,7 @@ TEST(AsyncSocketReceive, DataWithoutHandlerIsReadAndThrownAway) {
     ASSERT_TRUE(WaitUntil([&] { return Socket.Taken == 5000; }));
     EXPECT_EQ(Socket.RcvdCount(), 0);
     std::string Data;
-    Socket.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
-        Data += Sender->ReceiveStr();
-    };
+    nettest::Collect(Socket, Data);
     Server.OpenGate(0);
     ASSERT_TRUE(WaitUntil([&] { return Data.size() >= 4; }));
     EXPECT_EQ(Data, "tail");
@@ -254,9 +238,7 @@ TEST(AsyncSocketConnect, CloseNotificationWhileConnectingIsIgnored) {
 TEST_F(AsyncSocketSession, PausedSocketDeliversNothingUntilResumed) {
     TScriptedServer Server(
         {{TScriptedServer::WaitGate(0), TScriptedServer::Send("late"), TScriptedServer::Drain()}});
-    Socket.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
-        Data += Sender->ReceiveStr();
-    };
+    nettest::Collect(Socket, Data);
     ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
     Socket.Pause();
     Server.OpenGate(0);
@@ -340,9 +322,7 @@ TEST(AsyncSocketServerSide, ListenAcceptAndDupCarryASession) {
         if (ServedGot == "ping")
             Sender->SendStr("pong");
     };
-    Client.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
-        ClientGot += Sender->ReceiveStr();
-    };
+    nettest::Collect(Client, ClientGot);
     Client.OnSessionConnected = [](TCustomAsyncSocket* Sender, std::uint16_t) {
         Sender->SendStr("ping");
     };
@@ -350,9 +330,7 @@ TEST(AsyncSocketServerSide, ListenAcceptAndDupCarryASession) {
     ASSERT_EQ(Listener.State(), wsListening);
     const std::string Port = Listener.GetXPort();
     ASSERT_NE(Port, "0");
-    Client.SetAddr("127.0.0.1");
-    Client.SetPort(Port);
-    Client.Connect();
+    nettest::StartConnect(Client, static_cast<std::uint16_t>(std::stoi(Port)));
     ASSERT_TRUE(WaitUntil([&] { return ClientGot == "pong"; }));
     EXPECT_EQ(Served.State(), wsConnected);
     EXPECT_EQ(Served.PeerPort(), Client.GetXPort());
@@ -390,9 +368,7 @@ TEST(AsyncSocketUdp, DatagramsTravelBetweenAListenerAndAConnectedSocket) {
 
     Sender.OnSessionConnected = [&](TCustomAsyncSocket*, std::uint16_t) { SenderUp = true; };
     Sender.SetProto("udp");
-    Sender.SetAddr("127.0.0.1");
-    Sender.SetPort(Receiver.GetXPort());
-    Sender.Connect();
+    nettest::StartConnect(Sender, static_cast<std::uint16_t>(std::stoi(Receiver.GetXPort())));
     EXPECT_TRUE(SenderUp);
     EXPECT_EQ(Sender.SendStr("datagram"), 8);
     ASSERT_TRUE(WaitUntil([&] { return !Got.empty(); }));

@@ -45,16 +45,6 @@ TEST_F(DnsLookup, DottedAddressIsAnsweredInsideTheCall) {
     EXPECT_TRUE(Socket.DnsResultList().empty());
 }
 
-TEST_F(DnsLookup, LocalhostResolvesToLoopback) {
-    Socket.DnsLookup("localhost");
-    EXPECT_TRUE(Done.empty());
-    ASSERT_TRUE(WaitDone());
-    EXPECT_EQ(Done, std::vector<int>{0});
-    EXPECT_EQ(Socket.DnsResult(), "127.0.0.1");
-    ASSERT_FALSE(Socket.DnsResultList().empty());
-    EXPECT_EQ(Socket.DnsResultList().front(), "127.0.0.1");
-}
-
 TEST_F(DnsLookup, NameThatDoesNotExistGives11001) {
     // Without a reachable name server the system may only say "try again".
     addrinfo Hints{};
@@ -79,48 +69,46 @@ TEST_F(DnsLookup, AllOnesAddressIsLookedUpAndAllAnswersArriveInRecordOrder) {
     EXPECT_EQ(Socket.DnsResult(), "10.0.0.3");
 }
 
-TEST_F(DnsLookup, CancelReports10004AndTheLateCompletionIsDropped) {
-    auto Held = THeldLookup::On(Socket, {"10.1.1.1"});
-    Socket.DnsLookup("held.example");
-    Held->WaitStarted();
-    Socket.CancelDnsLookup();
-    EXPECT_EQ(Done, std::vector<int>{10004});
-    Held->Release();
-    ASSERT_TRUE(WaitUntil([&] { return Socket.Completions == 1; }));
-    EXPECT_EQ(Done, std::vector<int>{10004});
-    EXPECT_EQ(Socket.DnsResult(), "");
-}
-
-TEST_F(DnsLookup, NewLookupReplacesAPendingOneSilently) {
+TEST_F(DnsLookup, NewLookupReplacesAPendingOneSilentlyAndCancelReports10004) {
     auto First = THeldLookup::On(Socket, {"10.1.1.1"});
     Socket.DnsLookup("first.example");
     First->WaitStarted();
     THeldLookup::On(Socket, {"10.2.2.2"}, true);
     Socket.DnsLookup("second.example");
     ASSERT_TRUE(WaitDone());
-    First->Release();
-    ASSERT_TRUE(WaitUntil([&] { return Socket.Completions == 2; }));
-    EXPECT_EQ(Done, std::vector<int>{0});
     EXPECT_EQ(Socket.DnsResult(), "10.2.2.2");
+    auto Third = THeldLookup::On(Socket, {"10.3.3.3"});
+    Socket.DnsLookup("third.example");
+    Third->WaitStarted();
+    Socket.CancelDnsLookup();
+    EXPECT_EQ(Done, (std::vector<int>{0, 10004}));
+    // The late completions of the replaced and the cancelled lookup are dropped.
+    First->Release();
+    Third->Release();
+    ASSERT_TRUE(WaitUntil([&] { return Socket.Completions == 3; }));
+    EXPECT_EQ(Done, (std::vector<int>{0, 10004}));
+    EXPECT_EQ(Socket.DnsResult(), "");
 }
 
-TEST(DnsLookupLifetime, DestroyingTheSocketWithALookupInFlightIsSafe) {
+TEST_F(DnsLookup, LocalhostResolvesToLoopbackAfterASocketDiedWithItsLookupInFlight) {
     std::shared_ptr<THeldLookup> Held;
-    int Done = 0;
+    int DeadDone = 0;
     {
-        TAsyncSocket Socket;
-        Socket.OnDnsLookupDone = [&](TCustomAsyncSocket*, std::uint16_t) { ++Done; };
-        Held = THeldLookup::On(Socket, {"10.1.1.1"});
-        Socket.DnsLookup("held.example");
+        TAsyncSocket Dying;
+        Dying.OnDnsLookupDone = [&](TCustomAsyncSocket*, std::uint16_t) { ++DeadDone; };
+        Held = THeldLookup::On(Dying, {"10.1.1.1"});
+        Dying.DnsLookup("held.example");
         Held->WaitStarted();
     }
-    Held->Release();
-    // The worker finds the channel closed and posts nothing; a later socket
-    // is not confused by it either.
-    TAsyncSocket Other;
-    Other.DnsLookup("localhost");
-    EXPECT_TRUE(WaitUntil([&] { return !Other.DnsResult().empty(); }));
-    EXPECT_EQ(Done, 0);
+    Held->Release(); // its worker finds the channel closed and posts nothing
+    Socket.DnsLookup("localhost");
+    EXPECT_TRUE(Done.empty());
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(Done, std::vector<int>{0});
+    EXPECT_EQ(Socket.DnsResult(), "127.0.0.1");
+    ASSERT_FALSE(Socket.DnsResultList().empty());
+    EXPECT_EQ(Socket.DnsResultList().front(), "127.0.0.1");
+    EXPECT_EQ(DeadDone, 0);
 }
 
 TEST_F(DnsLookup, EmptyHostRaisesOrReports10022) {

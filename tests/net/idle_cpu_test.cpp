@@ -46,9 +46,7 @@ TEST(IdleCpu, WaitForCloseBlocksUntilThePeerHasClosed) {
                              TScriptedServer::Send("bye"), TScriptedServer::Close()}});
     TAsyncSocket Socket;
     std::string Got;
-    Socket.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
-        Got += Sender->ReceiveStr();
-    };
+    nettest::Collect(Socket, Got);
     ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
     const double Before = ProcessCpuMs();
     Socket.WaitForClose();

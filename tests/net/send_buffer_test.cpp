@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "net/async_socket.h"
+#include "net/buffer.h"
 #include "tests/net/socket_test_helpers.h"
 #include "tests/support/scripted_server.h"
 
@@ -13,21 +14,58 @@ using testsupport::WaitUntil;
 
 namespace {
 
+std::string ReadAll(TBuffer& Buffer) {
+    std::string Out(static_cast<std::size_t>(Buffer.Available()), '\0');
+    Out.resize(static_cast<std::size_t>(Buffer.Read(Out.data(), Buffer.Available())));
+    return Out;
+}
+
+TEST(Buffer, WriteStopsAtCapacityAndFreedFrontSpaceIsNotReused) {
+    TBuffer Buffer(8);
+    EXPECT_EQ(Buffer.Write("abcdefghij", 10), 8);
+    char Two[2];
+    EXPECT_EQ(Buffer.Read(Two, 2), 2);
+    // Two bytes were consumed at the front, but the block is still full at the end.
+    EXPECT_EQ(Buffer.Write("x", 1), 0);
+    EXPECT_EQ(ReadAll(Buffer), "cdefgh");
+    // Drained: both positions return to the start, the whole block is free again.
+    EXPECT_EQ(Buffer.Write("12345678", 8), 8);
+}
+
+TEST(Buffer, PeekDoesNotConsumeAndRemoveDropsFromTheFront) {
+    TBuffer Buffer(16);
+    std::int32_t Len = -1;
+    EXPECT_EQ(Buffer.Peek(Len), nullptr);
+    EXPECT_EQ(Len, 0);
+    Buffer.Write("hello world", 11);
+    const char* Data = Buffer.Peek(Len);
+    ASSERT_NE(Data, nullptr);
+    EXPECT_EQ(std::string(Data, static_cast<std::size_t>(Len)), "hello world");
+    EXPECT_EQ(Buffer.Remove(6), 6);
+    EXPECT_EQ(Buffer.Remove(100), 5);
+    EXPECT_EQ(Buffer.Remove(1), 0);
+    EXPECT_EQ(Buffer.Available(), 0);
+}
+
+TEST(Buffer, ResizeKeepsWhatFitsAndNonPositiveSizeMeansDefault) {
+    TBuffer Buffer(4);
+    Buffer.Write("abcd", 4);
+    char One;
+    Buffer.Read(&One, 1);
+    Buffer.SetBufSize(10);
+    EXPECT_EQ(Buffer.BufSize(), 10);
+    EXPECT_EQ(Buffer.Write("efghij", 6), 6);
+    Buffer.SetBufSize(5); // shrinking below the bytes held keeps what fits
+    EXPECT_EQ(ReadAll(Buffer), "bcde");
+    Buffer.SetBufSize(0);
+    EXPECT_EQ(Buffer.BufSize(), TBuffer::DefaultSize);
+}
+
 // Far more than loopback socket buffers hold, so the system takes only part.
 constexpr std::size_t HugeSend = 32 * 1024 * 1024;
 
-class SendBuffer : public testing::Test {
+class SendBuffer : public nettest::TSocketTest {
 protected:
-    nettest::TEventLog Events; // outlives the socket, which reports its last state change
-    std::vector<std::int32_t> SendCalls;
-    TAsyncSocket Socket;
-
-    void SetUp() override {
-        Events.Attach(Socket);
-        Socket.OnSendData = [this](TCustomAsyncSocket*, std::int32_t Bytes) {
-            SendCalls.push_back(Bytes);
-        };
-    }
     std::size_t BytesHandedOver() const {
         return static_cast<std::size_t>(
             std::accumulate(SendCalls.begin(), SendCalls.end(), std::int64_t{0}));

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "net/async_socket.h"
 #include "net/resolver.h"
 #include "tests/support/event_wait.h"
@@ -45,6 +47,22 @@ struct TEventLog {
     bool Has(const std::string& Entry) const { return Count(Entry) > 0; }
 };
 
+// One socket whose session events and send calls are recorded.
+class TSocketTest : public testing::Test {
+protected:
+    TEventLog Events; // outlives the socket, which reports its last state change
+    std::string Data;
+    std::vector<std::int32_t> SendCalls;
+    TAsyncSocket Socket;
+
+    void SetUp() override {
+        Events.Attach(Socket);
+        Socket.OnSendData = [this](TCustomAsyncSocket*, std::int32_t Bytes) {
+            SendCalls.push_back(Bytes);
+        };
+    }
+};
+
 // A loopback port on which nothing listens (bound once, then released).
 inline std::uint16_t ClosedPort() {
     const int Fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -70,6 +88,13 @@ inline bool ConnectAndWait(TCustomAsyncSocket& Socket, std::uint16_t Port) {
     StartConnect(Socket, Port);
     return testsupport::WaitUntil([&] { return Socket.State() != wsConnecting; }) &&
            Socket.State() == wsConnected;
+}
+
+// Appends whatever Socket receives to Data.
+inline void Collect(TCustomAsyncSocket& Socket, std::string& Data) {
+    Socket.OnDataAvailable = [&Data](TCustomAsyncSocket* Sender, std::uint16_t) {
+        Data += Sender->ReceiveStr();
+    };
 }
 
 // The message of the ESocketException that Call throws.
