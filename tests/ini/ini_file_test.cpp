@@ -2,12 +2,9 @@
 // files live.
 #include "ini/in_out_error.h"
 #include "ini/ini_file_location.h"
-#include "ini/ini_plus.h"
 #include "ini/module_ini_file.h"
 #include "ini/program_ini_file.h"
-#include "temp_folder.h"
-
-#include <gtest/gtest.h>
+#include "ini_test_files.h"
 
 #include <cstdlib>
 #include <filesystem>

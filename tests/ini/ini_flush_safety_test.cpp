@@ -5,10 +5,7 @@
 // either by killing it (SIGXFSZ) in the middle of the flush or, with the
 // signal ignored, by failing the write call with EFBIG.
 #include "ini/in_out_error.h"
-#include "ini/ini_plus.h"
-#include "temp_folder.h"
-
-#include <gtest/gtest.h>
+#include "ini_test_files.h"
 
 #include <csignal>
 #include <filesystem>

@@ -1,7 +1,5 @@
 // Whole-section and list operations.
-#include "loaded_ini.h"
-
-#include <gtest/gtest.h>
+#include "ini_test_files.h"
 
 namespace {
 

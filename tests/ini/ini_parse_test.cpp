@@ -1,27 +1,16 @@
 // How files are read into the model and written back out.
 #include "ini/ansi_text.h"
-#include "ini/cached_ini_file.h"
-
-#include <gtest/gtest.h>
+#include "ini_test_files.h"
 
 namespace {
 
-std::string Rewritten(std::string_view input) {
-    TCachedIniFile ini("");
-    ini.AppendFromText(input);
-    return ini.FileText();
-}
-
-struct TParseCase {
-    const char* Quirk;
-    std::string Input;
-    std::string Written;
-};
-
-const std::string kLong(300, 'v');
-
 TEST(IniParse, QuirksAreReadAndWrittenBackAsExpected) {
-    const TParseCase cases[] = {
+    const std::string kLong(300, 'v');
+    const struct {
+        const char* Quirk;
+        std::string Input;
+        std::string Written;
+    } cases[] = {
         {"CR LF lines", "[S]\r\na=1\r\nb=2\r\n", "[S]\r\na=1\r\nb=2\r\n\r\n"},
         {"LF lines and no final terminator", "[S]\na=1\nb=2", "[S]\r\na=1\r\nb=2\r\n\r\n"},
         {"mixed terminators", "[S]\r\na=1\nb=2\r\n", "[S]\r\na=1\r\nb=2\r\n\r\n"},
@@ -45,56 +34,39 @@ TEST(IniParse, QuirksAreReadAndWrittenBackAsExpected) {
         {"long line is cut, the next one read", "[S]\r\nk=" + kLong + "\r\nn=1\r\n",
          "[S]\r\nk=" + kLong.substr(0, kShortStringMax - 2) + "\r\nn=1\r\n\r\n"},
         {"a cut header is no header", "[S]\r\n[" + kLong + "]\r\n",
-         "[S]\r\n[" + kLong.substr(0, kShortStringMax - 1) + "\r\n\r\n"},
-    };
-    for (const TParseCase& c : cases) {
-        SCOPED_TRACE(c.Quirk);
-        EXPECT_EQ(Rewritten(c.Input), c.Written);
-    }
+         "[S]\r\n[" + kLong.substr(0, kShortStringMax - 1) + "\r\n\r\n"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TLoadedIni(c.Input).FileText(), c.Written) << c.Quirk;
 }
 
-TEST(IniParse, DuplicateSectionIsFoundUnderEitherSpellingAndMarksTheModel) {
-    TCachedIniFile ini("");
-    ini.AppendFromText("[A]\r\nx=1\r\n[a]\r\nx=2\r\n");
+TEST(IniParse, DuplicateSectionKeepsTheFirstAcrossSourcesAndMarksTheModel) {
+    TLoadedIni ini("[A]\r\nx=1\r\n[a]\r\nx=2\r\n");
     EXPECT_EQ(ini.ReadString("a", "X", "none"), "1");
-    EXPECT_EQ(ini.Sections().Count(), 1);
+    ASSERT_EQ(ini.Sections().Count(), 1);
     EXPECT_EQ(ini.Sections()[0].Name, "A");
     EXPECT_TRUE(ini.Modified()) << "the dropped section must be written away";
-}
 
-TEST(IniParse, AppendingKeepsTheFirstOccurrenceAcrossSources) {
-    TCachedIniFile ini("");
-    ini.AppendFromText("[A]\r\nx=1\r\n");
-    EXPECT_FALSE(ini.Modified());
-    ini.AppendFromText("; before\r\n[B]\r\ny=2\r\n[A]\r\nx=9\r\n");
-    EXPECT_EQ(ini.FileText(), "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n\r\n");
-    EXPECT_TRUE(ini.Modified());
+    TLoadedIni appended("[A]\r\nx=1\r\n");
+    EXPECT_FALSE(appended.Modified());
+    appended.AppendFromText("; before\r\n[B]\r\ny=2\r\n[A]\r\nx=9\r\n");
+    EXPECT_EQ(appended.FileText(), "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n\r\n");
+    EXPECT_TRUE(appended.Modified());
 }
 
 TEST(IniParse, TopWithBlanksIsNotTheKeyTop) {
-    TCachedIniFile ini("");
-    ini.AppendFromText("[Position]\r\nTop = 5\r\n");
+    TLoadedIni ini("[Position]\r\nTop = 5\r\n");
     EXPECT_EQ(ini.ReadInteger("Position", "Top", 100), 100);
     EXPECT_EQ(ini.ReadString("Position", "Top ", ""), " 5");
     EXPECT_EQ(ini.ReadInteger("Position", "Top ", 100), 5) << "leading blanks are allowed";
 }
 
 TEST(IniParse, UnknownContentSurvivesARoundTripWithOneChange) {
-    const std::string original = "[Position]\r\n"
-                                 "Top=120\r\n"
-                                 "Left=80\r\n"
-                                 "\r\n"
-                                 "[HelpID]\r\n"
-                                 "; set by the installer\r\n"
-                                 "HelpAppStd_de=viewer --de \"handbuch.chm\"\r\n"
-                                 "\r\n"
-                                 "[Plugins]\r\n"
-                                 "Sp\xE4ter=ja\r\n"
-                                 "=odd but kept\r\n"
-                                 "no equals sign\r\n"
-                                 "\r\n";
-    TCachedIniFile ini("");
-    ini.AppendFromText(original);
+    const std::string original = "[Position]\r\nTop=120\r\nLeft=80\r\n\r\n"
+                                 "[HelpID]\r\n; set by the installer\r\n"
+                                 "HelpAppStd_de=viewer --de \"handbuch.chm\"\r\n\r\n"
+                                 "[Plugins]\r\nSp\xE4ter=ja\r\n=odd but kept\r\n"
+                                 "no equals sign\r\n\r\n";
+    TLoadedIni ini(original);
     ini.WriteInteger("Position", "Top", 120);
     ini.WriteInteger("Position", "Left", 80);
     EXPECT_FALSE(ini.Modified());
@@ -107,13 +79,12 @@ TEST(IniParse, UnknownContentSurvivesARoundTripWithOneChange) {
 }
 
 TEST(IniParse, Windows1252LettersCompareWithoutCase) {
-    TCachedIniFile ini("");
     // "[Größe]" and "ÄNDERUNG=ja" in Windows-1252.
-    ini.AppendFromText("[Gr\xF6\xDF\x65]\r\n\xC4NDERUNG=ja\r\n\x8A=1\r\n");
+    TLoadedIni ini("[Gr\xF6\xDF\x65]\r\n\xC4NDERUNG=ja\r\n\x8A=1\r\n");
     EXPECT_EQ(ini.ReadString("GR\xD6\xDF\x45", "\xE4nderung", ""), "ja");
-    EXPECT_EQ(ini.ReadString("gr\xF6\xDF\x65", "\x9A", ""), "1");
     EXPECT_EQ(ini.ReadString("gr\xF6\x53S\x65", "\xE4nderung", "none"), "none")
         << "sharp s has no capital to fold to";
+    EXPECT_EQ(ini.ReadString("gr\xF6\xDF\x65", "\x9A", ""), "1");
 }
 
 } // namespace

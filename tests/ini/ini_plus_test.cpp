@@ -1,51 +1,27 @@
 // Font and window-position values.
 #include "ini/convert_error.h"
-#include "loaded_ini.h"
-
-#include <gtest/gtest.h>
+#include "ini_test_files.h"
 
 namespace {
 
-TIniFont Arial() {
+const TIniFont kArial{"Arial", 10, true, false, false, false, clRed};
+
+TEST(IniPlusFont, FontTextHasNameSizeStyleDigitsAndColourAndConvertsBack) {
+    const std::pair<TIniFont, const char*> cases[] = {
+        {kArial, "Arial,10,1000,clRed"},
+        {{"Arial", -12, false, true, false, false, 0x123456}, "Arial,-12,0100,$00123456"},
+        {{"DejaVu Sans", 0, false, false, true, true}, "DejaVu Sans,0,0011,clWindowText"},
+        {{"Courier New", 8, false, true, false, true, 0xFF0000}, "Courier New,8,0101,clBlue"}};
+    for (const auto& [font, text] : cases) {
+        EXPECT_EQ(TIniPlus::FontToString(font), text);
+        TIniFont back;
+        TIniPlus::StringToFont(text, back);
+        EXPECT_EQ(back, font);
+    }
     TIniFont font;
-    font.Name = "Arial";
-    font.Size = 10;
-    font.Bold = true;
-    font.Color = clRed;
-    return font;
-}
-
-TEST(IniPlusFont, FontTextHasNameSizeStyleDigitsAndColour) {
-    EXPECT_EQ(TIniPlus::FontToString(Arial()), "Arial,10,1000,clRed");
-
-    TIniFont italic = Arial();
-    italic.Bold = false;
-    italic.Italic = true;
-    italic.Color = 0x123456;
-    italic.Size = -12;
-    EXPECT_EQ(TIniPlus::FontToString(italic), "Arial,-12,0100,$00123456");
-
-    TIniFont struck;
-    struck.Name = "DejaVu Sans";
-    struck.Underline = struck.StrikeOut = true;
-    EXPECT_EQ(TIniPlus::FontToString(struck), "DejaVu Sans,0,0011,clWindowText");
-}
-
-TEST(IniPlusFont, FontTextConvertsBack) {
-    TIniFont font;
-    TIniPlus::StringToFont("Courier New,8,0101,$00FF0000", font);
-    EXPECT_EQ(font.Name, "Courier New");
-    EXPECT_EQ(font.Size, 8);
-    EXPECT_FALSE(font.Bold);
-    EXPECT_TRUE(font.Italic);
-    EXPECT_FALSE(font.Underline);
-    EXPECT_TRUE(font.StrikeOut);
-    EXPECT_EQ(font.Color, 0xFF0000);
-
     TIniPlus::StringToFont("Arial,10,1x1?,clred", font);
-    EXPECT_TRUE(font.Bold && font.Underline);
-    EXPECT_FALSE(font.Italic || font.StrikeOut) << "only \"1\" switches a style on";
-    EXPECT_EQ(font.Color, clRed);
+    EXPECT_EQ(font, (TIniFont{"Arial", 10, true, false, true, false, clRed}))
+        << "only \"1\" switches a style on";
 }
 
 TEST(IniPlusFont, BadFontTextFailsAfterApplyingTheLeadingFields) {
@@ -61,13 +37,10 @@ TEST(IniPlusFont, BadFontTextFailsAfterApplyingTheLeadingFields) {
         {"Arial,abc,1000,clRed", nullptr, "Arial", 99, false},
         {"Arial,10,100,clRed", "Invalid string to font conversion", "Arial", 10, false},
         {"Arial,10,10000,clRed", "Invalid string to font conversion", "Arial", 10, false},
-        {"Arial,10,1000,clBogus", nullptr, "Arial", 10, true},
-    };
+        {"Arial,10,1000,clBogus", nullptr, "Arial", 10, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);
-        TIniFont font;
-        font.Name = "Old";
-        font.Size = 99;
+        TIniFont font{"Old", 99};
         try {
             TIniPlus::StringToFont(c.Text, font);
             ADD_FAILURE() << "no conversion error";
@@ -85,13 +58,13 @@ TEST(IniPlusFont, BadFontTextFailsAfterApplyingTheLeadingFields) {
 TEST(IniPlusFont, ReadFontFallsBackToTheDefaultWhole) {
     TLoadedIni ini("[F]\r\ngood=Tahoma,9,0010,clNavy\r\nbad=Tahoma,9,001,clNavy\r\n");
     TIniFont font;
-    ini.ReadFont("F", "good", font, Arial());
+    ini.ReadFont("F", "good", font, kArial);
     EXPECT_EQ(TIniPlus::FontToString(font), "Tahoma,9,0010,clNavy");
-    ini.ReadFont("F", "bad", font, Arial());
-    EXPECT_EQ(font, Arial());
+    ini.ReadFont("F", "bad", font, kArial);
+    EXPECT_EQ(font, kArial);
     font = TIniFont{};
-    ini.ReadFont("F", "missing", font, Arial());
-    EXPECT_EQ(font, Arial());
+    ini.ReadFont("F", "missing", font, kArial);
+    EXPECT_EQ(font, kArial);
     ini.ReadFont("F", "good", font, font);
     EXPECT_EQ(font.Name, "Tahoma") << "the font may be its own default";
 
@@ -99,12 +72,14 @@ TEST(IniPlusFont, ReadFontFallsBackToTheDefaultWhole) {
     EXPECT_FALSE(ini.Modified());
 }
 
-TEST(IniPlusWinPos, WindowPositionRoundTrips) {
-    TWinPos pos{-20, 4000, 640, 480};
+TEST(IniPlusWinPos, WindowPositionRoundTripsAndAMissingKeyKeepsIt) {
+    const TWinPos pos{-20, 4000, 640, 480};
     EXPECT_EQ(TIniPlus::WinPosToString(pos), "-20,4000,640,480");
     TLoadedIni ini("");
+    TWinPos read{1, 2, 3, 4};
+    ini.ReadWinPos("Main", "Pos", read);
+    EXPECT_EQ(read, (TWinPos{1, 2, 3, 4}));
     ini.WriteWinPos("Main", "Pos", pos);
-    TWinPos read;
     ini.ReadWinPos("Main", "Pos", read);
     EXPECT_EQ(read, pos);
 }
@@ -113,11 +88,9 @@ TEST(IniPlusWinPos, BadPositionAppliesTheLeadingFieldsOnly) {
     struct {
         const char* Text;
         TWinPos After;
-    } const cases[] = {
-        {"1,2,3", {1, 2, 300, 400}},       {"1,2,3,4,5", {1, 2, 3, 400}},
-        {"x,2,3,4", {100, 200, 300, 400}}, {"1", {100, 200, 300, 400}},
-        {"1, 2,3,4", {1, 2, 3, 4}},        {"", {100, 200, 300, 400}},
-    };
+    } const cases[] = {{"1,2,3", {1, 2, 300, 400}},       {"1,2,3,4,5", {1, 2, 3, 400}},
+                       {"x,2,3,4", {100, 200, 300, 400}}, {"1", {100, 200, 300, 400}},
+                       {"1, 2,3,4", {1, 2, 3, 4}},        {"", {100, 200, 300, 400}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);
         TLoadedIni ini(std::string("[W]\r\np=") + c.Text + "\r\n");
@@ -133,13 +106,6 @@ TEST(IniPlusWinPos, BadPositionAppliesTheLeadingFieldsOnly) {
     } catch (const EConvertError& error) {
         EXPECT_STREQ(error.what(), "Invalid string to winpos conversion");
     }
-}
-
-TEST(IniPlusWinPos, MissingKeyKeepsThePosition) {
-    TLoadedIni ini("");
-    TWinPos pos{1, 2, 3, 4};
-    ini.ReadWinPos("W", "p", pos);
-    EXPECT_EQ(pos, (TWinPos{1, 2, 3, 4}));
 }
 
 } // namespace

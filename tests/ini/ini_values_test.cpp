@@ -2,47 +2,36 @@
 #include "ini/ansi_text.h"
 #include "ini/cached_ini_file_ex.h"
 #include "ini/convert_error.h"
-#include "loaded_ini.h"
-
-#include <gtest/gtest.h>
+#include "ini_test_files.h"
 
 #include <cmath>
 
 namespace {
 
+// A model whose section S holds only "k=<text>".
+TLoadedIni WithK(const std::string& text) {
+    return TLoadedIni("[S]\r\nk=" + text + "\r\n");
+}
+
+std::int32_t ReadInt(const std::string& text) {
+    return WithK(text).ReadInteger("S", "k", -7);
+}
+
 TEST(IniValues, ReadIntegerAcceptsDecimalAndBothHexFormsOnly) {
-    struct {
-        const char* Text;
-        std::int32_t Expected;
-    } const cases[] = {
-        {"0x1F", 31},
-        {"0X1f", 31},
-        {"$1F", 31},
-        {"$1f", 31},
-        {"12abc", -7},
-        {"", -7},
-        {"42", 42},
-        {"+42", 42},
-        {"-42", -42},
-        {"  9", 9},
-        {"9 ", -7},
-        {"0x", -7},
-        {"$", -7},
-        {"-", -7},
-        {"x1F", -7},
-        {" 0x1F", -7},
-        {"2147483647", 2147483647},
-        {"2147483648", -7},
-        {"-2147483648", INT32_MIN},
-        {"$FFFFFFFF", -1},
-        {"$100000000", -7},
-        {"1.5", -7},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Text);
-        TLoadedIni ini(std::string("[S]\r\nk=") + c.Text + "\r\n");
-        EXPECT_EQ(ini.ReadInteger("S", "k", -7), c.Expected);
-    }
+    EXPECT_EQ(ReadInt("0x1F"), 31);
+    EXPECT_EQ(ReadInt("0X1f"), 31);
+    EXPECT_EQ(ReadInt("$1F"), 31);
+    EXPECT_EQ(ReadInt("$1f"), 31);
+    EXPECT_EQ(ReadInt("42"), 42);
+    EXPECT_EQ(ReadInt("+42"), 42);
+    EXPECT_EQ(ReadInt("-42"), -42);
+    EXPECT_EQ(ReadInt("  9"), 9);
+    EXPECT_EQ(ReadInt("2147483647"), 2147483647);
+    EXPECT_EQ(ReadInt("-2147483648"), INT32_MIN);
+    EXPECT_EQ(ReadInt("$FFFFFFFF"), -1);
+    for (const char* bad :
+         {"12abc", "", "9 ", "0x", "$", "-", "x1F", " 0x1F", "2147483648", "$100000000", "1.5"})
+        EXPECT_EQ(ReadInt(bad), -7) << '"' << bad << '"';
 }
 
 TEST(IniValues, ReadStringTellsEmptyFromMissing) {
@@ -106,11 +95,9 @@ TEST(IniValues, WriteStringWithEmptyKeyErasesOrFlushes) {
         const char* Section;
         const char* Value;
         const char* Written;
-    } const cases[] = {
-        {"A", "", "[]\r\nz=0\r\n\r\n"},
-        {"a", "x", "[]\r\nz=0\r\n\r\n"},
-        {"", "x", "[A]\r\ny=1\r\n\r\n"},
-    };
+    } const cases[] = {{"A", "", "[]\r\nz=0\r\n\r\n"},
+                       {"a", "x", "[]\r\nz=0\r\n\r\n"},
+                       {"", "x", "[A]\r\ny=1\r\n\r\n"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.Section) + "/" + c.Value);
         TLoadedIni ini("[A]\r\ny=1\r\n[]\r\nz=0\r\n");
@@ -185,25 +172,16 @@ TEST(IniValues, TypedValuesRoundTripAndBadTextGivesTheDefault) {
 }
 
 TEST(IniValues, ReadColorTriesHexDigitsThenNamesThenTheDefault) {
-    struct {
-        const char* Text;
-        TColor Expected;
-    } const cases[] = {
-        {"FF", 0xFF},
-        {"123", 0x123},
-        {"clred", clRed},
-        {"$00FF0000", 0xFF0000},
-        {"clWindowText", clWindowText},
-        {"bogus", clWhite},
-        {"", clWhite},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Text);
-        TLoadedIni ini(std::string("[S]\r\nc=") + c.Text + "\r\n");
-        EXPECT_EQ(ini.ReadColor("S", "c", clWhite), c.Expected);
-    }
-    TCachedIniFileEx none("");
-    EXPECT_EQ(none.ReadColor("S", "c", clRed), clRed) << "missing key reads the default's text";
+    const auto color = [](const char* text) { return WithK(text).ReadColor("S", "k", clWhite); };
+    EXPECT_EQ(color("FF"), 0xFF);
+    EXPECT_EQ(color("123"), 0x123);
+    EXPECT_EQ(color("clred"), clRed);
+    EXPECT_EQ(color("$00FF0000"), 0xFF0000);
+    EXPECT_EQ(color("clWindowText"), clWindowText);
+    EXPECT_EQ(color("bogus"), clWhite);
+    EXPECT_EQ(color(""), clWhite);
+    EXPECT_EQ(TLoadedIni("").ReadColor("S", "c", clRed), clRed)
+        << "missing key reads the default's text";
     EXPECT_EQ(ColorToString(clRed), "clRed");
     EXPECT_EQ(ColorToString(static_cast<TColor>(0x80000018)), "clInfoBk");
 }
