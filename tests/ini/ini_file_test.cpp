@@ -134,15 +134,12 @@ TEST(IniFileLocation, WritableFolderIsUsedElseThePerUserFolder) {
     TTempFolder folder;
     EXPECT_EQ(IniFileNameFor(folder.File("quorvik")), folder.File("quorvik.ini"));
 
-    std::string config = folder.File("config");
+    const std::string config = folder.File("config");
     const char* saved = std::getenv("XDG_CONFIG_HOME");
-    std::string savedValue = saved ? saved : "";
+    const std::string savedValue = saved ? saved : "";
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    std::string name = IniFileNameFor(folder.File("absent/quorvik"));
-    if (saved)
-        ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
+    const std::string name = IniFileNameFor(folder.File("absent/quorvik"));
+    saved ? ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(name, config + "/Vendrix/quorvik.ini");
     EXPECT_TRUE(fs::is_directory(config + "/Vendrix")) << "the folder is created on demand";
 }
