@@ -1,7 +1,5 @@
 #include "tests/app/main_window_fixture.h"
 
-#include "tests/support/event_wait.h"
-
 #include <QAction>
 #include <QClipboard>
 #include <QLineEdit>
@@ -48,16 +46,16 @@ struct TakenKey {
 };
 
 const TakenKey kTakenKeys[] = {
+    {"actResultViewSelecetAll", Qt::Key_A, Qt::ControlModifier, {false, false, false}},
     {"actCopyResultView", Qt::Key_C, Qt::ControlModifier, {false, false, true}},
     {"actSaveResultView", Qt::Key_S, Qt::ControlModifier, {false, false, true}},
     {"actSetDLfilename", Qt::Key_D, Qt::ControlModifier, {true, true, true}},
     {"actOptions", Qt::Key_P, Qt::AltModifier, {true, false, false}},
-    {"actResultViewSelecetAll", Qt::Key_A, Qt::ControlModifier, {false, false, false}},
 };
 
 } // namespace
 
-TEST_F(MainWindowTest, EveryPageShowsItsTextsButtonsAndFocus) {
+TEST_F(MainWindowTest, EveryPageShowsItsTextsButtonsFocusAndKeys) {
     // Visited in an order that reaches every page from every other one.
     for (int page : {2, 1, 0, 2, 0, 1, 2}) {
         const PageLook& look = kPages[page];
@@ -83,10 +81,23 @@ TEST_F(MainWindowTest, EveryPageShowsItsTextsButtonsAndFocus) {
             Press(Qt::Key_Tab);
         }
         EXPECT_EQ(QApplication::focusWidget(), Child(cycle.front()));
+
+        // Alt+E belongs to the Extras button while it shows, never to "B&eenden".
+        QSignalSpy extra(Window->BtnExtra, &QPushButton::clicked);
+        Press(Qt::Key_E, Qt::AltModifier);
+        testsupport::PumpEvents();
+        ASSERT_FALSE(Window.isNull());
+        EXPECT_EQ(Window->CurrentPage(), page);
+        EXPECT_EQ(extra.size(), look.HeaderIcon ? 1 : 0);
+        // The open menu would take the next key.
+        Window->PopMenuExtra->hide();
     }
 }
 
 TEST_F(MainWindowTest, HiddenControlsActionsTakeTheirKeysOnlyWhereEnabled) {
+    const QString address = QStringLiteral("http://localhost/copy");
+    Window->edURL->setEditText(address);
+    QGuiApplication::clipboard()->clear();
     for (int page = 0; page < TFrmMain::kPageCount; ++page) {
         Window->ShowPage(page);
         for (const TakenKey& taken : kTakenKeys) {
@@ -97,6 +108,11 @@ TEST_F(MainWindowTest, HiddenControlsActionsTakeTheirKeysOnlyWhereEnabled) {
         }
         // None of these keys changes the page or closes the window.
         EXPECT_EQ(Window->CurrentPage(), page);
+        if (page == TFrmMain::kPageInput) {
+            // Ctrl+A and Ctrl+C reached the address field.
+            EXPECT_EQ(Window->edURL->lineEdit()->selectedText(), address);
+            EXPECT_EQ(QGuiApplication::clipboard()->text(), address);
+        }
     }
 }
 
@@ -141,44 +157,39 @@ TEST_F(MainWindowTest, NextWithoutAnAddressAsksForOneAndStays) {
     EXPECT_EQ(QApplication::focusWidget(), Window->edURL);
 }
 
-TEST_F(MainWindowTest, InputAndFinishCloseByQuitButtonEnterEscapeAndClose) {
-    const std::vector<std::pair<const char*, std::function<void()>>> ways = {
-        {"button", [this] { Window->BtnCancel->click(); }},
-        {"Enter on the focused button",
-         [this] {
-             Window->BtnCancel->setFocus();
-             Press(Qt::Key_Return);
-         }},
-        {"Escape", [this] { Press(Qt::Key_Escape); }},
-        {"close", [this] { EXPECT_TRUE(Window->close()); }},
+TEST_F(MainWindowTest, QuitButtonEnterEscapeAndCloseEndTheProgramExceptOnTheProgress) {
+    const std::function<void()> ways[] = {
+        [this] { Window->BtnCancel->click(); },
+        [this] {
+            Window->BtnCancel->setFocus();
+            Press(Qt::Key_Return);
+        },
+        [this] { Press(Qt::Key_Escape); },
+        [this] { EXPECT_EQ(Window->close(), Window->CurrentPage() != TFrmMain::kPageProgress); },
     };
-    for (bool finish : {false, true}) {
-        for (const auto& [name, close] : ways) {
-            SCOPED_TRACE(testing::Message() << name << (finish ? " on Finish" : " on Input"));
+    // The Progress page last: there the window stays.
+    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageFinish, TFrmMain::kPageProgress}) {
+        for (std::size_t way = 0; way < std::size(ways); ++way) {
+            SCOPED_TRACE(testing::Message() << "way " << way << " on page " << page);
             if (Window.isNull())
                 Start();
-            if (finish)
+            if (page == TFrmMain::kPageFinish)
                 RunQueryTo(QStringLiteral("http://localhost/"));
-            close();
-            EXPECT_TRUE(WaitClosed());
+            else
+                Window->ShowPage(page);
+            ways[way]();
+            if (page != TFrmMain::kPageProgress) {
+                EXPECT_TRUE(WaitClosed());
+                continue;
+            }
+            // There they only cancel.
+            testsupport::PumpEvents();
+            ASSERT_FALSE(Window.isNull());
+            EXPECT_TRUE(Window->isVisible());
+            EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageProgress);
         }
     }
     EXPECT_TRUE(Presenter.Shown.empty());
-}
-
-TEST_F(MainWindowTest, OnTheProgressPageEnterEscapeAndCloseOnlyCancel) {
-    Window->ShowPage(TFrmMain::kPageProgress);
-    for (int way : {int(Qt::Key_Return), int(Qt::Key_Escape), 0}) {
-        SCOPED_TRACE(way);
-        if (way)
-            Press(way);
-        else
-            EXPECT_FALSE(Window->close());
-        testsupport::PumpEvents();
-        ASSERT_FALSE(Window.isNull());
-        EXPECT_TRUE(Window->isVisible());
-        EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageProgress);
-    }
 }
 
 TEST_F(MainWindowTest, AnUnknownPageIsReportedAndChangesNothing) {
@@ -187,15 +198,6 @@ TEST_F(MainWindowTest, AnUnknownPageIsReportedAndChangesNothing) {
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Fehler beim aktualisieren Anzeige.  [88]"));
     EXPECT_EQ(Presenter.Shown[0].Icon, TMsgIcon::Error);
-}
-
-TEST_F(MainWindowTest, CopyAndSelectAllReachTheAddressField) {
-    QGuiApplication::clipboard()->clear();
-    Window->edURL->setEditText(QStringLiteral("http://localhost/copy"));
-    Press(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(Window->edURL->lineEdit()->selectedText(), QStringLiteral("http://localhost/copy"));
-    Press(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("http://localhost/copy"));
 }
 
 TEST_F(MainWindowTest, LaunchOpensTheAddressOnlyOnTheInputPageWithAnAddress) {
@@ -232,21 +234,4 @@ TEST_F(MainWindowTest, AltAFocusesTheAddressField) {
     Press(Qt::Key_A, Qt::AltModifier);
     EXPECT_TRUE(testsupport::WaitUntil([] { return QApplication::focusWidget(); }));
     EXPECT_EQ(QApplication::focusWidget(), Window->edURL);
-}
-
-TEST_F(MainWindowTest, AltEBelongsToTheExtrasButtonWhileItIsShown) {
-    QSignalSpy extra(Window->BtnExtra, &QPushButton::clicked);
-    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageFinish, TFrmMain::kPageProgress}) {
-        SCOPED_TRACE(page);
-        Window->ShowPage(page);
-        extra.clear();
-        Press(Qt::Key_E, Qt::AltModifier);
-        testsupport::PumpEvents();
-        // Never the "B&eenden" button sharing the mnemonic, never a close.
-        ASSERT_FALSE(Window.isNull());
-        EXPECT_EQ(Window->CurrentPage(), page);
-        EXPECT_EQ(extra.size(), page == TFrmMain::kPageProgress ? 0 : 1);
-        // The open menu would take the next key.
-        Window->PopMenuExtra->hide();
-    }
 }
