@@ -8,35 +8,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <algorithm>
-
 #include "http/http_client.h"
 #include "tests/support/event_wait.h"
+#include "tests/support/scripted_server.h"
 
 namespace {
 
-// A port nobody listens on right now (the kernel's choice for an ephemeral bind).
-int FreeLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof addr;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length) == 0)
-        port = ntohs(addr.sin_port);
-    ::close(fd);
-    return port;
-}
-
 // nginx in the foreground on 127.0.0.1, with every path it writes inside a
-// temporary folder. It serves `www/` and redirects /old to /file.txt; the
-// QProcess destructor kills it.
+// temporary folder. It serves `www/` and redirects /old to /file.txt.
 class NginxIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -52,15 +31,23 @@ protected:
         file.write(Content.data(), static_cast<qint64>(Content.size()));
         ASSERT_TRUE(file.flush() && file.setFileTime(Modified, QFileDevice::FileModificationTime));
         file.close();
-        // A port taken between the probe and nginx's own bind is retried.
+        // A free port: one the kernel gave a listener that is closed again. One
+        // taken between that probe and nginx's own bind is retried.
         bool started = false;
-        for (int attempt = 0; attempt < 3 && !started; ++attempt)
-            started = Start(nginx, FreeLoopbackPort());
+        for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+            const int port = testsupport::TScriptedServer({}).Port();
+            started = Start(nginx, port);
+        }
         QFile log(Dir.filePath("error.log"));
         ASSERT_TRUE(started) << "nginx did not start:\n"
                              << (log.open(QIODevice::ReadOnly) ? log.readAll().toStdString() : "")
                              << Process.readAllStandardError().toStdString();
         Client.SetAgent("Agent/1");
+    }
+
+    void TearDown() override {
+        Process.terminate();
+        Process.waitForFinished(5000); // if it still runs, the QProcess destructor kills it
     }
 
     // Waits until nginx listens: it writes its pid file after opening the socket.
@@ -69,23 +56,17 @@ protected:
         const QString d = Dir.path(), pidFile = Dir.filePath("nginx.pid");
         QFile::remove(pidFile);
         QFile config(Dir.filePath("nginx.conf"));
-        if (Port == 0 || !config.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!config.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
-        config.write(QString("daemon off;\nmaster_process off;\n"
-                             "pid %1/nginx.pid;\nerror_log %1/error.log;\n"
-                             "events { worker_connections 32; }\n"
-                             "http {\n"
-                             "  access_log %1/access.log;\n"
-                             "  client_body_temp_path %1/body;\n  proxy_temp_path %1/proxy;\n"
-                             "  fastcgi_temp_path %1/fastcgi;\n  uwsgi_temp_path %1/uwsgi;\n"
-                             "  scgi_temp_path %1/scgi;\n"
+        config.write(QString("daemon off; master_process off; pid %1/nginx.pid;\n"
+                             "error_log %1/error.log; events { worker_connections 32; }\n"
+                             "http { access_log %1/access.log; client_body_temp_path %1/body;\n"
+                             "  proxy_temp_path %1/proxy; fastcgi_temp_path %1/fastcgi;\n"
+                             "  uwsgi_temp_path %1/uwsgi; scgi_temp_path %1/scgi;\n"
                              "  types { text/plain txt; text/html html; }\n"
                              "  default_type application/octet-stream;\n"
-                             "  server {\n"
-                             "    listen 127.0.0.1:%2;\n    root %1/www;\n"
-                             "    location = /old { return 301 /file.txt; }\n"
-                             "  }\n"
-                             "}\n")
+                             "  server { listen 127.0.0.1:%2; root %1/www;\n"
+                             "    location = /old { return 301 /file.txt; } } }\n")
                          .arg(d)
                          .arg(Port)
                          .toUtf8());
