@@ -13,17 +13,15 @@ protected:
     }
 };
 
-TEST_F(SettingsTest, FirstStartPlacesTheWindowAndTheFileFollowsAtClose) {
+TEST_F(SettingsTest, FirstStartCreatesTheFileAtCloseAndValuesSurviveARestart) {
     Start();
     EXPECT_EQ(Window->pos(), QPoint(100, 100));
     EXPECT_FALSE(QFile::exists(SettingsPath()));
     Close();
     EXPECT_EQ(SettingsText(), QByteArray("[Position]\r\nTop=100\r\nLeft=100\r\n\r\n"
                                          "[iUpdate]\r\nLastCheck=0\r\n\r\n"));
-    EXPECT_TRUE(Presenter.Shown.empty());
-}
 
-TEST_F(SettingsTest, ValuesSurviveARestartAndOtherSectionsStay) {
+    // Other sections stay as they are, comments included.
     const QByteArray foreign = "[Fremd]\r\n; von Hand\r\nSchluessel=Wert\r\n\r\n";
     const QByteArray help = "[HelpID]\r\nHelpAppStd_de=hilfe --seite 1\r\n\r\n";
     SetSettingsText(foreign + "[Position]\r\nTop=-40\r\nLeft=3000\r\n\r\n" + help);
@@ -37,8 +35,8 @@ TEST_F(SettingsTest, ValuesSurviveARestartAndOtherSectionsStay) {
     Start();
     EXPECT_EQ(Window->pos(), QPoint(220, 140));
     Press(Qt::Key_F1);
-    const std::vector<QStringList> started = {{"hilfe", "--seite", "1"}};
-    EXPECT_EQ(Started, started);
+    EXPECT_EQ(Started, (std::vector<QStringList>{{"hilfe", "--seite", "1"}}));
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(SettingsTest, ALongHelpCommandIsCutToTheLineLimit) {

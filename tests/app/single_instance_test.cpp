@@ -10,10 +10,6 @@
 
 namespace {
 
-QString LockIn(const QTemporaryDir& dir) {
-    return dir.filePath(QStringLiteral("test.lock"));
-}
-
 // A copy of the program (the real entry point) whose lock lives in `runtimeDir`.
 std::unique_ptr<QProcess> StartCopy(const QString& runtimeDir) {
     auto copy = std::make_unique<QProcess>();
@@ -41,23 +37,19 @@ void Stop(QProcess& copy) {
 
 } // namespace
 
-TEST(SingleInstanceGuardTest, OnlyOneHolderAtATimeAndReleasedWithIt) {
+TEST(SingleInstanceGuardTest, OnlyOneHolderAtATimeAndALockThatCannotBeMadeRefuses) {
     QTemporaryDir dir;
-    auto first = std::make_unique<TSingleInstanceGuard>(LockIn(dir));
+    const QString lock = dir.filePath(QStringLiteral("test.lock"));
+    auto first = std::make_unique<TSingleInstanceGuard>(lock);
     ASSERT_TRUE(first->Acquire());
-    TSingleInstanceGuard second(LockIn(dir));
+    TSingleInstanceGuard second(lock);
     EXPECT_FALSE(second.Acquire());
     EXPECT_FALSE(second.IsHeld());
     // A lock file left behind does not block once its holder is gone.
     first.reset();
-    EXPECT_TRUE(QFile::exists(LockIn(dir)));
+    EXPECT_TRUE(QFile::exists(lock));
     EXPECT_TRUE(second.Acquire());
-}
-
-TEST(SingleInstanceGuardTest, ALockFileThatCannotBeCreatedRefuses) {
-    QTemporaryDir dir;
-    TSingleInstanceGuard guard(dir.filePath(QStringLiteral("missing/test.lock")));
-    EXPECT_FALSE(guard.Acquire());
+    EXPECT_FALSE(TSingleInstanceGuard(dir.filePath(QStringLiteral("missing/test.lock"))).Acquire());
 }
 
 TEST(SingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {
