@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, NextWithoutAnAddressAsksForOneAndStays) {
     EXPECT_EQ(QApplication::focusWidget(), Window->edURL);
 }
 
-TEST_F(MainWindowTest, QuitButtonEnterEscapeAndCloseEndTheProgramExceptOnTheProgress) {
+TEST_F(MainWindowTest, QuitButtonEnterEscapeAndCloseEndTheProgramExceptOnTheProgressPage) {
     const std::function<void()> ways[] = {
         [this] { Window->BtnCancel->click(); },
         [this] {
@@ -177,13 +177,16 @@ TEST_F(MainWindowTest, QuitButtonEnterEscapeAndCloseEndTheProgramExceptOnTheProg
                 RunQueryTo(QStringLiteral("http://localhost/"));
             else
                 Window->ShowPage(page);
+            QFile::remove(SettingsPath());
             ways[way]();
+            // An allowed close writes the settings; on the Progress page it only cancels.
             if (page != TFrmMain::kPageProgress) {
                 EXPECT_TRUE(WaitClosed());
+                EXPECT_TRUE(QFile::exists(SettingsPath()));
                 continue;
             }
-            // There they only cancel.
             testsupport::PumpEvents();
+            EXPECT_FALSE(QFile::exists(SettingsPath()));
             ASSERT_FALSE(Window.isNull());
             EXPECT_TRUE(Window->isVisible());
             EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageProgress);
