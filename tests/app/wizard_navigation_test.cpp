@@ -36,6 +36,9 @@ const PageLook kPages[] = {
      "B&eenden", true, "ResultView BtnExtra BtnNext BtnCancel"},
 };
 
+// Pages in an order that reaches every page from every other one.
+const int kWalk[] = {2, 1, 0, 2, 0, 1, 2};
+
 // One key of the hidden controls' actions: on which pages the action takes it;
 // elsewhere the key reaches the focused control.
 struct TakenKey {
@@ -56,8 +59,7 @@ const TakenKey kTakenKeys[] = {
 } // namespace
 
 TEST_F(MainWindowTest, EveryPageShowsItsTextsButtonsFocusAndKeys) {
-    // Visited in an order that reaches every page from every other one.
-    for (int page : {2, 1, 0, 2, 0, 1, 2}) {
+    for (int page : kWalk) {
         const PageLook& look = kPages[page];
         SCOPED_TRACE(page);
         Window->ShowPage(page);
@@ -98,7 +100,7 @@ TEST_F(MainWindowTest, HiddenControlsActionsTakeTheirKeysOnlyWhereEnabled) {
     const QString address = QStringLiteral("http://localhost/copy");
     Window->edURL->setEditText(address);
     QGuiApplication::clipboard()->clear();
-    for (int page = 0; page < TFrmMain::kPageCount; ++page) {
+    for (int page : kWalk) {
         Window->ShowPage(page);
         for (const TakenKey& taken : kTakenKeys) {
             SCOPED_TRACE(testing::Message() << taken.Action << " on page " << page);
