@@ -1,5 +1,7 @@
 #include <QPointer>
 
+#include <arpa/inet.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -39,7 +41,12 @@ TEST_F(AsyncSocketSession, ConnectPassesOpenedAndConnectingInsideTheCallAndClose
 }
 
 TEST_F(AsyncSocketSession, RefusedConnectIsConnectedWithErrorThenClosed) {
-    nettest::StartConnect(Socket, nettest::ClosedPort());
+    std::uint16_t Port = 0;
+    {
+        TScriptedServer Gone({});
+        Port = Gone.Port();
+    } // nothing listens there any more
+    nettest::StartConnect(Socket, Port);
     ASSERT_TRUE(WaitUntil([&] { return Events.Has("closed 0"); }));
     EXPECT_EQ(Events.Entries,
               (Log{"state Closed>Opened", "state Opened>Connecting", "state Connecting>Connected",
@@ -212,27 +219,23 @@ public:
     }
 };
 
-TEST(AsyncSocketBackground, PostedTestExceptionReachesTheHandler) {
-    TTestMessageSocket Socket;
-    std::string Seen;
-    Socket.OnBgException = [&](TCustomAsyncSocket*, const std::exception& E, bool&) {
-        Seen = E.what();
-    };
-    Socket.PostTestException();
-    ASSERT_TRUE(WaitUntil([&] { return !Seen.empty(); }));
-    EXPECT_EQ(Seen, "Test exception in socket");
-}
-
-TEST(AsyncSocketConnect, CloseNotificationWhileConnectingIsIgnored) {
+TEST(AsyncSocketPrivateMessages, CloseWhileConnectingIsIgnoredTestExceptionIsRaised) {
     TScriptedServer Server({{TScriptedServer::Drain()}});
     nettest::TEventLog Events;
     TTestMessageSocket Socket;
+    std::string Seen;
     Events.Attach(Socket);
+    Socket.OnBgException = [&](TCustomAsyncSocket*, const std::exception& E, bool&) {
+        Seen = E.what();
+    };
     nettest::StartConnect(Socket, Server.Port());
     Socket.PostSelect(FD_CLOSE_BIT);
     ASSERT_TRUE(WaitUntil([&] { return Events.Has("connected 0"); }));
     EXPECT_FALSE(Events.Has("closed 0"));
     EXPECT_EQ(Socket.State(), wsConnected);
+    Socket.PostTestException();
+    ASSERT_TRUE(WaitUntil([&] { return !Seen.empty(); }));
+    EXPECT_EQ(Seen, "Test exception in socket");
 }
 
 TEST_F(AsyncSocketSession, PausedSocketDeliversNothingUntilResumed) {

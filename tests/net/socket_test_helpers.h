@@ -1,10 +1,5 @@
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
@@ -63,19 +58,6 @@ protected:
     }
 };
 
-// A loopback port on which nothing listens (bound once, then released).
-inline std::uint16_t ClosedPort() {
-    const int Fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in Addr{};
-    Addr.sin_family = AF_INET;
-    Addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t Len = sizeof Addr;
-    bind(Fd, reinterpret_cast<sockaddr*>(&Addr), sizeof Addr);
-    getsockname(Fd, reinterpret_cast<sockaddr*>(&Addr), &Len);
-    close(Fd);
-    return ntohs(Addr.sin_port);
-}
-
 // Starts a connection to 127.0.0.1:Port.
 inline void StartConnect(TCustomAsyncSocket& Socket, std::uint16_t Port) {
     Socket.SetAddr("127.0.0.1");
@@ -118,24 +100,24 @@ struct THeldLookup {
 
     // Makes Socket's name lookups wait for this one.
     static std::shared_ptr<THeldLookup>
-    On(TCustomAsyncSocket& Socket, std::vector<std::string> Names = {}, bool Release = false) {
+    On(TCustomAsyncSocket& Socket, std::vector<std::string> Names = {}, bool Released = false) {
         auto Self = std::make_shared<THeldLookup>();
         Self->Answer.Names = std::move(Names);
-        Self->Released = Release;
+        Self->Released = Released;
         Socket.Resolver().NameWork = [Self](const std::string&) {
+            Self->Set(Self->Started);
             std::unique_lock<std::mutex> Guard(Self->Lock);
-            Self->Started = true;
-            Self->Changed.notify_all();
             Self->Changed.wait(Guard, [&Self] { return Self->Released; });
             return Self->Answer;
         };
         return Self;
     }
-    void Release() {
+    void Set(bool& Flag) {
         const std::lock_guard<std::mutex> Guard(Lock);
-        Released = true;
+        Flag = true;
         Changed.notify_all();
     }
+    void Release() { Set(Released); }
     void WaitStarted() {
         std::unique_lock<std::mutex> Guard(Lock);
         Changed.wait(Guard, [this] { return Started; });
