@@ -105,8 +105,9 @@ protected:
         return DataDir.filePath(
             QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + ".ini");
     }
-    QByteArray SettingsText() const {
-        QFile file(SettingsPath());
+    QByteArray SettingsText() const { return FileText(SettingsPath()); }
+    static QByteArray FileText(const QString& path) {
+        QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
     }
     void SetSettingsText(const QByteArray& text) const {

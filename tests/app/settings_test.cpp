@@ -5,13 +5,7 @@
 
 namespace {
 
-class SettingsTest : public UnstartedWindowTest {
-protected:
-    QByteArray ErrorLog() const {
-        QFile log(DataDir.filePath(QStringLiteral("Error.txt")));
-        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
-    }
-};
+using SettingsTest = UnstartedWindowTest;
 
 TEST_F(SettingsTest, FirstStartCreatesTheFileAtCloseAndValuesSurviveARestart) {
     Start();
@@ -52,23 +46,24 @@ TEST_F(SettingsTest, ALongHelpCommandIsCutToTheLineLimit) {
 TEST_F(SettingsTest, AnUnreadableFileIsReportedAndTheStartValuesStay) {
     // A folder in the file's place can be neither read nor written.
     ASSERT_TRUE(QDir().mkpath(SettingsPath()));
+    const QString log = DataDir.filePath(QStringLiteral("Error.txt"));
     Presenter.Answers = {TMsgButton::Yes, TMsgButton::Yes};
     Start([this] { Window->move(321, 123); });
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_TRUE(Presenter.Shown[0].Text.startsWith(
         QStringLiteral("Fehler beim einlesen der Einstellungen.  [75]")));
-    EXPECT_TRUE(ErrorLog().contains("75"));
+    EXPECT_TRUE(FileText(log).contains("75"));
     EXPECT_EQ(Window->pos(), QPoint(321, 123));
     Press(Qt::Key_F1);
     EXPECT_TRUE(Started.empty());
 
     // Said without a log entry, and the window still closes.
-    const QByteArray logBefore = ErrorLog();
+    const QByteArray logBefore = FileText(log);
     Close();
     ASSERT_EQ(Presenter.Shown.size(), 2u);
     EXPECT_TRUE(Presenter.Shown[1].Text.startsWith(
         QStringLiteral("Fehler beim schreiben der Einstellungen.  [125]")));
-    EXPECT_EQ(ErrorLog(), logBefore);
+    EXPECT_EQ(FileText(log), logBefore);
 }
 
 } // namespace
