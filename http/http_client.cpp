@@ -333,6 +333,15 @@ void THttpClient::SocketDataAvailable(std::uint16_t Error) {
         else
             TriggerDataAvailable(Error);
     }
+    // After a reply without header ("<HTML>" first) the held lines went out one
+    // by one; an unterminated rest goes out now, as a close before the next
+    // read would otherwise lose it.
+    if (FState == THttpState::httpWaitingBody && FReceiveLength > 0) {
+        FCurrentLine.assign(held, FReceiveLength);
+        FReceiveLength = 0;
+        RunLineHandler();
+        return;
+    }
     // A full buffer without a line end can never become a line: end the
     // request now instead of waiting for a server that may never close.
     if (FReceiveLength >= FReceiveBuffer.size() && FState == THttpState::httpWaitingHeader)
