@@ -3,6 +3,7 @@
 #include "app/frm_main.h"
 #include "app/product.h"
 #include "app/single_instance_guard.h"
+#include "app/uncaught_failure.h"
 #include "resources/image_strip.h"
 #include "resources/resource_names.h"
 #include "util/message_presenter.h"
@@ -12,39 +13,12 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <exception>
-
 namespace {
 
 const QString kAlreadyRunning = QStringLiteral("Vendrix Quorvik wurde bereits gestartet.");
 
 void ProcessMessages() {
     QCoreApplication::processEvents();
-}
-
-void ShowSafely(TMessagePresenter& presenter, const TMessageBoxRequest& request) {
-    try {
-        presenter.Show(request);
-    } catch (...) {
-        // Nothing is left to tell the user with.
-    }
-}
-
-// The last resort for a failure that no handler caught: its own text in a box.
-void ShowUnexpected(TMessagePresenter& presenter, const QString& text) {
-    ShowSafely(presenter,
-               {QGuiApplication::applicationDisplayName(), text, TMsgIcon::Error, TMsgButtons::Ok});
-}
-
-// The text of the exception being handled.
-QString CurrentExceptionText() {
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        return QString::fromLocal8Bit(error.what());
-    } catch (...) {
-        return QStringLiteral("Unbekannter Fehler.");
-    }
 }
 
 } // namespace
@@ -83,7 +57,7 @@ int RunQuorvik(TMessagePresenter& presenter) {
             window->Honk->SetPresenter(&presenter);
             StartMainWindow(window);
         } catch (...) {
-            ShowUnexpected(presenter, CurrentExceptionText());
+            ShowUncaught(presenter);
             QCoreApplication::exit(0);
         }
     });

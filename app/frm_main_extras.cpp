@@ -6,13 +6,13 @@
 #include "app/click_watcher.h"
 #include "app/popup_menu.h"
 #include "app/product.h"
+#include "app/uncaught_failure.h"
 #include "resources/resource_names.h"
 #include "util/zarvo_about_dlg.h"
 #include "util/zarvo_honk.h"
 
 #include <QAction>
 #include <QDate>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -20,7 +20,6 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include <exception>
 #include <utility>
 
 namespace {
@@ -76,27 +75,6 @@ bool StartDetached(const QString& program, const QStringList& arguments) {
 // The form in which the date of the last update question is kept.
 QString ShortDateText(const QDate& date) {
     return QLocale::system().toString(date, QLocale::ShortFormat);
-}
-
-QString CurrentExceptionText() {
-    try {
-        throw;
-    } catch (const std::exception& error) {
-        return QString::fromLocal8Bit(error.what());
-    } catch (...) {
-        return QStringLiteral("Unbekannter Fehler.");
-    }
-}
-
-// Shows the failure being handled with its own text, as the application does
-// for one that no handler of its own caught. Never throws.
-void ShowUncaught(TMessagePresenter& presenter) {
-    try {
-        presenter.Show({QGuiApplication::applicationDisplayName(), CurrentExceptionText(),
-                        TMsgIcon::Error, TMsgButtons::Ok});
-    } catch (...) {
-        // Nothing is left to tell the user with.
-    }
 }
 
 } // namespace

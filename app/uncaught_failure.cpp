@@ -1,0 +1,36 @@
+#include "app/uncaught_failure.h"
+
+#include "util/message_presenter.h"
+
+#include <QGuiApplication>
+#include <QString>
+
+#include <exception>
+
+namespace {
+
+// The text of the exception being handled.
+QString CurrentExceptionText() {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        return QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        return QStringLiteral("Unbekannter Fehler.");
+    }
+}
+
+} // namespace
+
+void ShowSafely(TMessagePresenter& presenter, const TMessageBoxRequest& request) {
+    try {
+        presenter.Show(request);
+    } catch (...) {
+        // Nothing is left to tell the user with.
+    }
+}
+
+void ShowUncaught(TMessagePresenter& presenter) {
+    ShowSafely(presenter, {QGuiApplication::applicationDisplayName(), CurrentExceptionText(),
+                           TMsgIcon::Error, TMsgButtons::Ok});
+}
