@@ -1,6 +1,9 @@
 #include "util/zarvo_about_dlg.h"
 
 #include "base/error.h"
+#include "resources/hand_cursor.h"
+#include "resources/resource_bitmap.h"
+#include "resources/resource_names.h"
 #include "util/zarvo_honk.h"
 
 #include <QCloseEvent>
@@ -63,20 +66,6 @@ constexpr char kOkCaption[] = "OK";
 constexpr char kUnknownMemory[] = "?";
 // The rights line never ends before the year this box was written.
 constexpr int kFirstRightsYear = 2001;
-
-// Picture resources; logo and line carry a colour-depth suffix.
-constexpr char kLogoResource[] = ":/ZARVOBCB_LOGO";
-constexpr char kLineResource[] = ":/ZARVOBCB_BLUELINE";
-constexpr char kIconFrameResource[] = ":/ZARVOBCB_APPICOFRAME";
-constexpr char kDefaultIconResource[] = ":/ZARVOBCB_DEFAULTICO";
-constexpr char kHandCursorResource[] = ":/ZARVOBCB_HANDCUR";
-// The tip of the index finger in the hand cursor picture.
-constexpr int kHandHotSpotX = 10;
-constexpr int kHandHotSpotY = 1;
-constexpr char kLowColourSuffix[] = "_L";
-constexpr char kHighColourSuffix[] = "_H";
-// Screens with fewer colours get the 16-colour pictures; 16 bits report 65535.
-constexpr int kHighColourThreshold = 65535;
 
 // Faces; pixel sizes are those of the point sizes at 96 dpi, the layout's
 // resolution.
@@ -143,10 +132,6 @@ QPixmap LoadPicture(const QString& resource) {
     if (picture.isNull())
         throw EQuorvikError("Bild " + resource.toStdString() + " nicht gefunden.");
     return picture;
-}
-
-QCursor HandCursor() {
-    return QCursor(LoadPicture(Utf8(kHandCursorResource)), kHandHotSpotX, kHandHotSpotY);
 }
 
 // A text that lights up blue and underlined under the mouse and reports a
@@ -217,14 +202,13 @@ public:
 
     // Pictures and the hand cursor; `appIcon` null shows the default icon.
     void LoadPictures(int screenColours, const QIcon& appIcon) {
-        const QString suffix =
-            Utf8(screenColours < kHighColourThreshold ? kLowColourSuffix : kHighColourSuffix);
+        const QString suffix = ColourDepthSuffix(screenColours);
         imgLogo->setPixmap(LoadPicture(Utf8(kLogoResource) + suffix));
-        imgLine->setPixmap(LoadPicture(Utf8(kLineResource) + suffix));
+        imgLine->setPixmap(LoadPicture(Utf8(kBlueLineResource) + suffix));
         imgIconFrame->setPixmap(LoadPicture(Utf8(kIconFrameResource)));
         imgAppIcon->setPixmap(appIcon.isNull() ? LoadPicture(Utf8(kDefaultIconResource))
                                                : appIcon.pixmap(kAppIconRect.size()));
-        const QCursor hand = HandCursor();
+        const QCursor hand = LoadHandCursor();
         lblWeb->setCursor(hand);
         lblMail->setCursor(hand);
     }
