@@ -21,6 +21,9 @@ constexpr std::string_view kNotFormattable = "?";
 constexpr std::size_t kGroupSize = 3;
 // Room for every finite double in fixed notation with two decimals.
 constexpr std::size_t kAmountBufferSize = 400;
+constexpr double kCentsPerUnit = 100.0;
+// Above 2^53 a double has no fraction left to round.
+constexpr double kExactDoubleLimit = 9007199254740992.0;
 
 struct TUnit {
     double Above; // the count must exceed this to be shown in the unit
@@ -51,6 +54,12 @@ std::string SeparatorBytes(const QString& separator, char fallback) {
 
 // "#,##0.00": two decimals and groups of three with the locale's separators.
 std::string FormatAmount(double amount, const QLocale& locale) {
+    // printf rounds an exact tie to even (1152 bytes would read "1,12 kB");
+    // a shown amount rounds halves up, away from zero. Sizes divided by a
+    // power of two are exact, so scaling by 100 adds no error below 2^53.
+    const double cents = amount * kCentsPerUnit;
+    if (std::fabs(cents) < kExactDoubleLimit)
+        amount = std::round(cents) / kCentsPerUnit;
     std::array<char, kAmountBufferSize> buffer{};
     std::snprintf(buffer.data(), buffer.size(), "%.2f", amount);
     const std::string_view digits(buffer.data());

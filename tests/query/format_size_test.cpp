@@ -27,8 +27,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TSizeCase{1, "1,00 bytes", "1.00 bytes"},
         TSizeCase{1024, "1.024,00 bytes", "1,024.00 bytes"}, TSizeCase{1025, "1,00 kB", "1.00 kB"},
-        TSizeCase{12800, "12,50 kB", "12.50 kB"}, TSizeCase{1048576, "1.024,00 kB", "1,024.00 kB"},
-        TSizeCase{1048577, "1,00 MB", "1.00 MB"},
+        TSizeCase{12800, "12,50 kB", "12.50 kB"}, TSizeCase{1152, "1,13 kB", "1.13 kB"},
+        TSizeCase{1048576, "1.024,00 kB", "1,024.00 kB"}, TSizeCase{1048577, "1,00 MB", "1.00 MB"},
         TSizeCase{1073741824, "1.024,00 MB", "1,024.00 MB"},
         TSizeCase{1073741825, "1,00 GB", "1.00 GB"},
         TSizeCase{3.0 * (1ull << 40), "3.072,00 GB", "3,072.00 GB"},
