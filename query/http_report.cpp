@@ -54,7 +54,8 @@ private:
 std::string SizeText(std::int64_t contentLength, const QLocale& locale) {
     // A negative length means the response carried none. Zero stays unknown
     // as well: servers answering HEAD for generated pages often send a length
-    // of 0 although the page is not empty.
+    // of 0 although the page is not empty. A length of 1 is a real one-byte
+    // document and is shown as its size, not as unknown.
     if (contentLength <= 0)
         return std::string(kUnknown);
     return FormatSize(static_cast<double>(contentLength), locale);
