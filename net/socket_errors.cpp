@@ -13,9 +13,11 @@ struct TErrnoMapping {
 
 // errno -> Winsock. EPIPE counts as a reset: Linux reports a send on a
 // connection the peer has reset as EPIPE once the reset itself was reported,
-// where Winsock keeps answering WSAECONNRESET.
+// where Winsock keeps answering WSAECONNRESET. EBADF is a descriptor that is
+// not (or no longer) open, which Winsock reports for a socket handle as
+// WSAENOTSOCK, as the receive calls do for a socket without a handle.
 constexpr TErrnoMapping ErrnoTable[] = {
-    {EINTR, 10004},        {EBADF, 10009},           {EACCES, 10013},
+    {EINTR, 10004},        {EBADF, 10038},           {EACCES, 10013},
     {EPERM, 10013},        {EFAULT, 10014},          {EINVAL, 10022},
     {EMFILE, 10024},       {ENFILE, 10024},          {EWOULDBLOCK, 10035},
     {EINPROGRESS, 10036},  {EALREADY, 10037},        {ENOTSOCK, 10038},

@@ -157,6 +157,14 @@ TEST_P(SendWhenClosed, FailsWith10057ThroughOnErrorOrAnException) {
     EXPECT_EQ(Errors, WithOnError ? 1 : 0);
     EXPECT_EQ(Socket.LastError(), 10057);
     EXPECT_EQ(Socket.State(), wsClosed);
+    // Asking a socket without a handle for its readable bytes fails like a
+    // receive on it: the handle is not a socket.
+    EXPECT_EQ(nettest::MessageOf([&] { Socket.ReceiveStr(); }),
+              WithOnError
+                  ? "(no exception)"
+                  : "Error 10038 in function ioctlSocket\r\nSocket operation on non-socket");
+    EXPECT_EQ(Socket.LastError(), 10038);
+    EXPECT_EQ(Errors, WithOnError ? 2 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Socket, SendWhenClosed, testing::Bool());
