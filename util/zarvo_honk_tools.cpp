@@ -125,10 +125,13 @@ QString TZarvoHonk::GetAssociatedTitle(const QString& File) {
 }
 
 qint64 TZarvoHonk::GetFileSize(const QString& File) {
-    // The name may hold wildcards; the first match in name order counts.
+    // The name may hold the wildcards * and ?; the first match in name order
+    // counts. "[" would start a character set in a name filter, so it is
+    // escaped and "a[1].txt" names only itself.
     const QFileInfo pattern(File);
+    const QString filter = pattern.fileName().replace(QLatin1Char('['), QLatin1String("[[]"));
     const QFileInfoList matches = pattern.absoluteDir().entryInfoList(
-        {pattern.fileName()}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+        {filter}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
         QDir::Name);
     return matches.isEmpty() ? -1 : matches.first().size();
 }

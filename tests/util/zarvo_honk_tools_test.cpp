@@ -48,6 +48,9 @@ TEST_F(HonkFiles, FileProbes) {
     const QString text = FDir.filePath("a.txt"), binary = FDir.filePath("b.bin"),
                   rtf = FDir.filePath("c.rtf");
     WriteAll(text, "hello");
+    // A bracket is part of the name, not a character set.
+    WriteAll(FDir.filePath("d[1].txt"), "abc");
+    WriteAll(FDir.filePath("d1.txt"), "abcdefg");
     WriteAll(binary, QByteArray("ab\0cd", 5));
     WriteAll(rtf, "{\\rtf1 x}");
     EXPECT_FALSE(TZarvoHonk::IsFileBinary(text));
@@ -58,6 +61,7 @@ TEST_F(HonkFiles, FileProbes) {
     EXPECT_EQ(TZarvoHonk::GetFileSize(text), 5);
     EXPECT_EQ(TZarvoHonk::GetFileSize(FDir.filePath("*.bin")), 5);
     EXPECT_EQ(TZarvoHonk::GetFileSize(FDir.filePath("none*")), -1);
+    EXPECT_EQ(TZarvoHonk::GetFileSize(FDir.filePath("d[1].txt")), 3);
 }
 
 TEST_F(HonkFiles, TerminateFileDeletesOnlyFilesOfMoreThanOneByte) {
