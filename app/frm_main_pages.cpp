@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QUrl>
 
@@ -94,8 +95,11 @@ void TFrmMain::actPInput_BtnCancelExec() {
 
 void TFrmMain::actPFinish_BtnNextExec() {
     try {
+        // A close still waiting for the Finish page frees the window inside the switch.
+        const QPointer<TFrmMain> alive(this);
         ShowPage(kPageInput);
-        edURL->setFocus();
+        if (alive)
+            edURL->setFocus();
     } catch (...) {
         Honk->ShowError(kBackFailed, TZarvoHonk::kKindStop, false, kBackErrorNumber);
     }

@@ -23,6 +23,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QSaveFile>
 #include <QTimer>
 
@@ -97,7 +98,12 @@ void TFrmMain::actPInput_BtnNextExec() {
         PProgress_lblProgress->clear();
         PProgress_lblProgress2->clear();
         PProgress_Gauge->SetProgress(0);
+        // A close still waiting for the Input page is handled there before the
+        // switch and frees the window at the switch's last event processing.
+        const QPointer<TFrmMain> alive(this);
         ShowPage(kPageProgress);
+        if (!alive)
+            return;
         // Once the Progress page shows, the run always ends on the Finish
         // page; a failure on the way is reported after that.
         std::exception_ptr failure;

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -196,6 +197,26 @@ TEST_F(MainWindowTest, QuitButtonEnterEscapeAndCloseEndTheProgramExceptOnTheProg
             EXPECT_TRUE(Window->isVisible());
             EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageProgress);
         }
+    }
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(MainWindowTest, EscapeWaitingBehindNextOrBackClosesOnThePageItWasMeantFor) {
+    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageFinish}) {
+        SCOPED_TRACE(page);
+        if (Window.isNull())
+            Start();
+        if (page == TFrmMain::kPageFinish)
+            RunQueryTo(QStringLiteral("http://localhost/"));
+        else
+            Window->edURL->setEditText(QStringLiteral("http://localhost/"));
+        QFile::remove(SettingsPath());
+        // Handled when the switch processes the waiting events, before it switches.
+        QTimer::singleShot(0, Window,
+                           [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
+        Window->BtnNext->click();
+        EXPECT_TRUE(WaitClosed());
+        EXPECT_TRUE(QFile::exists(SettingsPath()));
     }
     EXPECT_TRUE(Presenter.Shown.empty());
 }
