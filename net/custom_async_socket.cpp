@@ -25,13 +25,6 @@ constexpr int ListenBacklog = 5;
 constexpr int DiscardChunk = 1024; // unclaimed data is thrown away in steps of this size
 constexpr const char* AnyAddress = "0.0.0.0";
 
-std::string Trim(const std::string& Text) {
-    const auto First = Text.find_first_not_of(' ');
-    if (First == std::string::npos)
-        return {};
-    return Text.substr(First, Text.find_last_not_of(' ') - First + 1);
-}
-
 // Handlers are called through a copy: a handler may reassign its own event.
 template <class TEvent, class... TArgs> bool Raise(const TEvent& Event, TArgs... Args) {
     if (!Event)
@@ -91,7 +84,7 @@ void TCustomAsyncSocket::SetAddr(const std::string& Value) {
         RaiseException("Cannot change Addr if not closed");
         return;
     }
-    FAddrStr = Trim(Value);
+    FAddrStr = TrimSpaces(Value);
     FAddrAssigned = !FAddrStr.empty();
     FAddrResolved = false;
 }
@@ -103,7 +96,7 @@ void TCustomAsyncSocket::SetRemotePort(const std::string& Value) {
         RaiseException("Cannot change Port if not closed");
         return;
     }
-    FPortStr = Trim(Value);
+    FPortStr = TrimSpaces(Value);
     FPortAssigned = !FPortStr.empty();
     FPortResolved = false;
 }
@@ -115,7 +108,7 @@ void TCustomAsyncSocket::SetProto(const std::string& Value) {
         RaiseException("Cannot change Proto if not closed");
         return;
     }
-    FProtoStr = Trim(Value);
+    FProtoStr = TrimSpaces(Value);
     FProtoAssigned = !FProtoStr.empty();
     FProtoResolved = false;
 }

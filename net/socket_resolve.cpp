@@ -24,13 +24,6 @@ bool IsDigit(char C) {
     return std::isdigit(static_cast<unsigned char>(C)) != 0;
 }
 
-std::string Trim(const std::string& Text) {
-    const auto First = Text.find_first_not_of(' ');
-    if (First == std::string::npos)
-        return {};
-    return Text.substr(First, Text.find_last_not_of(' ') - First + 1);
-}
-
 std::string Format(const char* Prefix, const std::string& Text, int Error) {
     return std::string(Prefix) + " '" + Text + "', Error #" + std::to_string(Error);
 }
@@ -78,7 +71,7 @@ bool SocketIsDottedIP(const std::string& Text) {
 std::uint32_t SocketResolveHost(const std::string& Host) {
     if (Host.empty() || Host.size() > MaxHostLength)
         throw ESocketException("SocketResolveHost: '" + Host + "' Invalid Hostname.");
-    const std::string Trimmed = Trim(Host);
+    const std::string Trimmed = TrimSpaces(Host);
     if (SocketIsDottedIP(Host)) {
         const in_addr_t Addr = inet_addr(Trimmed.c_str());
         if (Addr == INADDR_NONE && Trimmed != "255.255.255.255")
@@ -102,10 +95,10 @@ std::uint32_t SocketResolveHost(const std::string& Host) {
 std::uint16_t SocketResolvePort(const std::string& Port, const std::string& Proto) {
     if (Port.empty() || Port.size() >= MaxPortLength)
         throw ESocketException("SocketResolvePort: Invalid Port.");
-    const std::string Trimmed = Trim(Port);
+    const std::string Trimmed = TrimSpaces(Port);
     if (!Trimmed.empty() && IsDigit(Trimmed[0]))
         return static_cast<std::uint16_t>(LeadingNumber(Trimmed));
-    const std::string TrimmedProto = Trim(Proto);
+    const std::string TrimmedProto = TrimSpaces(Proto);
     servent Entry{};
     servent* Found = nullptr;
     char Buffer[DatabaseBufferSize];
@@ -121,7 +114,7 @@ std::uint16_t SocketResolvePort(const std::string& Port, const std::string& Prot
 int SocketResolveProto(const std::string& Proto) {
     if (Proto.empty() || Proto.size() >= MaxPortLength)
         throw ESocketException("SocketResolveProto: Invalid Protocol.");
-    const std::string Trimmed = Trim(Proto);
+    const std::string Trimmed = TrimSpaces(Proto);
     if (!Trimmed.empty() && IsDigit(Trimmed[0]))
         return static_cast<int>(LeadingNumber(Trimmed));
     protoent Entry{};
@@ -148,6 +141,13 @@ std::string SocketResolveIp(const std::string& Dotted) {
 
 std::vector<std::string> LocalIPList() {
     return TResolver::LookupName(LocalHostName()).Names;
+}
+
+std::string TrimSpaces(const std::string& Text) {
+    const auto First = Text.find_first_not_of(' ');
+    if (First == std::string::npos)
+        return {};
+    return Text.substr(First, Text.find_last_not_of(' ') - First + 1);
 }
 
 std::string SocketAddrToDotted(std::uint32_t Addr) {

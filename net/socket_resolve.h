@@ -33,5 +33,8 @@ std::string SocketResolveIp(const std::string& Dotted);
 // (blocking); empty when the name has none.
 std::vector<std::string> LocalIPList();
 
+// Copy without leading and trailing blanks (only ' '; tabs are kept).
+std::string TrimSpaces(const std::string& Text);
+
 // Dotted text of an IPv4 address in network byte order.
 std::string SocketAddrToDotted(std::uint32_t Addr);
