@@ -313,9 +313,7 @@ void THttpClient::SocketDataAvailable(std::uint16_t Error) {
     FReceiveLength += static_cast<std::size_t>(n);
 
     if (FState == THttpState::httpWaitingBody) {
-        FCurrentLine.assign(held, FReceiveLength);
-        FReceiveLength = 0;
-        RunLineHandler();
+        DeliverHeldBytesAsBody();
         return;
     }
     while (FReceiveLength > 0) {
@@ -336,10 +334,8 @@ void THttpClient::SocketDataAvailable(std::uint16_t Error) {
     // After a reply without header ("<HTML>" first) the held lines went out one
     // by one; an unterminated rest goes out now, as a close before the next
     // read would otherwise lose it.
-    if (FState == THttpState::httpWaitingBody && FReceiveLength > 0) {
-        FCurrentLine.assign(held, FReceiveLength);
-        FReceiveLength = 0;
-        RunLineHandler();
+    if (FState == THttpState::httpWaitingBody) {
+        DeliverHeldBytesAsBody();
         return;
     }
     // A full buffer without a line end can never become a line: end the
