@@ -7,7 +7,9 @@
 #include "app/popup_menu.h"
 #include "app/product.h"
 #include "app/uncaught_failure.h"
+#include "query/query_client_settings.h"
 #include "resources/resource_names.h"
+#include "util/maker.h"
 #include "util/zarvo_about_dlg.h"
 #include "util/zarvo_honk.h"
 
@@ -23,10 +25,6 @@
 #include <utility>
 
 namespace {
-
-constexpr char kProductName[] = "Quorvik";
-constexpr char kVersionText[] = "Version 1.01";
-constexpr char kMakerMailAddress[] = "software@vendrix.example";
 
 // Paths below the maker's site. The version check is asked for in lower case.
 constexpr char kUpdatePath[] = "/cgi-bin/update.cgi?app=Quorvik&ver=1010";
@@ -180,8 +178,9 @@ void TFrmMain::StartHelp() {
 
 void TFrmMain::actAboutExec() {
     try {
-        AboutDlg->SetProduct(QLatin1String(kProductName));
-        AboutDlg->SetVersion(QLatin1String(kVersionText));
+        AboutDlg->SetProduct(QLatin1String(queryclient::kProductName));
+        AboutDlg->SetVersion(QLatin1String("Version ") +
+                             QLatin1String(queryclient::kProductVersion));
         AboutDlg->SetUser(Honk->GetRegisteredUser(kRegisteredOwner));
         AboutDlg->SetUserCompany(Honk->GetRegisteredUser(kRegisteredOrganization));
         AboutDlg->Execute();
@@ -232,6 +231,7 @@ void TFrmMain::actNetEMailExec() {
 }
 
 void TFrmMain::z561456154() {
-    FUrlOpener(QUrl(SiteAddress(kAdvertPath) + QString::fromLatin1(kProductName).toLower() +
+    FUrlOpener(QUrl(SiteAddress(kAdvertPath) +
+                    QString::fromLatin1(queryclient::kProductName).toLower() +
                     QLatin1String(kAdvertEdition)));
 }

@@ -4,6 +4,7 @@
 #include "resources/hand_cursor.h"
 #include "resources/resource_bitmap.h"
 #include "resources/resource_names.h"
+#include "util/maker.h"
 #include "util/zarvo_honk.h"
 
 #include <QCloseEvent>
@@ -59,7 +60,6 @@ constexpr TAboutTexts kTextsUS{
 // The same in every language.
 constexpr char kMakerName[] = "Vendrix";
 constexpr char kSignature[] = "Software mit Sorgfalt";
-constexpr char kMailLink[] = "software@vendrix.example";
 constexpr char kMailScheme[] = "mailto:";
 constexpr char kSeparator[] = " \u2022 ";
 constexpr char kOkCaption[] = "OK";
@@ -380,7 +380,7 @@ bool TZarvoAboutDlg::Run() {
         Utf8(texts.Memory).arg(memory.isEmpty() ? Utf8(kUnknownMemory) : memory));
 
     window->lblWeb->setText(Utf8(texts.WebLink));
-    window->lblMail->setText(Utf8(kMailLink));
+    window->lblMail->setText(Utf8(kMakerMailAddress));
     window->ArrangeLinks();
     // The web link's text has no scheme; it is completed the way a browser's
     // address field would.
