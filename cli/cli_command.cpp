@@ -2,6 +2,7 @@
 
 #include "query/query_client_settings.h"
 
+#include <QIODevice>
 #include <QLocale>
 
 #include <algorithm>
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr char kProgramName[] = "quorvik-cli";
 // Longer waits are surely a typo; the limit also keeps the timer's
 // millisecond count far from overflowing.
 constexpr double kMaxTimeoutSeconds = 7 * 24 * 60 * 60;
@@ -236,20 +236,24 @@ QString CliHelpText() {
                "\n"
                "Rückgabewert: 0, wenn der Report keinen Fehler meldet; 1, wenn er einen Fehler\n"
                "meldet oder der Inhalt nicht geschrieben werden konnte; 2 bei falschem Aufruf.\n")
-        .arg(QLatin1String(kProgramName));
+        .arg(QLatin1String(kCliProgramName));
 }
 
 QString CliVersionText() {
     return QStringLiteral("%1 %2 (Vendrix %3)\n")
-        .arg(QLatin1String(kProgramName), QLatin1String(queryclient::kProductVersion),
+        .arg(QLatin1String(kCliProgramName), QLatin1String(queryclient::kProductVersion),
              QLatin1String(queryclient::kProductName));
 }
 
+void WriteUtf8(QIODevice& device, const QString& text) {
+    device.write(text.toUtf8());
+}
+
 QString CliNoteText(const QString& message) {
-    return QStringLiteral("%1: %2\n").arg(QLatin1String(kProgramName), message);
+    return QStringLiteral("%1: %2\n").arg(QLatin1String(kCliProgramName), message);
 }
 
 QString UsageErrorText(const QString& message) {
     return CliNoteText(message) + QStringLiteral("Aufruf: %1 [Optionen] URL (mehr mit --help)\n")
-                                      .arg(QLatin1String(kProgramName));
+                                      .arg(QLatin1String(kCliProgramName));
 }

@@ -5,6 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
+
+// The program's name, as notes and the help text show it.
+inline constexpr char kCliProgramName[] = "quorvik-cli";
+
 // What a command line asks quorvik-cli to do.
 struct TCliCommand {
     enum class TKind { Run, Help, Version, UsageError };
@@ -24,6 +29,9 @@ TCliCommand ParseCliCommand(const QStringList& arguments);
 
 QString CliHelpText();
 QString CliVersionText();
+
+// Writes text as UTF-8, the encoding of everything the program prints.
+void WriteUtf8(QIODevice& device, const QString& text);
 
 // A note on standard error: the program's name, the message, a line end.
 QString CliNoteText(const QString& message);

@@ -12,11 +12,6 @@
 namespace {
 
 constexpr double kNanosecondsPerSecond = 1e9;
-constexpr double kMillisecondsPerSecond = 1000.0;
-
-void Write(QIODevice& device, const QString& text) {
-    device.write(text.toUtf8());
-}
 
 // Windows-1252 lines as they are, one per line.
 QString DecodedLines(const std::vector<std::string>& lines) {
@@ -63,9 +58,9 @@ void TCliRun::Abort(TAbortCause cause) {
 bool TCliRun::OpenBodyFile() {
     bodyFile_.setFileName(options_.OutputFile);
     if (!bodyFile_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        Write(err_,
-              UsageErrorText(QStringLiteral("Die Datei „%1“ lässt sich nicht zum Schreiben öffnen.")
-                                 .arg(options_.OutputFile)));
+        WriteUtf8(err_, UsageErrorText(
+                            QStringLiteral("Die Datei „%1“ lässt sich nicht zum Schreiben öffnen.")
+                                .arg(options_.OutputFile)));
         return false;
     }
     client_.SetReceiveStream(&bodyFile_);
@@ -109,9 +104,9 @@ THttpReportInput TCliRun::Request() {
 
 void TCliRun::Print(const THttpReportInput& input) {
     const TReportLines lines = httpreport::ComposeHttpReport(input);
-    Write(out_, options_.Lines ? DecodedLines(lines) : httpreport::ReportText(lines));
+    WriteUtf8(out_, options_.Lines ? DecodedLines(lines) : httpreport::ReportText(lines));
     if (options_.Headers && !input.ReceivedHeader.empty())
-        Write(out_, QLatin1Char('\n') + DecodedLines(input.ReceivedHeader));
+        WriteUtf8(out_, QLatin1Char('\n') + DecodedLines(input.ReceivedHeader));
 }
 
 void TCliRun::ExplainAbort() {
@@ -119,13 +114,13 @@ void TCliRun::ExplainAbort() {
     case TAbortCause::None:
         break;
     case TAbortCause::Timeout:
-        Write(err_, CliNoteText(QStringLiteral("Keine vollständige Antwort nach %1 Sekunden, "
-                                               "die Anfrage wurde abgebrochen.")
-                                    .arg(static_cast<double>(options_.Timeout->count()) /
-                                         kMillisecondsPerSecond)));
+        WriteUtf8(err_,
+                  CliNoteText(QStringLiteral("Keine vollständige Antwort nach %1 Sekunden, "
+                                             "die Anfrage wurde abgebrochen.")
+                                  .arg(std::chrono::duration<double>(*options_.Timeout).count())));
         break;
     case TAbortCause::Interrupt:
-        Write(err_, CliNoteText(QStringLiteral("Die Anfrage wurde mit Strg+C abgebrochen.")));
+        WriteUtf8(err_, CliNoteText(QStringLiteral("Die Anfrage wurde mit Strg+C abgebrochen.")));
         break;
     }
 }
@@ -136,8 +131,8 @@ bool TCliRun::CloseBodyFile() {
     const bool written = bodyFile_.flush() && bodyFile_.error() == QFileDevice::NoError;
     bodyFile_.close();
     if (!written)
-        Write(err_, CliNoteText(QStringLiteral("Der Inhalt konnte nicht vollständig in „%1“ "
-                                               "geschrieben werden.")
-                                    .arg(options_.OutputFile)));
+        WriteUtf8(err_, CliNoteText(QStringLiteral("Der Inhalt konnte nicht vollständig in „%1“ "
+                                                   "geschrieben werden.")
+                                        .arg(options_.OutputFile)));
     return written;
 }

@@ -8,20 +8,10 @@
 
 #include <unistd.h>
 
-namespace {
-
-constexpr char kApplicationName[] = "quorvik-cli";
-
-void Write(QFile& file, const QString& text) {
-    file.write(text.toUtf8());
-}
-
-} // namespace
-
 // A core application only: the command line needs no display.
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QLatin1String(kApplicationName));
+    QCoreApplication::setApplicationName(QLatin1String(kCliProgramName));
     QFile out;
     QFile err;
     out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered,
@@ -32,13 +22,13 @@ int main(int argc, char** argv) {
     const TCliCommand command = ParseCliCommand(QCoreApplication::arguments().mid(1));
     switch (command.Kind) {
     case TCliCommand::TKind::Help:
-        Write(out, CliHelpText());
+        WriteUtf8(out, CliHelpText());
         return kExitOk;
     case TCliCommand::TKind::Version:
-        Write(out, CliVersionText());
+        WriteUtf8(out, CliVersionText());
         return kExitOk;
     case TCliCommand::TKind::UsageError:
-        Write(err, UsageErrorText(command.Error));
+        WriteUtf8(err, UsageErrorText(command.Error));
         return kExitUsage;
     case TCliCommand::TKind::Run:
         break;
