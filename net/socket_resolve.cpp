@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 
 #include "net/resolver.h"
 #include "net/socket_errors.h"
@@ -78,18 +77,12 @@ std::uint32_t SocketResolveHost(const std::string& Host) {
             throw ESocketException("SocketResolveHost: '" + Host + "' Invalid IP address.");
         return Addr;
     }
-    addrinfo Hints{};
-    Hints.ai_family = AF_INET;
-    Hints.ai_socktype = SOCK_STREAM;
-    addrinfo* Result = nullptr;
-    const int Rc = getaddrinfo(Trimmed.c_str(), nullptr, &Hints, &Result);
-    if (Rc != 0 || Result == nullptr)
-        throw ESocketException(Format("SocketResolveHost: Cannot convert host address", Host,
-                                      WinsockErrorFromEai(Rc, errno)));
-    const std::uint32_t Addr =
-        reinterpret_cast<const sockaddr_in*>(Result->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(Result);
-    return Addr;
+    const TLookupResult Found = TResolver::LookupName(Trimmed);
+    if (Found.Error != 0)
+        throw ESocketException(
+            Format("SocketResolveHost: Cannot convert host address", Host, Found.Error));
+    // Back from dotted text; 255.255.255.255 comes back right, as INADDR_NONE is that value.
+    return inet_addr(Found.Names.front().c_str());
 }
 
 std::uint16_t SocketResolvePort(const std::string& Port, const std::string& Proto) {
