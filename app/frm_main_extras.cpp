@@ -54,10 +54,6 @@ constexpr int kSupportErrorNumber = 915;
 constexpr int kWebErrorNumber = 922;
 constexpr int kMailErrorNumber = 929;
 
-// GetRegisteredUser indices.
-constexpr int kRegisteredOwner = 0;
-constexpr int kRegisteredOrganization = 1;
-
 // The menu opens this many button heights below the button's top, measured
 // from the outer window's corner.
 constexpr int kMenuDropHeights = 2;
@@ -181,8 +177,8 @@ void TFrmMain::actAboutExec() {
         AboutDlg->SetProduct(QLatin1String(queryclient::kProductName));
         AboutDlg->SetVersion(QLatin1String("Version ") +
                              QLatin1String(queryclient::kProductVersion));
-        AboutDlg->SetUser(Honk->GetRegisteredUser(kRegisteredOwner));
-        AboutDlg->SetUserCompany(Honk->GetRegisteredUser(kRegisteredOrganization));
+        AboutDlg->SetUser(Honk->GetRegisteredUser(TZarvoHonk::kRegisteredOwner));
+        AboutDlg->SetUserCompany(Honk->GetRegisteredUser(TZarvoHonk::kRegisteredOrganization));
         AboutDlg->Execute();
     } catch (...) {
         Honk->ShowError(kAboutFailed, TZarvoHonk::kKindStop, false, kAboutErrorNumber);

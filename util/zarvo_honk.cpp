@@ -26,8 +26,6 @@ constexpr char kFatalUS[] = "Fatal error while creating the error log file.  [%1
                             "Do you want to continue?";
 constexpr char kNoFunctionText[] = "Dat funzt im Moment noch nich...  :-)";
 constexpr char kOrganizationVariable[] = "ORGANIZATION";
-constexpr int kOwnerIndex = 0;
-constexpr int kOrganizationIndex = 1;
 // Start and largest size of the buffer for one password database entry.
 constexpr std::size_t kPasswdBufferSize = 4096;
 constexpr std::size_t kPasswdBufferMax = 1 << 20;
@@ -168,9 +166,9 @@ void TZarvoHonk::SetFontFamiliesQuery(std::function<QStringList()> query) {
 }
 
 QString TZarvoHonk::GetRegisteredUser(int Index) const {
-    if (Index == kOrganizationIndex)
+    if (Index == kRegisteredOrganization)
         return qEnvironmentVariable(kOrganizationVariable);
-    if (Index != kOwnerIndex)
+    if (Index != kRegisteredOwner)
         return {};
     std::vector<char> buffer(kPasswdBufferSize);
     passwd entry{};

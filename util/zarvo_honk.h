@@ -93,8 +93,12 @@ public:
     // an empty function restores QFontDatabase::families().
     void SetFontFamiliesQuery(std::function<QStringList()> query);
 
-    // Index 0: the user's full name from the password database (the login name
-    // when it is empty); 1: $ORGANIZATION; anything else or a failure: "".
+    // `GetRegisteredUser` indices.
+    static constexpr int kRegisteredOwner = 0;
+    static constexpr int kRegisteredOrganization = 1;
+    // kRegisteredOwner: the user's full name from the password database (the
+    // login name when it is empty); kRegisteredOrganization: $ORGANIZATION;
+    // anything else or a failure: "".
     QString GetRegisteredUser(int Index) const;
 
     // The general helpers.
