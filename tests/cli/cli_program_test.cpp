@@ -13,6 +13,7 @@
 
 namespace {
 
+using testsupport::Answer;
 using testsupport::TScriptedServer;
 using TScript = TScriptedServer::TScript;
 
@@ -40,18 +41,9 @@ constexpr char kFullAnswer[] = "HTTP/1.0 200 OK\r\n"
                                "Last-Modified: Sun, 01 Mar 2026 08:30:00 GMT\r\n"
                                "\r\n";
 
-TScript Answer(const std::string& response) {
-    return {TScriptedServer::ExpectUntil(kHeaderEnd), TScriptedServer::Send(response),
-            TScriptedServer::Close()};
-}
-
 // A server that reads the request and then says nothing until it is destroyed.
 TScript Silence() {
     return {TScriptedServer::ExpectUntil(kHeaderEnd), TScriptedServer::WaitGate(1)};
-}
-
-std::string Url(const TScriptedServer& server, const std::string& path = "/") {
-    return "http://127.0.0.1:" + server.PortStr() + path;
 }
 
 struct TProgramResult {
@@ -90,7 +82,7 @@ protected:
 
 TEST_F(CliProgramTest, SuccessfulQueryUsesTheMainWindowClientSettingsAndPrintsTheReport) {
     TScriptedServer server({Answer(kFullAnswer)});
-    const std::string url = Url(server, "/doc.html");
+    const std::string url = server.Url("/doc.html");
     const TProgramResult result = Run({QString::fromStdString(url)});
 
     EXPECT_EQ(result.Status, QProcess::NormalExit);
@@ -112,7 +104,7 @@ TEST_F(CliProgramTest, SuccessfulQueryUsesTheMainWindowClientSettingsAndPrintsTh
 TEST_F(CliProgramTest, LinesKeepMarkersAndTheNoBreakSpaceInUtf8) {
     // The server's bytes are Windows-1252: 0xE9 is "é", 0x80 the euro sign.
     TScriptedServer server({Answer("HTTP/1.0 200 OK\r\nServer: Caf\xE9 \x80\r\n\r\n")});
-    const std::string url = Url(server);
+    const std::string url = server.Url();
     const TProgramResult result = Run({"--lines", QString::fromStdString(url)});
 
     EXPECT_EQ(result.ExitCode, 0);
@@ -136,7 +128,7 @@ TEST_F(CliProgramTest, ServerErrorAndRefusedConnectionShowTheErrorSection) {
         std::string Url;
         const char* Message;
     } cases[] = {
-        {Url(server, "/missing"), "Nicht da"},
+        {server.Url("/missing"), "Nicht da"},
         {"http://127.0.0.1:" + refusedPort + "/", "Connection refused (Error #10061)"},
     };
     for (const auto& c : cases) {
@@ -156,7 +148,7 @@ TEST_F(CliProgramTest, ServerErrorAndRefusedConnectionShowTheErrorSection) {
 TEST_F(CliProgramTest, RedirectShowsTheTargetAndHeadersListEveryHop) {
     TScriptedServer server({Answer("HTTP/1.0 302 Found\r\nLocation: /new\r\n\r\n"),
                             Answer("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n")});
-    const std::string url = Url(server, "/old");
+    const std::string url = server.Url("/old");
     const TProgramResult result = Run({"--headers", QString::fromStdString(url)});
 
     EXPECT_EQ(result.ExitCode, 0);
@@ -186,7 +178,7 @@ TEST_F(CliProgramTest, GetWritesTheBodyAndReportsTheRate) {
     ASSERT_TRUE(folder.isValid());
     const QString file = folder.filePath(QStringLiteral("body.bin"));
     const TProgramResult result =
-        Run({"--get", "-o", file, QString::fromStdString(Url(server, "/file"))});
+        Run({"--get", "-o", file, QString::fromStdString(server.Url("/file"))});
 
     EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
     EXPECT_EQ(server.Received(0).rfind("GET /file HTTP/1.0\r\n", 0), 0u);
@@ -204,7 +196,7 @@ TEST_F(CliProgramTest, BodyThatCannotBeWrittenFailsTheRun) {
     TScriptedServer server(
         {Answer("HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n" + std::string(5000, 'b'))});
     const TProgramResult result =
-        Run({"--get", "-o", "/dev/full", QString::fromStdString(Url(server))});
+        Run({"--get", "-o", "/dev/full", QString::fromStdString(server.Url())});
 
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_TRUE(result.Out.contains("\nStatus\n  OK (200)\n"));
@@ -228,7 +220,7 @@ TEST_F(CliProgramTest, TimeoutAndCtrlCAbortASilentServerAndStillReport) {
     {
         TScriptedServer server({Silence()});
         const TProgramResult result =
-            Run({"--timeout", "0.3", QString::fromStdString(Url(server))});
+            Run({"--timeout", "0.3", QString::fromStdString(server.Url())});
         EXPECT_EQ(result.ExitCode, 1);
         EXPECT_TRUE(result.Out.contains(aborted)) << result.Out.toStdString();
         EXPECT_TRUE(result.Err.contains("Keine vollständige Antwort nach 0.3 Sekunden"))
@@ -239,7 +231,7 @@ TEST_F(CliProgramTest, TimeoutAndCtrlCAbortASilentServerAndStillReport) {
         QTemporaryDir folder;
         ASSERT_TRUE(folder.isValid());
         Start({"--get", "-o", folder.filePath(QStringLiteral("body.bin")),
-               QString::fromStdString(Url(server))});
+               QString::fromStdString(server.Url())});
         ASSERT_TRUE(testsupport::WaitUntil(
             [&server] { return server.Received(0).find(kHeaderEnd) != std::string::npos; }));
         ASSERT_EQ(::kill(static_cast<pid_t>(Process.processId()), SIGINT), 0);

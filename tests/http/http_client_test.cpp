@@ -15,6 +15,7 @@
 
 namespace {
 
+using testsupport::Answer;
 using testsupport::TScriptedServer;
 using TScript = TScriptedServer::TScript;
 
@@ -23,11 +24,6 @@ constexpr char kOk[] = "HTTP/1.0 200 OK\r\n\r\n";
 
 TScriptedServer::TStep RequestHeader() {
     return TScriptedServer::ExpectUntil("\r\n\r\n");
-}
-
-// One connection that reads the request header and answers `response`.
-TScript Answer(const std::string& response) {
-    return {RequestHeader(), TScriptedServer::Send(response), TScriptedServer::Close()};
 }
 
 std::string Redirect(const std::string& location, const std::string& status = "302 Found") {
@@ -63,10 +59,6 @@ protected:
             DoneType = Rq;
             DoneError = Error;
         };
-    }
-
-    static std::string Url(const TScriptedServer& Server, const std::string& Path = "/") {
-        return "http://127.0.0.1:" + Server.PortStr() + Path;
     }
 
     // Waits for the end of the running request, OnRequestDone included.
@@ -219,7 +211,7 @@ TEST_F(HttpClientTest, OnCommandChangesAndEmptiesLines) {
         else if (Line.rfind("Accept:", 0) == 0)
             Line = "Accept: */*";
     };
-    HeadAndWait(Url(server));
+    HeadAndWait(server.Url());
     ASSERT_TRUE(Served(server));
     // The emptied line ends the header early; the Host line follows it.
     EXPECT_EQ(server.Received(0).substr(0, 35), "HEAD / HTTP/1.0\r\nAccept: */*\r\n\r\nHos");
@@ -231,7 +223,7 @@ TEST_F(HttpClientTest, UrlCredentialsServeOneRequestOnly) {
     Client.SetUsername("user");
     Client.SetPassword("secret");
     HeadAndWait("http://bob:@127.0.0.1:" + server.PortStr() + "/");
-    HeadAndWait(Url(server));
+    HeadAndWait(server.Url());
     ASSERT_TRUE(Served(server));
     EXPECT_NE(server.Received(0).find("\r\nAuthorization: Basic Ym9iOg==\r\n\r\n"),
               std::string::npos);
@@ -267,7 +259,7 @@ TEST_F(HttpClientTest, HeadRaisesEventsInOrder) {
             "RequestDone" + std::to_string(static_cast<int>(Rq)) + "/" + std::to_string(Error);
         ++DoneCount;
     };
-    HeadAndWait(Url(server));
+    HeadAndWait(server.Url());
     // States: 1 not connected, 3 lookup, 4 lookup done, 2 connected,
     // 5 waiting header, 6 waiting body, 0 ready; request 3 is HEAD.
     EXPECT_EQ(events, "State1 State3 State4 State2 SessionConnected State5 RequestHeaderBegin "
@@ -291,7 +283,7 @@ TEST_F(HttpClientTest, ParsesStatusAndHeaderFields) {
         EXPECT_TRUE(Accept);
         cookies.push_back(Data);
     };
-    HeadAndWait(Url(server, "/setup.exe"));
+    HeadAndWait(server.Url("/setup.exe"));
     EXPECT_EQ(Client.StatusCode(), 200);
     EXPECT_EQ(Client.ReasonPhrase(), "Fine Thanks");
     // A 64-bit size; the later non-numeric value leaves it alone.
@@ -307,7 +299,7 @@ TEST_F(HttpClientTest, ParsesStatusAndHeaderFields) {
     EXPECT_EQ(DoneType, THttpRequest::httpHEAD);
 
     // A status code that is not a number is left at 0; the header is still read.
-    HeadAndWait(Url(server));
+    HeadAndWait(server.Url());
     EXPECT_EQ(Client.StatusCode(), 0);
     EXPECT_EQ(Client.ContentType(), "a/b");
     EXPECT_EQ(Client.ContentLength(), -1);
@@ -318,7 +310,7 @@ TEST_F(HttpClientTest, ErrorStatusClosesAtOnceAndHeadRaises) {
     // The server never ends its answer; only the client's close ends the request.
     TScriptedServer server({{RequestHeader(), TScriptedServer::Send("HTTP/1.1 404 Not Found\r\n"),
                              TScriptedServer::Drain()}});
-    Client.SetURL(Url(server));
+    Client.SetURL(server.Url());
     ExpectRaise([this] { Client.Head(); }, "Not Found", 404);
     EXPECT_EQ(Client.State(), THttpState::httpReady);
     EXPECT_TRUE(Served(server));
@@ -336,7 +328,7 @@ TEST_F(HttpClientTest, BodyStartsWithTheHeaderEndOrAnHtmlFirstLine) {
         events += "[" + std::string(static_cast<const char*>(Buffer), Len) + "] ";
     };
     Client.OnDocEnd = [&events](THttpClient*) { events += "end"; };
-    Client.SetURL(Url(server));
+    Client.SetURL(server.Url());
     Client.Get();
     EXPECT_EQ(events, "begin [body\r\n] end");
     EXPECT_EQ(received.data().toStdString(), "body\r\n");
@@ -364,7 +356,7 @@ TEST_F(HttpClientTest, ResponseSplitAtEveryPosition) {
         QBuffer received;
         received.open(QIODevice::WriteOnly);
         Client.SetReceiveStream(&received);
-        Client.SetURL(Url(server));
+        Client.SetURL(server.Url());
         Client.Get();
         EXPECT_EQ(Client.StatusCode(), 200);
         EXPECT_EQ(Client.ContentLength(), 4);
@@ -379,7 +371,7 @@ TEST_F(HttpClientTest, HeaderLineLimit) {
     // 8190 characters plus CR LF: exactly the bytes the client holds.
     const std::string longLine = "X-Long: " + std::string(8190 - 8, 'v');
     TScriptedServer fits({Answer("HTTP/1.0 200 OK\r\n" + longLine + "\r\n\r\n")});
-    HeadAndWait(Url(fits));
+    HeadAndWait(fits.Url());
     EXPECT_EQ(Client.StatusCode(), 200);
     EXPECT_EQ(Client.ReceivedHeader(), (std::vector<std::string>{"HTTP/1.0 200 OK", longLine}));
 
@@ -389,7 +381,7 @@ TEST_F(HttpClientTest, HeaderLineLimit) {
         {{RequestHeader(),
           TScriptedServer::Send("HTTP/1.0 200 OK\r\nX-Long: " + std::string(8192, 'v')),
           TScriptedServer::Drain()}});
-    HeadAndWait(Url(tooLong));
+    HeadAndWait(tooLong.Url());
     EXPECT_EQ(Client.StatusCode(), 404);
     EXPECT_EQ(Client.ReasonPhrase(), "HTTP line too long");
     EXPECT_EQ(DoneError, http_errors::kLineTooLong);
@@ -400,7 +392,7 @@ TEST_F(HttpClientTest, ContentRangeFeedsNextRequest) {
         {Answer("HTTP/1.0 206 Partial\r\nContent-Range: bytes 100-199/1000\r\n\r\n"), Answer(kOk),
          Answer(kOk)});
     for (int i = 0; i < 3; ++i)
-        HeadAndWait(Url(server));
+        HeadAndWait(server.Url());
     ASSERT_TRUE(Served(server));
     EXPECT_EQ(server.Received(0).find("Range:"), std::string::npos);
     EXPECT_NE(server.Received(1).find("\r\nRange: bytes=100-199\r\n\r\n"), std::string::npos);
@@ -423,7 +415,7 @@ TEST_F(HttpClientTest, PostSendsBodyInChunks) {
         events += std::to_string(Len) + " ";
     };
     Client.OnSendEnd = [&events](THttpClient*) { events += "end"; };
-    Client.SetURL(Url(server, "/upload"));
+    Client.SetURL(server.Url("/upload"));
     Client.Post();
     ASSERT_TRUE(Served(server));
     const std::string received = server.Received(0);
@@ -446,7 +438,7 @@ TEST_F(HttpClientTest, RedirectedPostSendsTheBodyAgain) {
     post.open(QIODevice::ReadOnly);
     post.seek(start);
     Client.SetSendStream(&post);
-    Client.SetURL(Url(server, "/form"));
+    Client.SetURL(server.Url("/form"));
     Client.PostASync(); // a body shorter than announced would leave the server waiting
     ASSERT_TRUE(WaitDone());
     ASSERT_TRUE(Served(server));
@@ -462,7 +454,7 @@ TEST_F(HttpClientTest, BusyClientAndPostWithoutBodyRaise) {
     TScriptedServer server({Answer(kOk)});
     ExpectRaise([this] { Client.PostASync(); }, "HTTP component has nothing to post", 2);
     EXPECT_EQ(Client.State(), THttpState::httpReady);
-    Client.SetURL(Url(server));
+    Client.SetURL(server.Url());
     Client.HeadASync();
     const THttpState running = Client.State();
     ExpectRaise([this] { Client.GetASync(); }, "HTTP component is busy", 1);
@@ -489,7 +481,7 @@ TEST_F(HttpClientTest, RedirectOnTheSameServer) {
         Client.OnLocationChange = [&locations](THttpClient* Sender) {
             locations.push_back(Sender->Location());
         };
-        HeadAndWait(Url(server, "/start"));
+        HeadAndWait(server.Url("/start"));
         ASSERT_TRUE(Served(server));
         EXPECT_EQ(server.Received(1).substr(0, requestLine.size() + 2), requestLine + "\r\n");
         EXPECT_EQ(locations, std::vector<std::string>{newLocation});
@@ -504,8 +496,8 @@ TEST_F(HttpClientTest, RedirectOnTheSameServer) {
 
 TEST_F(HttpClientTest, AbsoluteRedirectGoesToTheNamedServer) {
     TScriptedServer target({Answer(kOk)});
-    TScriptedServer origin({Answer(Redirect("http://127.0.0.1:" + target.PortStr() + "/next"))});
-    HeadAndWait(Url(origin));
+    TScriptedServer origin({Answer(Redirect(target.Url("/next")))});
+    HeadAndWait(origin.Url());
     ASSERT_TRUE(Served(target));
     EXPECT_EQ(target.Received(0).substr(0, 21), "HEAD /next HTTP/1.0\r\n");
     EXPECT_NE(target.Received(0).find("\r\nHost: 127.0.0.1\r\n"), std::string::npos);
@@ -515,7 +507,7 @@ TEST_F(HttpClientTest, AbsoluteRedirectGoesToTheNamedServer) {
 
 TEST_F(HttpClientTest, RedirectStatusWithoutLocationIsFinal) {
     TScriptedServer server({Answer("HTTP/1.0 302 Found\r\n\r\n"), Answer("unused")});
-    HeadAndWait(Url(server));
+    HeadAndWait(server.Url());
     EXPECT_EQ(Client.StatusCode(), 302);
     EXPECT_EQ(server.Accepted(), 1u);
 }
@@ -534,13 +526,13 @@ TEST_F(HttpClientTest, RedirectionsAreLimitedToTwentyHops) {
     // One redirection more; its final answer must never be asked for.
     scripts.insert(scripts.end() - 1, Answer(Redirect("/21")));
     TScriptedServer loop(scripts);
-    HeadAndWait(Url(server));
+    HeadAndWait(server.Url());
     EXPECT_EQ(Client.StatusCode(), 200);
     EXPECT_EQ(DoneError, 0);
     EXPECT_EQ(Client.ReceivedHeader(), lines);
     EXPECT_EQ(Client.Location(), "http://127.0.0.1/20");
 
-    Client.SetURL(Url(loop));
+    Client.SetURL(loop.Url());
     ExpectHeadFails("too many redirections");
     EXPECT_EQ(DoneError, http_errors::kTooManyRedirections);
     EXPECT_EQ(loop.Accepted(), 21u);
@@ -586,7 +578,7 @@ TEST_F(HttpClientTest, AbortWhileConnectingAndInHeaderAndBody) {
                                                        TScriptedServer::Drain()}});
         int docEnd = 0;
         Client.OnDocEnd = [&docEnd](THttpClient*) { ++docEnd; };
-        Client.SetURL(Url(server));
+        Client.SetURL(server.Url());
         Client.GetASync();
         if (sent.empty()) { // a numeric host is looked up inside the call
             ASSERT_EQ(Client.State(), THttpState::httpDnsLookupDone);
@@ -611,7 +603,7 @@ TEST_F(HttpClientTest, RequestStartedRightAfterAbortRunsToItsEnd) {
     TScriptedServer server(
         {{RequestHeader(), TScriptedServer::Send("HTTP/1.0 200 OK\r\n"), TScriptedServer::Drain()},
          Answer("HTTP/1.0 200 OK\r\nServer: second\r\n\r\n")});
-    Client.SetURL(Url(server));
+    Client.SetURL(server.Url());
     Client.GetASync();
     ASSERT_TRUE(testsupport::WaitUntil([&] { return !Client.ReceivedHeader().empty(); }));
     Client.Abort();
@@ -634,7 +626,7 @@ TEST_F(HttpClientTest, RequestStartedRightAfterAbortRunsToItsEnd) {
 TEST_F(HttpClientTest, AbortBetweenRedirectionHopsStartsNoNewHop) {
     TScriptedServer server({Answer(Redirect("/next")), Answer(kOk)});
     Client.OnLocationChange = [](THttpClient* Sender) { Sender->Abort(); };
-    HeadAndWait(Url(server));
+    HeadAndWait(server.Url());
     testsupport::PumpEvents();
     ExpectAborted();
     EXPECT_EQ(Client.Socket().State(), wsClosed);
@@ -666,7 +658,7 @@ TEST_F(HttpClientTest, HostThatDoesNotResolve) {
 
 TEST_F(HttpClientTest, ServerClosingWithoutAnswerGivesStatusZero) {
     TScriptedServer server({{RequestHeader(), TScriptedServer::Close()}});
-    Client.SetURL(Url(server));
+    Client.SetURL(server.Url());
     Client.Head(); // status 0 is not an error status
     EXPECT_EQ(Client.StatusCode(), 0);
     EXPECT_TRUE(Client.ReceivedHeader().empty());
@@ -679,7 +671,7 @@ TEST_F(HttpClientTest, ServerClosingWithoutAnswerGivesStatusZero) {
 TEST_F(HttpClientTest, WaitingForSlowServerCostsLittleCpu) {
     TScriptedServer server({{RequestHeader(), TScriptedServer::Pause(std::chrono::seconds(2)),
                              TScriptedServer::Send(kOk), TScriptedServer::Close()}});
-    Client.SetURL(Url(server));
+    Client.SetURL(server.Url());
     const auto wallStart = std::chrono::steady_clock::now();
     const std::clock_t cpuStart = std::clock(); // processor time of the whole process
     Client.Head();

@@ -64,6 +64,10 @@ public:
 
     std::uint16_t Port() const { return FPort; }
     std::string PortStr() const { return std::to_string(FPort); }
+    // The HTTP address of Path on this server.
+    std::string Url(const std::string& Path = "/") const {
+        return "http://127.0.0.1:" + PortStr() + Path;
+    }
 
     // Bytes received so far on connection Index (0-based), empty when none.
     std::string Received(std::size_t Index) const;
@@ -104,5 +108,11 @@ private:
 
     std::thread FThread;
 };
+
+// One HTTP exchange: reads a request header, sends Response, closes.
+inline TScriptedServer::TScript Answer(const std::string& Response) {
+    return {TScriptedServer::ExpectUntil("\r\n\r\n"), TScriptedServer::Send(Response),
+            TScriptedServer::Close()};
+}
 
 } // namespace testsupport
