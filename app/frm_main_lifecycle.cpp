@@ -22,8 +22,6 @@
 
 namespace {
 
-const QString kPreferredFace = QStringLiteral("Tahoma");
-const QString kFallbackFace = QStringLiteral("MS Sans Serif");
 // 8 points at the 96 dpi the window is designed for.
 constexpr int kFontPixelSize = 11;
 
@@ -79,7 +77,7 @@ void TFrmMain::LoadHeaderIcon() {
 
 void TFrmMain::ApplyAppearance() {
     try {
-        const QString face = Honk->IsFontInstalled(kPreferredFace) ? kPreferredFace : kFallbackFace;
+        const QString face = Honk->DialogFace();
         QFont windowFont(face);
         windowFont.setPixelSize(kFontPixelSize);
         setFont(windowFont);

@@ -70,7 +70,6 @@ constexpr int kFirstRightsYear = 2001;
 // Faces; pixel sizes are those of the point sizes at 96 dpi, the layout's
 // resolution.
 constexpr char kDefaultFace[] = "MS Sans Serif";
-constexpr char kPreferredFace[] = "Tahoma";
 constexpr char kHeadingFace[] = "Arial";
 constexpr int kDefaultPixelSize = 11;
 constexpr int kMakerNamePixelSize = 13;
@@ -363,8 +362,7 @@ bool TZarvoAboutDlg::Run() {
     window->LoadPictures(FHonk.Hardware().ScreenColors(), ProductIcon());
     if (FProduct.isEmpty())
         FProduct = QGuiApplication::applicationDisplayName();
-    const QString preferred = Utf8(kPreferredFace);
-    window->SetContentFace(FHonk.IsFontInstalled(preferred) ? preferred : Utf8(kDefaultFace));
+    window->SetContentFace(FHonk.DialogFace());
 
     window->setWindowTitle(Utf8(texts.Caption).arg(FProduct));
     window->lblTitle->setText(FProduct);

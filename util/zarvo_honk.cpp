@@ -25,6 +25,8 @@ constexpr char kFatalDE[] = "Schwerer Fehler beim erstellen der Error-Log Datei.
 constexpr char kFatalUS[] = "Fatal error while creating the error log file.  [%1]\n\n"
                             "Do you want to continue?";
 constexpr char kNoFunctionText[] = "Dat funzt im Moment noch nich...  :-)";
+constexpr char kPreferredFace[] = "Tahoma";
+constexpr char kFallbackFace[] = "MS Sans Serif";
 constexpr char kOrganizationVariable[] = "ORGANIZATION";
 // Start and largest size of the buffer for one password database entry.
 constexpr std::size_t kPasswdBufferSize = 4096;
@@ -159,6 +161,11 @@ QString TZarvoHonk::DefaultExtPath(const QString& folder, const QString& exeFile
 bool TZarvoHonk::IsFontInstalled(const QString& Name) const {
     const QStringList families = FFontFamilies ? FFontFamilies() : QFontDatabase::families();
     return families.contains(Name, Qt::CaseInsensitive);
+}
+
+QString TZarvoHonk::DialogFace() const {
+    const QString preferred = QString::fromLatin1(kPreferredFace);
+    return IsFontInstalled(preferred) ? preferred : QString::fromLatin1(kFallbackFace);
 }
 
 void TZarvoHonk::SetFontFamiliesQuery(std::function<QStringList()> query) {

@@ -89,6 +89,9 @@ public:
 
     // True if `Name` is an installed font family, ignoring case.
     bool IsFontInstalled(const QString& Name) const;
+    // The face of the program's windows: Tahoma where it is installed, else
+    // MS Sans Serif.
+    QString DialogFace() const;
     // Replaces the installed-families query (tests fake the installed fonts);
     // an empty function restores QFontDatabase::families().
     void SetFontFamiliesQuery(std::function<QStringList()> query);
