@@ -468,8 +468,7 @@ void TCustomAsyncSocket::ResolveForConnect(bool WithLocalPort) {
         FProtoResolved = true;
     }
     if (!FPortResolved) {
-        FPortNumber = SocketResolvePort(FPortStr, FProtoStr);
-        FRemoteSockAddr.sin_port = htons(static_cast<std::uint16_t>(FPortNumber));
+        FRemoteSockAddr.sin_port = htons(SocketResolvePort(FPortStr, FProtoStr));
         FPortResolved = true;
     }
     if (WithLocalPort && !FLocalPortResolved) {

@@ -247,7 +247,6 @@ private:
     bool FLocalPortResolved = false;
     int FSocketType = 0;
     int FProtoNumber = 6;
-    int FPortNumber = 0;
     int FLocalPortNumber = 0;
 
     std::string FDnsResult;
