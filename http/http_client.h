@@ -17,7 +17,6 @@
 
 class QIODevice;
 class TAsyncSocket;
-class TCustomAsyncSocket;
 class THttpNotifier;
 class THttpClient;
 
