@@ -8,17 +8,13 @@ int GCount = 0;
 bool GForced = false;
 bool GLoaded = false;
 
-// Nothing has to be bound on Linux: the socket calls are in the C library and
-// sends use MSG_NOSIGNAL, so no process-wide signal set-up is needed either.
-void EnsureLoaded() {
-    GLoaded = true;
-}
-
 } // namespace
 
+// Nothing has to be bound on Linux: the socket calls are in the C library and
+// sends use MSG_NOSIGNAL, so no process-wide signal set-up is needed either.
 void SocketAddLibraryRef() {
     ++GCount;
-    EnsureLoaded();
+    GLoaded = true;
 }
 
 void SocketReleaseLibraryRef() {

@@ -5,8 +5,7 @@
 // socket object holds one reference, a forced load holds one more, and the
 // library is released when the count falls to zero.
 
-// Takes one reference and initialises on first use; raises ESocketException
-// when the initialisation fails.
+// Takes one reference; the library counts as loaded from then on.
 void SocketAddLibraryRef();
 // Drops one reference; the last one releases the library.
 void SocketReleaseLibraryRef();
