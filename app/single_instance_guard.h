@@ -23,7 +23,6 @@ public:
     // until this object is destroyed or the process ends.
     bool Acquire();
     bool IsHeld() const { return FFd >= 0; }
-    const QString& LockPath() const { return FLockPath; }
 
 private:
     QString FLockPath;
