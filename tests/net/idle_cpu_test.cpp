@@ -3,23 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <time.h>
-
 #include "net/async_socket.h"
 #include "tests/net/socket_test_helpers.h"
+#include "tests/support/event_wait.h"
 #include "tests/support/scripted_server.h"
 
+using testsupport::ProcessCpuMs;
 using testsupport::TScriptedServer;
 
 namespace {
 
 constexpr double CpuBudgetMs = 50.0;
-
-double ProcessCpuMs() {
-    timespec Now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &Now);
-    return static_cast<double>(Now.tv_sec) * 1000.0 + static_cast<double>(Now.tv_nsec) / 1e6;
-}
 
 TEST(IdleCpu, ConnectedIdleSocketAndPendingLookupCostNoCpu) {
     TScriptedServer Server({{TScriptedServer::Drain()}});

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <time.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -30,6 +32,12 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 void PumpEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+double ProcessCpuMs() {
+    timespec Now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &Now);
+    return static_cast<double>(Now.tv_sec) * 1000.0 + static_cast<double>(Now.tv_nsec) / 1e6;
 }
 
 } // namespace testsupport

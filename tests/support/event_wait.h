@@ -14,4 +14,8 @@ bool WaitUntil(const std::function<bool()>& done,
 // Handles the events that are waiting right now, then returns.
 void PumpEvents();
 
+// Processor time the whole process has used so far, in milliseconds: tests
+// check with it that a wait costs (almost) none.
+double ProcessCpuMs();
+
 } // namespace testsupport
