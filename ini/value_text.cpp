@@ -76,6 +76,16 @@ bool ParseTime(std::string_view text, std::size_t& pos, double& fraction) {
     return true;
 }
 
+// What `parse` reads, when it reads the whole text.
+template <class Value, class Parse>
+std::optional<Value> ParseWhole(std::string_view text, Parse parse) {
+    std::size_t pos = 0;
+    Value value{};
+    if (!parse(text, pos, value) || pos != text.size())
+        return std::nullopt;
+    return value;
+}
+
 TDateTime Combine(int days, double fraction) {
     return days >= 0 ? days + fraction : days - fraction;
 }
@@ -166,11 +176,7 @@ std::string DateToText(TDateTime value) {
 }
 
 std::optional<TDateTime> TryTextToDate(std::string_view text) {
-    std::size_t pos = 0;
-    int days = 0;
-    if (!ParseDate(text, pos, days) || pos != text.size())
-        return std::nullopt;
-    return days;
+    return ParseWhole<int>(text, ParseDate);
 }
 
 std::string TimeToText(TDateTime value) {
@@ -178,11 +184,7 @@ std::string TimeToText(TDateTime value) {
 }
 
 std::optional<TDateTime> TryTextToTime(std::string_view text) {
-    std::size_t pos = 0;
-    double fraction = 0;
-    if (!ParseTime(text, pos, fraction) || pos != text.size())
-        return std::nullopt;
-    return fraction;
+    return ParseWhole<double>(text, ParseTime);
 }
 
 std::string DateTimeToText(TDateTime value) {
