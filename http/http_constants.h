@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "net/socket_errors.h"
+
 // Tunables and fixed numbers of the HTTP client, each defined once.
 namespace http_limits {
 
@@ -28,6 +30,6 @@ inline constexpr std::uint16_t kTooManyRedirections = 5;
 // StatusCode reported for failures that happen on this side of the connection.
 inline constexpr int kLocalFailureStatus = 404;
 // Socket error number used when the host part of the address is empty.
-inline constexpr std::uint16_t kInvalidHostName = 10022;
+inline constexpr std::uint16_t kInvalidHostName = wsaerr::InvalidArgument;
 
 } // namespace http_errors
