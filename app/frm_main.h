@@ -276,5 +276,4 @@ private:
     std::chrono::milliseconds FReportWait;
     std::chrono::milliseconds FFinishWait;
     TReportLines FReportLines;
-    TReportLines FDetailLines;
 };

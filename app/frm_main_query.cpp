@@ -124,7 +124,6 @@ void TFrmMain::RequestReport() {
     PProgress_Gauge->SetMaxValue(kQuerySteps);
     PProgress_Gauge->SetProgress(kQueryStarting);
     FReportLines.clear();
-    FDetailLines.clear();
     HTTP->SetURL(ToCp1252(edURL->currentText()));
     HTTP->SetModifiedSince(0);
     HTTP->SetSendStream(nullptr);
