@@ -130,9 +130,7 @@ void THttpClient::Abort() {
             // The lookup is forgotten either way; its result is ignored while aborting.
         }
     }
-    FStatusCode = http_errors::kLocalFailureStatus;
-    FReasonPhrase = "Connection aborted on request";
-    FRequestDoneError = http_errors::kAborted;
+    SetLocalFailure(http_errors::kAborted, "Connection aborted on request");
     if (oldState == THttpState::httpDnsLookup)
         SocketSessionClosed();
     else
@@ -203,10 +201,14 @@ void THttpClient::Dispatch(int Kind, std::uint64_t Request, THttpRequest RqType,
     }
 }
 
-void THttpClient::EndWithLocalFailure(std::uint16_t Error, const std::string& Reason) {
+void THttpClient::SetLocalFailure(std::uint16_t Error, const std::string& Reason) {
     FRequestDoneError = Error;
     FStatusCode = http_errors::kLocalFailureStatus;
     FReasonPhrase = Reason;
+}
+
+void THttpClient::EndWithLocalFailure(std::uint16_t Error, const std::string& Reason) {
+    SetLocalFailure(Error, Reason);
     FReceiveLength = 0;
     FRelocationPending = false;
     if (FSocket->State() != wsClosed)
@@ -220,9 +222,7 @@ void THttpClient::EndWithLocalFailure(std::uint16_t Error, const std::string& Re
 void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
     if (Error != 0) {
         if (FState != THttpState::httpAborting) {
-            FRequestDoneError = Error;
-            FStatusCode = http_errors::kLocalFailureStatus;
-            FReasonPhrase = "can't resolve hostname to IP address";
+            SetLocalFailure(Error, "can't resolve hostname to IP address");
             SocketSessionClosed();
         }
         return;
@@ -240,9 +240,7 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
         int error = FSocket->LastError();
         if (error == 0)
             error = http_errors::kInvalidHostName;
-        FRequestDoneError = static_cast<std::uint16_t>(error);
-        FStatusCode = http_errors::kLocalFailureStatus;
-        FReasonPhrase = "can't connect: " + ErrorText(error);
+        SetLocalFailure(static_cast<std::uint16_t>(error), "can't connect: " + ErrorText(error));
         FSocket->Close();
         SocketSessionClosed();
     }
@@ -250,9 +248,7 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
 
 void THttpClient::SocketSessionConnected(std::uint16_t Error) {
     if (Error != 0) {
-        FRequestDoneError = Error;
-        FStatusCode = http_errors::kLocalFailureStatus;
-        FReasonPhrase = ErrorText(Error);
+        SetLocalFailure(Error, ErrorText(Error));
         SocketSessionClosed();
         return;
     }

@@ -214,6 +214,8 @@ private:
     void SetReady();
     void Dispatch(int Kind, std::uint64_t Request, THttpRequest RqType, std::uint16_t Error);
     void AttachSessionClosed(void (THttpClient::*Handler)());
+    // Records a failure on this side: the error, StatusCode 404 and the reason.
+    void SetLocalFailure(std::uint16_t Error, const std::string& Reason);
     void EndWithLocalFailure(std::uint16_t Error, const std::string& Reason);
 
     void SocketDNSLookupDone(std::uint16_t Error);
