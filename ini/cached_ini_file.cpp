@@ -3,6 +3,7 @@
 #include "ini/ansi_text.h"
 #include "ini/file_io.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -13,11 +14,9 @@ constexpr std::string_view kLineEnd = "\r\n";
 // The next line of `text` from `pos` without its terminator; advances `pos`
 // past it.
 std::string_view NextLine(std::string_view text, std::size_t& pos) {
-    std::size_t end = text.find('\n', pos);
-    std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-    std::string_view line =
-        text.substr(pos, (end == std::string_view::npos ? text.size() : end) - pos);
-    pos = next;
+    const std::size_t end = std::min(text.find('\n', pos), text.size());
+    std::string_view line = text.substr(pos, end - pos);
+    pos = std::min(end + 1, text.size());
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     return line;
