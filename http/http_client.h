@@ -238,7 +238,7 @@ private:
 
     std::string FURL;
     std::string FProxy;
-    std::string FProxyPort = "80";
+    std::string FProxyPort = http_limits::kDefaultPort;
     std::string FSender;
     std::string FAgent = "Mozilla/3.0 (compatible)";
     std::string FAccept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";

@@ -14,6 +14,8 @@ inline constexpr std::size_t kReceiveBufferSize = 8192;
 inline constexpr std::size_t kSendChunkSize = 8193;
 // Hops a single request may be redirected before it ends as a local failure.
 inline constexpr int kMaxRedirections = 20;
+// Port of a server or proxy whose address names none.
+inline constexpr char kDefaultPort[] = "80";
 // Longest file-name guess taken from the last path segment.
 inline constexpr std::size_t kMaxDocNameLength = 255;
 

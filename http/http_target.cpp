@@ -1,10 +1,11 @@
 #include "http/http_target.h"
 
+#include "http/http_constants.h"
 #include "http/url.h"
 
 namespace {
 
-constexpr char kDefaultPort[] = "80";
+using http_limits::kDefaultPort;
 
 struct TUrlParts {
     std::string Proto, User, Pass, Host, Port, Path;
