@@ -15,7 +15,8 @@ struct TErrnoMapping {
 // connection the peer has reset as EPIPE once the reset itself was reported,
 // where Winsock keeps answering WSAECONNRESET. EBADF is a descriptor that is
 // not (or no longer) open, which Winsock reports for a socket handle as
-// WSAENOTSOCK, as the receive calls do for a socket without a handle.
+// WSAENOTSOCK, as the receive calls do for a socket without a handle. EPROTO
+// (accept's "protocol error") means the pending connection was aborted.
 constexpr TErrnoMapping ErrnoTable[] = {
     {EINTR, 10004},        {EBADF, 10038},           {EACCES, 10013},
     {EPERM, 10013},        {EFAULT, 10014},          {EINVAL, 10022},
@@ -32,7 +33,7 @@ constexpr TErrnoMapping ErrnoTable[] = {
     {ECONNREFUSED, 10061}, {ELOOP, 10062},           {ENAMETOOLONG, 10063},
     {EHOSTDOWN, 10064},    {EHOSTUNREACH, 10065},    {ENOTEMPTY, 10066},
     {EUSERS, 10068},       {EDQUOT, 10069},          {ESTALE, 10070},
-    {EREMOTE, 10071},
+    {EREMOTE, 10071},      {EPROTO, 10053},          {ENOSR, 10055},
 };
 
 struct TErrorText {
@@ -88,6 +89,7 @@ constexpr TErrorText ErrorTexts[] = {
     {10091, "Network sub-system is unusable"},
     {10092, "WinSock DLL cannot support this application"},
     {10093, "WinSock not initialized"},
+    {10107, "System call failure"},
     {11001, "Host not found"},
     {11002, "Non-authoritative host not found"},
     {11003, "Non-recoverable error"},
@@ -97,10 +99,12 @@ constexpr TErrorText ErrorTexts[] = {
 } // namespace
 
 int WinsockErrorFromErrno(int ErrnoValue) {
+    if (ErrnoValue == 0)
+        return 0;
     for (const auto& Entry : ErrnoTable)
         if (Entry.Errno == ErrnoValue)
             return Entry.Winsock;
-    return ErrnoValue;
+    return wsaerr::SysCallFailure;
 }
 
 int WinsockErrorFromEai(int EaiValue, int ErrnoValue) {

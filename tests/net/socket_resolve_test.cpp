@@ -38,8 +38,19 @@ TEST(SocketErrors, KnownNumbersHaveTheirTextOthersAreNotWinsockErrors) {
     EXPECT_EQ(SocketErrorDesc(11004), "No Data");
     EXPECT_EQ(SocketErrorDesc(12345), "Not a WinSock error");
     EXPECT_EQ(SocketErrorDesc(20008), "Not a WinSock error");
-    // An errno value without a Winsock counterpart never gets a Winsock text.
-    EXPECT_EQ(SocketErrorDesc(WinsockErrorFromErrno(EIO)), "Not a WinSock error");
+}
+
+TEST(SocketErrors, EveryErrnoValueGetsAWinsockNumberWithAText) {
+    EXPECT_EQ(WinsockErrorFromErrno(0), 0);
+    EXPECT_EQ(WinsockErrorFromErrno(EPROTO), 10053);
+    EXPECT_EQ(WinsockErrorFromErrno(ENOSR), 10055);
+    EXPECT_EQ(WinsockErrorFromErrno(EIO), 10107);
+    EXPECT_EQ(SocketErrorDesc(10107), "System call failure");
+    std::string Unmapped;
+    for (int Errno = 1; Errno < 134; ++Errno)
+        if (SocketErrorDesc(WinsockErrorFromErrno(Errno)) == "Not a WinSock error")
+            Unmapped += std::to_string(Errno) + " ";
+    EXPECT_EQ(Unmapped, "");
 }
 
 TEST(SocketIsDottedIP, FollowsTheFourPartRule) {
