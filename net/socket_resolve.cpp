@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -114,10 +116,16 @@ int SocketResolveProto(const std::string& Proto) {
     protoent* Found = nullptr;
     char Buffer[DatabaseBufferSize];
     getprotobyname_r(Trimmed.c_str(), &Entry, Buffer, sizeof Buffer, &Found);
-    if (Found == nullptr)
-        throw ESocketException(
-            Format("SocketResolveProto: Cannot convert protocol", Proto, wsaerr::NoData));
-    return Found->p_proto;
+    if (Found != nullptr)
+        return Found->p_proto;
+    // A machine without a protocols database, or a process out of descriptors
+    // to read it, must still be able to connect.
+    if (strcasecmp(Trimmed.c_str(), "tcp") == 0)
+        return IPPROTO_TCP;
+    if (strcasecmp(Trimmed.c_str(), "udp") == 0)
+        return IPPROTO_UDP;
+    throw ESocketException(
+        Format("SocketResolveProto: Cannot convert protocol", Proto, wsaerr::NoData));
 }
 
 std::string LocalHostName() {
