@@ -5,11 +5,15 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QTimer>
+
 #include <cerrno>
+#include <chrono>
 
 #include "net/resolver.h"
 #include "net/socket_endpoint.h"
@@ -23,6 +27,12 @@ constexpr int TcpProtocol = 6;
 constexpr int UdpProtocol = 17;
 constexpr int ListenBacklog = 5;
 constexpr int DiscardChunk = 1024; // unclaimed data is thrown away in steps of this size
+// Bytes one readiness notification may take before the receive loop lets the
+// event loop run: a peer that never pauses must not starve timers and input.
+constexpr std::uint64_t ReceiveRoundLimit = 256 * 1024;
+// A listener whose accept failed for lack of descriptors or memory tries
+// again after this long instead of at once, which would spin.
+constexpr std::chrono::milliseconds AcceptRetryDelay(100);
 constexpr const char* AnyAddress = "0.0.0.0";
 
 // Handlers are called through a copy: a handler may reassign its own event.
@@ -39,6 +49,10 @@ void WaitForEvents() {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
+bool IsResourceShortage(int Error) {
+    return Error == wsaerr::TooManyFiles || Error == wsaerr::NoBufferSpace;
+}
+
 bool IsSessionEndingSendError(int Error) {
     return Error == wsaerr::ConnReset || Error == wsaerr::NotSocket ||
            Error == wsaerr::NotConnected || Error == wsaerr::InvalidArgument ||
@@ -51,7 +65,8 @@ TCustomAsyncSocket::TCustomAsyncSocket(QObject* Owner)
     : QObject(Owner), FAlive(std::make_shared<bool>(true)) {
     FEndpoint = std::make_unique<TSocketEndpoint>(
         [this](TSocketMessage& Msg) { Dispatch(Msg); },
-        [this](int Handle, bool Writable) { HandleReadiness(Handle, Writable); });
+        [this](int Handle, bool Writable) { HandleReadiness(Handle, Writable); },
+        [this](int Handle, bool Hangup) { HandleArrival(Handle, Hangup); });
     FResolver = std::make_unique<TResolver>(FEndpoint.get());
     AssignDefaultValue();
     SocketAddLibraryRef();
@@ -291,6 +306,39 @@ void TCustomAsyncSocket::HandleReadiness(int Handle, bool Writable) {
     UpdateNotifiers();
 }
 
+// Bytes or a hang-up arrived while the reader waited for more than it had.
+void TCustomAsyncSocket::HandleArrival(int Handle, bool Hangup) {
+    if (Handle != FHSocket)
+        return;
+    if (Hangup) {
+        PostCloseNotification();
+        return;
+    }
+    FReadArmed = true;
+    UpdateNotifiers();
+}
+
+// The peer's close or reset is reported from the event loop; bytes still
+// unread are offered first, as for any close.
+void TCustomAsyncSocket::PostCloseNotification() {
+    int Error = 0;
+    socklen_t Len = sizeof Error;
+    getsockopt(FHSocket, SOL_SOCKET, SO_ERROR, &Error, &Len);
+    PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_CLOSE_BIT, WinsockErrorFromErrno(Error)));
+}
+
+// A data handler took nothing: waiting for the read notification would spin
+// on the unread bytes, so the arrival watch waits for new ones instead. A
+// hang-up that has already happened is reported at once.
+void TCustomAsyncSocket::WaitForArrival() {
+    pollfd Probe{FHSocket, POLLRDHUP, 0};
+    if (poll(&Probe, 1, 0) > 0 && (Probe.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) {
+        PostCloseNotification();
+        return;
+    }
+    FEndpoint->SetArrivalEnabled(true);
+}
+
 void TCustomAsyncSocket::UpdateNotifiers() {
     if (FHSocket < 0)
         return;
@@ -304,44 +352,52 @@ void TCustomAsyncSocket::WMASyncSelect(TSocketMessage& Msg) {
     if (Msg.WParam != FHSocket || FPaused || (Msg.Session != 0 && Msg.Session != FSessionId))
         return;
     const auto Alive = FAlive;
+    // A handler may end this session, and even start the next one: each step
+    // after an event is taken only while the message's own session lasts.
+    const std::uint64_t Session = FSessionId;
+    const auto Current = [&] { return *Alive && FSessionId == Session && FHSocket >= 0; };
     const std::uint32_t Bits = Msg.LParam & 0xFFFF;
     const auto Error = static_cast<std::uint16_t>(Msg.LParam >> 16);
     if (Bits & FD_CONNECT_BIT) {
         // Winsock reports a failed connect as connected-with-error first.
         ChangeState(wsConnected);
-        if (*Alive)
+        if (Current())
             TriggerSessionConnected(Error);
-        if (*Alive && Error != 0 && FState != wsClosed)
+        if (Current() && Error != 0 && FState != wsClosed)
             Close();
     }
-    if (*Alive && (Bits & FD_READ_BIT))
+    if (Current() && (Bits & FD_READ_BIT))
         ASyncReceive(Error);
-    if (*Alive && (Bits & FD_WRITE_BIT)) {
+    if (Current() && (Bits & FD_WRITE_BIT)) {
         TryToSend();
-        if (*Alive && FAllSent)
+        if (Current() && FAllSent)
             TriggerDataSent(Error);
     }
-    if (*Alive && (Bits & FD_ACCEPT_BIT))
+    if (Current() && (Bits & FD_ACCEPT_BIT))
         TriggerSessionAvailable(Error);
-    if (*Alive && (Bits & FD_CLOSE_BIT) && FState != wsConnecting) {
+    if (Current() && (Bits & FD_CLOSE_BIT) && FState != wsConnecting) {
         ASyncReceive(0); // whatever is still readable comes before the close
-        if (*Alive && !FCloseNotified) {
+        if (Current() && !FCloseNotified) {
             FCloseNotified = true;
             TriggerSessionClosed(Error);
         }
-        if (*Alive && FState != wsClosed)
+        if (Current() && FState != wsClosed)
             Close();
     }
 }
 
 void TCustomAsyncSocket::ASyncReceive(std::uint16_t Error) {
     const auto Alive = FAlive;
+    const std::uint64_t Session = FSessionId;
+    const std::uint64_t BytesBefore = FRecvBytes;
+    // From here on every arrival is news to the handlers called below.
+    FEndpoint->ForgetArrivals();
     for (;;) {
         try {
             FLastError = 0;
             const std::uint64_t CallsBefore = FRecvCalls;
             const bool Taken = TriggerDataAvailable(Error);
-            if (!*Alive)
+            if (!*Alive || FSessionId != Session)
                 return;
             if (!Taken) {
                 char Scratch[DiscardChunk];
@@ -353,11 +409,17 @@ void TCustomAsyncSocket::ASyncReceive(std::uint16_t Error) {
                     }
                 }
             } else if (FRecvCalls == CallsBefore) {
-                // A handler that reads nothing would be called forever; the
-                // next receive call arms the read notification again.
+                // A handler that reads nothing would be called forever; new
+                // bytes, a hang-up or its next receive call wake it again.
+                if (FHSocket >= 0)
+                    WaitForArrival();
                 return;
             }
             if ((FComponentOptions & wsoNoReceiveLoop) || FLastError != 0 || FHSocket < 0)
+                return;
+            // The read notification is armed: the next round follows at once,
+            // after the event loop has had its turn.
+            if (FRecvBytes - BytesBefore >= ReceiveRoundLimit)
                 return;
             int Readable = 0;
             if (ioctl(FHSocket, FIONREAD, &Readable) < 0) {
@@ -484,6 +546,7 @@ void TCustomAsyncSocket::ResolveForConnect(bool WithLocalPort) {
 void TCustomAsyncSocket::AdoptHandle(int Handle) {
     FHSocket = Handle;
     ++FSessionId;
+    FCloseNotified = false;
     FReadArmed = true;
     FWantWrite = FReadBusy = FWriteBusy = false;
     FEndpoint->Watch(Handle);
@@ -610,7 +673,7 @@ void TCustomAsyncSocket::InternalClose(bool Shut, std::uint16_t Error) {
     if (FHSocket < 0) {
         if (FState != wsClosed) {
             ChangeState(wsClosed);
-            if (*Alive)
+            if (*Alive && FHSocket < 0)
                 AssignDefaultValue();
         }
         return;
@@ -624,12 +687,15 @@ void TCustomAsyncSocket::InternalClose(bool Shut, std::uint16_t Error) {
         SocketErrorNum(FLastError, "Disconnect (closesocket)");
         return;
     }
+    // A handler below may connect again; the defaults are for this session's
+    // end only and would wipe the new one.
+    const std::uint64_t Session = FSessionId;
     ChangeState(wsClosed);
-    if (*Alive && !FDestroying && !FCloseNotified) {
+    if (*Alive && FSessionId == Session && !FDestroying && !FCloseNotified) {
         FCloseNotified = true;
         TriggerSessionClosed(Error);
     }
-    if (*Alive)
+    if (*Alive && FSessionId == Session)
         AssignDefaultValue();
 }
 
@@ -681,6 +747,10 @@ void TCustomAsyncSocket::WaitForClose() {
 }
 
 void TCustomAsyncSocket::Listen() {
+    if (FHSocket != -1) {
+        RaiseException("Listen: Socket already in use");
+        return;
+    }
     if (!FPortAssigned) {
         SocketErrorNum(wsaerr::InvalidArgument, "listen: port not assigned");
         return;
@@ -744,8 +814,19 @@ int TCustomAsyncSocket::Accept() {
     const int Handle =
         accept4(FHSocket, reinterpret_cast<sockaddr*>(&FRemoteSockAddr), &Len, SOCK_CLOEXEC);
     const int Error = LastSocketError();
-    FReadArmed = true; // like Winsock, accepting arms the next accept notification
-    UpdateNotifiers();
+    if (Handle < 0 && IsResourceShortage(Error)) {
+        // The connection still waits, so a notification now would fire at once.
+        const std::uint64_t Session = FSessionId;
+        QTimer::singleShot(AcceptRetryDelay, FEndpoint.get(), [this, Session] {
+            if (Session != FSessionId)
+                return;
+            FReadArmed = true;
+            UpdateNotifiers();
+        });
+    } else {
+        FReadArmed = true; // like Winsock, accepting arms the next accept notification
+        UpdateNotifiers();
+    }
     if (Handle < 0) {
         SocketErrorNum(Error, "Accept");
         return -1;
@@ -768,6 +849,9 @@ void TCustomAsyncSocket::Dup(int NewHandle) {
         if (!*Alive)
             return;
     }
+    // The new peer must not get what was meant for the previous one.
+    DeleteBufferedData();
+    FAllSent = true;
     fcntl(NewHandle, F_SETFL, fcntl(NewHandle, F_GETFL) | O_NONBLOCK);
     AdoptHandle(NewHandle);
     ApplyLinger();
@@ -805,11 +889,15 @@ int TCustomAsyncSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
     const auto N = static_cast<int>(
         recv(FHSocket, Buffer, static_cast<std::size_t>(BufferSize), Flags | MSG_DONTWAIT));
     const int SavedErrno = errno;
-    if ((Flags & MSG_PEEK) == 0)
+    // A receive call arms the next read notification, as on Winsock. A peek
+    // does not: the bytes it saw would fire that notification at once, and a
+    // reader that waits for more is woken by their arrival instead.
+    if ((Flags & MSG_PEEK) == 0) {
         ++FRecvCalls;
-    // Like Winsock, a receive call arms the next read notification.
-    FReadArmed = true;
-    UpdateNotifiers();
+        FRecvBytes += static_cast<std::uint64_t>(std::max(N, 0));
+        FReadArmed = true;
+        UpdateNotifiers();
+    }
     errno = SavedErrno;
     return N;
 }
@@ -960,10 +1048,7 @@ void TCustomAsyncSocket::TryToSend() {
             return;
         if (N < 0) {
             if (IsSessionEndingSendError(Error)) {
-                FCloseNotified = true;
-                Close();
-                if (*Alive)
-                    TriggerSessionClosed(static_cast<std::uint16_t>(Error));
+                InternalClose(false, static_cast<std::uint16_t>(Error));
             } else if (Error == wsaerr::WouldBlock) {
                 FWantWrite = true;
                 UpdateNotifiers();

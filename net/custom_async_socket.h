@@ -33,8 +33,11 @@ class TSocketEndpoint;
 // handler must outlive the socket, or be cleared first), OnSessionClosed is not.
 //
 // OnDataAvailable is raised again at once while readable bytes remain and the
-// handler keeps receiving; a handler that receives nothing is not called again
-// until the next receive call, so it cannot spin.
+// handler keeps receiving, up to a bound per notification, after which the
+// event loop runs before reception goes on. A handler that receives nothing
+// (or only peeks) is not called again until new bytes arrive, the peer closes
+// or the next receive call, so it cannot spin. Events of a session end with
+// its OnSessionClosed; a handler may connect again from any event.
 //
 // Failures of operations go through RaiseException: with OnError assigned the
 // handler is called and the operation continues, otherwise ESocketException
@@ -72,7 +75,7 @@ public:
     const std::vector<std::string>& DnsResultList() const { return FDnsResultList; }
 
     TSocketState State() const { return FState; }
-    std::int32_t ReadCount() const { return FReadCount; }
+    std::int64_t ReadCount() const { return FReadCount; }
     std::int32_t RcvdCount() { return GetRcvdCount(); }
     std::int32_t LastError() const { return FLastError; }
 
@@ -215,6 +218,9 @@ protected:
 private:
     void Dispatch(TSocketMessage& Msg);
     void HandleReadiness(int Handle, bool Writable);
+    void HandleArrival(int Handle, bool Hangup);
+    void PostCloseNotification();
+    void WaitForArrival();
     void WMASyncSelect(TSocketMessage& Msg);
     void WMAsyncLookupDone(TSocketMessage& Msg);
     void ASyncReceive(std::uint16_t Error);
@@ -259,7 +265,7 @@ private:
     std::int32_t FLingerTimeout = 0;
     bool FMultiThreaded = false;
     TSocketOptions FComponentOptions = 0;
-    std::int32_t FReadCount = 0;
+    std::int64_t FReadCount = 0;
     bool FDestroying = false;
 
     // Readiness emulation: a read notification is re-armed only by a receive
@@ -270,4 +276,6 @@ private:
     bool FWriteBusy = false;
     // Receive calls (not peeks); tells whether an OnDataAvailable handler read.
     std::uint64_t FRecvCalls = 0;
+    // Bytes those calls took from the system; bounds one round of reception.
+    std::uint64_t FRecvBytes = 0;
 };

@@ -3,10 +3,24 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
-TSocketEndpoint::TSocketEndpoint(TDispatch Dispatch, TReadiness Readiness)
-    : FDispatch(std::move(Dispatch)), FReadiness(std::move(Readiness)) {}
+#include <sys/epoll.h>
+#include <unistd.h>
 
-TSocketEndpoint::~TSocketEndpoint() = default;
+namespace {
+
+constexpr std::uint32_t ArrivalEvents = EPOLLIN | EPOLLRDHUP | EPOLLET;
+constexpr std::uint32_t HangupEvents = EPOLLRDHUP | EPOLLHUP | EPOLLERR;
+constexpr int ArrivalBatch = 4; // one handle is watched: a few slots take all
+
+} // namespace
+
+TSocketEndpoint::TSocketEndpoint(TDispatch Dispatch, TReadiness Readiness, TArrival Arrival)
+    : FDispatch(std::move(Dispatch)), FReadiness(std::move(Readiness)),
+      FArrival(std::move(Arrival)) {}
+
+TSocketEndpoint::~TSocketEndpoint() {
+    Watch(-1);
+}
 
 void TSocketEndpoint::Post(TSocketMessage Message) {
     QCoreApplication::postEvent(this, new TSocketMessageEvent(std::move(Message)));
@@ -15,6 +29,11 @@ void TSocketEndpoint::Post(TSocketMessage Message) {
 void TSocketEndpoint::Watch(int Handle) {
     FReadNotifier.reset();
     FWriteNotifier.reset();
+    FArrivalNotifier.reset();
+    // A closed socket object holds no descriptor, the watch's included.
+    if (FArrivalWatch >= 0)
+        ::close(FArrivalWatch);
+    FArrivalWatch = FWatched = -1;
     if (Handle < 0)
         return;
     FReadNotifier = std::make_unique<QSocketNotifier>(Handle, QSocketNotifier::Read);
@@ -25,11 +44,47 @@ void TSocketEndpoint::Watch(int Handle) {
                      [this, Handle] { Notify(Handle, false); });
     QObject::connect(FWriteNotifier.get(), &QSocketNotifier::activated, this,
                      [this, Handle] { Notify(Handle, true); });
+    FArrivalWatch = epoll_create1(EPOLL_CLOEXEC);
+    epoll_event Event{};
+    Event.events = ArrivalEvents;
+    Event.data.fd = Handle;
+    // Without the watch a reader that waits for more only hears of it at its
+    // next receive call, as before; nothing else depends on it.
+    if (FArrivalWatch < 0 || epoll_ctl(FArrivalWatch, EPOLL_CTL_ADD, Handle, &Event) != 0)
+        return;
+    FWatched = Handle;
+    FArrivalNotifier = std::make_unique<QSocketNotifier>(FArrivalWatch, QSocketNotifier::Read);
+    FArrivalNotifier->setEnabled(false);
+    QObject::connect(FArrivalNotifier.get(), &QSocketNotifier::activated, this,
+                     [this, Handle] { NotifyArrival(Handle); });
 }
 
 void TSocketEndpoint::Notify(int Handle, bool Writable) {
     const TReadiness Readiness = FReadiness; // the handler may delete this endpoint
     Readiness(Handle, Writable);
+}
+
+std::uint32_t TSocketEndpoint::TakeArrivals() {
+    std::uint32_t Bits = 0;
+    epoll_event Events[ArrivalBatch];
+    int N = 0;
+    while (FWatched >= 0 && (N = epoll_wait(FArrivalWatch, Events, ArrivalBatch, 0)) > 0)
+        for (int I = 0; I < N; ++I)
+            Bits |= Events[I].events;
+    return Bits;
+}
+
+void TSocketEndpoint::ForgetArrivals() {
+    TakeArrivals();
+}
+
+void TSocketEndpoint::NotifyArrival(int Handle) {
+    SetArrivalEnabled(false);
+    const std::uint32_t Bits = TakeArrivals();
+    if (Bits == 0)
+        return;
+    const TArrival Arrival = FArrival; // the handler may delete this endpoint
+    Arrival(Handle, (Bits & HangupEvents) != 0);
 }
 
 void TSocketEndpoint::SetReadEnabled(bool Enabled) {
@@ -40,6 +95,11 @@ void TSocketEndpoint::SetReadEnabled(bool Enabled) {
 void TSocketEndpoint::SetWriteEnabled(bool Enabled) {
     if (FWriteNotifier && FWriteNotifier->isEnabled() != Enabled)
         FWriteNotifier->setEnabled(Enabled);
+}
+
+void TSocketEndpoint::SetArrivalEnabled(bool Enabled) {
+    if (FArrivalNotifier && FArrivalNotifier->isEnabled() != Enabled)
+        FArrivalNotifier->setEnabled(Enabled);
 }
 
 bool TSocketEndpoint::event(QEvent* Event) {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -14,29 +15,50 @@ class QSocketNotifier;
 // descriptor with one read and one write notifier; both are reported through
 // the callbacks given at construction. Posted messages still queued when the
 // endpoint is destroyed are dropped by Qt.
+//
+// Besides the level-triggered notifiers it keeps an edge-triggered watch for
+// new bytes and for the peer's hang-up: the read notifier would fire at once
+// while unread bytes wait, so a reader that waits for more than is there
+// (a whole message it only peeks at) is woken by the arrival watch instead.
 class TSocketEndpoint : public QObject {
 public:
     using TDispatch = std::function<void(TSocketMessage& Message)>;
     using TReadiness = std::function<void(int Handle, bool Writable)>;
+    // Hangup: the peer closed or reset, rather than only sending more.
+    using TArrival = std::function<void(int Handle, bool Hangup)>;
 
-    TSocketEndpoint(TDispatch Dispatch, TReadiness Readiness);
+    TSocketEndpoint(TDispatch Dispatch, TReadiness Readiness, TArrival Arrival);
     ~TSocketEndpoint() override;
 
     void Post(TSocketMessage Message);
 
-    // Creates both notifiers (disabled) for the handle; -1 removes them.
+    // Creates the notifiers (disabled) for the handle; -1 removes them.
     void Watch(int Handle);
     void SetReadEnabled(bool Enabled);
     void SetWriteEnabled(bool Enabled);
+    // Forgets the arrivals seen so far: only later ones wake the watch.
+    void ForgetArrivals();
+    // While enabled, the first arrival after the last ForgetArrivals (also
+    // one that came before this call) is reported once, then it disables.
+    void SetArrivalEnabled(bool Enabled);
 
 protected:
     bool event(QEvent* Event) override;
 
 private:
     void Notify(int Handle, bool Writable);
+    void NotifyArrival(int Handle);
+    // Takes the arrivals queued in the watch; returns their event bits.
+    std::uint32_t TakeArrivals();
 
     TDispatch FDispatch;
     TReadiness FReadiness;
+    TArrival FArrival;
     std::unique_ptr<QSocketNotifier> FReadNotifier;
     std::unique_ptr<QSocketNotifier> FWriteNotifier;
+    // An epoll instance holding the watched handle edge-triggered, one per
+    // watched handle; its own descriptor is readable while an arrival is queued.
+    int FArrivalWatch = -1;
+    int FWatched = -1;
+    std::unique_ptr<QSocketNotifier> FArrivalNotifier;
 };

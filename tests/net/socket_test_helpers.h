@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include "net/async_socket.h"
 #include "net/resolver.h"
 #include "tests/support/event_wait.h"
@@ -122,6 +126,32 @@ struct THeldLookup {
         std::unique_lock<std::mutex> Guard(Lock);
         Changed.wait(Guard, [this] { return Started; });
     }
+};
+
+// While it lives, the process cannot open another descriptor: the soft limit
+// is lowered and every free number below it is taken.
+class TDescriptorExhaustion {
+public:
+    TDescriptorExhaustion() {
+        getrlimit(RLIMIT_NOFILE, &FOld);
+        rlimit Low = FOld;
+        Low.rlim_cur = std::min<rlim_t>(FOld.rlim_cur, Limit);
+        setrlimit(RLIMIT_NOFILE, &Low);
+        for (int Fd; (Fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            FTaken.push_back(Fd);
+    }
+    ~TDescriptorExhaustion() {
+        for (const int Fd : FTaken)
+            close(Fd);
+        setrlimit(RLIMIT_NOFILE, &FOld);
+    }
+    TDescriptorExhaustion(const TDescriptorExhaustion&) = delete;
+    TDescriptorExhaustion& operator=(const TDescriptorExhaustion&) = delete;
+
+private:
+    static constexpr rlim_t Limit = 512;
+    rlimit FOld{};
+    std::vector<int> FTaken;
 };
 
 } // namespace nettest
