@@ -1140,3 +1140,17 @@ std::string TCustomAsyncSocket::GetXPort() {
         return std::to_string(ntohs(Local.sin_port));
     return "error";
 }
+
+// --- seconds/microseconds pairs --------------------------------------------
+
+bool TCustomAsyncSocket::TimerIsSet(const timeval& Tvp) const {
+    return Tvp.tv_sec != 0 || Tvp.tv_usec != 0;
+}
+
+void TCustomAsyncSocket::TimerClear(timeval& Tvp) {
+    Tvp = timeval{};
+}
+
+bool TCustomAsyncSocket::TimerCmp(const timeval& Tvp, const timeval& Uvp, bool IsEqual) const {
+    return (Tvp.tv_sec == Uvp.tv_sec && Tvp.tv_usec == Uvp.tv_usec) == IsEqual;
+}

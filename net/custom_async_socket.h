@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include <netinet/in.h>
+#include <sys/time.h>
 
 #include <cstdint>
 #include <deque>
@@ -168,6 +169,13 @@ public:
     virtual int GetSockName(sockaddr_in& Name);
     // Local port in decimal when bound, connected or listening, else "error".
     virtual std::string GetXPort();
+
+    // --- seconds/microseconds pairs -----------------------------------------
+    // Plain helpers: whether a pair is non-zero, zeroing it, and whether the
+    // equality of two pairs is the wanted truth value.
+    virtual bool TimerIsSet(const timeval& Tvp) const;
+    virtual void TimerClear(timeval& Tvp);
+    virtual bool TimerCmp(const timeval& Tvp, const timeval& Uvp, bool IsEqual) const;
 
 protected:
     virtual void WndProc(TSocketMessage& Msg);

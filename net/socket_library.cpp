@@ -1,12 +1,23 @@
 #include "net/socket_library.h"
 
+#include <dlfcn.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
 namespace {
 
-// The reference count and force flag of the library binding; owner thread
-// only, like the socket objects holding them.
-int GCount = 0;
-bool GForced = false;
-bool GLoaded = false;
+// The reference count and flags of the library binding. Socket objects on
+// worker threads take references too, so they are atomic.
+std::atomic<int> GCount = 0;
+std::atomic<bool> GForced = false;
+std::atomic<bool> GLoaded = false;
+
+constexpr std::uint16_t LibraryVersion = 0x0101;    // 1.1, low byte major
+constexpr std::uint16_t MaxSocketsReported = 65535; // the record's field is 16 bits
+constexpr std::uint16_t MaxUdpDatagram = 65507;     // IPv4 datagram less the headers
 
 } // namespace
 
@@ -23,17 +34,34 @@ void SocketReleaseLibraryRef() {
 }
 
 void SocketForceLoadLibrary() {
-    if (GForced)
+    if (GForced.exchange(true))
         return;
-    GForced = true;
     SocketAddLibraryRef();
 }
 
 void SocketCancelForceLoadLibrary() {
-    if (!GForced)
+    if (!GForced.exchange(false))
         return;
-    GForced = false;
     SocketReleaseLibraryRef();
+}
+
+void SocketLibraryInfo(TSocketLibraryData& Data) {
+    GLoaded = true;
+    Data = TSocketLibraryData{};
+    Data.Version = Data.HighVersion = LibraryVersion;
+    std::strcpy(Data.Description, "Linux BSD sockets");
+    std::strcpy(Data.SystemStatus, "Running");
+    rlimit Files{};
+    getrlimit(RLIMIT_NOFILE, &Files);
+    Data.MaxSockets =
+        static_cast<std::uint16_t>(std::min<rlim_t>(Files.rlim_cur, MaxSocketsReported));
+    Data.MaxUdpDg = MaxUdpDatagram;
+    if (GCount < 1)
+        SocketUnloadLibrary();
+}
+
+void* SocketGetProc(const std::string& Name) {
+    return dlsym(RTLD_DEFAULT, Name.c_str());
 }
 
 void SocketUnloadLibrary() {

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 
 #include "net/resolver.h"
 #include "net/socket_errors.h"
@@ -19,6 +21,9 @@ constexpr std::size_t MaxHostLength = 256;
 constexpr std::size_t MaxPortLength = 32; // port and protocol texts must be shorter
 constexpr std::size_t HostNameArea = 64;
 constexpr std::size_t DatabaseBufferSize = 1024;
+// Host records with many aliases and addresses need more; the lookup asks
+// again with twice the area until this bound.
+constexpr std::size_t MaxHostRecordSize = 64 * 1024;
 constexpr int MaxOctet = 255;
 
 bool IsDigit(char C) {
@@ -40,7 +45,54 @@ std::uint32_t LeadingNumber(const std::string& Text) {
     return Value;
 }
 
+THostEntry ToHostEntry(const hostent& Record) {
+    THostEntry Entry{Record.h_name ? Record.h_name : "", {}, {}};
+    for (char** Alias = Record.h_aliases; Alias && *Alias; ++Alias)
+        Entry.Aliases.emplace_back(*Alias);
+    for (char** Addr = Record.h_addr_list; Addr && *Addr; ++Addr) {
+        std::uint32_t Value = 0;
+        std::memcpy(&Value, *Addr, sizeof Value);
+        Entry.Addresses.push_back(SocketAddrToDotted(Value));
+    }
+    return Entry;
+}
+
+// Runs one of the reentrant host lookups, growing its area while it is too small.
+template <class TLookup> std::optional<THostEntry> LookupHostRecord(TLookup Lookup) {
+    for (std::size_t Size = DatabaseBufferSize; Size <= MaxHostRecordSize; Size *= 2) {
+        std::vector<char> Area(Size);
+        hostent Record{};
+        hostent* Found = nullptr;
+        int HostError = 0;
+        const int Result = Lookup(Record, Area.data(), Area.size(), Found, HostError);
+        if (Result == ERANGE)
+            continue;
+        if (Result != 0 || Found == nullptr || Record.h_addrtype != AF_INET)
+            return std::nullopt;
+        return ToHostEntry(Record);
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+std::optional<THostEntry> SocketGetHostByName(const std::string& Name) {
+    return LookupHostRecord(
+        [&](hostent& Record, char* Area, std::size_t Size, hostent*& Found, int& HostError) {
+            return gethostbyname_r(Name.c_str(), &Record, Area, Size, &Found, &HostError);
+        });
+}
+
+std::optional<THostEntry> SocketGetHostByAddr(const std::string& Dotted) {
+    in_addr Addr{};
+    if (inet_pton(AF_INET, TrimSpaces(Dotted).c_str(), &Addr) != 1)
+        return std::nullopt;
+    return LookupHostRecord(
+        [&](hostent& Record, char* Area, std::size_t Size, hostent*& Found, int& HostError) {
+            return gethostbyaddr_r(&Addr, sizeof Addr, AF_INET, &Record, Area, Size, &Found,
+                                   &HostError);
+        });
+}
 
 bool SocketIsDottedIP(const std::string& Text) {
     std::size_t I = 0;

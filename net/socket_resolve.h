@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,21 @@ std::uint16_t SocketResolvePort(const std::string& Port, const std::string& Prot
 // Protocol number: the leading decimal digits, or a protocol name ("tcp" 6,
 // "udp" 17).
 int SocketResolveProto(const std::string& Proto);
+
+// A host record of the hosts database or DNS: official name, aliases and
+// IPv4 addresses as dotted texts.
+struct THostEntry {
+    std::string Name;
+    std::vector<std::string> Aliases;
+    std::vector<std::string> Addresses;
+};
+
+// The host record of a name (gethostbyname_r; blocking), none when unknown.
+std::optional<THostEntry> SocketGetHostByName(const std::string& Name);
+
+// The host record of a dotted IPv4 address (gethostbyaddr_r; blocking), none
+// when the text is no address or the address has no record.
+std::optional<THostEntry> SocketGetHostByAddr(const std::string& Dotted);
 
 // This machine's host name; raises "Winsock.GetHostName failed" on failure.
 std::string LocalHostName();

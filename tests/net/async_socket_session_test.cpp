@@ -398,3 +398,36 @@ TEST(SocketLibrary, LiveSocketsOrAForcedLoadHoldTheLibrary) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SocketLibrary, InfoDescribesTheLibraryAndLeavesTheCountAlone) {
+    const int Before = SocketGCount();
+    TSocketLibraryData Data{};
+    SocketLibraryInfo(Data);
+    EXPECT_EQ(Data.Version, 0x0101);
+    EXPECT_STREQ(Data.Description, "Linux BSD sockets");
+    EXPECT_STREQ(Data.SystemStatus, "Running");
+    EXPECT_GT(Data.MaxSockets, 0);
+    EXPECT_EQ(Data.MaxUdpDg, 65507);
+    EXPECT_EQ(SocketGCount(), Before);
+    EXPECT_EQ(SocketLibraryLoaded(), Before > 0);
+    EXPECT_NE(SocketGetProc("connect"), nullptr);
+    EXPECT_EQ(SocketGetProc("NoSuchSocketFunction"), nullptr);
+}
+
+TEST(SocketTimerPairs, TestZeroAndCompare) {
+    TAsyncSocket Socket;
+    timeval Pair{3, 500};
+    const timeval Same{3, 500};
+    const timeval Other{3, 501};
+    EXPECT_TRUE(Socket.TimerIsSet(Pair));
+    EXPECT_TRUE(Socket.TimerIsSet(timeval{0, 1}));
+    EXPECT_TRUE(Socket.TimerCmp(Pair, Same, true));
+    EXPECT_FALSE(Socket.TimerCmp(Pair, Same, false));
+    EXPECT_TRUE(Socket.TimerCmp(Pair, Other, false));
+    Socket.TimerClear(Pair);
+    EXPECT_FALSE(Socket.TimerIsSet(Pair));
+}
+
+} // namespace

@@ -5,6 +5,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "net/socket_errors.h"
@@ -104,6 +105,19 @@ TEST(SocketResolveProto, NumbersAndNames) {
     EXPECT_EQ(MessageOf([] { SocketResolveProto(""); }), "SocketResolveProto: Invalid Protocol.");
     EXPECT_EQ(MessageOf([] { SocketResolveProto("nosuchproto"); }),
               "SocketResolveProto: Cannot convert protocol 'nosuchproto', Error #11004");
+}
+
+TEST(SocketHostRecords, ByNameAndByAddressOrNone) {
+    const auto ByName = SocketGetHostByName("localhost");
+    ASSERT_TRUE(ByName.has_value());
+    EXPECT_FALSE(ByName->Name.empty());
+    EXPECT_NE(std::find(ByName->Addresses.begin(), ByName->Addresses.end(), "127.0.0.1"),
+              ByName->Addresses.end());
+    const auto ByAddr = SocketGetHostByAddr("127.0.0.1");
+    ASSERT_TRUE(ByAddr.has_value());
+    EXPECT_FALSE(ByAddr->Name.empty());
+    EXPECT_FALSE(SocketGetHostByName("no-such-host.invalid").has_value());
+    EXPECT_FALSE(SocketGetHostByAddr("not an address").has_value());
 }
 
 TEST(SocketLocalHost, LoopbackHasANameAndThisMachineHasAddresses) {
