@@ -417,17 +417,19 @@ void TCustomAsyncSocket::ASyncReceive(std::uint16_t Error) {
             }
             if ((FComponentOptions & wsoNoReceiveLoop) || FLastError != 0 || FHSocket < 0)
                 return;
-            // The read notification is armed: the next round follows at once,
-            // after the event loop has had its turn.
-            if (FRecvBytes - BytesBefore >= ReceiveRoundLimit)
+            // Bytes the layers above hold count as much as the system's.
+            const std::int32_t Readable = GetRcvdCount();
+            if (Readable <= 0)
                 return;
-            int Readable = 0;
-            if (ioctl(FHSocket, FIONREAD, &Readable) < 0) {
-                FLastError = LastSocketError();
+            if (FRecvBytes - BytesBefore >= ReceiveRoundLimit) {
+                // The next round follows at once, after the event loop has
+                // had its turn: the armed read notification brings it, or,
+                // when only a layer holds the bytes, a posted one.
+                int System = 0;
+                if (ioctl(FHSocket, FIONREAD, &System) == 0 && System == 0)
+                    PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_READ_BIT, 0));
                 return;
             }
-            if (Readable == 0)
-                return;
         } catch (...) {
             return; // a failing handler ends this round of reception
         }
@@ -880,6 +882,17 @@ void TCustomAsyncSocket::MessagePump() {
 }
 
 // --- receiving -------------------------------------------------------------
+
+void TCustomAsyncSocket::CountReceiveCall() {
+    ++FRecvCalls;
+    FReadArmed = true;
+    UpdateNotifiers();
+}
+
+void TCustomAsyncSocket::RequestWriteNotification() {
+    FWantWrite = true;
+    UpdateNotifiers();
+}
 
 int TCustomAsyncSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
     if (FHSocket < 0) {

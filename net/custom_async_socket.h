@@ -209,6 +209,12 @@ protected:
     void SocketErrorNum(int Error, const std::string& FunctionName);
     void ChangeState(TSocketState NewState);
     void TryToSend();
+    // For layers that hand out bytes they hold: counts as a receive call,
+    // which arms the next read notification.
+    void CountReceiveCall();
+    // For layers that write to the handle themselves: the next room to write
+    // is reported through the write path (OnDataSent's trigger).
+    void RequestWriteNotification();
     bool Destroying() const { return FDestroying; }
     // Posts a private message (WM_...) for the current handle to this object;
     // it runs from the event loop.
