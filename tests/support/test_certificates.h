@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+// A test CA ("Quorvik Test CA") and server certificates for localhost and
+// 127.0.0.1, made with the openssl command in a temporary folder. Kinds:
+// "good" (signed by the CA, valid for two days), "expired" (2020),
+// "wronghost" (for other.example only) and "selfsigned". All share one key.
+class TTestCertificates {
+public:
+    TTestCertificates();
+
+    // Empty when everything was made; else what failed.
+    const QString& Failure() const { return FFailure; }
+    QString CaFile() const { return FDir.filePath("ca.pem"); }
+    QString KeyFile() const { return FDir.filePath("server.key"); }
+    QString CertFile(const QString& Kind) const { return FDir.filePath(Kind + ".pem"); }
+    QString Path() const { return FDir.path(); }
+
+private:
+    bool Run(const QStringList& Arguments, const QString& San = {});
+
+    QTemporaryDir FDir;
+    QString FFailure;
+};
+
+} // namespace testsupport
