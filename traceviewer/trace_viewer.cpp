@@ -103,7 +103,8 @@ std::string TTraceViewer::FormatEntry(const TTraceEntry& entry, const QTime& whe
     QString text;
     for (const QChar c : FromCp1252(entry.Text)) {
         if (c.category() == QChar::Other_Control)
-            text += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+            text += QStringLiteral("\\x") +
+                    QStringLiteral("%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
         else
             text += c;
     }

@@ -8,11 +8,12 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
+#include <array>
 #include <cmath>
 
 #include <poll.h>
 #include <sys/inotify.h>
-#include <sys/pidfd.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -24,33 +25,40 @@ constexpr double kMsPerDay = 24.0 * 60 * 60 * 1000;
 // The locale's long time format may add a time zone; a trace wants the clock.
 const QString kTimeFormat = QStringLiteral("hh:mm:ss");
 
+// Room for a few folder change events per read.
+constexpr std::size_t kFolderEventsBufferSize = 4096;
+
 // The one indentation prefix of the process.
 QString gTraceIndent;
 
-// Waits until a viewer listens, the process `pid` ends or kViewerStartWait
-// passes. The socket's folder is watched, so the wait costs no processor time.
+// Waits until a viewer listens at the channel's socket, the process `pid`
+// ends or kViewerStartWait passes. It sleeps on the socket's folder (inotify)
+// and on the process (pidfd), so the wait costs no processor time.
 bool WaitForViewer(qint64 pid) {
-    const QString folder = QFileInfo(tracechannel::SocketPath()).absolutePath();
-    TUniqueFd changes(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-    TUniqueFd process(::pidfd_open(static_cast<pid_t>(pid), 0));
-    if (changes.Get() >= 0)
-        ::inotify_add_watch(changes.Get(), QFile::encodeName(folder).constData(),
-                            IN_CREATE | IN_MOVED_TO);
+    const QString socketPath = tracechannel::SocketPath();
+    const QByteArray folder = QFile::encodeName(QFileInfo(socketPath).absolutePath());
+    const TUniqueFd changes(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    // Called directly: this C library's header lacks C linkage for it.
+    const TUniqueFd process(
+        static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0)));
+    // Nothing to wait on: the viewer has ended already, or the system cannot
+    // tell when the socket comes.
+    if (!changes.Valid() || !process.Valid() ||
+        ::inotify_add_watch(changes.Get(), folder.constData(), IN_CREATE | IN_MOVED_TO) < 0)
+        return tracechannel::ViewerListens(socketPath);
     const auto deadline = std::chrono::steady_clock::now() + kViewerStartWait;
-    for (;;) {
-        if (tracechannel::ViewerListens(tracechannel::SocketPath()))
-            return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+    while (!tracechannel::ViewerListens(socketPath)) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || changes.Get() < 0)
-            return false;
         pollfd events[] = {{changes.Get(), POLLIN, 0}, {process.Get(), POLLIN, 0}};
-        if (::poll(events, 2, static_cast<int>(left.count())) <= 0 || events[1].revents != 0)
-            return tracechannel::ViewerListens(tracechannel::SocketPath());
-        char drained[4096];
-        while (::read(changes.Get(), drained, sizeof drained) > 0) {
+        if (left.count() <= 0 || ::poll(events, 2, static_cast<int>(left.count())) <= 0 ||
+            events[1].revents != 0)
+            return tracechannel::ViewerListens(socketPath);
+        std::array<char, kFolderEventsBufferSize> drained;
+        while (::read(changes.Get(), drained.data(), drained.size()) > 0) {
         }
     }
+    return true;
 }
 
 } // namespace
