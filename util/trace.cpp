@@ -22,6 +22,8 @@ const QString kIndentStep = QStringLiteral("    ");
 const QString kSeparator = QString(30, QLatin1Char('-'));
 const QDate kDayZero{1899, 12, 30};
 constexpr double kMsPerDay = 24.0 * 60 * 60 * 1000;
+// 31 December 9999.
+constexpr double kLastDay = 2958465;
 // The locale's long time format may add a time zone; a trace wants the clock.
 const QString kTimeFormat = QStringLiteral("hh:mm:ss");
 
@@ -101,6 +103,10 @@ void TraceDateTime(const QString& Msg, TDateTime Value) {
 }
 
 QString TraceDateTimeText(TDateTime Value) {
+    // Beyond the years a date text can show, the number itself is the most
+    // honest trace.
+    if (!(std::fabs(Value) <= kLastDay))
+        return QString::number(Value);
     // Before day zero the whole days count backwards while the time of day
     // still runs forwards.
     const double days = std::trunc(Value);
