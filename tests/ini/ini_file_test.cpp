@@ -5,9 +5,7 @@
 #include "ini/module_ini_file.h"
 #include "ini/program_ini_file.h"
 #include "ini_test_files.h"
-#include "tests/support/fifo_unblocker.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -159,21 +157,6 @@ TEST(IniFile, AFileTheUserMayNotWriteIsNotReplaced) {
         EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
                   1);
     }
-}
-
-TEST(IniFile, AFifoInTheFilesPlaceFailsAtOnce) {
-    constexpr auto kPatience = std::chrono::seconds(3);
-    TTempFolder folder;
-    std::string path = folder.File("quorvik.ini");
-    testsupport::TFifoUnblocker fifo(path, kPatience);
-    ASSERT_TRUE(fifo.Made());
-    const auto start = std::chrono::steady_clock::now();
-    try {
-        TIniPlus ini(path);
-        ADD_FAILURE() << "a FIFO was read as a settings file";
-    } catch (const EInOutError&) {
-    }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, kPatience);
 }
 
 TEST(IniFileLocation, ExtensionIsReplacedOrAdded) {

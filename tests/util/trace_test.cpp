@@ -148,14 +148,10 @@ TEST_F(TraceTest, AViewerThatDoesNotReadDelaysACallByTheSendBoundAtMost) {
 // calls return at once.
 TEST(TraceWithoutViewer, CallsReturnAtOnce) {
     TTraceFolders folders;
-    const QString iniFolder = folders.Path() + QStringLiteral("/config/Vendrix");
     for (const bool named : {false, true}) {
         SCOPED_TRACE(named ? "a missing viewer named" : "no viewer named");
         if (named) {
-            ASSERT_TRUE(QDir().mkpath(iniFolder));
-            QFile ini(iniFolder + QStringLiteral("/TraceViewer.ini"));
-            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-            ini.write("[TraceViewer]\r\nFilePath=/nonexistent/traceviewer\r\n");
+            ASSERT_TRUE(folders.NameViewer("/nonexistent/traceviewer"));
         }
         TZarvoDebug debug;
         const auto start = steady_clock::now();
@@ -180,11 +176,7 @@ TEST(TraceViewerStart, ThePathComesFromTheViewerIniElseBesideTheExecutable) {
     file.write("#!/bin/sh\necho started > '" + QFile::encodeName(marker) + "'\n");
     file.close();
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    ASSERT_TRUE(QDir().mkpath(folders.Path() + QStringLiteral("/config/Vendrix")));
-    QFile ini(folders.Path() + QStringLiteral("/config/Vendrix/TraceViewer.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[TraceViewer]\r\nFilePath=  " + QFile::encodeName(script) + "  \r\n");
-    ini.close();
+    ASSERT_TRUE(folders.NameViewer("  " + QFile::encodeName(script) + "  "));
     EXPECT_EQ(tracechannel::ViewerPath(), script);
 
     const auto start = steady_clock::now();
