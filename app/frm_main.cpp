@@ -9,6 +9,7 @@
 #include "query/result_view.h"
 #include "resources/connect_animation.h"
 #include "resources/resource_names.h"
+#include "util/zarvo_debug.h"
 #include "util/zarvo_honk.h"
 
 #include <QAction>
@@ -61,7 +62,7 @@ TFrmMain::TFrmMain(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      Honk(new TZarvoHonk(this)), FUrlOpener(OpenWithDesktop) {
+      Honk(new TZarvoHonk(this)), Debug(new TZarvoDebug(this)), FUrlOpener(OpenWithDesktop) {
     setObjectName(QStringLiteral("FrmMain"));
     // A close that is allowed frees the window; the event loop ends with it.
     setAttribute(Qt::WA_DeleteOnClose);

@@ -32,6 +32,7 @@ class TRadioGroup;
 class TResultView;
 class TxGauge;
 class TZarvoAboutDlg;
+class TZarvoDebug;
 class TZarvoHonk;
 
 // The program's one window: a three-page wizard (Input, Progress, Finish)
@@ -131,6 +132,8 @@ public:
 
     // Components.
     TZarvoHonk* Honk;
+    // Carried for a developer's trace entries; the window sends none.
+    TZarvoDebug* Debug;
     TZarvoAboutDlg* AboutDlg;
     THttpClient* HTTP;
     // The Extras menu's 16 x 16 icons; filled by the entry point.

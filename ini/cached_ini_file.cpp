@@ -2,6 +2,7 @@
 
 #include "ini/ansi_text.h"
 #include "ini/file_io.h"
+#include "ini/ini_line_error.h"
 
 #include <algorithm>
 #include <optional>
@@ -24,6 +25,18 @@ std::string_view NextLine(std::string_view text, std::size_t& pos) {
 
 bool IsSectionHeader(std::string_view line) {
     return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+// The brackets come on top of the name's own limit, so that the header of the
+// longest name is still read as one.
+constexpr std::size_t kHeaderLineMax = kShortStringMax + 2;
+
+// The line as the model keeps it: cut to the short-string limit, unless it is
+// a whole section header.
+std::string_view StoredLine(std::string_view line) {
+    if (IsSectionHeader(line) && line.size() <= kHeaderLineMax)
+        return line;
+    return line.substr(0, kShortStringMax);
 }
 
 // `convert` applied to the text, or the default when the text is empty or does
@@ -65,7 +78,7 @@ void TCachedIniFile::AppendFromText(std::string_view text) {
     int current = -1; // section receiving lines; -1 drops them
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::string_view line = NextLine(text, pos).substr(0, kShortStringMax);
+        const std::string_view line = StoredLine(NextLine(text, pos));
         if (line.empty() || (line.size() == 1 && line[0] == kEndOfFileMark))
             continue;
         if (IsSectionHeader(line)) {
@@ -239,8 +252,12 @@ void TCachedIniFile::WriteString(std::string_view section, std::string_view key,
         return;
     }
     key = ShortView(key);
+    // FindKey could never find such a key again.
+    if (key.find('=') != std::string_view::npos)
+        throw EIniLineError("A key must not hold \"=\": " + std::string(key));
     std::string line = std::string(key) + "=" + std::string(ShortView(value));
     line.resize(std::min(line.size(), kShortStringMax));
+    CheckStorableLine(line);
 
     TIniSection& entry = SectionAt(FindSection(section, true));
     int index = FindKey(entry, key);
@@ -255,6 +272,11 @@ void TCachedIniFile::WriteString(std::string_view section, std::string_view key,
 
 void TCachedIniFile::WriteTime(std::string_view section, std::string_view key, TDateTime value) {
     WriteString(section, key, TimeToText(value));
+}
+
+void TCachedIniFile::CheckStorableLine(std::string_view line) {
+    if (IsSectionHeader(line))
+        throw EIniLineError("A line would read back as a section header: " + std::string(line));
 }
 
 int TCachedIniFile::FindSection(std::string_view section, bool create) {

@@ -13,7 +13,8 @@
 //
 // File format as read (from a file or from memory):
 // - lines end with CR LF or LF; the last line may lack its terminator;
-// - a line is cut to kShortStringMax bytes, the rest of it is skipped;
+// - a line is cut to kShortStringMax bytes, the rest of it is skipped; a
+//   section header counts whole, brackets on top of the name's limit;
 // - empty lines and lines holding only the end-of-file mark (byte 26) are
 //   skipped;
 // - a line starting with "[" and ending with "]" starts the section named by
@@ -143,12 +144,17 @@ public:
     // section (created at the end when missing). Modified is set only if a byte
     // of the stored line changes, letter case of the key included.
     // An empty key: with a non-empty section or value the section is erased;
-    // with all three empty the file is flushed.
+    // with all three empty the file is flushed. A key holding "=", or a line
+    // that would read back as a section header ("[x" and "]"), throws
+    // EIniLineError and leaves the model as it was.
     virtual void WriteString(std::string_view section, std::string_view key,
                              std::string_view value);
     virtual void WriteTime(std::string_view section, std::string_view key, TDateTime value);
 
 protected:
+    // Throws EIniLineError for a line that a reload would take for a section
+    // header.
+    static void CheckStorableLine(std::string_view line);
     // The section's position, or -1; with `create` a missing section is
     // appended first.
     int FindSection(std::string_view section, bool create);

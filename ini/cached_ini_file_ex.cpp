@@ -3,6 +3,8 @@
 #include "ini/ansi_text.h"
 #include "ini/value_text.h"
 
+#include <algorithm>
+
 TColor TCachedIniFileEx::ReadColor(std::string_view section, std::string_view key,
                                    TColor defaultValue) const {
     std::string text = ReadString(section, key, ColorToString(defaultValue));
@@ -18,8 +20,10 @@ void TCachedIniFileEx::WriteColor(std::string_view section, std::string_view key
 void TCachedIniFileEx::WriteSectionValues(std::string_view section, const TStrings& lines) {
     TStrings wanted;
     wanted.reserve(lines.size());
-    for (const std::string& line : lines)
+    for (const std::string& line : lines) {
         wanted.push_back(ShortString(line));
+        CheckStorableLine(wanted.back());
+    }
     TIniSection& entry = SectionAt(FindSection(section, true));
     if (entry.Lines != wanted) {
         entry.Lines = std::move(wanted);
@@ -27,9 +31,15 @@ void TCachedIniFileEx::WriteSectionValues(std::string_view section, const TStrin
     }
 }
 
+std::int32_t TCachedIniFileEx::StoredCount(std::string_view section) const {
+    const int index = FindSection(section);
+    const auto lines = index < 0 ? 0 : static_cast<std::int32_t>(Sections()[index].Lines.size());
+    return std::min(ReadInteger(section, kCountKey, 0), lines);
+}
+
 void TCachedIniFileEx::ReadNumberedList(std::string_view section, TStrings& list,
                                         std::string_view defaultValue) const {
-    std::int32_t count = ReadInteger(section, kCountKey, 0);
+    const std::int32_t count = StoredCount(section);
     for (std::int32_t i = 1; i <= count; ++i)
         list.push_back(ReadString(section, std::to_string(i), defaultValue));
 }
@@ -38,7 +48,7 @@ void TCachedIniFileEx::WriteNumberedList(std::string_view section, const TString
     bool wasModified = Modified();
     int index = FindSection(section, true);
     TStrings before = SectionAt(index).Lines;
-    std::int32_t oldCount = ReadInteger(section, kCountKey, 0);
+    const std::int32_t oldCount = StoredCount(section);
 
     WriteInteger(section, kCountKey, static_cast<std::int32_t>(list.size()));
     for (std::int32_t i = 1; i <= oldCount; ++i)

@@ -18,10 +18,13 @@ public:
 
     // Makes the section's lines equal to `lines` (each cut like every line): a
     // missing section is created at the end. Modified only if a line changed.
+    // A line that would read back as a section header throws EIniLineError,
+    // and the section stays as it was.
     void WriteSectionValues(std::string_view section, const TStrings& lines);
 
     // A list stored as "Count=n" and the keys "1" to "n". Appends the n values
-    // to `list`, `defaultValue` for a missing one.
+    // to `list`, `defaultValue` for a missing one. n is at most the number of
+    // the section's lines, whatever "Count" says: no more items can be stored.
     void ReadNumberedList(std::string_view section, TStrings& list,
                           std::string_view defaultValue) const;
     // Stores `list` in that form, removing the keys of a longer old list.
@@ -30,4 +33,7 @@ public:
 
 private:
     static constexpr std::string_view kCountKey = "Count";
+
+    // "Count", bounded by the section's lines.
+    std::int32_t StoredCount(std::string_view section) const;
 };

@@ -100,6 +100,14 @@ void SyncFolder(const std::string& target) {
     }
 }
 
+// The rename needs only a writable folder, so the file's own permission is
+// checked here. Root passes every permission check, so the owner's write bit
+// and the owner decide for everyone: a file made read-only stays so even for
+// root, and another user's file is never taken over.
+bool MayReplace(const struct stat& info) {
+    return info.st_uid == ::geteuid() && (info.st_mode & S_IWUSR) != 0;
+}
+
 std::string FollowLink(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_symlink(path, error))
@@ -111,16 +119,21 @@ std::string FollowLink(const std::string& path) {
 } // namespace
 
 std::optional<std::string> ReadFileIfExists(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO without a writer cannot hold the open.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
             return std::nullopt;
         ThrowIoError("Cannot open", path, errno);
     }
-    std::string content;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
-        content.reserve(static_cast<std::size_t>(info.st_size));
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        ThrowIoError("Cannot read the non-regular file", path, error);
+    }
+    std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[kIoBufferSize];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -143,6 +156,10 @@ void ReplaceFileContent(const std::string& path, std::string_view content) {
     std::string target = FollowLink(path);
     struct stat info {};
     bool replacing = ::stat(target.c_str(), &info) == 0;
+    if (replacing && !S_ISREG(info.st_mode))
+        ThrowIoError("Cannot replace the non-regular file", target, EINVAL);
+    if (replacing && !MayReplace(info))
+        ThrowIoError("Not allowed to write", target, EACCES);
     mode_t mode = replacing ? info.st_mode & 07777 : kNewFileMode;
     TTempFile temp(target, mode);
     if (replacing)

@@ -2,6 +2,8 @@
 // letting a failure escape.
 #include "util/zarvo_honk.h"
 
+#include "util/trace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
@@ -48,10 +50,7 @@ bool Wipe(QFile& file, char pattern) {
 } // namespace
 
 QString TZarvoHonk::ReplaceStr(const QString& Text, const QString& Old, const QString& New) {
-    if (Old.isEmpty())
-        return Text;
-    // QString::replace scans from the left and never rescans inserted text.
-    return QString(Text).replace(Old, New);
+    return StrReplaceAll(Text, Old, New);
 }
 
 QString TZarvoHonk::Set1000er(qint64 Value) {

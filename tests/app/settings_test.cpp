@@ -1,6 +1,8 @@
 #include "tests/app/main_window_fixture.h"
+#include "tests/support/fifo_unblocker.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 
 namespace {
@@ -64,6 +66,38 @@ TEST_F(SettingsTest, AnUnreadableFileIsReportedAndTheStartValuesStay) {
     EXPECT_TRUE(Presenter.Shown[1].Text.startsWith(
         QStringLiteral("Fehler beim schreiben der Einstellungen.  [125]")));
     EXPECT_EQ(FileText(log), logBefore);
+}
+
+// Made read-only by its owner: never replaced, root included (the tests run
+// as root in CI, where only the mode bits can say no).
+TEST_F(SettingsTest, AReadOnlyFileIsReportedAndLeftUnchanged) {
+    const QByteArray stored = "[Position]\r\nTop=10\r\nLeft=20\r\n\r\n";
+    SetSettingsText(stored);
+    ASSERT_TRUE(QFile::setPermissions(SettingsPath(), QFile::ReadOwner | QFile::ReadGroup));
+    Presenter.Answers = {TMsgButton::Yes};
+    Start();
+    EXPECT_EQ(Window->pos(), QPoint(20, 10));
+    Window->move(200, 150);
+    Close();
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_TRUE(Presenter.Shown[0].Text.startsWith(
+        QStringLiteral("Fehler beim schreiben der Einstellungen.  [125]")));
+    EXPECT_EQ(SettingsText(), stored);
+}
+
+TEST_F(SettingsTest, AFifoInTheFilesPlaceIsReportedAtOnce) {
+    constexpr auto kPatience = std::chrono::seconds(3);
+    testsupport::TFifoUnblocker fifo(QFile::encodeName(SettingsPath()).toStdString(), kPatience);
+    ASSERT_TRUE(fifo.Made());
+    Presenter.Answers = {TMsgButton::Yes, TMsgButton::Yes};
+    QElapsedTimer started;
+    started.start();
+    Start();
+    EXPECT_LT(started.elapsed(), std::chrono::milliseconds(kPatience).count());
+    ASSERT_GE(Presenter.Shown.size(), 1u);
+    EXPECT_TRUE(Presenter.Shown[0].Text.startsWith(
+        QStringLiteral("Fehler beim einlesen der Einstellungen.  [75]")));
+    Close();
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -121,6 +122,41 @@ TEST(IniFile, UnreadableFileRaisesAndUnwritableFileKeepsTheModelDirty) {
     }
     EXPECT_TRUE(ini.Modified());
     EXPECT_EQ(ini.ReadString("S", "k", ""), "v");
+}
+
+// Root passes every permission check, so the owner and the owner's write bit
+// are what counts: each case must hold for root too.
+TEST(IniFile, AFileTheUserMayNotWriteIsNotReplaced) {
+    constexpr uid_t kOtherUser = 65534;
+    const struct {
+        const char* Case;
+        mode_t Mode;
+        bool OtherOwner;
+    } cases[] = {{"read-only", 0444, false},
+                 {"read-only for its owner, writable for others", 0466, false},
+                 {"another user's file, writable for all", 0666, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        TTempFolder folder;
+        std::string path = folder.Put("quorvik.ini", kSettings);
+        ASSERT_EQ(::chmod(path.c_str(), c.Mode), 0);
+        if (c.OtherOwner && ::chown(path.c_str(), kOtherUser, kOtherUser) != 0) {
+            ADD_FAILURE() << "only root can give the file away; run as root";
+            continue;
+        }
+        TIniPlus ini(path);
+        ini.WriteInteger("Position", "Top", 7);
+        try {
+            ini.UpdateFile();
+            ADD_FAILURE() << "the file was replaced";
+        } catch (const EInOutError& error) {
+            EXPECT_EQ(error.ErrorCode(), EACCES);
+        }
+        EXPECT_TRUE(ini.Modified());
+        EXPECT_EQ(ReadWholeFile(path), kSettings);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
+                  1);
+    }
 }
 
 TEST(IniFileLocation, ExtensionIsReplacedOrAdded) {

@@ -59,6 +59,18 @@ TEST(IniLists, NumberedListReadFillsGapsWithTheDefault) {
     EXPECT_EQ(read, (TStrings{"a", "?", "c"}));
 }
 
+// A list can hold no more items than its section has lines, whatever "Count"
+// claims; the largest count must cost no time and no memory.
+TEST(IniLists, AHugeStoredCountIsBoundByTheSectionsLines) {
+    TLoadedIni ini("[L]\r\nCount=2147483647\r\n1=a\r\n2=b\r\n");
+    TStrings read;
+    ini.ReadNumberedList("L", read, "?");
+    EXPECT_EQ(read, (TStrings{"a", "b", "?"}));
+
+    ini.WriteNumberedList("L", {"x"});
+    EXPECT_EQ(ini.FileText(), "[L]\r\nCount=1\r\n1=x\r\n\r\n");
+}
+
 TEST(IniLists, WriteSectionValuesReplacesCreatesAndDetectsNoChange) {
     TLoadedIni ini("[S]\r\na=1\r\nb=2\r\n");
     ini.WriteSectionValues("s", {"a=1", "b=2"});

@@ -1,5 +1,6 @@
 // How files are read into the model and written back out.
 #include "ini/ansi_text.h"
+#include "ini/ini_line_error.h"
 #include "ini_test_files.h"
 
 namespace {
@@ -51,6 +52,45 @@ TEST(IniParse, DuplicateSectionKeepsTheFirstAcrossSourcesAndMarksTheModel) {
     appended.AppendFromText("; before\r\n[B]\r\ny=2\r\n[A]\r\nx=9\r\n");
     EXPECT_EQ(appended.FileText(), "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n\r\n");
     EXPECT_TRUE(appended.Modified());
+}
+
+// Whatever goes in through WriteString must come back from the file, or be
+// refused before it touches the model.
+TEST(IniParse, WrittenValuesReadBackAfterAReloadOrAreRefused) {
+    const std::string kName254(254, 'n'), kName255(255, 'n'), kName300(300, 'n');
+    const struct {
+        std::string Section, Key, Value;
+        bool Refused;
+    } cases[] = {{"S", "[x", "]", true},
+                 {"S", "[", "]", true},
+                 {"S", "[k", "v]", true},
+                 {"S", "a=b", "c", true},
+                 {"S", "k", "]", false},
+                 {"S", "[k", "v", false},
+                 {"[x]", "k", "v", false},
+                 {kName254, "k", "v", false},
+                 {kName255, "k", "v", false},
+                 {kName300, "k", "v", false},
+                 {"S", std::string(300, 'k'), "v", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Section.substr(0, 8) + "/" + c.Key.substr(0, 8) + "=" + c.Value);
+        TLoadedIni ini("");
+        if (c.Refused) {
+            EXPECT_THROW(ini.WriteString(c.Section, c.Key, c.Value), EIniLineError);
+            EXPECT_FALSE(ini.Modified());
+            EXPECT_EQ(ini.Sections().Count(), 0);
+            continue;
+        }
+        ini.WriteString(c.Section, c.Key, c.Value);
+        const std::string stored = ini.ReadString(c.Section, c.Key, "<missing>");
+        TLoadedIni reloaded(ini.FileText());
+        EXPECT_EQ(reloaded.ReadString(c.Section, c.Key, "<missing>"), stored);
+        EXPECT_EQ(reloaded.Sections().Count(), 1);
+    }
+
+    TLoadedIni ini("[S]\r\na=1\r\n");
+    EXPECT_THROW(ini.WriteSectionValues("S", {"b=2", "[T]"}), EIniLineError);
+    EXPECT_EQ(ini.FileText(), "[S]\r\na=1\r\n\r\n");
 }
 
 TEST(IniParse, TopWithBlanksIsNotTheKeyTop) {

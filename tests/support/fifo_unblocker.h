@@ -1,0 +1,42 @@
+#pragma once
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+// Makes a FIFO at `path` and, should the code under test still be blocked on
+// it after `patience`, opens and closes its writing end, so that a blocked
+// open or read returns: a test of a FIFO then fails instead of hanging.
+class TFifoUnblocker {
+public:
+    TFifoUnblocker(const std::string& path, std::chrono::milliseconds patience)
+        : FMade(::mkfifo(path.c_str(), 0600) == 0),
+          FWatch([path, patience, done = FDone.get_future()] {
+              if (done.wait_for(patience) != std::future_status::timeout)
+                  return;
+              // Succeeds only while a reader waits in open.
+              const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+              if (fd >= 0)
+                  ::close(fd);
+          }) {}
+    ~TFifoUnblocker() {
+        FDone.set_value();
+        FWatch.join();
+    }
+
+    bool Made() const { return FMade; }
+
+private:
+    bool FMade;
+    std::promise<void> FDone;
+    std::thread FWatch;
+};
+
+} // namespace testsupport
