@@ -366,6 +366,14 @@ const std::string kEscapes = "\\x1b]0;owned\\x07\\x1b[2J\\x9d";
 const std::string kEscapeAnswer =
     std::string(kOkStatus) + "Server: \x1b]0;owned\x07\x1b[2J\x9d\r\n\r\n";
 
+// Nothing may be asked of any server.
+THostileCase BadPortInAddress(const char* name, const std::string& port) {
+    return {.Name = name,
+            .Address = "http://127.0.0.1:" + port + "/",
+            .Shown = {kBadPort},
+            .Requests = 0};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, HostileServerTest,
     ::testing::Values(
@@ -447,22 +455,8 @@ INSTANTIATE_TEST_SUITE_P(
                      .ExitCode = 0,
                      .Requests = 2,
                      .LastRequestHas = "\r\nAuthorization: Basic dXNlcjpzZWNyZXQ=\r\n"},
-        THostileCase{.Name = "PortZero",
-                     .Address = "http://127.0.0.1:0/",
-                     .Shown = {kBadPort},
-                     .Requests = 0},
-        THostileCase{.Name = "Port65536",
-                     .Address = "http://127.0.0.1:65536/",
-                     .Shown = {kBadPort},
-                     .Requests = 0},
-        THostileCase{.Name = "Port83616",
-                     .Address = "http://127.0.0.1:83616/",
-                     .Shown = {kBadPort},
-                     .Requests = 0},
-        THostileCase{.Name = "PortWithLetters",
-                     .Address = "http://127.0.0.1:80abc/",
-                     .Shown = {kBadPort},
-                     .Requests = 0},
+        BadPortInAddress("PortZero", "0"), BadPortInAddress("Port65536", "65536"),
+        BadPortInAddress("Port83616", "83616"), BadPortInAddress("PortWithLetters", "80abc"),
         THostileCase{.Name = "PortInLocation",
                      .Main = {Answer(Moved("http://127.0.0.1:65536/")), kUnused},
                      .Shown = {kBadPort}},
