@@ -119,7 +119,7 @@ void THttpClient::DoRequestSync(THttpRequest Rq) {
     // comes from an event handler, so the state is checked after each batch.
     while (FState != THttpState::httpReady)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    if (FStatusCode >= 400)
+    if (FStatusCode >= http_errors::kFirstErrorStatus)
         throw EHttpException(FReasonPhrase, static_cast<std::uint16_t>(FStatusCode));
 }
 
