@@ -2,6 +2,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_exit_code.h"
+#include "cli/terminal_text.h"
 #include "query/query_client_settings.h"
 #include "query/query_report_input.h"
 #include "query/report_text.h"
@@ -103,10 +104,12 @@ THttpReportInput TCliRun::Request() {
 }
 
 void TCliRun::Print(const THttpReportInput& input) {
+    // Report values and header lines are the server's bytes.
     const TReportLines lines = httpreport::ComposeHttpReport(input);
-    WriteUtf8(out_, options_.Lines ? DecodedLines(lines) : httpreport::ReportText(lines));
+    WriteUtf8(out_,
+              TerminalText(options_.Lines ? DecodedLines(lines) : httpreport::ReportText(lines)));
     if (options_.Headers && !input.ReceivedHeader.empty())
-        WriteUtf8(out_, QLatin1Char('\n') + DecodedLines(input.ReceivedHeader));
+        WriteUtf8(out_, QLatin1Char('\n') + TerminalText(DecodedLines(input.ReceivedHeader)));
 }
 
 void TCliRun::ExplainAbort() {

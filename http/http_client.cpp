@@ -57,7 +57,8 @@ void THttpClient::SetMultiThreaded(bool Value) {
 }
 
 void THttpClient::AttachSessionClosed(void (THttpClient::*Handler)()) {
-    FSocket->OnSessionClosed = [this, Handler](TCustomAsyncSocket*, std::uint16_t) {
+    FSocket->OnSessionClosed = [this, Handler](TCustomAsyncSocket*, std::uint16_t Error) {
+        CheckAnswerComplete(Error);
         (this->*Handler)();
     };
 }
@@ -85,10 +86,7 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     FReasonPhrase.clear();
     FReceivedCount = 0;
     FSentCount = 0;
-    FHeaderLineCount = 0;
-    FBodyLineCount = 0;
-    FContentLength = -1;
-    FContentType.clear();
+    StartResponse();
     FSendingBody = false;
     // Leftovers of an aborted request must not leak into this one.
     FReceiveLength = 0;
@@ -103,6 +101,16 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     const bool urlCredentials = !FTarget.UrlUsername.empty();
     FRequestUsername = urlCredentials ? FTarget.UrlUsername : FUsername;
     FRequestPassword = urlCredentials ? FTarget.UrlPassword : FPassword;
+    FRequestOrigin = Origin(FTarget);
+}
+
+void THttpClient::StartResponse() {
+    FResponseHeaderStart = FReceivedHeader.size();
+    FHeaderLineCount = 0;
+    FHeaderBytes = 0;
+    FBodyLineCount = 0;
+    FContentLength = -1;
+    FContentType.clear();
 }
 
 void THttpClient::DoRequestSync(THttpRequest Rq) {
@@ -111,7 +119,7 @@ void THttpClient::DoRequestSync(THttpRequest Rq) {
     // comes from an event handler, so the state is checked after each batch.
     while (FState != THttpState::httpReady)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    if (FStatusCode >= 400)
+    if (FStatusCode >= http_errors::kFirstErrorStatus)
         throw EHttpException(FReasonPhrase, static_cast<std::uint16_t>(FStatusCode));
 }
 
@@ -145,6 +153,12 @@ void THttpClient::Login() {
     // like a failed lookup instead of leaving the client busy.
     if (FTarget.HostName.empty() || FTarget.TargetHost.empty()) {
         SocketDNSLookupDone(http_errors::kInvalidHostName);
+        return;
+    }
+    // The socket would take a port out of range modulo 65536, which is
+    // another server than the one named.
+    if (!IsPortNumber(FTarget.Port) || !IsPortNumber(FTarget.TargetPort)) {
+        EndWithLocalFailure(http_errors::kInvalidPort, "invalid port number");
         return;
     }
     try {
@@ -301,6 +315,15 @@ void THttpClient::SocketDataSent(std::uint16_t) {
 }
 
 void THttpClient::SocketDataAvailable(std::uint16_t Error) {
+    ReceiveAvailable(Error);
+    // An error answer ends at once, but only after the bytes of this receive:
+    // header lines and body bytes that came with its status line are still
+    // handled, and the close then ends the document they began.
+    if (FStatusCode >= http_errors::kFirstErrorStatus && FSocket->State() != wsClosed)
+        FSocket->Close();
+}
+
+void THttpClient::ReceiveAvailable(std::uint16_t Error) {
     char* held = FReceiveBuffer.data();
     const int room = static_cast<int>(FReceiveBuffer.size() - FReceiveLength);
     const int n = FSocket->Receive(held + FReceiveLength, room);
@@ -320,16 +343,19 @@ void THttpClient::SocketDataAvailable(std::uint16_t Error) {
         const std::size_t textLength =
             lineLength > 0 && held[lineLength - 1] == '\r' ? lineLength - 1 : lineLength;
         FCurrentLine.assign(held, textLength);
+        FCurrentLineEnd.assign(held + textLength, lineLength + 1 - textLength);
         FReceiveLength -= lineLength + 1;
         std::memmove(held, lineFeed + 1, FReceiveLength);
         if (FState == THttpState::httpWaitingHeader || FState == THttpState::httpWaitingBody)
             RunLineHandler();
         else
             TriggerDataAvailable(Error);
+        if (FState == THttpState::httpWaitingBody)
+            break;
     }
-    // After a reply without header ("<HTML>" first) the held lines went out one
-    // by one; an unterminated rest goes out now, as a close before the next
-    // read would otherwise lose it.
+    // After a reply without header ("<HTML>" first) the bytes after its first
+    // line are body bytes as they came, line ends included; they go out now,
+    // as a close before the next read would otherwise lose them.
     if (FState == THttpState::httpWaitingBody) {
         DeliverHeldBytesAsBody();
         return;
@@ -338,6 +364,25 @@ void THttpClient::SocketDataAvailable(std::uint16_t Error) {
     // request now instead of waiting for a server that may never close.
     if (FReceiveLength >= FReceiveBuffer.size() && FState == THttpState::httpWaitingHeader)
         EndWithLocalFailure(http_errors::kLineTooLong, "HTTP line too long");
+}
+
+void THttpClient::CheckAnswerComplete(std::uint16_t Error) {
+    // A failure already recorded, an abort and an error answer end the
+    // session from this side; they keep their own reason.
+    if (FRequestDoneError != 0 || FState == THttpState::httpAborting ||
+        FStatusCode >= http_errors::kFirstErrorStatus)
+        return;
+    const bool inBody = FState == THttpState::httpWaitingBody;
+    const bool hasBody = FRequestType != THttpRequest::httpHEAD && StatusHasBody(FStatusCode);
+    const bool lengthReached = FContentLength >= 0 && FReceivedCount >= FContentLength;
+    if (inBody && (!hasBody || lengthReached))
+        return;
+    if (Error != 0)
+        SetLocalFailure(Error, ErrorText(Error));
+    else if (inBody && FContentLength >= 0)
+        SetLocalFailure(http_errors::kBodyIncomplete,
+                        "incomplete body: " + std::to_string(FReceivedCount) + " of " +
+                            std::to_string(FContentLength) + " bytes received");
 }
 
 void THttpClient::RunLineHandler() {
@@ -381,8 +426,10 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
     fields.NoCache = FNoCache;
     fields.PostSize = Method == "POST" ? RewindBody() : 0;
     fields.ModifiedSince = FModifiedSince;
-    fields.Username = FRequestUsername;
-    fields.Password = FRequestPassword;
+    // Credentials are for the server asked for, not for where it redirects to.
+    const bool askedForServer = Origin(FTarget) == FRequestOrigin;
+    fields.Username = askedForServer ? FRequestUsername : std::string();
+    fields.Password = askedForServer ? FRequestPassword : std::string();
     fields.ViaProxy = FViaProxy;
     fields.ProxyUsername = FProxyUsername;
     fields.ProxyPassword = FProxyPassword;
@@ -434,11 +481,18 @@ void THttpClient::GetHeaderLineNext() {
         StateChange(THttpState::httpWaitingBody);
         FLineHandler = &THttpClient::GetBodyLineNext;
         TriggerHeaderEnd();
+        FCurrentLine += FCurrentLineEnd; // a saved document must hold the bytes sent
         GetBodyLineNext();
         return;
     }
     if (FCurrentLine.empty()) {
         HeaderEnded();
+        return;
+    }
+    FHeaderBytes += FCurrentLine.size();
+    if (FHeaderLineCount > http_limits::kMaxHeaderLines ||
+        FHeaderBytes > http_limits::kMaxHeaderBytes) {
+        EndWithLocalFailure(http_errors::kHeaderTooLarge, "HTTP header too large");
         return;
     }
     FReceivedHeader.push_back(FCurrentLine);
@@ -452,8 +506,6 @@ void THttpClient::GetHeaderLineNext() {
         HeaderField(FCurrentLine);
     }
     TriggerHeaderData();
-    if (FStatusCode >= 400)
-        FSocket->Close(); // an error answer ends the request at once
 }
 
 void THttpClient::HeaderField(const std::string& Line) {
@@ -461,8 +513,15 @@ void THttpClient::HeaderField(const std::string& Line) {
     if (!SplitHeaderField(Line, field, value))
         return;
     if (field == "location") {
+        if (FStatusCode >= http_errors::kFirstErrorStatus)
+            return; // an error answer ends the request, wherever it points
+        const auto target = RedirectionTarget(value);
+        if (!target) {
+            EndWithLocalFailure(http_errors::kInvalidRedirection, "invalid redirection target");
+            return;
+        }
         FRelocationPending = true;
-        FollowLocation(FTarget, value, FViaProxy);
+        FollowLocation(FTarget, *target, FViaProxy);
     } else if (field == "content-length") {
         if (const auto length = ParseDecimal(value))
             FContentLength = *length;
@@ -482,16 +541,15 @@ void THttpClient::HeaderField(const std::string& Line) {
 
 void THttpClient::HeaderEnded() {
     if (FRelocationPending) {
+        TriggerHeaderEnd();
         if (FRedirections >= http_limits::kMaxRedirections) {
             // A server that keeps redirecting would otherwise hold the client forever.
             EndWithLocalFailure(http_errors::kTooManyRedirections, "too many redirections");
             return;
         }
         ++FRedirections;
-        TriggerHeaderEnd();
         FReceiveLength = 0; // the rest of this answer belongs to a document not asked for
-        FHeaderLineCount = 0;
-        FBodyLineCount = 0;
+        StartResponse();
         AttachSessionClosed(&THttpClient::LocationSessionClosed);
         FSocket->Close();
         return;

@@ -38,11 +38,14 @@ using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t
 // A request starts with GetASync/HeadASync/PostASync (return at once) or
 // Get/Head/Post (block on the event loop until the request has ended, then
 // raise EHttpException for a status of 400 or more). It ends when the server
-// closes the connection, on a local failure (lookup, connect, too many
-// redirections, over-long header line: StatusCode 404 and an English
-// ReasonPhrase) or by Abort; in every case State returns to httpReady and
-// OnRequestDone follows from the event loop. "location" headers are followed,
-// at most http_limits::kMaxRedirections times per request.
+// closes the connection, on a local failure (lookup, connect, invalid port,
+// too many redirections, invalid redirection target, over-long header line,
+// header too large, reset connection, body shorter than its length:
+// StatusCode 404 and an English ReasonPhrase) or by Abort; in every case State
+// returns to httpReady and OnRequestDone follows from the event loop.
+// "location" headers of answers below 400 are followed, at most
+// http_limits::kMaxRedirections times per request; Username and Password (or
+// those written into the URL) go only to the scheme, host and port of URL.
 //
 // SendStream and ReceiveStream belong to the caller and must outlive the request.
 class THttpClient : public QObject {
@@ -115,11 +118,14 @@ public:
     // 0 at request start; 404 for local failures.
     int StatusCode() const { return FStatusCode; }
     const std::string& ReasonPhrase() const { return FReasonPhrase; }
-    // -1 until a "content-length" with a decimal number arrives.
+    // Of the last response: -1 until a "content-length" with a decimal number arrives.
     std::int64_t ContentLength() const { return FContentLength; }
     const std::string& ContentType() const { return FContentType; }
     // Every header line received, across all hops of a redirection chain.
     const std::vector<std::string>& ReceivedHeader() const { return FReceivedHeader; }
+    // Index in ReceivedHeader of the last response's first line (its size
+    // while no line of that response has arrived).
+    std::size_t ResponseHeaderStart() const { return FResponseHeaderStart; }
     // Every "www-authenticate" value ever received.
     const std::vector<std::string>& AuthenticateValues() const { return FAuthenticateValues; }
     std::int64_t ReceivedCount() const { return FReceivedCount; }
@@ -217,10 +223,15 @@ private:
     // Records a failure on this side: the error, StatusCode 404 and the reason.
     void SetLocalFailure(std::uint16_t Error, const std::string& Reason);
     void EndWithLocalFailure(std::uint16_t Error, const std::string& Reason);
+    // A session that ends before its answer is complete is a failure.
+    void CheckAnswerComplete(std::uint16_t Error);
+    // Per-response values start again for the answer of a new hop.
+    void StartResponse();
 
     void SocketDNSLookupDone(std::uint16_t Error);
     void SocketSessionConnected(std::uint16_t Error);
     void SocketDataAvailable(std::uint16_t Error);
+    void ReceiveAvailable(std::uint16_t Error);
     void SocketDataSent(std::uint16_t Error);
     void SocketSessionClosed();
 
@@ -267,6 +278,8 @@ private:
     std::int64_t FContentLength = -1;
     std::string FContentType;
     std::vector<std::string> FReceivedHeader;
+    std::size_t FResponseHeaderStart = 0;
+    std::size_t FHeaderBytes = 0; // of the current response, without line ends
     std::vector<std::string> FAuthenticateValues;
     std::int64_t FReceivedCount = 0;
     std::int64_t FSentCount = 0;
@@ -276,6 +289,7 @@ private:
     bool FViaProxy = false;
     std::string FRequestUsername;
     std::string FRequestPassword;
+    std::string FRequestOrigin; // the only origin the credentials go to
     std::string FResolvedAddress;
     int FRedirections = 0;
     bool FRelocationPending = false;
@@ -284,6 +298,7 @@ private:
     std::array<char, http_limits::kReceiveBufferSize> FReceiveBuffer{};
     std::size_t FReceiveLength = 0;
     std::string FCurrentLine;
+    std::string FCurrentLineEnd; // the line feed, with a carriage return before it
     TLineHandler FLineHandler = nullptr;
     int FHeaderLineCount = 0;
     int FBodyLineCount = 0;

@@ -18,6 +18,12 @@ inline constexpr int kMaxRedirections = 20;
 inline constexpr char kDefaultPort[] = "80";
 // Longest file-name guess taken from the last path segment.
 inline constexpr std::size_t kMaxDocNameLength = 255;
+// Lines and bytes (without line ends) one response header may hold: a server
+// sending header lines without end must not fill the memory.
+inline constexpr int kMaxHeaderLines = 1000;
+inline constexpr std::size_t kMaxHeaderBytes = 256 * 1024;
+// Highest TCP port number; 0 is no port either.
+inline constexpr unsigned kMaxPort = 65535;
 
 } // namespace http_limits
 
@@ -29,6 +35,12 @@ inline constexpr std::uint16_t kNothingToPost = 2;
 inline constexpr std::uint16_t kAborted = 3;
 inline constexpr std::uint16_t kLineTooLong = 4;
 inline constexpr std::uint16_t kTooManyRedirections = 5;
+inline constexpr std::uint16_t kHeaderTooLarge = 6;
+inline constexpr std::uint16_t kBodyIncomplete = 7;
+inline constexpr std::uint16_t kInvalidRedirection = 8;
+inline constexpr std::uint16_t kInvalidPort = 9;
+// The lowest status of an error answer.
+inline constexpr int kFirstErrorStatus = 400;
 // StatusCode reported for failures that happen on this side of the connection.
 inline constexpr int kLocalFailureStatus = 404;
 // Socket error number used when the host part of the address is empty.

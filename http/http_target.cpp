@@ -1,6 +1,7 @@
 #include "http/http_target.h"
 
 #include "http/http_constants.h"
+#include "http/text_utils.h"
 #include "http/url.h"
 
 namespace {
@@ -17,8 +18,16 @@ TUrlParts Split(const std::string& url) {
     return p;
 }
 
+std::string SchemeName(const TUrlParts& p) {
+    return p.Proto.empty() ? std::string("http") : p.Proto;
+}
+
 std::string SchemeOf(const TUrlParts& p) {
-    return (p.Proto.empty() ? std::string("http") : p.Proto) + "://";
+    return SchemeName(p) + "://";
+}
+
+std::string PortOrDefault(const std::string& port) {
+    return port.empty() ? std::string(kDefaultPort) : port;
 }
 
 std::string Authority(const std::string& host, const std::string& port) {
@@ -43,6 +52,7 @@ void FollowDirect(THttpTarget& t, const std::string& location) {
         if (t.Path.empty())
             t.Path = "/";
         t.Location = SchemeOf(v) + t.HostName + (v.Path.empty() ? "" : t.Path);
+        t.Scheme = v.Proto;
     } else if (t.Path.empty()) {
         // A bare word names a document on the current host.
         t.Location = SchemeOf(v) + t.TargetHost + "/" + t.HostName;
@@ -54,6 +64,7 @@ void FollowDirect(THttpTarget& t, const std::string& location) {
     } else {
         t.TargetHost = t.HostName;
     }
+    t.TargetPort = t.Port; // even a relative location may name a port
 }
 
 // Through a proxy the request target is always absolute; the connection stays
@@ -65,16 +76,15 @@ void FollowViaProxy(THttpTarget& t, const std::string& location) {
         t.Location = SchemeOf(current) + Authority(current.Host, current.Port) + location;
     } else {
         const TUrlParts v = Split(location);
-        if (!v.Proto.empty() && !v.Host.empty()) {
+        if (!v.Host.empty() && (!v.Proto.empty() || !v.Path.empty())) {
             t.TargetHost = v.Host;
             t.Location = SchemeOf(v) + Authority(v.Host, v.Port) + v.Path;
+            t.Scheme = SchemeName(v);
+            t.TargetPort = PortOrDefault(v.Port);
         } else if (v.Path.empty()) {
             t.Location = SchemeOf(v) + currentAuthority + "/" + v.Host;
-        } else if (v.Host.empty()) {
-            t.Location = SchemeOf(v) + currentAuthority + v.Path;
         } else {
-            t.TargetHost = v.Host;
-            t.Location = SchemeOf(v) + Authority(v.Host, v.Port) + v.Path;
+            t.Location = SchemeOf(v) + currentAuthority + v.Path;
         }
     }
     t.Path = t.Location;
@@ -91,9 +101,11 @@ THttpTarget TargetForRequest(const std::string& url, const std::string& proxy,
     t.DocName = DocNameFromPath(u.Path);
     t.UrlUsername = u.User;
     t.UrlPassword = u.Pass;
+    t.Scheme = SchemeName(u);
+    t.TargetPort = PortOrDefault(u.Port);
     if (proxy.empty()) {
         t.HostName = u.Host;
-        t.Port = u.Port.empty() ? std::string(kDefaultPort) : u.Port;
+        t.Port = t.TargetPort;
         t.Path = u.Path.empty() ? std::string("/") : u.Path;
     } else {
         t.Path = SchemeOf(u) + Authority(u.Host, u.Port) + u.Path;
@@ -102,6 +114,10 @@ THttpTarget TargetForRequest(const std::string& url, const std::string& proxy,
         t.Port = p.Port.empty() ? proxyPort : p.Port;
     }
     return t;
+}
+
+std::string Origin(const THttpTarget& target) {
+    return LowerCase(target.Scheme + "://" + target.TargetHost + ":" + target.TargetPort);
 }
 
 void FollowLocation(THttpTarget& target, const std::string& location, bool viaProxy) {

@@ -11,6 +11,8 @@ struct THttpTarget {
     std::string Path;        // request target: a path, or the absolute address through a proxy
     std::string DocName;     // file-name guess for the document
     std::string Location;    // current absolute address, as OnLocationChange reports it
+    std::string Scheme;      // of the requested address, "http" when it names none
+    std::string TargetPort;  // of the requested address, the default port when it names none
     std::string UrlUsername; // credentials written into the address (empty when none)
     std::string UrlPassword;
 };
@@ -19,6 +21,10 @@ struct THttpTarget {
 // to `proxyPort`). A direct connection defaults to port 80 and path "/".
 THttpTarget TargetForRequest(const std::string& url, const std::string& proxy,
                              const std::string& proxyPort);
+
+// "scheme://host:port" of the requested address, lower-cased: requests with
+// the same origin go to the same server.
+std::string Origin(const THttpTarget& target);
 
 // Moves `target` to the address of a "location" header value: absolute, a
 // path on the same host ("/x"), or a bare word taken as a path on the current

@@ -8,6 +8,11 @@ namespace {
 
 // Where the range numbers of "bytes 100-199/1000" start.
 constexpr std::string::size_type kRangeStart = 6;
+constexpr char kDeleteByte = 0x7F;
+
+bool IsDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
 
 } // namespace
 
@@ -25,6 +30,15 @@ std::optional<int> StatusCodeOf(const std::string& statusLine) {
 
 std::string ReasonPhraseOf(const std::string& statusLine) {
     return statusLine.size() > 13 ? statusLine.substr(13) : std::string();
+}
+
+bool StatusHasBody(int status) {
+    constexpr int kFirstInformational = 100;
+    constexpr int kFirstFinal = 200;
+    constexpr int kNoContent = 204;
+    constexpr int kNotModified = 304;
+    const bool informational = status >= kFirstInformational && status < kFirstFinal;
+    return !informational && status != kNoContent && status != kNotModified;
 }
 
 bool IsHtmlTagLine(const std::string& line) {
@@ -63,9 +77,25 @@ bool ParseContentRange(const std::string& value, std::string& rangeBegin, std::s
     const auto dash = value.find('-');
     if (dash == std::string::npos)
         return false;
-    rangeBegin = dash > kRangeStart ? value.substr(kRangeStart, dash - kRangeStart) : std::string();
+    const std::string first =
+        dash > kRangeStart ? value.substr(kRangeStart, dash - kRangeStart) : std::string();
     const auto slash = value.find('/', dash);
-    rangeEnd =
+    const std::string last =
         value.substr(dash + 1, slash == std::string::npos ? std::string::npos : slash - dash - 1);
+    // The bounds go into the next request's "Range" line.
+    if (!IsDigits(first) || !IsDigits(last))
+        return false;
+    rangeBegin = first;
+    rangeEnd = last;
     return true;
+}
+
+std::optional<std::string> RedirectionTarget(const std::string& value) {
+    std::string target;
+    for (const char c : value.substr(0, value.find_last_not_of(' ') + 1)) {
+        if (static_cast<unsigned char>(c) < ' ' || c == kDeleteByte)
+            return std::nullopt;
+        target += c == ' ' ? std::string("%20") : std::string(1, c);
+    }
+    return target;
 }

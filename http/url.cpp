@@ -81,6 +81,19 @@ void ParseURL(const std::string& url, std::string& proto, std::string& user, std
     }
 }
 
+bool IsPortNumber(const std::string& port) {
+    constexpr std::size_t kMaxDigits = 5;
+    if (port.empty() || port.size() > kMaxDigits)
+        return false;
+    unsigned number = 0;
+    for (const char c : port) {
+        if (c < '0' || c > '9')
+            return false;
+        number = number * 10 + static_cast<unsigned>(c - '0');
+    }
+    return number >= 1 && number <= http_limits::kMaxPort;
+}
+
 std::string DocNameFromPath(const std::string& path) {
     if (path.empty() || path == "/")
         return "document.htm";

@@ -10,6 +10,9 @@
 void ParseURL(const std::string& url, std::string& proto, std::string& user, std::string& pass,
               std::string& host, std::string& port, std::string& path);
 
+// A port as an address may name it: decimal digits only, from 1 to 65535.
+bool IsPortNumber(const std::string& port);
+
 // File-name guess for a request path: "document.htm" for an empty path or "/",
 // otherwise the last segment (a trailing "/" ignored, at most 255 characters)
 // without its query.

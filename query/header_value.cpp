@@ -4,7 +4,7 @@
 
 namespace httpreport {
 
-std::string HeaderValue(const std::vector<std::string>& receivedHeader, std::string_view key,
+std::string HeaderValue(std::span<const std::string> receivedHeader, std::string_view key,
                         std::string_view fallback) {
     const auto line = std::ranges::find_if(
         receivedHeader, [key](const std::string& l) { return l.starts_with(key); });

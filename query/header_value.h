@@ -1,8 +1,8 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace httpreport {
 
@@ -10,10 +10,7 @@ namespace httpreport {
 // includes the colon and the blank ("Server: "); compared case-sensitively.
 // The value is the rest of the line, exactly as the server sent it. Returns
 // `fallback` when no line begins with the key.
-//
-// The client keeps the lines of every response of a redirection chain in
-// arrival order, so the value comes from the earliest response that has it.
-std::string HeaderValue(const std::vector<std::string>& receivedHeader, std::string_view key,
+std::string HeaderValue(std::span<const std::string> receivedHeader, std::string_view key,
                         std::string_view fallback);
 
 } // namespace httpreport

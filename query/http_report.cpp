@@ -4,6 +4,9 @@
 #include "query/header_value.h"
 #include "query/status_text.h"
 
+#include <algorithm>
+#include <span>
+
 namespace httpreport {
 namespace {
 
@@ -66,8 +69,13 @@ std::string SizeText(std::int64_t contentLength, const QLocale& locale) {
 TReportLines ComposeHttpReport(const THttpReportInput& input, const QLocale& locale) {
     TReportLines lines;
     TReportWriter report(lines);
-    const auto header = [&input](std::string_view key, std::string_view fallback) {
-        return HeaderValue(input.ReceivedHeader, key, fallback);
+    // The lines of every hop of a redirection chain are kept in arrival order:
+    // the target is the first hop's, everything else the last response's.
+    const std::span<const std::string> allHops(input.ReceivedHeader);
+    const std::span<const std::string> final =
+        allHops.subspan(std::min(input.FinalHeaderStart, allHops.size()));
+    const auto header = [&final](std::string_view key, std::string_view fallback) {
+        return HeaderValue(final, key, fallback);
     };
 
     report.Section(kTitleReportFor, input.URL);
@@ -84,7 +92,8 @@ TReportLines ComposeHttpReport(const THttpReportInput& input, const QLocale& loc
         report.Separator();
     }
 
-    if (const std::string target = header(kKeyLocation, kNoLocation); target != kNoLocation)
+    if (const std::string target = HeaderValue(allHops, kKeyLocation, kNoLocation);
+        target != kNoLocation)
         report.Section(kTitleRedirect, target);
 
     report.Section(kTitleSize, SizeText(input.ContentLength, locale));

@@ -16,6 +16,7 @@ struct THttpReportInput {
     std::string ReasonPhrase;                // the server's, or the client's failure text
     std::int64_t ContentLength = -1;         // -1 when no response had a length
     std::vector<std::string> ReceivedHeader; // every response's lines, in arrival order
+    std::size_t FinalHeaderStart = 0;        // index of the last response's first line
     bool Success = false;                    // the request ended without an exception
     double TransferRate = 0.0;               // bytes per second of a body transfer; 0: none
 };
@@ -24,9 +25,10 @@ namespace httpreport {
 
 // The German HTTP report for one request: the address, the status (or the
 // error section when the request failed), the redirection target when there
-// was one, size, type, the transfer rate when one was measured, server, date
-// and last modification. Header values are shown exactly as the server sent
-// them; the size and the rate are formatted with `locale`'s separators.
+// was one (the first response's), then size, type, the transfer rate when one
+// was measured, server, date and last modification, all of the last response,
+// the one whose status is shown. Header values are shown exactly as the server
+// sent them; the size and the rate are formatted with `locale`'s separators.
 TReportLines ComposeHttpReport(const THttpReportInput& input,
                                const QLocale& locale = QLocale::system());
 

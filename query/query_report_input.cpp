@@ -11,6 +11,7 @@ THttpReportInput QueryReportInput(const THttpClient& client, bool success) {
     input.ReasonPhrase = client.ReasonPhrase();
     input.ContentLength = client.ContentLength();
     input.ReceivedHeader = client.ReceivedHeader();
+    input.FinalHeaderStart = client.ResponseHeaderStart();
     input.Success = success;
     return input;
 }

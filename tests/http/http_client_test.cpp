@@ -334,13 +334,25 @@ TEST_F(HttpClientTest, BodyStartsWithTheHeaderEndOrAnHtmlFirstLine) {
     EXPECT_EQ(Client.ReceivedCount(), 6);
 
     // No header: the "<HTML>" line (any case) is the first piece of the body,
-    // held lines follow one by one, and the unterminated rest is not lost.
+    // the held bytes follow as they came, and the unterminated rest is not lost.
     events.clear();
     Client.Get();
     EXPECT_EQ(Client.StatusCode(), 0);
     EXPECT_EQ(Client.ContentType(), "text/html");
     EXPECT_TRUE(Client.ReceivedHeader().empty());
-    EXPECT_EQ(events, "begin [<Html><body>] [second] [rest] end");
+    EXPECT_EQ(events, "begin [<Html><body>\r\n] [second\r\nrest] end");
+}
+
+// The error answer's close comes after the bytes that arrived with it.
+TEST_F(HttpClientTest, ErrorAnswerWithItsBodyInOnePacketEndsTheDocument) {
+    TScriptedServer server({Answer("HTTP/1.0 404 Not Found\r\nServer: x\r\n\r\nnot here")});
+    std::string events;
+    Client.OnDocBegin = [&events](THttpClient*) { events += "begin "; };
+    Client.OnDocEnd = [&events](THttpClient*) { events += "end"; };
+    Client.SetURL(server.Url());
+    ExpectRaise([this] { Client.Get(); }, "Not Found", 404);
+    EXPECT_EQ(events, "begin end");
+    EXPECT_EQ(Client.ReceivedHeader().back(), "Server: x");
 }
 
 TEST_F(HttpClientTest, ResponseSplitAtEveryPosition) {
@@ -486,6 +498,7 @@ TEST_F(HttpClientTest, RedirectOnTheSameServer) {
         EXPECT_EQ(locations, std::vector<std::string>{newLocation});
         EXPECT_EQ(Client.StatusCode(), 200);
         EXPECT_EQ(Client.ContentLength(), 7);
+        EXPECT_EQ(Client.ResponseHeaderStart(), 2u);
         // Both answers' lines are kept, in arrival order.
         EXPECT_EQ(Client.ReceivedHeader(),
                   (std::vector<std::string>{"HTTP/1.0 " + status, "Location: " + location,
@@ -525,26 +538,33 @@ TEST_F(HttpClientTest, RedirectionsAreLimitedToTwentyHops) {
     // One redirection more; its final answer must never be asked for.
     scripts.insert(scripts.end() - 1, Answer(Redirect("/21")));
     TScriptedServer loop(scripts);
+    int headerEnds = 0;
+    Client.OnHeaderEnd = [&headerEnds](THttpClient*) { ++headerEnds; };
     HeadAndWait(server.Url());
     EXPECT_EQ(Client.StatusCode(), 200);
     EXPECT_EQ(DoneError, 0);
     EXPECT_EQ(Client.ReceivedHeader(), lines);
     EXPECT_EQ(Client.Location(), "http://127.0.0.1/20");
 
+    headerEnds = 0;
     Client.SetURL(loop.Url());
     ExpectHeadFails("too many redirections");
     EXPECT_EQ(DoneError, http_errors::kTooManyRedirections);
     EXPECT_EQ(loop.Accepted(), 21u);
+    EXPECT_EQ(headerEnds, 21); // the last hop's header ended too
 }
 
 TEST_F(HttpClientTest, RedirectWithPortThroughProxyKeepsProxy) {
     TScriptedServer proxy({Answer(Redirect("http://other.test:81/y")), Answer(kOk)});
     Client.SetProxy("127.0.0.1:" + proxy.PortStr());
+    Client.SetUsername("u");
     HeadAndWait("http://first.test/x");
     ASSERT_TRUE(Served(proxy));
+    EXPECT_NE(proxy.Received(0).find("\r\nAuthorization: "), std::string::npos);
     const std::string second = proxy.Received(1);
     EXPECT_EQ(second.substr(0, second.find("\r\n")), "HEAD http://other.test:81/y HTTP/1.0");
     EXPECT_NE(second.find("\r\nHost: other.test\r\n"), std::string::npos);
+    EXPECT_EQ(second.find("Authorization"), std::string::npos); // the user's is for first.test
     EXPECT_EQ(Client.StatusCode(), 200);
 }
 

@@ -138,21 +138,27 @@ TEST(HttpReport, SilentServerHasNoErrorSectionAndStatusZero) {
     EXPECT_EQ(Compose(input), expected);
 }
 
-TEST(HttpReport, RedirectShowsFirstTargetAndFirstResponsesValues) {
+// Every hop's lines are kept; the status shown is the last response's, and so
+// is everything below the redirection target, which is the first hop's.
+TEST(HttpReport, RedirectShowsFirstTargetAndTheLastResponsesValues) {
     THttpReportInput input = Succeeded();
     input.URL = "http://old.test/";
     input.ContentLength = 2048; // the last response's
     input.ReceivedHeader = {"HTTP/1.0 301 Moved Permanently",
                             "Location: http://new.test/",
                             "Server: first",
-                            "Content-Length: 0",
+                            "Content-Type: text/html",
+                            "Date: Mon, 07 Dec 2026 20:00:00 GMT",
+                            "Last-Modified: Fri, 04 Dec 2026 08:15:00 GMT",
+                            "Content-Length: 162",
                             "HTTP/1.0 302 Found",
                             "Location: http://newer.test/",
                             "Server: second",
                             "HTTP/1.0 200 OK",
                             "Server: third",
-                            "Content-Type: image/png",
+                            "Date: Mon, 07 Dec 2026 20:00:01 GMT",
                             "Content-Length: 2048"};
+    input.FinalHeaderStart = 10;
     const TReportLines expected = {kReportFor,
                                    V("http://old.test/"),
                                    "",
@@ -163,14 +169,21 @@ TEST(HttpReport, RedirectShowsFirstTargetAndFirstResponsesValues) {
                                    kSize,
                                    V("2,00 kB"),
                                    H("Dateityp"),
-                                   V("image/png"),
-                                   H("Server-Betriebssystem"),
-                                   V("first"),
-                                   H("Datum"),
                                    V("<unbekannt>"),
+                                   H("Server-Betriebssystem"),
+                                   V("third"),
+                                   H("Datum"),
+                                   V("Mon, 07 Dec 2026 20:00:01 GMT"),
                                    kModified,
                                    V("<unbekannt>")};
     EXPECT_EQ(Compose(input), expected);
+
+    // A last hop that failed before any line of its own arrived shows nothing
+    // of the earlier answers either.
+    input.FinalHeaderStart = input.ReceivedHeader.size();
+    const TReportLines lines = Compose(input);
+    EXPECT_EQ(lines[6], V("http://new.test/"));
+    EXPECT_EQ(lines[12], V("<unbekannt>"));
 }
 
 TEST(HttpReport, LocationZeroIsNoRedirection) {
@@ -223,7 +236,8 @@ TEST(HeaderValue, KeyMatchesCaseSensitivelyWithItsBlank) {
                                              "Content-Type:  two blanks", "Content-Type: late"};
     EXPECT_EQ(httpreport::HeaderValue(header, "Content-Type: ", "-"), " two blanks");
     EXPECT_EQ(httpreport::HeaderValue(header, "Server: ", "none"), "none");
-    EXPECT_EQ(httpreport::HeaderValue({"Server: "}, "Server: ", "none"), "");
+    EXPECT_EQ(httpreport::HeaderValue(std::vector<std::string>{"Server: "}, "Server: ", "none"),
+              "");
 }
 
 } // namespace

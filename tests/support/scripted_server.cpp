@@ -115,7 +115,11 @@ void TScriptedServer::Fail(const std::string& What) {
 }
 
 bool TScriptedServer::WaitReadable(int Fd) {
-    pollfd Fds[2] = {{Fd, POLLIN, 0}, {FStopFd, POLLIN, 0}};
+    return WaitFor(Fd, POLLIN);
+}
+
+bool TScriptedServer::WaitFor(int Fd, short Events) {
+    pollfd Fds[2] = {{Fd, Events, 0}, {FStopFd, POLLIN, 0}};
     while (poll(Fds, 2, -1) < 0)
         if (errno != EINTR)
             return false;
@@ -184,6 +188,22 @@ void TScriptedServer::Play(int Fd, std::size_t Index, const TScript& Script) {
                     return;
                 }
                 Sent += static_cast<std::size_t>(N);
+            }
+            break;
+        }
+        case TStepKind::Flood: {
+            // A client that stops reading must not keep the thread from stopping.
+            const std::string& Bytes = Step.Data;
+            for (std::size_t I = 0; I < Step.Count; ++I) {
+                for (std::size_t Sent = 0; Sent < Bytes.size();) {
+                    if (!WaitFor(Fd, POLLOUT))
+                        return;
+                    const ssize_t N = send(Fd, Bytes.data() + Sent, Bytes.size() - Sent,
+                                           MSG_NOSIGNAL | MSG_DONTWAIT);
+                    if (N < 0 && errno != EAGAIN && errno != EINTR)
+                        return; // the client hung up: the flood is over
+                    Sent += static_cast<std::size_t>(std::max<ssize_t>(N, 0));
+                }
             }
             break;
         }

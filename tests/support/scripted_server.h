@@ -25,6 +25,7 @@ public:
         ExpectCount,  // read exactly Count bytes, whatever they are
         ExpectUntil,  // read until the bytes of this connection end with Data
         Send,         // send Data
+        Flood,        // send Data Count times, ending early once the client hangs up
         Pause,        // wait Delay (a step of the peer's own timing, not a test wait)
         WaitGate,     // wait until the test calls OpenGate(Count)
         Drain,        // read until the client closes or resets
@@ -47,6 +48,9 @@ public:
         return {TStepKind::ExpectUntil, std::move(Terminator)};
     }
     static TStep Send(std::string Bytes) { return {TStepKind::Send, std::move(Bytes)}; }
+    static TStep Flood(std::string Bytes, std::size_t Count) {
+        return {TStepKind::Flood, std::move(Bytes), Count};
+    }
     static TStep Pause(std::chrono::milliseconds Delay) { return {TStepKind::Pause, {}, 0, Delay}; }
     static TStep WaitGate(std::size_t Gate) { return {TStepKind::WaitGate, {}, Gate}; }
     static TStep Drain() { return {TStepKind::Drain}; }
@@ -88,6 +92,7 @@ private:
     void Play(int Fd, std::size_t Index, const TScript& Script);
     bool ReadMore(int Fd, std::size_t Index); // false at end of stream or on error
     bool WaitReadable(int Fd);                // false when stopping
+    bool WaitFor(int Fd, short Events);       // false when stopping
     void Fail(const std::string& What);
     void Wake() const; // nudges the test thread's event loop
 
