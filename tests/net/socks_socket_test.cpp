@@ -172,39 +172,39 @@ TEST_F(SocksSocketTest, EveryFailureIsReportedThreeWaysOnce) {
         bool PeerClose = false; // the peer's close comes before the state change
     };
     std::vector<TCase> Cases;
-    const auto Socks5Reply = [&](int Code, const std::string& Text, int Number) {
-        Cases.push_back(
-            {"SOCKS 5 reply " + std::to_string(Code),
-             {},
-             Exchange({{Offer, "\x05\x00"s}, {Socks5Request, "\x05"s + char(Code) + "\x00\x01"s}}),
-             Number,
-             Text});
+    const TSettings Socks4{"4", "", "", false, "10.1.2.3"};
+    const struct {
+        bool Socks5;
+        int Code;
+        int Number;
+        const char* Text;
+    } ReplyCodes[] = {
+        {true, 1, 20004, "general SOCKS server failure"},
+        {true, 2, 20005, "connection not allowed by ruleset"},
+        {true, 3, 20006, "network unreachable"},
+        {true, 4, 20007, "host unreachable"},
+        {true, 5, 20008, "connection refused"},
+        {true, 6, 20009, "time to live expired"},
+        {true, 7, 20010, "command not supported"},
+        {true, 8, 20011, "address type not supported"},
+        {true, 9, 20012, "unassigned error #9"},
+        {false, 91, 20016, "request rejected or failed"},
+        {false, 92, 20008, "connection refused"},
+        {false, 93, 20015, "authentification failed"},
+        {false, 94, 20012, "unassigned error #94"},
     };
-    Socks5Reply(1, "general SOCKS server failure", 20004);
-    Socks5Reply(2, "connection not allowed by ruleset", 20005);
-    Socks5Reply(3, "network unreachable", 20006);
-    Socks5Reply(4, "host unreachable", 20007);
-    Socks5Reply(5, "connection refused", 20008);
-    Socks5Reply(6, "time to live expired", 20009);
-    Socks5Reply(7, "command not supported", 20010);
-    Socks5Reply(8, "address type not supported", 20011);
-    Socks5Reply(9, "unassigned error #9", 20012);
-    const auto Socks4Reply = [&](int Code, const std::string& Text, int Number) {
+    for (const auto& R : ReplyCodes) {
+        const std::string Code(1, static_cast<char>(R.Code));
         Cases.push_back(
-            {"SOCKS 4 reply " + std::to_string(Code),
-             {"4", "", "", false, "10.1.2.3"},
-             Exchange({{Socks4Request, "\x00"s + char(Code) + "\x00\x00\x00\x00\x00\x00"s}}),
-             Number,
-             Text});
-    };
-    Socks4Reply(91, "request rejected or failed", 20016);
-    Socks4Reply(92, "connection refused", 20008);
-    Socks4Reply(93, "authentification failed", 20015);
-    Socks4Reply(94, "unassigned error #94", 20012);
-    Cases.push_back({"SOCKS 4 reply version",
-                     {"4", "", "", false, "10.1.2.3"},
-                     Exchange({{Socks4Request, "\x04\x5a\x00\x00\x00\x00\x00\x00"s}}),
-                     20002,
+            {(R.Socks5 ? "SOCKS 5 reply " : "SOCKS 4 reply ") + std::to_string(R.Code),
+             R.Socks5 ? TSettings{} : Socks4,
+             R.Socks5
+                 ? Exchange({{Offer, "\x05\x00"s}, {Socks5Request, "\x05"s + Code + "\x00\x01"s}})
+                 : Exchange({{Socks4Request, "\x00"s + Code + "\x00\x00\x00\x00\x00\x00"s}}),
+             R.Number, R.Text});
+    }
+    Cases.push_back({"SOCKS 4 reply version", Socks4,
+                     Exchange({{Socks4Request, "\x04\x5a\x00\x00\x00\x00\x00\x00"s}}), 20002,
                      "socks version error"});
     Cases.push_back({"method reply version",
                      {},
