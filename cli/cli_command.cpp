@@ -18,7 +18,19 @@ constexpr double kMaxTimeoutSeconds = 7 * 24 * 60 * 60;
 constexpr double kMillisecondsPerSecond = 1000.0;
 constexpr int kMaxPort = 65535;
 
-enum class TOption { Lines, Headers, Get, Output, Proxy, Timeout, Help, Version };
+enum class TOption {
+    Lines,
+    Headers,
+    Get,
+    Output,
+    Proxy,
+    Socks,
+    SocksLevel,
+    SocksUser,
+    Timeout,
+    Help,
+    Version
+};
 
 struct TOptionEntry {
     const char* Name;
@@ -32,6 +44,9 @@ constexpr std::array kOptions{
     TOptionEntry{"--get", TOption::Get, false},
     TOptionEntry{"-o", TOption::Output, true},
     TOptionEntry{"--proxy", TOption::Proxy, true},
+    TOptionEntry{"--socks", TOption::Socks, true},
+    TOptionEntry{"--socks-level", TOption::SocksLevel, true},
+    TOptionEntry{"--socks-user", TOption::SocksUser, true},
     TOptionEntry{"--timeout", TOption::Timeout, true},
     TOptionEntry{"-h", TOption::Help, false},
     TOptionEntry{"--help", TOption::Help, false},
@@ -64,6 +79,17 @@ bool IsPort(const QString& text) {
     return ok && digitsOnly && port >= 1 && port <= kMaxPort;
 }
 
+// Splits "HOST[:PORT]"; false for an empty host, one with a path or a colon
+// in it, or a port that is not 1 to kMaxPort.
+bool SplitHostPort(const QString& value, QString& host, QString& port) {
+    const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+    host = colon < 0 ? value : value.left(colon);
+    port = colon < 0 ? QString() : value.mid(colon + 1);
+    const bool hostOk =
+        !host.isEmpty() && !host.contains(QLatin1Char('/')) && !host.contains(QLatin1Char(':'));
+    return hostOk && (colon < 0 || IsPort(port));
+}
+
 // Collects the options in order and stops at the first faulty argument.
 class TCommandParser {
 public:
@@ -74,12 +100,16 @@ private:
     QString Option(const QStringList& arguments, qsizetype& index);
     QString Apply(TOption option, const QString& value);
     QString ApplyProxy(const QString& value);
+    QString ApplySocks(const QString& value);
+    QString ApplySocksLevel(const QString& value);
+    QString ApplySocksUser(const QString& value);
     TCliCommand Finish() const;
 
     TCliOptions options_;
     QStringList positional_;
     bool help_ = false;
     bool version_ = false;
+    bool socksDetails_ = false; // --socks-level or --socks-user given
 };
 
 TCliCommand Command(TCliCommand::TKind kind) {
@@ -150,6 +180,12 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
         break;
     case TOption::Proxy:
         return ApplyProxy(value);
+    case TOption::Socks:
+        return ApplySocks(value);
+    case TOption::SocksLevel:
+        return ApplySocksLevel(value);
+    case TOption::SocksUser:
+        return ApplySocksUser(value);
     case TOption::Timeout:
         options_.Timeout = ParseTimeout(value);
         if (!options_.Timeout)
@@ -169,18 +205,43 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
 }
 
 QString TCommandParser::ApplyProxy(const QString& value) {
-    const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
-    const QString host = colon < 0 ? value : value.left(colon);
-    const QString port = colon < 0 ? QString() : value.mid(colon + 1);
-    const bool hostOk =
-        !host.isEmpty() && !host.contains(QLatin1Char('/')) && !host.contains(QLatin1Char(':'));
-    if (!hostOk || (colon >= 0 && !IsPort(port)))
+    if (!SplitHostPort(value, options_.ProxyHost, options_.ProxyPort))
         return QStringLiteral("Ungültiger Proxy „%1“: erwartet wird HOST oder HOST:PORT "
                               "mit einem Port von 1 bis %2.")
             .arg(value)
             .arg(kMaxPort);
-    options_.ProxyHost = host;
-    options_.ProxyPort = port;
+    return {};
+}
+
+QString TCommandParser::ApplySocks(const QString& value) {
+    if (!SplitHostPort(value, options_.SocksHost, options_.SocksPort) ||
+        options_.SocksPort.isEmpty())
+        return QStringLiteral("Ungültiger SOCKS-Server „%1“: erwartet wird HOST:PORT "
+                              "mit einem Port von 1 bis %2.")
+            .arg(value)
+            .arg(kMaxPort);
+    return {};
+}
+
+QString TCommandParser::ApplySocksLevel(const QString& value) {
+    const QString level = value.toUpper();
+    if (level != QLatin1String("4") && level != QLatin1String("4A") && level != QLatin1String("5"))
+        return QStringLiteral("Ungültige SOCKS-Version „%1“: erwartet wird 4, 4A oder 5.")
+            .arg(value);
+    options_.SocksLevel = level;
+    socksDetails_ = true;
+    return {};
+}
+
+QString TCommandParser::ApplySocksUser(const QString& value) {
+    // The message leaves the value out: it holds a password.
+    const qsizetype colon = value.indexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return QStringLiteral(
+            "Ungültige SOCKS-Anmeldung: erwartet wird BENUTZER:PASSWORT mit einem Benutzernamen.");
+    options_.SocksUser = value.left(colon);
+    options_.SocksPassword = value.mid(colon + 1);
+    socksDetails_ = true;
     return {};
 }
 
@@ -201,6 +262,9 @@ TCliCommand TCommandParser::Finish() const {
             QStringLiteral("Bitte geben Sie vor der Abfrage eine Internet-Adresse ein."));
     if (!options_.OutputFile.isEmpty() && !options_.Get)
         return UsageError(QStringLiteral("Die Option -o ist nur zusammen mit --get möglich."));
+    if (socksDetails_ && options_.SocksHost.isEmpty())
+        return UsageError(QStringLiteral(
+            "Die Optionen --socks-level und --socks-user sind nur zusammen mit --socks möglich."));
     TCliCommand command = Command(TCliCommand::TKind::Run);
     command.Options = options_;
     command.Options.Url = positional_.front();
@@ -228,6 +292,12 @@ QString CliHelpText() {
                "                       gemessene Geschwindigkeit in den Report aufnehmen\n"
                "  -o DATEI             mit --get: den Inhalt in DATEI schreiben\n"
                "  --proxy HOST[:PORT]  über diesen Proxy abfragen (ohne Port: 80)\n"
+               "  --socks HOST:PORT    über diesen SOCKS-Server verbinden (bei SOCKS 4A und 5\n"
+               "                       löst er auch den Rechnernamen aus der URL auf)\n"
+               "  --socks-level 4|4A|5 die SOCKS-Version (Vorgabe: 5)\n"
+               "  --socks-user BENUTZER:PASSWORT\n"
+               "                       beim SOCKS-5-Server mit Benutzername und Passwort\n"
+               "                       anmelden (bei SOCKS 4 und 4A: nur der Benutzername)\n"
                "  --timeout SEKUNDEN   die Anfrage nach dieser Zeit abbrechen (Vorgabe: keine)\n"
                "  -h, --help           diese Hilfe ausgeben\n"
                "  --version            die Version ausgeben\n"

@@ -14,5 +14,10 @@ struct TCliOptions {
     QString OutputFile;   // with Get: where the body goes; empty: discarded
     QString ProxyHost;    // empty: no proxy
     QString ProxyPort;    // empty: the client's default proxy port
+    QString SocksHost;    // empty: no SOCKS server
+    QString SocksPort;
+    QString SocksLevel = QStringLiteral("5"); // "4", "4A" or "5"
+    QString SocksUser;                        // empty: no user name and password
+    QString SocksPassword;
     std::optional<std::chrono::milliseconds> Timeout; // none: wait as long as it takes
 };

@@ -73,6 +73,16 @@ void TCliRun::Configure() {
     client_.SetProxy(ToCp1252(options_.ProxyHost));
     if (!options_.ProxyPort.isEmpty())
         client_.SetProxyPort(ToCp1252(options_.ProxyPort));
+    if (options_.SocksHost.isEmpty())
+        return;
+    client_.SetSocksServer(ToCp1252(options_.SocksHost));
+    client_.SetSocksPort(ToCp1252(options_.SocksPort));
+    client_.SetSocksLevel(ToCp1252(options_.SocksLevel));
+    if (!options_.SocksUser.isEmpty()) {
+        client_.SetSocksUsercode(ToCp1252(options_.SocksUser));
+        client_.SetSocksPassword(ToCp1252(options_.SocksPassword));
+        client_.SetSocksAuthentication(socksAuthenticateUsercode);
+    }
 }
 
 THttpReportInput TCliRun::Request() {

@@ -18,8 +18,12 @@ namespace {
 
 constexpr char kHttpVersion[] = "1.0";
 
+std::string ErrorText(int Error, const std::string& Text) {
+    return Text + " (Error #" + std::to_string(Error) + ")";
+}
+
 std::string ErrorText(int Error) {
-    return SocketErrorDesc(Error) + " (Error #" + std::to_string(Error) + ")";
+    return ErrorText(Error, SocketErrorDesc(Error));
 }
 
 } // namespace
@@ -40,6 +44,11 @@ THttpClient::THttpClient(QObject* Owner) : QObject(Owner) {
     };
     FSocket->OnDataSent = [this](TCustomAsyncSocket*, std::uint16_t Error) {
         SocketDataSent(Error);
+    };
+    FSocket->OnSocksError = [this](TCustomAsyncSocket*, std::int32_t Error,
+                                   const std::string& Msg) {
+        FSocksError = Error;
+        FSocksErrorText = Msg;
     };
     AttachSessionClosed(&THttpClient::SocketSessionClosed);
 }
@@ -162,7 +171,7 @@ void THttpClient::Login() {
         return;
     }
     try {
-        FSocket->DnsLookup(FTarget.HostName);
+        FSocket->DnsLookup(FSocksServer.empty() ? FTarget.HostName : FSocksServer);
     } catch (const std::exception&) {
         const int error = FSocket->LastError();
         SocketDNSLookupDone(
@@ -244,10 +253,7 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
     FResolvedAddress = FSocket->DnsResult();
     StateChange(THttpState::httpDnsLookupDone);
     try {
-        FSocket->SetAddr(FResolvedAddress);
-        FSocket->SetPort(FTarget.Port);
-        FSocket->SetProto("tcp");
-        FSocket->Connect();
+        ConnectSocket();
     } catch (const std::exception&) {
         // A refusal without an error number (such as a port that cannot be
         // resolved) must still be reported as a failure.
@@ -260,9 +266,36 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
     }
 }
 
+void THttpClient::ConnectSocket() {
+    // Through SOCKS the address looked up is the SOCKS server's, and the host
+    // goes to it as it is; the socket forgets these settings at every close.
+    const bool viaSocks = !FSocksServer.empty();
+    FSocket->SetAddr(viaSocks ? FTarget.HostName : FResolvedAddress);
+    FSocket->SetPort(FTarget.Port);
+    FSocket->SetProto("tcp");
+    // Also cleared here: settings left by a connect that failed before its close.
+    FSocket->SetSocksServer(viaSocks ? FResolvedAddress : std::string());
+    if (viaSocks) {
+        FSocket->SetSocksPort(FSocksPort);
+        FSocket->SetSocksLevel(FSocksLevel);
+        FSocket->SetSocksUsercode(FSocksUsercode);
+        FSocket->SetSocksPassword(FSocksPassword);
+        FSocket->SetSocksAuthentication(FSocksAuthentication);
+    }
+    FSocksError = 0;
+    FSocksErrorText.clear();
+    FSocket->Connect();
+}
+
+std::string THttpClient::ConnectErrorText(std::uint16_t Error) const {
+    if (FSocksError == Error && !FSocksErrorText.empty())
+        return ErrorText(Error, FSocksErrorText);
+    return ErrorText(Error);
+}
+
 void THttpClient::SocketSessionConnected(std::uint16_t Error) {
     if (Error != 0) {
-        SetLocalFailure(Error, ErrorText(Error));
+        SetLocalFailure(Error, ConnectErrorText(Error));
         SocketSessionClosed();
         return;
     }

@@ -14,6 +14,7 @@
 #include "http/http_target.h"
 #include "http/http_types.h"
 #include "http/rfc1123_date.h"
+#include "net/socks_types.h"
 
 class QIODevice;
 class TAsyncSocket;
@@ -64,6 +65,23 @@ public:
     // Port of the proxy when Proxy names none.
     const std::string& ProxyPort() const { return FProxyPort; }
     void SetProxyPort(const std::string& Value) { FProxyPort = Value; }
+    // Non-empty: every connection, each hop of a redirection too, goes through
+    // this SOCKS server, which is looked up instead of the host. SOCKS 4A and 5
+    // hand the host name to the server; SOCKS 4 needs its address, looked up
+    // by the socket (blocking) unless the host is one.
+    const std::string& SocksServer() const { return FSocksServer; }
+    void SetSocksServer(const std::string& Value) { FSocksServer = Value; }
+    const std::string& SocksPort() const { return FSocksPort; }
+    void SetSocksPort(const std::string& Value) { FSocksPort = Value; }
+    // "4", "4A" or "5".
+    const std::string& SocksLevel() const { return FSocksLevel; }
+    void SetSocksLevel(const std::string& Value) { FSocksLevel = Value; }
+    const std::string& SocksUsercode() const { return FSocksUsercode; }
+    void SetSocksUsercode(const std::string& Value) { FSocksUsercode = Value; }
+    const std::string& SocksPassword() const { return FSocksPassword; }
+    void SetSocksPassword(const std::string& Value) { FSocksPassword = Value; }
+    TSocksAuthentication SocksAuthentication() const { return FSocksAuthentication; }
+    void SetSocksAuthentication(TSocksAuthentication Value) { FSocksAuthentication = Value; }
     const std::string& Sender() const { return FSender; }
     void SetSender(const std::string& Value) { FSender = Value; }
     const std::string& Agent() const { return FAgent; }
@@ -228,6 +246,9 @@ private:
     // Per-response values start again for the answer of a new hop.
     void StartResponse();
 
+    void ConnectSocket();
+    // The text of a failed connection: the SOCKS server's or the socket error's.
+    std::string ConnectErrorText(std::uint16_t Error) const;
     void SocketDNSLookupDone(std::uint16_t Error);
     void SocketSessionConnected(std::uint16_t Error);
     void SocketDataAvailable(std::uint16_t Error);
@@ -250,6 +271,12 @@ private:
     std::string FURL;
     std::string FProxy;
     std::string FProxyPort = http_limits::kDefaultPort;
+    std::string FSocksServer;
+    std::string FSocksPort = http_limits::kDefaultSocksPort;
+    std::string FSocksLevel = "5";
+    std::string FSocksUsercode;
+    std::string FSocksPassword;
+    TSocksAuthentication FSocksAuthentication = socksNoAuthentication;
     std::string FSender;
     std::string FAgent = "Mozilla/3.0 (compatible)";
     std::string FAccept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
@@ -291,6 +318,9 @@ private:
     std::string FRequestPassword;
     std::string FRequestOrigin; // the only origin the credentials go to
     std::string FResolvedAddress;
+    // The SOCKS server's last failure: its number and text.
+    std::int32_t FSocksError = 0;
+    std::string FSocksErrorText;
     int FRedirections = 0;
     bool FRelocationPending = false;
 

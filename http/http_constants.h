@@ -16,6 +16,8 @@ inline constexpr std::size_t kSendChunkSize = 8193;
 inline constexpr int kMaxRedirections = 20;
 // Port of a server or proxy whose address names none.
 inline constexpr char kDefaultPort[] = "80";
+// Port of a SOCKS server whose port is not set.
+inline constexpr char kDefaultSocksPort[] = "1080";
 // Longest file-name guess taken from the last path segment.
 inline constexpr std::size_t kMaxDocNameLength = 255;
 // Lines and bytes (without line ends) one response header may hold: a server

@@ -228,6 +228,13 @@ protected:
     bool FAllSent = true;
     bool FPaused = false;
     sockaddr_in FRemoteSockAddr{};
+    bool FAddrAssigned = false;
+    bool FAddrResolved = false;
+    bool FPortAssigned = false;
+    bool FPortResolved = false;
+    // Cleared by the destructor; code that raised an event checks it before
+    // touching the object again, since a handler may have deleted it.
+    std::shared_ptr<bool> FAlive;
 
 private:
     void Dispatch(TSocketMessage& Msg);
@@ -248,9 +255,6 @@ private:
 
     std::unique_ptr<TSocketEndpoint> FEndpoint;
     std::unique_ptr<TResolver> FResolver;
-    // Cleared by the destructor; code that raised an event checks it before
-    // touching the object again, since a handler may have deleted it.
-    std::shared_ptr<bool> FAlive;
     std::uint64_t FSessionId = 0;
 
     std::string FAddrStr;
@@ -258,10 +262,6 @@ private:
     std::string FProtoStr;
     std::string FLocalAddr;
     std::string FLocalPortStr;
-    bool FAddrAssigned = false;
-    bool FAddrResolved = false;
-    bool FPortAssigned = false;
-    bool FPortResolved = false;
     bool FProtoAssigned = true;
     bool FProtoResolved = false;
     bool FLocalPortResolved = false;

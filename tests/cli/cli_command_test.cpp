@@ -32,6 +32,25 @@ TEST(CliCommandTest, ReadsEveryOptionInBothForms) {
     EXPECT_FALSE(joined.Options.Get);
 }
 
+TEST(CliCommandTest, ReadsTheSocksOptions) {
+    const TCliCommand command =
+        ParseCliCommand({"--socks", "socks.test:1080", "--socks-level=4a", "--socks-user",
+                         "name:pass:with:colons", "http://host.test/"});
+    ASSERT_EQ(command.Kind, TKind::Run) << command.Error.toStdString();
+    const TCliOptions& o = command.Options;
+    EXPECT_EQ(o.SocksHost, "socks.test");
+    EXPECT_EQ(o.SocksPort, "1080");
+    EXPECT_EQ(o.SocksLevel, "4A");
+    EXPECT_EQ(o.SocksUser, "name");
+    EXPECT_EQ(o.SocksPassword, "pass:with:colons");
+    EXPECT_TRUE(o.ProxyHost.isEmpty());
+
+    const TCliCommand plain = ParseCliCommand({"--socks=127.0.0.1:9050", "http://host.test/"});
+    ASSERT_EQ(plain.Kind, TKind::Run) << plain.Error.toStdString();
+    EXPECT_EQ(plain.Options.SocksLevel, "5");
+    EXPECT_TRUE(plain.Options.SocksUser.isEmpty());
+}
+
 TEST(CliCommandTest, HelpAndVersionWinOverAMissingAddressButNotOverAFault) {
     EXPECT_EQ(ParseCliCommand({"--help"}).Kind, TKind::Help);
     EXPECT_EQ(ParseCliCommand({"--version", "-h"}).Kind, TKind::Help);
@@ -63,6 +82,17 @@ TEST(CliCommandTest, RejectsFaultyCommandLinesWithAGermanReason) {
         {{"--proxy", "proxy.test:", "http://a.test/"}, "Ungültiger Proxy"},
         {{"--proxy", ":3128", "http://a.test/"}, "Ungültiger Proxy"},
         {{"--proxy", "http://proxy.test:3128", "http://a.test/"}, "Ungültiger Proxy"},
+        {{"--socks", "socks.test", "http://a.test/"}, "Ungültiger SOCKS-Server „socks.test“"},
+        {{"--socks", "socks.test:0", "http://a.test/"}, "Ungültiger SOCKS-Server"},
+        {{"--socks", ":1080", "http://a.test/"}, "Ungültiger SOCKS-Server"},
+        {{"--socks", "s.test:1080", "--socks-level", "6", "http://a.test/"},
+         "Ungültige SOCKS-Version „6“: erwartet wird 4, 4A oder 5."},
+        {{"--socks", "s.test:1080", "--socks-user", "nopassword", "http://a.test/"},
+         "Ungültige SOCKS-Anmeldung"},
+        {{"--socks", "s.test:1080", "--socks-user", ":secret", "http://a.test/"},
+         "Ungültige SOCKS-Anmeldung"},
+        {{"--socks-level", "4", "http://a.test/"}, "nur zusammen mit --socks möglich"},
+        {{"--socks-user", "a:b", "http://a.test/"}, "nur zusammen mit --socks möglich"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Arguments.join(' ').toStdString());
