@@ -1,5 +1,6 @@
 #include "net/custom_async_socket.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 
@@ -205,6 +206,10 @@ void TCustomAsyncSocket::PostSocketMessage(unsigned Msg, std::uint32_t LParam) {
 // No exception may leave a Qt event handler: whatever a handler throws ends
 // here and is treated as a background exception.
 void TCustomAsyncSocket::Dispatch(TSocketMessage& Msg) {
+    if (Msg.Msg == WM_QUIT_LOOP) {
+        TakeQuitMessage();
+        return;
+    }
     const auto Alive = FAlive;
     try {
         WndProc(Msg);
@@ -792,7 +797,10 @@ void TCustomAsyncSocket::Resume() {
 }
 
 void TCustomAsyncSocket::MessagePump() {
-    QCoreApplication::processEvents();
+    if (FMultiThreaded)
+        ProcessMessages();
+    else
+        QCoreApplication::processEvents();
 }
 
 // --- receiving -------------------------------------------------------------
@@ -805,11 +813,7 @@ int TCustomAsyncSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
     const auto N = static_cast<int>(
         recv(FHSocket, Buffer, static_cast<std::size_t>(BufferSize), Flags | MSG_DONTWAIT));
     const int SavedErrno = errno;
-    if ((Flags & MSG_PEEK) == 0)
-        ++FRecvCalls;
-    // Like Winsock, a receive call arms the next read notification.
-    FReadArmed = true;
-    UpdateNotifiers();
+    CountReceiveCall(Flags);
     errno = SavedErrno;
     return N;
 }
@@ -858,9 +862,7 @@ int TCustomAsyncSocket::ReceiveFrom(void* Buffer, int BufferSize, sockaddr_in& F
         FLastError = LastSocketError();
     else
         FReadCount += N;
-    ++FRecvCalls;
-    FReadArmed = true;
-    UpdateNotifiers();
+    CountReceiveCall(0);
     return N;
 }
 
@@ -1054,4 +1056,51 @@ std::string TCustomAsyncSocket::GetXPort() {
         GetSockName(Local) == 0)
         return std::to_string(ntohs(Local.sin_port));
     return "error";
+}
+
+// --- the socket's own message pump --------------------------------------------
+
+void TCustomAsyncSocket::CountReceiveCall(int Flags) {
+    if ((Flags & MSG_PEEK) == 0)
+        ++FRecvCalls;
+    // Like Winsock, a receive call arms the next read notification.
+    FReadArmed = true;
+    UpdateNotifiers();
+}
+
+void TCustomAsyncSocket::PostQuitMessage() {
+    // Built without reading the session fields: the caller may be another thread.
+    FEndpoint->Post(TSocketMessage{WM_QUIT_LOOP, 0, 0, {}, 0});
+}
+
+void TCustomAsyncSocket::TakeQuitMessage() {
+    FTerminated = true;
+    if (FMessageLoop != nullptr)
+        FMessageLoop->exit();
+}
+
+bool TCustomAsyncSocket::ProcessMessage() {
+    QAbstractEventDispatcher* const Dispatcher = QAbstractEventDispatcher::instance();
+    return Dispatcher != nullptr && Dispatcher->processEvents(QEventLoop::AllEvents);
+}
+
+void TCustomAsyncSocket::ProcessMessages() {
+    for (int Round = 0; Round < MaxPumpRounds && ProcessMessage(); ++Round) {
+    }
+}
+
+void TCustomAsyncSocket::MessageLoop() {
+    if (FTerminated)
+        return;
+    const auto Alive = FAlive;
+    QEventLoop Loop;
+    QEventLoop* const Outer = FMessageLoop;
+    FMessageLoop = &Loop;
+    // exec also returns when the thread's loop is asked to quit, and at once
+    // when that request came earlier.
+    Loop.exec();
+    if (!*Alive)
+        return;
+    FMessageLoop = Outer;
+    FTerminated = true;
 }

@@ -15,6 +15,7 @@
 #include "net/socket_message.h"
 #include "net/socket_types.h"
 
+class QEventLoop;
 class TResolver;
 class TSocketEndpoint;
 
@@ -130,7 +131,8 @@ public:
     virtual void Shutdown(int How);
     virtual void Pause();
     virtual void Resume();
-    // Runs the events waiting right now.
+    // Runs the events waiting right now: with MultiThreaded, ProcessMessages
+    // (the thread's own dispatcher); otherwise the application's processing.
     virtual void MessagePump();
 
     // --- receiving (never raise; -1 and LastError on failure, 0 at end) ------
@@ -270,4 +272,40 @@ private:
     bool FWriteBusy = false;
     // Receive calls (not peeks); tells whether an OnDataAvailable handler read.
     std::uint64_t FRecvCalls = 0;
+
+    // --- the socket's own message pump ----------------------------------------
+    // The quit message is a quit request posted to this socket with
+    // PostQuitMessage, which any thread may call while the socket lives (a
+    // worker's owner uses it to end the worker's waits). Whichever pump takes
+    // it sets Terminated and dispatches nothing. MessageLoop also ends when the
+    // calling thread's event loop is asked to quit (QThread::quit; on the main
+    // thread QCoreApplication::exit). Terminated stays set: every later
+    // ReadLine or WaitUntilReady ends at once with 12001.
+public:
+    // Bound of ProcessMessages, so that a steady stream of events cannot hold it.
+    static constexpr int MaxPumpRounds = 1000;
+
+    // Runs the events of the calling thread's own event dispatcher that are
+    // waiting now, once; returns whether the dispatcher handled any.
+    bool ProcessMessage();
+    // Repeats ProcessMessage until nothing is left (at most MaxPumpRounds times).
+    void ProcessMessages();
+    // Runs the calling thread's event loop until the quit message, then sets
+    // Terminated. Returns at once when Terminated is already set.
+    void MessageLoop();
+    bool Terminated() const { return FTerminated; }
+    void PostQuitMessage();
+
+protected:
+    // For layers that hand out bytes they hold: counts as a receive call, so
+    // the receive loop goes on and the next read notification is armed.
+    void CountReceiveCall(int Flags);
+    // Cleared when the object is destroyed; see FAlive.
+    const std::shared_ptr<bool>& AliveFlag() const { return FAlive; }
+
+private:
+    void TakeQuitMessage();
+
+    bool FTerminated = false;
+    QEventLoop* FMessageLoop = nullptr; // the running MessageLoop, if any
 };
