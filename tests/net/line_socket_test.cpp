@@ -151,14 +151,14 @@ TEST_F(LineSocket, SwitchingOffMidLineKeepsTheOrderWithoutDuplicates) {
     EXPECT_EQ(Socket.LineBufferCount(), 0U);
 }
 
-// Bytes held without a complete line when line mode changes: the posted
-// request offers them once and never repeats itself while nothing happens.
-TEST_F(LineSocket, HeldBytesAreOfferedOnceWhenLineModeChanges) {
+// Bytes held without a complete line when line mode goes off: the posted
+// request offers them once, never repeats itself while nothing happens, and
+// they come before what the system receives later.
+TEST_F(LineSocket, HeldBytesAreOfferedOnceAndComeBeforeNewOnes) {
     TScriptedServer Server({{TScriptedServer::Send("part"), TScriptedServer::WaitGate(1),
                              TScriptedServer::Send("ial\r\n"), TScriptedServer::Drain()}});
     ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
     ASSERT_TRUE(WaitUntil([&] { return Socket.LineBufferCount() == 4; }));
-
     int Offers = 0; // a handler that takes the event but reads nothing
     Socket.OnDataAvailable = [&](TCustomAsyncSocket*, std::uint16_t) { ++Offers; };
     Socket.SetLineMode(false);
@@ -166,12 +166,23 @@ TEST_F(LineSocket, HeldBytesAreOfferedOnceWhenLineModeChanges) {
     EXPECT_EQ(Offers, 1);
     EXPECT_EQ(Socket.LineBufferCount(), 4U);
 
-    Socket.OnDataAvailable = [this](TCustomAsyncSocket* Sender, std::uint16_t) {
-        Lines.push_back("line " + Sender->ReceiveStr());
-    };
-    Socket.SetLineMode(true); // no complete line held: nothing to do until more arrives
+    std::string Got;
+    nettest::Collect(Socket, Got);
+    Server.OpenGate(1);
+    ASSERT_TRUE(WaitUntil([&] { return Got.size() >= 9; }));
+    EXPECT_EQ(Got, "partial\r\n");
+}
+
+TEST_F(LineSocket, SwitchingOnWithoutACompleteLineWaitsForMoreWithoutSpinning) {
+    TScriptedServer Server({{TScriptedServer::Send("part"), TScriptedServer::WaitGate(1),
+                             TScriptedServer::Send("ial\r\n"), TScriptedServer::Drain()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    ASSERT_TRUE(WaitUntil([&] { return Socket.LineBufferCount() == 4; }));
+    Socket.SetLineMode(false);
+    Socket.SetLineMode(true); // both requests find line mode on and no complete line
     EXPECT_LT(CpuWhileIdle(std::chrono::milliseconds(300)), CpuBudgetMs);
     EXPECT_TRUE(Lines.empty());
+    EXPECT_EQ(Socket.LineBufferCount(), 4U);
     Server.OpenGate(1);
     ASSERT_TRUE(WaitUntil([&] { return !Lines.empty(); }));
     EXPECT_EQ(Lines, (Log{"line partial\r\n"}));
