@@ -674,15 +674,11 @@ void TCustomAsyncSocket::Flush() {
 
 void TCustomAsyncSocket::WaitForClose() {
     const auto Alive = FAlive;
-    // The read notifications must flow, also when called from a read handler.
-    const bool WasBusy = FReadBusy;
-    FReadBusy = false;
-    FReadArmed = true;
-    UpdateNotifiers();
+    const bool WasBusy = BeginReadWait();
     while (*Alive && FHSocket >= 0 && FState != wsClosed)
         WaitForEvents();
     if (*Alive)
-        FReadBusy = WasBusy;
+        EndReadWait(WasBusy);
 }
 
 void TCustomAsyncSocket::Listen() {
@@ -1066,6 +1062,14 @@ void TCustomAsyncSocket::CountReceiveCall(int Flags) {
     // Like Winsock, a receive call arms the next read notification.
     FReadArmed = true;
     UpdateNotifiers();
+}
+
+bool TCustomAsyncSocket::BeginReadWait() {
+    const bool WasBusy = FReadBusy;
+    FReadBusy = false;
+    FReadArmed = true;
+    UpdateNotifiers();
+    return WasBusy;
 }
 
 void TCustomAsyncSocket::PostQuitMessage() {

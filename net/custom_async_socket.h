@@ -300,6 +300,11 @@ protected:
     // For layers that hand out bytes they hold: counts as a receive call, so
     // the receive loop goes on and the next read notification is armed.
     void CountReceiveCall(int Flags);
+    // A wait inside a read handler needs the read notifications, which are
+    // off while that handler runs: this lets them through and returns what
+    // EndReadWait takes to put them back.
+    bool BeginReadWait();
+    void EndReadWait(bool WasBusy) { FReadBusy = WasBusy; }
     // Cleared when the object is destroyed; see FAlive.
     const std::shared_ptr<bool>& AliveFlag() const { return FAlive; }
 

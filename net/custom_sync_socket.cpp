@@ -65,8 +65,14 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
     };
     SetLineMode(true);
     DeliverLines(0, false); // a complete line may be held already
-    const int Result = Taken ? 0 : WaitUntilReady(FLineArrived);
-    if (Result != 0 && *Alive && !Taken)
+    if (Taken)
+        return 0;
+    const bool WasBusy = BeginReadWait();
+    const int Result = WaitUntilReady(FLineArrived);
+    if (!*Alive)
+        return Result;
+    EndReadWait(WasBusy);
+    if (Result != 0 && !Taken)
         Line = TakeHeldBytes();
     return Result;
 }

@@ -73,6 +73,26 @@ TEST_F(ReadLine, PeerCloseEndsTheWaitWithTheLastLine) {
     EXPECT_EQ(Socket.State(), wsClosed);
 }
 
+// The read notifications are off while a read handler runs; a ReadLine
+// inside one must still see the next line.
+TEST_F(ReadLine, WorksInsideAReadHandler) {
+    TScriptedServer Server(
+        {{TScriptedServer::Send("go"), TScriptedServer::Pause(std::chrono::milliseconds(100)),
+          TScriptedServer::Send("line\r\n"), TScriptedServer::Drain()}});
+    int Result = -1;
+    std::string Line;
+    Socket.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
+        Data += Sender->ReceiveStr();
+        if (Result == -1)
+            Result = Socket.ReadLine(-2000, Line);
+    };
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return Result != -1; }));
+    EXPECT_EQ(Data, "go");
+    EXPECT_EQ(Result, 0);
+    EXPECT_EQ(Line, "line\r\n");
+}
+
 TEST_F(ReadLine, NotConnectedRaisesOrCallsOnError) {
     std::string Line = "old";
     EXPECT_EQ(MessageOf([&] { Socket.ReadLine(1, Line); }), "ReadLine failed: not connected");
