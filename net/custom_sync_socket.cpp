@@ -44,16 +44,18 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
         const std::shared_ptr<bool>& Alive;
         const TSessionEvent& Handler;
         bool LineMode;
+        bool ReadWasBusy;
         ~TRestore() {
             if (!*Alive)
                 return;
+            Socket.EndReadWait(ReadWasBusy);
             Socket.OnDataAvailable = Handler;
             if (Socket.LineMode() == LineMode)
                 Socket.OfferHeldBytesLater(); // a further line held goes to the caller's handler
             else
                 Socket.SetLineMode(LineMode);
         }
-    } Restore{*this, Alive, CallerHandler, CallerLineMode};
+    } Restore{*this, Alive, CallerHandler, CallerLineMode, BeginReadWait()};
 
     bool Taken = false;
     OnDataAvailable = [this, &Line, &Taken](TCustomAsyncSocket*, std::uint16_t) {
@@ -67,12 +69,8 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
     DeliverLines(0, false); // a complete line may be held already
     if (Taken)
         return 0;
-    const bool WasBusy = BeginReadWait();
     const int Result = WaitUntilReady(FLineArrived);
-    if (!*Alive)
-        return Result;
-    EndReadWait(WasBusy);
-    if (Result != 0 && !Taken)
+    if (Result != 0 && *Alive && !Taken)
         Line = TakeHeldBytes();
     return Result;
 }

@@ -25,11 +25,14 @@ public:
     // Timeout seconds. Returns 0 when a line arrived or the session closed (Line
     // then holds the last bytes, maybe none), WaitAborted when the wait ended
     // first (Line holds the partly received line, which is no longer held).
-    // Further lines stay held for the next call. OnDataAvailable and LineMode
-    // are the caller's again afterwards. Not connected: RaiseException with
+    // OnDataAvailable and LineMode are the caller's again afterwards; lines
+    // that came with this one stay held and are offered to the caller's
+    // handler once events run (dropped when there is none), or go to a
+    // ReadLine called before that. Not connected: RaiseException with
     // "ReadLine failed: not connected"; with OnError assigned it returns 10057.
     int ReadLine(int Timeout, std::string& Line);
-    // Waits until Ready is set: 0, or WaitAborted after WaitTimeout ms.
+    // Waits until Ready is set and returns 0; returns WaitAborted after
+    // WaitTimeout ms, when the application closes down, or once Terminated.
     virtual int WaitUntilReady(const bool& Ready);
     // Runs Proc (when given), then WaitUntilReady.
     virtual int Synchronize(const std::function<void()>& Proc, const bool& Ready);

@@ -58,16 +58,6 @@ TEST(MessagePump, MessageLoopRunsUntilTheQuitMessage) {
     EXPECT_TRUE(Socket.Terminated());
 }
 
-TEST(MessagePump, WaitEndsAtOnceOnceTerminated) {
-    TScriptedServer Server({{TScriptedServer::Drain()}});
-    TAsyncSocket Socket;
-    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
-    Socket.PostQuitMessage();
-    std::string Line;
-    EXPECT_EQ(Socket.ReadLine(30, Line), TCustomSyncSocket::WaitAborted);
-    EXPECT_TRUE(Socket.Terminated());
-}
-
 // What the worker saw; written by the worker, read by the test after join.
 struct TWorkerResult {
     bool Connected = false;
