@@ -57,6 +57,7 @@ TEST_F(ReadLine, TimeOutReturnsThePartialLineAfterTheDeadlineWithoutSpinning) {
     const double CpuBefore = ProcessCpuMs();
     EXPECT_EQ(Socket.ReadLine(-500, Line), TCustomSyncSocket::WaitAborted);
     const double Cpu = ProcessCpuMs() - CpuBefore;
+    RecordProperty("cpu_ms", std::to_string(Cpu));
     EXPECT_GE(Clock.elapsed(), 490);
     EXPECT_LT(Clock.elapsed(), 2000);
     EXPECT_LT(Cpu, 50.0);
