@@ -1,5 +1,6 @@
 #include "net/custom_async_socket.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
 
@@ -220,6 +221,10 @@ void TCustomAsyncSocket::PostSocketMessage(unsigned Msg, std::uint32_t LParam) {
 // No exception may leave a Qt event handler: whatever a handler throws ends
 // here and is treated as a background exception.
 void TCustomAsyncSocket::Dispatch(TSocketMessage& Msg) {
+    if (Msg.Msg == WM_QUIT_LOOP) {
+        TakeQuitMessage();
+        return;
+    }
     const auto Alive = FAlive;
     try {
         WndProc(Msg);
@@ -737,15 +742,11 @@ void TCustomAsyncSocket::Flush() {
 
 void TCustomAsyncSocket::WaitForClose() {
     const auto Alive = FAlive;
-    // The read notifications must flow, also when called from a read handler.
-    const bool WasBusy = FReadBusy;
-    FReadBusy = false;
-    FReadArmed = true;
-    UpdateNotifiers();
+    const bool WasBusy = BeginReadWait();
     while (*Alive && FHSocket >= 0 && FState != wsClosed)
         WaitForEvents();
     if (*Alive)
-        FReadBusy = WasBusy;
+        EndReadWait(WasBusy);
 }
 
 void TCustomAsyncSocket::Listen() {
@@ -878,16 +879,13 @@ void TCustomAsyncSocket::Resume() {
 }
 
 void TCustomAsyncSocket::MessagePump() {
-    QCoreApplication::processEvents();
+    if (FMultiThreaded)
+        ProcessMessages();
+    else
+        QCoreApplication::processEvents();
 }
 
 // --- receiving -------------------------------------------------------------
-
-void TCustomAsyncSocket::CountReceiveCall() {
-    ++FRecvCalls;
-    FReadArmed = true;
-    UpdateNotifiers();
-}
 
 void TCustomAsyncSocket::RequestWriteNotification() {
     FWantWrite = true;
@@ -902,15 +900,9 @@ int TCustomAsyncSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
     const auto N = static_cast<int>(
         recv(FHSocket, Buffer, static_cast<std::size_t>(BufferSize), Flags | MSG_DONTWAIT));
     const int SavedErrno = errno;
-    // A receive call arms the next read notification, as on Winsock. A peek
-    // does not: the bytes it saw would fire that notification at once, and a
-    // reader that waits for more is woken by their arrival instead.
-    if ((Flags & MSG_PEEK) == 0) {
-        ++FRecvCalls;
+    if ((Flags & MSG_PEEK) == 0)
         FRecvBytes += static_cast<std::uint64_t>(std::max(N, 0));
-        FReadArmed = true;
-        UpdateNotifiers();
-    }
+    CountReceiveCall(Flags);
     errno = SavedErrno;
     return N;
 }
@@ -959,9 +951,7 @@ int TCustomAsyncSocket::ReceiveFrom(void* Buffer, int BufferSize, sockaddr_in& F
         FLastError = LastSocketError();
     else
         FReadCount += N;
-    ++FRecvCalls;
-    FReadArmed = true;
-    UpdateNotifiers();
+    CountReceiveCall(0);
     return N;
 }
 
@@ -1166,4 +1156,62 @@ void TCustomAsyncSocket::TimerClear(timeval& Tvp) {
 
 bool TCustomAsyncSocket::TimerCmp(const timeval& Tvp, const timeval& Uvp, bool IsEqual) const {
     return (Tvp.tv_sec == Uvp.tv_sec && Tvp.tv_usec == Uvp.tv_usec) == IsEqual;
+}
+
+// --- the socket's own message pump --------------------------------------------
+
+void TCustomAsyncSocket::CountReceiveCall(int Flags) {
+    // A receive call arms the next read notification, as on Winsock. A peek
+    // does not: the bytes it saw would fire that notification at once, and a
+    // reader that waits for more is woken by their arrival instead.
+    if ((Flags & MSG_PEEK) != 0)
+        return;
+    ++FRecvCalls;
+    FReadArmed = true;
+    UpdateNotifiers();
+}
+
+bool TCustomAsyncSocket::BeginReadWait() {
+    const bool WasBusy = FReadBusy;
+    FReadBusy = false;
+    FReadArmed = true;
+    UpdateNotifiers();
+    return WasBusy;
+}
+
+void TCustomAsyncSocket::PostQuitMessage() {
+    // Built without reading the session fields: the caller may be another thread.
+    FEndpoint->Post(TSocketMessage{WM_QUIT_LOOP, 0, 0, {}, 0});
+}
+
+void TCustomAsyncSocket::TakeQuitMessage() {
+    FTerminated = true;
+    if (FMessageLoop != nullptr)
+        FMessageLoop->exit();
+}
+
+bool TCustomAsyncSocket::ProcessMessage() {
+    QAbstractEventDispatcher* const Dispatcher = QAbstractEventDispatcher::instance();
+    return Dispatcher != nullptr && Dispatcher->processEvents(QEventLoop::AllEvents);
+}
+
+void TCustomAsyncSocket::ProcessMessages() {
+    for (int Round = 0; Round < MaxPumpRounds && ProcessMessage(); ++Round) {
+    }
+}
+
+void TCustomAsyncSocket::MessageLoop() {
+    if (FTerminated)
+        return;
+    const auto Alive = FAlive;
+    QEventLoop Loop;
+    QEventLoop* const Outer = FMessageLoop;
+    FMessageLoop = &Loop;
+    // exec also returns when the thread's loop is asked to quit, and at once
+    // when that request came earlier.
+    Loop.exec();
+    if (!*Alive)
+        return;
+    FMessageLoop = Outer;
+    FTerminated = true;
 }

@@ -16,6 +16,7 @@
 #include "net/socket_message.h"
 #include "net/socket_types.h"
 
+class QEventLoop;
 class TResolver;
 class TSocketEndpoint;
 
@@ -134,7 +135,8 @@ public:
     virtual void Shutdown(int How);
     virtual void Pause();
     virtual void Resume();
-    // Runs the events waiting right now.
+    // Runs the events waiting right now: with MultiThreaded, ProcessMessages
+    // (the thread's own dispatcher); otherwise the application's processing.
     virtual void MessagePump();
 
     // --- receiving (never raise; -1 and LastError on failure, 0 at end) ------
@@ -209,9 +211,6 @@ protected:
     void SocketErrorNum(int Error, const std::string& FunctionName);
     void ChangeState(TSocketState NewState);
     void TryToSend();
-    // For layers that hand out bytes they hold: counts as a receive call,
-    // which arms the next read notification.
-    void CountReceiveCall();
     // For layers that write to the handle themselves: the next room to write
     // is reported through the write path (OnDataSent's trigger).
     void RequestWriteNotification();
@@ -292,4 +291,45 @@ private:
     std::uint64_t FRecvCalls = 0;
     // Bytes those calls took from the system; bounds one round of reception.
     std::uint64_t FRecvBytes = 0;
+
+    // --- the socket's own message pump ----------------------------------------
+    // The quit message is a quit request posted to this socket with
+    // PostQuitMessage, which any thread may call while the socket lives (a
+    // worker's owner uses it to end the worker's waits). Whichever pump takes
+    // it sets Terminated and dispatches nothing. MessageLoop also ends when the
+    // calling thread's event loop is asked to quit (QThread::quit; on the main
+    // thread QCoreApplication::exit). Terminated stays set: every later
+    // ReadLine or WaitUntilReady ends at once with 12001.
+public:
+    // Bound of ProcessMessages, so that a steady stream of events cannot hold it.
+    static constexpr int MaxPumpRounds = 1000;
+
+    // Runs the events of the calling thread's own event dispatcher that are
+    // waiting now, once; returns whether the dispatcher handled any.
+    bool ProcessMessage();
+    // Repeats ProcessMessage until nothing is left (at most MaxPumpRounds times).
+    void ProcessMessages();
+    // Runs the calling thread's event loop until the quit message, then sets
+    // Terminated. Returns at once when Terminated is already set.
+    void MessageLoop();
+    bool Terminated() const { return FTerminated; }
+    void PostQuitMessage();
+
+protected:
+    // For layers that hand out bytes they hold: counts as a receive call, so
+    // the receive loop goes on and the next read notification is armed.
+    void CountReceiveCall(int Flags);
+    // A wait inside a read handler needs the read notifications, which are
+    // off while that handler runs: this lets them through and returns what
+    // EndReadWait takes to put them back.
+    bool BeginReadWait();
+    void EndReadWait(bool WasBusy) { FReadBusy = WasBusy; }
+    // Cleared when the object is destroyed; see FAlive.
+    const std::shared_ptr<bool>& AliveFlag() const { return FAlive; }
+
+private:
+    void TakeQuitMessage();
+
+    bool FTerminated = false;
+    QEventLoop* FMessageLoop = nullptr; // the running MessageLoop, if any
 };

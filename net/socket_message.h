@@ -16,6 +16,7 @@ constexpr unsigned WM_CLOSE_DELAYED = 1028;
 constexpr unsigned WM_RELEASE = 1029;
 constexpr unsigned WM_TEST_EXCEPTION = 1030;
 constexpr unsigned WM_TRIGGER_DATA_AVAILABLE = 1044;
+constexpr unsigned WM_QUIT_LOOP = 1045; // the quit message of a socket's own pump
 
 // Readiness bits of WM_ASYNCSELECT (low 16 bits of LParam; error in the high 16).
 constexpr std::uint32_t FD_READ_BIT = 1;
