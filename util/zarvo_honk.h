@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QIcon;
 class QWidget;
@@ -74,7 +75,7 @@ public:
     // would repeat the close handlers that may have failed just now.
     static void RequestQuit();
 
-    // Build stamp of this component, "Mmm dd yyyy  (hh:mm:ss Uhr)".
+    // Build stamp of this component; fixed, whenever the program is built.
     QString Compilierung() const;
 
     TZarvoHonkOS& OS() { return FOS; }
@@ -128,11 +129,21 @@ public:
     static bool ShowWinGUI(bool On);
     static bool ShowWinWindow(int Part, bool Show);
     static bool TerminateFile(const QString& File);
+    // A component's class, name and properties as text, and a new component
+    // (owned by the caller) made from such a text; see util/component_text.h.
+    // A failure shows "Streaming-Fehler." and gives "" or nullptr.
+    QString ComponentToString(const QObject* Component);
+    std::unique_ptr<QObject> StringToComponent(const QString& Text);
+    // Fonts and message box fonts follow the desktop; nothing to update.
+    static void UpdateFonts() {}
+    static void Update_sysfntMsgBox() {}
 
 private:
     // Shows the Yes/No box that says a fatal error happened, with `number`;
     // No ends the application. Never throws.
     void ShowFatal(int number);
+    // The box of a failed component conversion. Never throws.
+    void ShowStreamingFailed();
     // Shows `request` with the application's display name as caption and
     // returns the button pressed. May throw.
     TMsgButton Present(TMessageBoxRequest request);
