@@ -6,6 +6,7 @@
 #include "app/uncaught_failure.h"
 #include "resources/image_strip.h"
 #include "resources/resource_names.h"
+#include "util/app_title.h"
 #include "util/message_presenter.h"
 #include "util/zarvo_honk.h"
 
@@ -46,7 +47,7 @@ int RunQuorvik(TMessagePresenter& presenter) {
         ShowSafely(presenter, {title, kAlreadyRunning, TMsgIcon::Information, TMsgButtons::Ok});
         return 0;
     }
-    QGuiApplication::setApplicationDisplayName(title);
+    apptitle::SetTitle(title);
 
     QPointer<TFrmMain> window;
     // The start-up runs inside the event loop: a request to end the program

@@ -201,8 +201,10 @@ void TFrmMain::actNetUpdateExec() {
         const QUrl address(SiteAddress(kUpdatePath).toLower());
         // Asked counts, whatever the answer: no second question today.
         FLastCheck = ShortDateText(Honk->Now().date());
-        const TMsgButton answer = Honk->Presenter().Show(
-            {kUpdateCaption, kUpdateQuestion, TMsgIcon::Question, TMsgButtons::YesNo});
+        TMessageBoxRequest question{kUpdateCaption, kUpdateQuestion, TMsgIcon::Question,
+                                    TMsgButtons::YesNo};
+        question.Owner = this;
+        const TMsgButton answer = Honk->Presenter().Show(question);
         if (answer == TMsgButton::Yes)
             FUrlOpener(address);
     } catch (...) {

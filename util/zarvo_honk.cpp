@@ -1,12 +1,13 @@
 #include "util/zarvo_honk.h"
 
+#include "util/app_title.h"
 #include "util/component_text.h"
 #include "util/data_location.h"
 #include "util/error_log.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>
-#include <QGuiApplication>
+#include <QWidget>
 #include <QtGlobal>
 #include <cerrno>
 #include <pwd.h>
@@ -119,7 +120,9 @@ void TZarvoHonk::ShowFatal(int number) {
 }
 
 TMsgButton TZarvoHonk::Present(TMessageBoxRequest request) {
-    request.Caption = QGuiApplication::applicationDisplayName();
+    request.Caption = apptitle::Title();
+    // The boxes belong to the window that owns this component.
+    request.Owner = qobject_cast<QWidget*>(parent());
     return FPresenter->Show(request);
 }
 
