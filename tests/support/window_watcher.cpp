@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,7 +21,10 @@ bool TWindowWatcher::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     // Posted: a modal box runs its own loop only once it has been shown.
     if (event->type() == QEvent::Show && widget && widget->isWindow())
-        QTimer::singleShot(0, widget, [this, widget] { FOnShown(*widget); });
+        QTimer::singleShot(0, widget, [self = QPointer<TWindowWatcher>(this), widget] {
+            if (self)
+                self->FOnShown(*widget);
+        });
     return false;
 }
 

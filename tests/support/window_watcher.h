@@ -13,6 +13,8 @@ namespace testsupport {
 // it is up, so that a test can look at a modal box and close it instead of
 // blocking on it.
 class TWindowWatcher : public QObject {
+    Q_OBJECT
+
 public:
     explicit TWindowWatcher(std::function<void(QWidget&)> onShown);
     ~TWindowWatcher() override;
