@@ -38,10 +38,11 @@ public:
     explicit TZarvoHonk(QObject* parent = nullptr);
     ~TZarvoHonk() override;
 
-    // Shows one modal box for a failure; the caption is the application's
-    // display name. Kind 1 asks whether to continue (Yes/No, error icon, No
-    // default) and a No ends the application once control is back in the
-    // event loop: the caller's handler still runs to its end. Kind 2 says that
+    // Shows one modal box for a failure; the caption is the application
+    // title, the owner the window that owns this component. Kind 1 asks
+    // whether to continue (Yes/No, error icon, No default) and a No ends the
+    // application once control is back in the event loop: the caller's
+    // handler still runs to its end. Kind 2 says that
     // the file `Msg` was not found (OK, warning icon), kind 3 is a stop message
     // (OK, error icon), any other kind a warning (OK, warning icon). With
     // `WriteLog` the failure is logged first. Never throws; a box that cannot
@@ -144,8 +145,8 @@ private:
     void ShowFatal(int number);
     // The box of a failed component conversion. Never throws.
     void ShowStreamingFailed();
-    // Shows `request` with the application's display name as caption and
-    // returns the button pressed. May throw.
+    // Shows `request` with the application title as caption, owned by this
+    // component's window, and returns the button pressed. May throw.
     TMsgButton Present(TMessageBoxRequest request);
     QString Text(const char* german, const char* english) const;
 
