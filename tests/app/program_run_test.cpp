@@ -62,17 +62,18 @@ protected:
     }
 
     // Runs the program to its end. Each box is noted as its text's first
-    // line and answered with the next of `answers`; the main window, once
+    // line and its buttons, and answered with the next of `answers`; the
+    // main window, once
     // shown, is noted as "window" and handed to `whileShown`, and a moment
     // later noted as "closed" and closed.
     void Run(std::deque<QMessageBox::StandardButton> answers,
              const std::function<void(TFrmMain&)>& whileShown = {}) {
         testsupport::TWindowWatcher watcher([&](QWidget& shown) {
             if (auto* box = qobject_cast<QMessageBox*>(&shown)) {
-                Seen << box->text().section('\n', 0, 0);
-                BoxButtons.clear();
+                QStringList buttons;
                 for (const QAbstractButton* button : box->buttons())
-                    BoxButtons << button->text();
+                    buttons << button->text();
+                Seen << box->text().section('\n', 0, 0) + " (" + buttons.join('/') + ')';
                 ASSERT_FALSE(answers.empty()) << "unexpected box";
                 box->button(answers.front())->click();
                 answers.pop_front();
@@ -88,8 +89,7 @@ protected:
         });
         bool timedOut = false;
         QTimer limit;
-        limit.setSingleShot(true);
-        QObject::connect(&limit, &QTimer::timeout, [&] {
+        limit.callOnTimeout([&] {
             timedOut = true;
             QCoreApplication::exit(1);
         });
@@ -109,36 +109,33 @@ protected:
     QTemporaryDir Config;
     std::vector<std::pair<const char*, QByteArray>> Saved;
     QStringList Seen;
-    QStringList BoxButtons;
 };
 
-TEST_F(ProgramRunTest, YesToAStartErrorShowsTheWindowAndTheBoxSpeaksGerman) {
-    // A folder where a file is expected can be neither read nor written.
+TEST_F(ProgramRunTest, YesToAStartErrorShowsTheWindowAndNoEndsTheProgram) {
+    // A folder where a file is expected can be neither read nor written;
+    // at the close the settings cannot be written either.
     ASSERT_TRUE(QDir().mkpath(SettingsPath()));
-    const QString settingsFailed = QStringLiteral("Fehler beim einlesen der Einstellungen.  [75]");
-    const QString logFailed =
-        QStringLiteral("Schwerer Fehler beim erstellen der Error-Log Datei.  [586]");
-    // At the close the settings cannot be written either (box 125).
-    const QString writeFailed = QStringLiteral("Fehler beim schreiben der Einstellungen.  [125]");
+    const QString read =
+        QStringLiteral("Fehler beim einlesen der Einstellungen.  [75] (&Ja/&Nein)");
+    const QString write =
+        QStringLiteral("Fehler beim schreiben der Einstellungen.  [125] (&Ja/&Nein)");
+    const QString log =
+        QStringLiteral("Schwerer Fehler beim erstellen der Error-Log Datei.  [586] (&Ja/&Nein)");
     Run({QMessageBox::Yes, QMessageBox::Yes});
-    EXPECT_EQ(Seen.join('|').toStdString(),
-              (settingsFailed + "|window|closed|" + writeFailed).toStdString());
-    EXPECT_EQ(BoxButtons.join('|').toStdString(), "&Ja|&Nein");
+    EXPECT_EQ(Seen.join('|').toStdString(), (read + "|window|closed|" + write).toStdString());
 
     // The log cannot be written either: two boxes, then the window.
     Seen.clear();
-    const QString log = Data.filePath(QStringLiteral("Error.txt"));
-    ASSERT_TRUE(QFile::remove(log) && QDir().mkpath(log));
+    const QString logFile = Data.filePath(QStringLiteral("Error.txt"));
+    ASSERT_TRUE(QFile::remove(logFile) && QDir().mkpath(logFile));
     Run({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes});
     EXPECT_EQ(Seen.join('|').toStdString(),
-              (logFailed + '|' + settingsFailed + "|window|closed|" + writeFailed).toStdString());
-}
+              (log + '|' + read + "|window|closed|" + write).toStdString());
 
-TEST_F(ProgramRunTest, NoToAStartErrorEndsTheProgram) {
-    ASSERT_TRUE(QDir().mkpath(SettingsPath()));
-    Run({QMessageBox::No});
+    Seen.clear();
+    Run({QMessageBox::Yes, QMessageBox::No});
     ASSERT_FALSE(Seen.isEmpty());
-    EXPECT_EQ(Seen[0], QStringLiteral("Fehler beim einlesen der Einstellungen.  [75]"));
+    EXPECT_EQ(Seen[0], log);
 }
 
 TEST_F(ProgramRunTest, QtsOwnTextsAreGermanAndItsDialogsStoreNothing) {
