@@ -2,10 +2,12 @@
 
 #include "app/frm_main.h"
 #include "app/product.h"
+#include "app/qt_run_environment.h"
 #include "app/single_instance_guard.h"
 #include "app/uncaught_failure.h"
 #include "resources/image_strip.h"
 #include "resources/resource_names.h"
+#include "util/app_title.h"
 #include "util/message_presenter.h"
 #include "util/zarvo_honk.h"
 
@@ -46,14 +48,23 @@ int RunQuorvik(TMessagePresenter& presenter) {
         ShowSafely(presenter, {title, kAlreadyRunning, TMsgIcon::Information, TMsgButtons::Ok});
         return 0;
     }
-    QGuiApplication::setApplicationDisplayName(title);
+    apptitle::SetTitle(title);
+    const TQtRunEnvironment qtEnvironment;
+    // The program ends with its main window, not with its last visible
+    // window: a box at the start closes while the main window is still
+    // hidden, and Qt would end the program with it.
+    const bool quitOnLastWindow = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 
     QPointer<TFrmMain> window;
+    QMetaObject::Connection endWithWindow;
     // The start-up runs inside the event loop: a request to end the program
     // made during it (a "No" in an error box) only takes effect in a running loop.
-    QTimer::singleShot(0, [&window, &presenter] {
+    QTimer::singleShot(0, [&window, &endWithWindow, &presenter] {
         try {
             window = new TFrmMain;
+            endWithWindow =
+                QObject::connect(window, &QObject::destroyed, [] { QCoreApplication::exit(0); });
             window->Honk->SetPresenter(&presenter);
             StartMainWindow(window);
         } catch (...) {
@@ -64,6 +75,8 @@ int RunQuorvik(TMessagePresenter& presenter) {
     QApplication::exec();
     // The window frees itself when closed; it is left over only when the
     // loop was ended without a close.
+    QObject::disconnect(endWithWindow);
     delete window.data();
+    QGuiApplication::setQuitOnLastWindowClosed(quitOnLastWindow);
     return 0;
 }

@@ -57,6 +57,8 @@ constexpr int kMailErrorNumber = 929;
 // The menu opens this many button heights below the button's top, measured
 // from the outer window's corner.
 constexpr int kMenuDropHeights = 2;
+// Pixels between the menu's frame and its opening line.
+constexpr int kMenuTopGap = 2;
 
 QString SiteAddress(const char* path) {
     return QLatin1String(kMakerSiteUrl) + QLatin1String(path);
@@ -102,7 +104,10 @@ void TFrmMain::CreateExtrasMenu() {
     PopMenuExtra = new TPopupMenu(this);
     PopMenuExtra->setObjectName(QStringLiteral("PopMenuExtra"));
     // The menu opens with a line, as the hidden options item above it had one.
+    // The style draws a separator on the middle row of its two, which for the
+    // first item is the frame's own top row; a gap keeps the line in sight.
     PopMenuExtra->setSeparatorsCollapsible(false);
+    PopMenuExtra->setContentsMargins(0, kMenuTopGap, 0, 0);
     PopMenuExtra->addSeparator()->setObjectName(QStringLiteral("mnuTrenner2"));
     PopMenuExtra->addAction(actHelp);
     PopMenuExtra->addAction(actAbout);
@@ -196,8 +201,10 @@ void TFrmMain::actNetUpdateExec() {
         const QUrl address(SiteAddress(kUpdatePath).toLower());
         // Asked counts, whatever the answer: no second question today.
         FLastCheck = ShortDateText(Honk->Now().date());
-        const TMsgButton answer = Honk->Presenter().Show(
-            {kUpdateCaption, kUpdateQuestion, TMsgIcon::Question, TMsgButtons::YesNo});
+        TMessageBoxRequest question{kUpdateCaption, kUpdateQuestion, TMsgIcon::Question,
+                                    TMsgButtons::YesNo};
+        question.Owner = this;
+        const TMsgButton answer = Honk->Presenter().Show(question);
         if (answer == TMsgButton::Yes)
             FUrlOpener(address);
     } catch (...) {

@@ -12,6 +12,7 @@
 #include "resources/hand_cursor.h"
 #include "resources/resource_bitmap.h"
 #include "resources/resource_names.h"
+#include "util/app_title.h"
 #include "util/zarvo_honk.h"
 
 #include <QApplication>
@@ -49,8 +50,8 @@ void AddBold(QWidget* widget) {
 
 void TFrmMain::SetupWindow() {
     try {
-        QGuiApplication::setApplicationDisplayName(QString::fromUtf8(kAppTitle));
-        setWindowTitle(QGuiApplication::applicationDisplayName());
+        apptitle::SetTitle(QString::fromUtf8(kAppTitle));
+        setWindowTitle(apptitle::Title());
         ApplyAppearance();
         ShowPage(kPageInput);
         ProcessMessages();

@@ -12,6 +12,7 @@
 #include "query/query_report_input.h"
 #include "query/report_text.h"
 #include "query/result_view.h"
+#include "util/app_title.h"
 #include "util/cp1252.h"
 #include "util/zarvo_honk.h"
 
@@ -160,8 +161,10 @@ void TFrmMain::PaintedWait(std::chrono::milliseconds duration) {
 bool TFrmMain::CheckInput() {
     if (!edURL->currentText().isEmpty())
         return true;
-    Honk->Presenter().Show({QGuiApplication::applicationDisplayName(), kNoAddress,
-                            TMsgIcon::Information, TMsgButtons::Ok});
+    TMessageBoxRequest notice{apptitle::Title(), kNoAddress, TMsgIcon::Information,
+                              TMsgButtons::Ok};
+    notice.Owner = this;
+    Honk->Presenter().Show(notice);
     edURL->setFocus();
     ProcessMessages();
     if (edURL->count() > 0 && !edURL->view()->isVisible())

@@ -1,7 +1,7 @@
 #pragma once
 
-// The program's title: the application's display name, the window caption
-// and the caption of every message box.
+// The program's title (util/app_title.h): the window caption and the caption
+// of every message box.
 inline constexpr char kAppTitle[] = "Vendrix Quorvik";
 
 // The maker's web site: the URL field's first text and the base of the web

@@ -1,8 +1,8 @@
 #include "app/uncaught_failure.h"
 
+#include "util/app_title.h"
 #include "util/message_presenter.h"
 
-#include <QGuiApplication>
 #include <QString>
 
 #include <exception>
@@ -31,6 +31,6 @@ void ShowSafely(TMessagePresenter& presenter, const TMessageBoxRequest& request)
 }
 
 void ShowUncaught(TMessagePresenter& presenter) {
-    ShowSafely(presenter, {QGuiApplication::applicationDisplayName(), CurrentExceptionText(),
-                           TMsgIcon::Error, TMsgButtons::Ok});
+    ShowSafely(presenter,
+               {apptitle::Title(), CurrentExceptionText(), TMsgIcon::Error, TMsgButtons::Ok});
 }

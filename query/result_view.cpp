@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -108,6 +109,9 @@ void TResultView::Refresh(const TReportLines& lines) {
             item->setData(kHeadingTitleRole, FromCp1252(*title));
     }
     UpdateExtent();
+    // A new report is read from its start, not where the last one was left.
+    scrollToTop();
+    horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
 }
 
 int TResultView::HorizontalExtent() const {

@@ -21,7 +21,8 @@ public:
 
     // Replaces the rows by `lines` (one row per line, in order; each row's
     // text is the line decoded, markers included) and recomputes the
-    // horizontal scroll width. May throw (out of memory); the rows may then be
+    // horizontal scroll width; the list then shows the first row, scrolled
+    // fully left. May throw (out of memory); the rows may then be
     // incomplete.
     void Refresh(const TReportLines& lines);
 

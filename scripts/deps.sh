@@ -7,10 +7,12 @@ set -euo pipefail
 packages=(
     g++ make cmake pkg-config
     qt6-base-dev libgl-dev
+    qt6-translations-l10n
     libgtest-dev libgmock-dev
     nginx
     dante-server
     fonts-dejavu-core
+    xvfb xauth x11-utils
 )
 
 missing=()

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 // The icon a message box shows.
 enum class TMsgIcon { None, Information, Warning, Error, Question };
 
@@ -21,6 +23,9 @@ struct TMessageBoxRequest {
     TMsgButton DefaultButton = TMsgButton::None;
     // Kept above every other window and blocking the whole application.
     bool SystemModal = false;
+    // The window the box belongs to and is centred on; when it is null or
+    // not shown (yet), the active window.
+    QWidget* Owner = nullptr;
 };
 
 // Every message box of the program is shown through this one interface, so

@@ -69,8 +69,11 @@ TMsgButton FromQt(int button) {
 } // namespace
 
 TMsgButton TQtMessagePresenter::Show(const TMessageBoxRequest& request) {
+    // Right after the start the shown main window need not be active yet.
+    QWidget* owner = request.Owner && request.Owner->isVisible() ? request.Owner->window()
+                                                                 : QApplication::activeWindow();
     QMessageBox box(ToQt(request.Icon), request.Caption, request.Text, ToQt(request.Buttons),
-                    QApplication::activeWindow());
+                    owner);
     if (request.DefaultButton != TMsgButton::None)
         box.setDefaultButton(ToQt(request.DefaultButton));
     if (request.SystemModal) {

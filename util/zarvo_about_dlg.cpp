@@ -4,6 +4,7 @@
 #include "resources/hand_cursor.h"
 #include "resources/resource_bitmap.h"
 #include "resources/resource_names.h"
+#include "util/app_title.h"
 #include "util/maker.h"
 #include "util/zarvo_honk.h"
 
@@ -361,7 +362,7 @@ bool TZarvoAboutDlg::Run() {
     const TAboutTexts& texts = FLanguage == lngUS ? kTextsUS : kTextsDE;
     window->LoadPictures(FHonk.Hardware().ScreenColors(), ProductIcon());
     if (FProduct.isEmpty())
-        FProduct = QGuiApplication::applicationDisplayName();
+        FProduct = apptitle::Title();
     window->SetContentFace(FHonk.DialogFace());
 
     window->setWindowTitle(Utf8(texts.Caption).arg(FProduct));

@@ -32,8 +32,8 @@ public:
     // Escape; false for Ctrl+D or when the box could not be built or shown.
     bool Execute();
 
-    // Caption and big title; when empty at `Execute`, the application's
-    // display name is used and stored here.
+    // Caption and big title; when empty at `Execute`, the application title
+    // is used and stored here.
     QString Product() const { return FProduct; }
     void SetProduct(const QString& product) { FProduct = product; }
     QString Version() const { return FVersion; }

@@ -1,11 +1,13 @@
 #include "util/zarvo_honk.h"
 
+#include "util/app_title.h"
+#include "util/component_text.h"
 #include "util/data_location.h"
 #include "util/error_log.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>
-#include <QGuiApplication>
+#include <QWidget>
 #include <QtGlobal>
 #include <cerrno>
 #include <pwd.h>
@@ -24,6 +26,9 @@ constexpr char kFatalDE[] = "Schwerer Fehler beim erstellen der Error-Log Datei.
                             "Möchten Sie die Anwendung fortsetzen?";
 constexpr char kFatalUS[] = "Fatal error while creating the error log file.  [%1]\n\n"
                             "Do you want to continue?";
+// The component's build stamp, "Mmm dd yyyy  (hh:mm:ss Uhr)".
+constexpr char kBuildStamp[] = "Jun 16 2001  (19:37:39 Uhr)";
+constexpr char kStreamingFailed[] = "Streaming-Fehler.";
 constexpr char kNoFunctionText[] = "Dat funzt im Moment noch nich...  :-)";
 constexpr char kPreferredFace[] = "Tahoma";
 constexpr char kFallbackFace[] = "MS Sans Serif";
@@ -115,7 +120,9 @@ void TZarvoHonk::ShowFatal(int number) {
 }
 
 TMsgButton TZarvoHonk::Present(TMessageBoxRequest request) {
-    request.Caption = QGuiApplication::applicationDisplayName();
+    request.Caption = apptitle::Title();
+    // The boxes belong to the window that owns this component.
+    request.Owner = qobject_cast<QWidget*>(parent());
     return FPresenter->Show(request);
 }
 
@@ -143,7 +150,7 @@ void TZarvoHonk::RequestQuit() {
 }
 
 QString TZarvoHonk::Compilierung() const {
-    return QStringLiteral(__DATE__ "  (" __TIME__ " Uhr)");
+    return QString::fromLatin1(kBuildStamp);
 }
 
 QString TZarvoHonk::GetDefaultExt(const QString& Ext) const {
@@ -195,5 +202,32 @@ TMsgButton TZarvoHonk::NoFunction() {
         return Present(OkBox(QString::fromUtf8(kNoFunctionText), TMsgIcon::None));
     } catch (...) {
         return TMsgButton::None;
+    }
+}
+
+QString TZarvoHonk::ComponentToString(const QObject* Component) {
+    try {
+        if (Component)
+            return componenttext::ToText(*Component);
+    } catch (...) {
+    }
+    ShowStreamingFailed();
+    return {};
+}
+
+std::unique_ptr<QObject> TZarvoHonk::StringToComponent(const QString& Text) {
+    try {
+        return componenttext::FromText(Text);
+    } catch (...) {
+        ShowStreamingFailed();
+        return nullptr;
+    }
+}
+
+void TZarvoHonk::ShowStreamingFailed() {
+    try {
+        Present(OkBox(QString::fromUtf8(kStreamingFailed), TMsgIcon::Error));
+    } catch (...) {
+        // The caller gets its neutral result all the same.
     }
 }

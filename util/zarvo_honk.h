@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QIcon;
 class QWidget;
@@ -37,10 +38,11 @@ public:
     explicit TZarvoHonk(QObject* parent = nullptr);
     ~TZarvoHonk() override;
 
-    // Shows one modal box for a failure; the caption is the application's
-    // display name. Kind 1 asks whether to continue (Yes/No, error icon, No
-    // default) and a No ends the application once control is back in the
-    // event loop: the caller's handler still runs to its end. Kind 2 says that
+    // Shows one modal box for a failure; the caption is the application
+    // title, the owner the window that owns this component. Kind 1 asks
+    // whether to continue (Yes/No, error icon, No default) and a No ends the
+    // application once control is back in the event loop: the caller's
+    // handler still runs to its end. Kind 2 says that
     // the file `Msg` was not found (OK, warning icon), kind 3 is a stop message
     // (OK, error icon), any other kind a warning (OK, warning icon). With
     // `WriteLog` the failure is logged first. Never throws; a box that cannot
@@ -74,7 +76,7 @@ public:
     // would repeat the close handlers that may have failed just now.
     static void RequestQuit();
 
-    // Build stamp of this component, "Mmm dd yyyy  (hh:mm:ss Uhr)".
+    // Build stamp of this component; fixed, whenever the program is built.
     QString Compilierung() const;
 
     TZarvoHonkOS& OS() { return FOS; }
@@ -128,13 +130,23 @@ public:
     static bool ShowWinGUI(bool On);
     static bool ShowWinWindow(int Part, bool Show);
     static bool TerminateFile(const QString& File);
+    // A component's class, name and properties as text, and a new component
+    // (owned by the caller) made from such a text; see util/component_text.h.
+    // A failure shows "Streaming-Fehler." and gives "" or nullptr.
+    QString ComponentToString(const QObject* Component);
+    std::unique_ptr<QObject> StringToComponent(const QString& Text);
+    // Fonts and message box fonts follow the desktop; nothing to update.
+    static void UpdateFonts() {}
+    static void Update_sysfntMsgBox() {}
 
 private:
     // Shows the Yes/No box that says a fatal error happened, with `number`;
     // No ends the application. Never throws.
     void ShowFatal(int number);
-    // Shows `request` with the application's display name as caption and
-    // returns the button pressed. May throw.
+    // The box of a failed component conversion. Never throws.
+    void ShowStreamingFailed();
+    // Shows `request` with the application title as caption, owned by this
+    // component's window, and returns the button pressed. May throw.
     TMsgButton Present(TMessageBoxRequest request);
     QString Text(const char* german, const char* english) const;
 

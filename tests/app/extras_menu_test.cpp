@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QImage>
 #include <QMenu>
 #include <QTimer>
 
@@ -70,8 +71,18 @@ TEST_F(ExtrasMenuTest, MenuOpensBelowTheButtonCornerAndItsItemsDoTheirWork) {
     EXPECT_EQ(items, QStringList({"-||", "Online-&Hilfe|F1|3", "Übe&r ...|Alt+F1|4", "-||",
                                   "Suche nach &Update||", "Online-&Support||", "-||",
                                   "Vendrix im &Web||5", "E-&Mail an Vendrix||6"}));
-    // The opening line is drawn, not collapsed away.
+    // The opening line is drawn below the menu's frame, not collapsed away or
+    // drawn over by the frame: down the middle, frame and line are two runs of
+    // rows that differ from the background above the first item.
     EXPECT_FALSE(menu.actionGeometry(menu.actions().first()).isEmpty());
+    const QImage image = menu.grab().toImage();
+    const int middle = image.width() / 2;
+    const QRgb background = image.pixel(middle, menu.actionGeometry(Window->actHelp).bottom());
+    int runs = 0;
+    for (int y = 0; y < menu.actionGeometry(Window->actHelp).top(); ++y)
+        runs += image.pixel(middle, y) != background &&
+                (y == 0 || image.pixel(middle, y - 1) == background);
+    EXPECT_EQ(runs, 2);
 
     // Without a help command in the settings, help starts nothing.
     menu.hide();

@@ -127,6 +127,32 @@ TEST_F(ResultViewTest, HorizontalExtentFollowsLongestLine) {
     })) << view.horizontalScrollBar()->maximum();
 }
 
+TEST_F(ResultViewTest, EveryRefreshStartsAtTheFirstLineScrolledFullyLeft) {
+    view.show();
+    const TReportLines longReport(40, "\xA0 " + std::string(300, 'x'));
+    const auto scrollAway = [&] {
+        return testsupport::WaitUntil([&] {
+            view.scrollToBottom();
+            view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+            return view.verticalScrollBar()->value() > 0 && view.horizontalScrollBar()->value() > 0;
+        });
+    };
+    const auto expectAtStart = [&] {
+        testsupport::PumpEvents();
+        EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+        EXPECT_EQ(view.horizontalScrollBar()->value(), 0);
+        EXPECT_EQ(view.indexAt(QPoint(0, 0)).row(), 0);
+    };
+    view.Refresh(longReport);
+    ASSERT_TRUE(scrollAway());
+    // The same length again, and a shorter report.
+    view.Refresh(longReport);
+    expectAtStart();
+    ASSERT_TRUE(scrollAway());
+    view.Refresh({">>HTTP Report f\xFCr<<", "\xA0 " + std::string(100, 'x')});
+    expectAtStart();
+}
+
 TEST_F(ResultViewTest, LargeWindowFontKeepsLongLineReachable) {
     QFont large = view.font();
     large.setPixelSize(40);

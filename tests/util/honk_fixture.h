@@ -1,11 +1,11 @@
 #pragma once
 
 #include "tests/util/recording_presenter.h"
+#include "util/app_title.h"
 #include "util/data_location.h"
 #include "util/zarvo_honk.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(FDir.isValid());
         qputenv(datalocation::kDataDirVariable, FDir.path().toUtf8());
-        QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kTitle));
+        apptitle::SetTitle(QString::fromLatin1(kTitle));
         Honk.SetPresenter(&Presenter);
     }
     void TearDown() override { qunsetenv(datalocation::kDataDirVariable); }

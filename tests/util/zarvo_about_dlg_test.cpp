@@ -1,4 +1,5 @@
 #include "tests/support/event_wait.h"
+#include "util/app_title.h"
 #include "util/zarvo_about_dlg.h"
 #include "util/zarvo_honk.h"
 
@@ -36,7 +37,7 @@ QImage LabelImage(const QDialog& box, const char* name) {
 class AboutDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kAppTitle));
+        apptitle::SetTitle(QString::fromLatin1(kAppTitle));
         Honk.SetClock([this] { return Now; });
         Dlg.SetUrlOpener([this](const QUrl& url) {
             Opened.push_back(url);

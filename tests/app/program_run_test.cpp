@@ -1,0 +1,174 @@
+// The whole program as a user meets it: the real entry point with its event
+// loop (and so Qt's rule to quit when the last window closes), real message
+// boxes and the real save dialog, answered by the test as they come up.
+
+#include "app/entry_point.h"
+#include "app/frm_main.h"
+#include "controls/combo_box98.h"
+#include "tests/support/window_watcher.h"
+#include "util/qt_message_presenter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <memory>
+
+namespace {
+
+// Ample for a start, a box or two and a close.
+constexpr std::chrono::seconds kRunLimit{30};
+// How long the main window is left open: a program that quits with a closed
+// start-up box has ended by then.
+constexpr std::chrono::milliseconds kShownFor{100};
+
+// The visible texts of a window's labels and buttons, mnemonics removed.
+QStringList TextsOf(const QWidget& window) {
+    QStringList texts;
+    for (const QLabel* label : window.findChildren<QLabel*>())
+        texts << label->text();
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        texts << button->text();
+    return texts.replaceInStrings(QStringLiteral("&"), QString());
+}
+
+class ProgramRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const QTemporaryDir* dir : {&Data, &Runtime, &Config})
+            ASSERT_TRUE(dir->isValid());
+        for (const auto& [name, dir] : {std::pair{"QUORVIK_DATA_DIR", &Data},
+                                        {"XDG_RUNTIME_DIR", &Runtime},
+                                        {"XDG_CONFIG_HOME", &Config}}) {
+            Saved.push_back({name, qgetenv(name)});
+            qputenv(name, QFile::encodeName(dir->path()));
+        }
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : Saved)
+            value.isNull() ? qunsetenv(name) : qputenv(name, value);
+        EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+    }
+
+    // Runs the program to its end. Each box is noted as its text's first
+    // line and its buttons, and answered with the next of `answers`; the
+    // main window, once
+    // shown, is noted as "window" and handed to `whileShown`, and a moment
+    // later noted as "closed" and closed.
+    void Run(std::deque<QMessageBox::StandardButton> answers,
+             const std::function<void(TFrmMain&)>& whileShown = {}) {
+        testsupport::TWindowWatcher watcher([&](QWidget& shown) {
+            if (auto* box = qobject_cast<QMessageBox*>(&shown)) {
+                QStringList buttons;
+                for (const QAbstractButton* button : box->buttons())
+                    buttons << button->text();
+                Seen << box->text().section('\n', 0, 0) + " (" + buttons.join('/') + ')';
+                ASSERT_FALSE(answers.empty()) << "unexpected box";
+                box->button(answers.front())->click();
+                answers.pop_front();
+            } else if (auto* window = qobject_cast<TFrmMain*>(&shown)) {
+                Seen << QStringLiteral("window");
+                if (whileShown)
+                    whileShown(*window);
+                QTimer::singleShot(kShownFor, window, [this, window] {
+                    Seen << QStringLiteral("closed");
+                    window->close();
+                });
+            }
+        });
+        bool timedOut = false;
+        QTimer limit;
+        limit.callOnTimeout([&] {
+            timedOut = true;
+            QCoreApplication::exit(1);
+        });
+        limit.start(kRunLimit);
+        TQtMessagePresenter presenter;
+        RunQuorvik(presenter);
+        EXPECT_FALSE(timedOut) << "the program did not end";
+    }
+
+    QString SettingsPath() const {
+        return Data.filePath(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() +
+                             ".ini");
+    }
+
+    QTemporaryDir Data;
+    QTemporaryDir Runtime;
+    QTemporaryDir Config;
+    std::vector<std::pair<const char*, QByteArray>> Saved;
+    QStringList Seen;
+};
+
+TEST_F(ProgramRunTest, YesToAStartErrorShowsTheWindowAndNoEndsTheProgram) {
+    // A folder where a file is expected can be neither read nor written;
+    // at the close the settings cannot be written either.
+    ASSERT_TRUE(QDir().mkpath(SettingsPath()));
+    const QString read =
+        QStringLiteral("Fehler beim einlesen der Einstellungen.  [75] (&Ja/&Nein)");
+    const QString write =
+        QStringLiteral("Fehler beim schreiben der Einstellungen.  [125] (&Ja/&Nein)");
+    const QString log =
+        QStringLiteral("Schwerer Fehler beim erstellen der Error-Log Datei.  [586] (&Ja/&Nein)");
+    Run({QMessageBox::Yes, QMessageBox::Yes});
+    EXPECT_EQ(Seen.join('|').toStdString(), (read + "|window|closed|" + write).toStdString());
+
+    // The log cannot be written either: two boxes, then the window.
+    Seen.clear();
+    const QString logFile = Data.filePath(QStringLiteral("Error.txt"));
+    ASSERT_TRUE(QFile::remove(logFile) && QDir().mkpath(logFile));
+    Run({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes});
+    EXPECT_EQ(Seen.join('|').toStdString(),
+              (log + '|' + read + "|window|closed|" + write).toStdString());
+
+    Seen.clear();
+    Run({QMessageBox::Yes, QMessageBox::No});
+    ASSERT_FALSE(Seen.isEmpty());
+    EXPECT_EQ(Seen[0], log);
+}
+
+TEST_F(ProgramRunTest, QtsOwnTextsAreGermanAndItsDialogsStoreNothing) {
+    QStringList dialog;
+    QStringList contextMenu;
+    Run({}, [&](TFrmMain& window) {
+        const std::unique_ptr<QMenu> menu(window.edURL->lineEdit()->createStandardContextMenu());
+        for (const QAction* item : menu->actions())
+            contextMenu << item->text().remove('&').section('\t', 0, 0);
+        testsupport::TWindowWatcher cancel([&](QWidget& shown) {
+            if (auto* files = qobject_cast<QFileDialog*>(&shown)) {
+                dialog = TextsOf(*files);
+                files->reject();
+            }
+        });
+        window.actSaveResultViewExec();
+    });
+    EXPECT_TRUE(dialog.contains(QStringLiteral("Suchen in:"))) << dialog.join('|').toStdString();
+    EXPECT_TRUE(dialog.contains(QStringLiteral("Dateiname:"))) << dialog.join('|').toStdString();
+    EXPECT_TRUE(dialog.contains(QStringLiteral("Speichern"))) << dialog.join('|').toStdString();
+    EXPECT_TRUE(contextMenu.contains(QStringLiteral("Rückgängig")))
+        << contextMenu.join('|').toStdString();
+    EXPECT_TRUE(contextMenu.contains(QStringLiteral("Alles auswählen")))
+        << contextMenu.join('|').toStdString();
+    // Only the program's settings file is left behind.
+    const auto entries = [](const QTemporaryDir& dir) {
+        return QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+            .join('|')
+            .toStdString();
+    };
+    EXPECT_EQ(entries(Config), "");
+    EXPECT_EQ(entries(Data), QFileInfo(SettingsPath()).fileName().toStdString());
+}
+
+} // namespace
