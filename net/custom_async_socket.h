@@ -324,8 +324,6 @@ protected:
     // EndReadWait takes to put them back.
     bool BeginReadWait();
     void EndReadWait(bool WasBusy) { FReadBusy = WasBusy; }
-    // Cleared when the object is destroyed; see FAlive.
-    const std::shared_ptr<bool>& AliveFlag() const { return FAlive; }
 
 private:
     void TakeQuitMessage();

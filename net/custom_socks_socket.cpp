@@ -480,9 +480,9 @@ int TCustomSocksSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
     if ((Flags & MSG_PEEK) == 0) {
         FLeftoverStart += N;
         FLeftoverCount -= N;
-        // An empty receive from the system still counts as a receive call,
-        // which arms the next read notification for what follows the leftover.
-        TCustomAsyncSocket::DoRecv(Buffer, 0, 0);
+        // Counts as a receive call, which arms the next read notification
+        // for what follows the leftover.
+        CountReceiveCall(Flags);
     }
     return N;
 }

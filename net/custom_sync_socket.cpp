@@ -35,7 +35,7 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
     }
     FWaitTimeout = ReadLineTimeoutMs(Timeout);
     FLineArrived = false;
-    const auto Alive = AliveFlag();
+    const auto Alive = FAlive;
     const TSessionEvent CallerHandler = OnDataAvailable;
     const bool CallerLineMode = LineMode();
     // Gives the caller's settings back also when an exception passes.
@@ -76,7 +76,7 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
 }
 
 int TCustomSyncSocket::WaitUntilReady(const bool& Ready) {
-    const auto Alive = AliveFlag();
+    const auto Alive = FAlive;
     const QDeadlineTimer Deadline(FWaitTimeout, Qt::PreciseTimer);
     QTimer Wake; // ends the blocking wait at the deadline
     Wake.setSingleShot(true);
