@@ -41,7 +41,7 @@ void TCustomLineSocket::WndProc(TSocketMessage& Msg) {
     if (Msg.Msg == WM_TRIGGER_DATA_AVAILABLE)
         WMTriggerDataAvailable();
     else
-        TCustomSocksSocket::WndProc(Msg);
+        TCustomTlsSocket::WndProc(Msg);
 }
 
 // Runs once per request and never posts itself again: whatever still waits
@@ -51,10 +51,10 @@ void TCustomLineSocket::WMTriggerDataAvailable() {
         DeliverLines(0, false);
         return;
     }
-    const auto Alive = AliveFlag();
+    const auto Alive = FAlive;
     while (!FLineBuffer.empty() && !CuttingLines()) {
         const std::size_t Before = FLineBuffer.size();
-        const bool Taken = TCustomSocksSocket::TriggerDataAvailable(0);
+        const bool Taken = TCustomTlsSocket::TriggerDataAvailable(0);
         if (!*Alive)
             return;
         if (!Taken) {
@@ -72,7 +72,7 @@ std::int32_t TCustomLineSocket::GetRcvdCount() {
     // Held bytes come before anything the system holds.
     if (!FLineBuffer.empty())
         return static_cast<std::int32_t>(FLineBuffer.size());
-    return TCustomSocksSocket::GetRcvdCount();
+    return TCustomTlsSocket::GetRcvdCount();
 }
 
 int TCustomLineSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
@@ -83,7 +83,7 @@ int TCustomLineSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
             errno = EWOULDBLOCK;
             return -1;
         }
-        return TCustomSocksSocket::DoRecv(Buffer, BufferSize, Flags);
+        return TCustomTlsSocket::DoRecv(Buffer, BufferSize, Flags);
     }
     const std::size_t Count = std::min(Held, static_cast<std::size_t>(std::max(BufferSize, 0)));
     std::memcpy(Buffer, FLineBuffer.data(), Count);
@@ -110,7 +110,7 @@ std::string TCustomLineSocket::TakeHeldBytes() {
 std::size_t TCustomLineSocket::ReceiveIntoLineBuffer() {
     if (FHSocket < 0 || FLineBuffer.size() >= MaxLineLength)
         return 0;
-    const std::int32_t Ready = TCustomSocksSocket::GetRcvdCount();
+    const std::int32_t Ready = TCustomTlsSocket::GetRcvdCount();
     if (Ready <= 0)
         return 0;
     const std::size_t Old = FLineBuffer.size();
@@ -118,7 +118,7 @@ std::size_t TCustomLineSocket::ReceiveIntoLineBuffer() {
     FLineBuffer.resize(Old + Want);
     // Straight to the layer below: ReadCount counts bytes handed to the
     // application, once.
-    const int N = TCustomSocksSocket::DoRecv(FLineBuffer.data() + Old, static_cast<int>(Want), 0);
+    const int N = TCustomTlsSocket::DoRecv(FLineBuffer.data() + Old, static_cast<int>(Want), 0);
     if (N < 0)
         FLastError = LastSocketError();
     FLineBuffer.resize(Old + static_cast<std::size_t>(std::max(N, 0)));
@@ -126,12 +126,13 @@ std::size_t TCustomLineSocket::ReceiveIntoLineBuffer() {
 }
 
 bool TCustomLineSocket::TriggerDataAvailable(std::uint16_t Error) {
-    if (!CuttingLines())
-        return TCustomSocksSocket::TriggerDataAvailable(Error);
+    // The bytes of a SOCKS negotiation or a handshake are not lines.
+    if (!CuttingLines() || Negotiating())
+        return TCustomTlsSocket::TriggerDataAvailable(Error);
     std::size_t NewCount = ReceiveIntoLineBuffer();
     if (NewCount == 0)
         return true;
-    const auto Alive = AliveFlag();
+    const auto Alive = FAlive;
     if (FLineEdit)
         EditLine(NewCount);
     else if (FLineEcho)
@@ -175,7 +176,7 @@ void TCustomLineSocket::EditLine(std::size_t& NewCount) {
 }
 
 void TCustomLineSocket::DeliverLines(std::size_t SearchFrom, bool AtEnd) {
-    const auto Alive = AliveFlag();
+    const auto Alive = FAlive;
     while (CuttingLines()) {
         if (FPendingLineLength == 0) {
             const std::size_t At =
@@ -190,7 +191,7 @@ void TCustomLineSocket::DeliverLines(std::size_t SearchFrom, bool AtEnd) {
             SearchFrom = 0;
         }
         const std::size_t Before = FPendingLineLength;
-        const bool Taken = TCustomSocksSocket::TriggerDataAvailable(0);
+        const bool Taken = TCustomTlsSocket::TriggerDataAvailable(0);
         if (!*Alive)
             return;
         if (!Taken)
@@ -202,10 +203,10 @@ void TCustomLineSocket::DeliverLines(std::size_t SearchFrom, bool AtEnd) {
 
 void TCustomLineSocket::TriggerSessionClosed(std::uint16_t Error) {
     FLineArrived = true;
-    const auto Alive = AliveFlag();
+    const auto Alive = FAlive;
     DeliverLines(0, true);
     if (!*Alive)
         return;
     TakeHeldBytes();
-    TCustomSocksSocket::TriggerSessionClosed(Error);
+    TCustomTlsSocket::TriggerSessionClosed(Error);
 }

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "net/custom_socks_socket.h"
+#include "net/custom_tls_socket.h"
 
 // The line layer. With LineMode on (and LineEnd not empty) the received byte
 // stream is cut at LineEnd: OnDataAvailable is raised once per complete line
@@ -24,12 +24,12 @@
 // from a line-mode period are handed out first, in order. Changing LineMode
 // while bytes are held posts WM_TRIGGER_DATA_AVAILABLE, which offers them once:
 // as lines when on, to OnDataAvailable when off (dropped if nobody takes them).
-class TCustomLineSocket : public TCustomSocksSocket {
+class TCustomLineSocket : public TCustomTlsSocket {
 public:
     static constexpr std::size_t MaxLineLength = 65536;
     static constexpr std::size_t TabWidth = 8;
 
-    using TCustomSocksSocket::TCustomSocksSocket;
+    using TCustomTlsSocket::TCustomTlsSocket;
 
     bool LineMode() const { return FLineMode; }
     virtual void SetLineMode(bool Value);

@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     g++ make cmake pkg-config
     qt6-base-dev libgl-dev
+    libssl-dev openssl
     qt6-translations-l10n
     libgtest-dev libgmock-dev
     nginx

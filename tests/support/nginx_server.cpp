@@ -67,9 +67,9 @@ bool TNginxServer::Start(const QString& Nginx, const QString& ServerBlocks) {
                          "  types { text/plain txt; text/html html; }\n"
                          "  default_type application/octet-stream;\n" +
                          ServerBlocks + "\n}\n")
-                     .arg(Dir)
-                     .arg(FPort)
-                     .arg(FSecondPort)
+                     .replace("%1", Dir)
+                     .replace("%2", QString::number(FPort))
+                     .replace("%3", QString::number(FSecondPort))
                      .toUtf8());
     Config.close();
     QFileSystemWatcher Watcher({Dir}); // wakes the wait when the pid file appears

@@ -1,0 +1,224 @@
+#include "net/tls_session.h"
+
+#include <openssl/bio.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+constexpr int NameArea = 256; // a common name longer than this is cut
+
+// The last OpenSSL reason of this thread, with the queue emptied.
+std::string TakeOpenSslReason() {
+    unsigned long Code = 0;
+    unsigned long Last = 0;
+    while ((Code = ERR_get_error()) != 0)
+        Last = Code;
+    if (Last == 0)
+        return {};
+    const char* Reason = ERR_reason_error_string(Last);
+    return Reason ? Reason : "error " + std::to_string(ERR_GET_REASON(Last));
+}
+
+std::string NameText(X509_NAME* Name) {
+    if (Name == nullptr)
+        return {};
+    char Text[NameArea] = {};
+    if (X509_NAME_get_text_by_NID(Name, NID_commonName, Text, sizeof Text) > 0)
+        return Text;
+    X509_NAME_oneline(Name, Text, sizeof Text);
+    return Text;
+}
+
+} // namespace
+
+// The transport BIO: OpenSSL's reads and writes go to the session's functions.
+struct TTlsBioAccess {
+    static int Write(BIO* Bio, const char* Data, int Len) {
+        auto* Session = static_cast<TTlsSession*>(BIO_get_data(Bio));
+        BIO_clear_retry_flags(Bio);
+        const int N = Session->FWrite(Data, Len);
+        if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            BIO_set_retry_write(Bio);
+        else if (N < 0)
+            Session->FTransportErrno = errno;
+        return N;
+    }
+    static int Read(BIO* Bio, char* Buffer, int Size) {
+        auto* Session = static_cast<TTlsSession*>(BIO_get_data(Bio));
+        BIO_clear_retry_flags(Bio);
+        const int N = Session->FRead(Buffer, Size);
+        if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            BIO_set_retry_read(Bio);
+        else if (N < 0)
+            Session->FTransportErrno = errno;
+        else if (N == 0)
+            Session->FTransportEnded = true;
+        return N;
+    }
+    // The end of the stream must be told, or OpenSSL takes it for an error
+    // without a reason.
+    static long Control(BIO* Bio, int Command, long, void*) {
+        if (Command == BIO_CTRL_EOF)
+            return static_cast<TTlsSession*>(BIO_get_data(Bio))->FTransportEnded ? 1 : 0;
+        return Command == BIO_CTRL_FLUSH ? 1 : 0;
+    }
+    // One method table for the process, made on first use.
+    static BIO_METHOD* Method() {
+        static BIO_METHOD* const Table = [] {
+            BIO_METHOD* M = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "transport");
+            BIO_meth_set_write(M, &TTlsBioAccess::Write);
+            BIO_meth_set_read(M, &TTlsBioAccess::Read);
+            BIO_meth_set_ctrl(M, &TTlsBioAccess::Control);
+            return M;
+        }();
+        return Table;
+    }
+};
+
+TTlsSession::TTlsSession(const TTlsSettings& Settings, TRead Read, TWrite Write)
+    : FRead(std::move(Read)), FWrite(std::move(Write)) {
+    FContext = SSL_CTX_new(TLS_client_method());
+    if (FContext == nullptr) {
+        FErrorText = "TLS set-up failed: " + TakeOpenSslReason();
+        return;
+    }
+    SSL_CTX_set_min_proto_version(FContext, TLS1_2_VERSION);
+    SSL_CTX_set_mode(FContext, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    SSL_CTX_set_verify(FContext, Settings.Verify ? SSL_VERIFY_PEER : SSL_VERIFY_NONE, nullptr);
+    if (Settings.Verify) {
+        SSL_CTX_set_default_verify_paths(FContext);
+        if (!Settings.CAFile.empty() &&
+            SSL_CTX_load_verify_locations(FContext, Settings.CAFile.c_str(), nullptr) != 1) {
+            FErrorText = "TLS set-up failed: cannot read the trust anchor " + Settings.CAFile +
+                         " (" + TakeOpenSslReason() + ")";
+            return;
+        }
+    }
+    FSsl = SSL_new(FContext);
+    if (FSsl == nullptr) {
+        FErrorText = "TLS set-up failed: " + TakeOpenSslReason();
+        return;
+    }
+    BIO* Bio = BIO_new(TTlsBioAccess::Method());
+    BIO_set_data(Bio, this);
+    BIO_set_init(Bio, 1);
+    SSL_set_bio(FSsl, Bio, Bio);
+    SSL_set_connect_state(FSsl);
+    if (!Settings.HostName.empty()) {
+        SSL_set_tlsext_host_name(FSsl, Settings.HostName.c_str());
+        if (Settings.Verify)
+            SSL_set1_host(FSsl, Settings.HostName.c_str());
+    }
+}
+
+TTlsSession::~TTlsSession() {
+    SSL_free(FSsl);
+    SSL_CTX_free(FContext);
+}
+
+TTlsSession::TResult TTlsSession::Outcome(int Ret, const char* Stage) {
+    switch (SSL_get_error(FSsl, Ret)) {
+    case SSL_ERROR_WANT_READ:
+        return TResult::WantRead;
+    case SSL_ERROR_WANT_WRITE:
+        return TResult::WantWrite;
+    case SSL_ERROR_ZERO_RETURN:
+        ERR_clear_error();
+        return TResult::Closed;
+    default:
+        break;
+    }
+    std::string Reason = TakeOpenSslReason();
+    const long Verify = SSL_get_verify_result(FSsl);
+    if (!FEstablished && Verify != X509_V_OK)
+        Reason += std::string(" (") + X509_verify_cert_error_string(Verify) + ")";
+    if (Reason.empty())
+        Reason = FTransportErrno != 0 ? std::strerror(FTransportErrno) : "connection closed";
+    FErrorText = std::string(Stage) + ": " + Reason;
+    return TResult::Failed;
+}
+
+TTlsSession::TResult TTlsSession::Handshake() {
+    if (FSsl == nullptr)
+        return TResult::Failed;
+    if (FEstablished)
+        return TResult::Done;
+    ERR_clear_error();
+    const int Ret = SSL_do_handshake(FSsl);
+    if (Ret == 1) {
+        FEstablished = true;
+        return TResult::Done;
+    }
+    return Outcome(Ret, "TLS handshake failed");
+}
+
+int TTlsSession::Read(void* Buffer, int Size, TResult& Result, bool Peek) {
+    Result = TResult::Failed;
+    if (!FEstablished || Size <= 0) {
+        Result = FEstablished ? TResult::Done : TResult::Failed;
+        return 0;
+    }
+    ERR_clear_error();
+    const int N = Peek ? SSL_peek(FSsl, Buffer, Size) : SSL_read(FSsl, Buffer, Size);
+    if (N > 0) {
+        Result = TResult::Done;
+        return N;
+    }
+    Result = Outcome(N, "TLS receive failed");
+    return 0;
+}
+
+int TTlsSession::Write(const void* Data, int Len, TResult& Result) {
+    if (!FEstablished || Len <= 0) {
+        Result = FEstablished ? TResult::Done : TResult::Failed;
+        return 0;
+    }
+    ERR_clear_error();
+    const int N = SSL_write(FSsl, Data, Len);
+    if (N > 0) {
+        Result = TResult::Done;
+        return N;
+    }
+    Result = Outcome(N, "TLS send failed");
+    return 0;
+}
+
+int TTlsSession::Pending() const {
+    if (FSsl == nullptr)
+        return 0;
+    const int Ready = SSL_pending(FSsl);
+    return Ready > 0 ? Ready : (SSL_has_pending(FSsl) ? 1 : 0);
+}
+
+void TTlsSession::Shutdown() {
+    if (FSsl == nullptr || !FEstablished || FShutdownSent)
+        return;
+    FShutdownSent = true;
+    ERR_clear_error();
+    SSL_shutdown(FSsl);
+    ERR_clear_error();
+}
+
+TTlsPeerInfo TTlsSession::PeerInfo() const {
+    TTlsPeerInfo Info;
+    if (FSsl == nullptr || !FEstablished)
+        return Info;
+    Info.Protocol = SSL_get_version(FSsl);
+    Info.Cipher = SSL_get_cipher_name(FSsl);
+    X509* Certificate = SSL_get1_peer_certificate(FSsl);
+    if (Certificate == nullptr)
+        return Info;
+    Info.Subject = NameText(X509_get_subject_name(Certificate));
+    Info.Issuer = NameText(X509_get_issuer_name(Certificate));
+    tm End{};
+    if (ASN1_TIME_to_tm(X509_get0_notAfter(Certificate), &End) == 1)
+        Info.NotAfter = timegm(&End);
+    X509_free(Certificate);
+    return Info;
+}
