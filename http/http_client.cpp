@@ -357,6 +357,10 @@ void THttpClient::SocketDataAvailable(std::uint16_t Error) {
 }
 
 void THttpClient::ReceiveAvailable(std::uint16_t Error) {
+    if (FState == THttpState::httpWaitingBody && FReceiveLength == 0) {
+        ReceiveBody();
+        return;
+    }
     char* held = FReceiveBuffer.data();
     const int room = static_cast<int>(FReceiveBuffer.size() - FReceiveLength);
     const int n = FSocket->Receive(held + FReceiveLength, room);
@@ -595,21 +599,33 @@ void THttpClient::HeaderEnded() {
 }
 
 void THttpClient::DeliverHeldBytesAsBody() {
-    if (FReceiveLength == 0)
-        return;
-    FCurrentLine.assign(FReceiveBuffer.data(), FReceiveLength);
+    const std::size_t held = FReceiveLength;
     FReceiveLength = 0;
-    GetBodyLineNext();
+    if (held > 0)
+        DeliverBody(FReceiveBuffer.data(), held);
+}
+
+void THttpClient::ReceiveBody() {
+    if (FBodyBuffer.empty())
+        FBodyBuffer.resize(http_limits::kBodyReceiveSize);
+    const int n = FSocket->Receive(FBodyBuffer.data(), static_cast<int>(FBodyBuffer.size()));
+    if (FRequestType == THttpRequest::httpAbort || n <= 0)
+        return;
+    DeliverBody(FBodyBuffer.data(), static_cast<std::size_t>(n));
 }
 
 void THttpClient::GetBodyLineNext() {
+    DeliverBody(FCurrentLine.data(), FCurrentLine.size());
+}
+
+void THttpClient::DeliverBody(const char* Data, std::size_t Len) {
     if (FBodyLineCount == 0)
         TriggerDocBegin();
     ++FBodyLineCount;
-    FReceivedCount += static_cast<std::int64_t>(FCurrentLine.size());
+    FReceivedCount += static_cast<std::int64_t>(Len);
     if (FReceiveStream != nullptr)
-        FReceiveStream->write(FCurrentLine.data(), static_cast<qint64>(FCurrentLine.size()));
-    TriggerDocData(FCurrentLine.data(), static_cast<std::int32_t>(FCurrentLine.size()));
+        FReceiveStream->write(Data, static_cast<qint64>(Len));
+    TriggerDocData(Data, static_cast<std::int32_t>(Len));
 }
 
 // --- triggers ------------------------------------------------------------------

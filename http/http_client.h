@@ -258,6 +258,8 @@ private:
 
     void GetHeaderLineNext();
     void GetBodyLineNext();
+    void ReceiveBody();
+    void DeliverBody(const char* Data, std::size_t Len);
     void HeaderEnded();
     void HeaderField(const std::string& Line);
     void RunLineHandler();
@@ -328,6 +330,8 @@ private:
     std::array<char, http_limits::kReceiveBufferSize> FReceiveBuffer{};
     std::size_t FReceiveLength = 0;
     std::string FCurrentLine;
+    // The body's receive area (kBodyReceiveSize), made at the first body.
+    std::vector<char> FBodyBuffer;
     std::string FCurrentLineEnd; // the line feed, with a carriage return before it
     TLineHandler FLineHandler = nullptr;
     int FHeaderLineCount = 0;

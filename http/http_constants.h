@@ -8,8 +8,11 @@
 // Tunables and fixed numbers of the HTTP client, each defined once.
 namespace http_limits {
 
-// Bytes of one received header line (or raw body chunk) the client holds at most.
+// Bytes of one received header line the client holds at most.
 inline constexpr std::size_t kReceiveBufferSize = 8192;
+// Bytes one receive of the body asks for: the body needs no line splitting,
+// and large blocks keep the system calls per byte few.
+inline constexpr std::size_t kBodyReceiveSize = 256 * 1024;
 // Bytes of the POST body read and sent per completed send.
 inline constexpr std::size_t kSendChunkSize = 8193;
 // Hops a single request may be redirected before it ends as a local failure.

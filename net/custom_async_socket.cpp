@@ -422,6 +422,10 @@ void TCustomAsyncSocket::ASyncReceive(std::uint16_t Error) {
             }
             if ((FComponentOptions & wsoNoReceiveLoop) || FLastError != 0 || FHSocket < 0)
                 return;
+            // A drained system queue ends the round without another system
+            // call; bytes that arrive after it fire the read notification.
+            if (FRecvDrained && !HoldsBytes())
+                return;
             // Bytes the layers above hold count as much as the system's.
             const std::int32_t Readable = GetRcvdCount();
             if (Readable <= 0)
@@ -900,8 +904,10 @@ int TCustomAsyncSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
     const auto N = static_cast<int>(
         recv(FHSocket, Buffer, static_cast<std::size_t>(BufferSize), Flags | MSG_DONTWAIT));
     const int SavedErrno = errno;
-    if ((Flags & MSG_PEEK) == 0)
+    if ((Flags & MSG_PEEK) == 0) {
         FRecvBytes += static_cast<std::uint64_t>(std::max(N, 0));
+        FRecvDrained = N < BufferSize;
+    }
     CountReceiveCall(Flags);
     errno = SavedErrno;
     return N;

@@ -185,6 +185,9 @@ protected:
     virtual void InternalClose(bool Shut, std::uint16_t Error);
     virtual void SetRemotePort(const std::string& Value);
     virtual std::int32_t GetRcvdCount();
+    // Whether a layer holds bytes it will hand out before the system's; the
+    // engine holds none.
+    virtual bool HoldsBytes() const { return false; }
     virtual void BindSocket();
     virtual int RealSend(const void* Data, int Len);
     virtual void RaiseException(const std::string& Message);
@@ -291,6 +294,9 @@ private:
     std::uint64_t FRecvCalls = 0;
     // Bytes those calls took from the system; bounds one round of reception.
     std::uint64_t FRecvBytes = 0;
+    // The last of them took less than it asked for: the system had no more
+    // then, so the receive loop need not ask it how much waits.
+    bool FRecvDrained = false;
 
     // --- the socket's own message pump ----------------------------------------
     // The quit message is a quit request posted to this socket with

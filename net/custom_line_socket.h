@@ -48,6 +48,9 @@ public:
 protected:
     void WndProc(TSocketMessage& Msg) override;
     std::int32_t GetRcvdCount() override;
+    bool HoldsBytes() const override {
+        return !FLineBuffer.empty() || TCustomTlsSocket::HoldsBytes();
+    }
     bool TriggerDataAvailable(std::uint16_t Error) override;
     void TriggerSessionClosed(std::uint16_t Error) override;
     int DoRecv(void* Buffer, int BufferSize, int Flags) override;

@@ -65,6 +65,7 @@ protected:
     void AssignDefaultValue() override;
     void InternalClose(bool Shut, std::uint16_t Error) override;
     std::int32_t GetRcvdCount() override;
+    bool HoldsBytes() const override { return FLeftoverCount > 0; }
     bool TriggerDataAvailable(std::uint16_t Error) override;
     void TriggerSessionConnected(std::uint16_t Error) override;
     void TriggerSessionClosed(std::uint16_t Error) override;

@@ -185,6 +185,10 @@ std::int32_t TCustomTlsSocket::GetRcvdCount() {
     return Pending > 0 ? Pending : TCustomSocksSocket::GetRcvdCount();
 }
 
+bool TCustomTlsSocket::HoldsBytes() const {
+    return (SslEstablished() && FSession->Pending() > 0) || TCustomSocksSocket::HoldsBytes();
+}
+
 int TCustomTlsSocket::RealSend(const void* Data, int Len) {
     if (!SslEstablished())
         return TCustomSocksSocket::RealSend(Data, Len);

@@ -58,6 +58,7 @@ protected:
     void TriggerDataSent(std::uint16_t Error) override;
     int DoRecv(void* Buffer, int BufferSize, int Flags) override;
     std::int32_t GetRcvdCount() override;
+    bool HoldsBytes() const override;
     int RealSend(const void* Data, int Len) override;
 
 private:
