@@ -128,6 +128,16 @@ struct THeldLookup {
     }
 };
 
+// The sanitizer runtime needs descriptors of its own for its checks (it
+// probes memory through a pipe), so a test that takes them all runs only in
+// the normal build.
+#ifdef __SANITIZE_ADDRESS__
+#define QUORVIK_SKIP_WITHOUT_SPARE_DESCRIPTORS()                                                   \
+    GTEST_SKIP() << "the sanitizer runtime needs spare descriptors"
+#else
+#define QUORVIK_SKIP_WITHOUT_SPARE_DESCRIPTORS()
+#endif
+
 // While it lives, the process cannot open another descriptor: the soft limit
 // is lowered and every free number below it is taken.
 class TDescriptorExhaustion {
