@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "http/http_client.h"
+#include "tests/support/dante_server.h"
+#include "tests/support/event_wait.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/test_certificates.h"
 #include "tests/support/tinyproxy_server.h"
@@ -175,6 +177,24 @@ TEST_F(HttpsIntegrationTest, ThroughAnHttpProxyTlsRunsInsideATunnel) {
     // Inside the tunnel the server sees a request as if asked directly.
     EXPECT_EQ(Requests.count("\"HEAD /to-plain HTTP/1.0\" 302"), 1) << Requests.toStdString();
     EXPECT_FALSE(Requests.contains("https:")) << Requests.toStdString();
+}
+
+TEST_F(HttpsIntegrationTest, ThroughSocksTlsRunsOverTheSocksConnection) {
+    const testsupport::TDanteServer Socks;
+    if (testsupport::TDanteServer::Executable().isEmpty())
+        GTEST_SKIP() << "danted is not installed";
+    ASSERT_TRUE(Socks.Running()) << Socks.Log();
+    Serve();
+    Client.SetSslCAFile(Certificates().CaFile().toStdString());
+    Client.SetSocksServer("127.0.0.1");
+    Client.SetSocksPort(std::to_string(Socks.Port()));
+    // The certificate is checked for the host name handed to the SOCKS server.
+    EXPECT_EQ(Head(TlsUrl("/to-plain")), "");
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(Head(TlsUrl("/file.txt")), "");
+    ASSERT_TRUE(Client.SslPeerInfo().has_value());
+    EXPECT_EQ(Client.SslPeerInfo()->Subject, "localhost");
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return Socks.Connections() == 3; })) << Socks.Log();
 }
 
 } // namespace
