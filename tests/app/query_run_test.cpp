@@ -192,10 +192,8 @@ TEST_F(QueryRunTest, HttpsAddressEndsWithTheEncryptionSectionOrTheCertificateFai
     const testsupport::TTestCertificates certificates;
     ASSERT_EQ(certificates.Failure(), "");
     testsupport::TNginxServer server(
-        QString("  server { listen 127.0.0.1:%2 ssl; root %1/www; ssl_protocols TLSv1.2 TLSv1.3;\n"
-                "    ssl_certificate %4; ssl_certificate_key %5; }\n")
-            .replace("%4", certificates.CertFile("good"))
-            .replace("%5", certificates.KeyFile()));
+        QString("  server { listen 127.0.0.1:%2 ssl; root %1/www; %4 }\n")
+            .replace("%4", certificates.NginxDirectives("good")));
     ASSERT_EQ(server.Failure(), "");
     const QString url = QStringLiteral("https://localhost:%1/").arg(server.Port());
     // The certificate names localhost, which the window looks up here.

@@ -25,14 +25,11 @@ const testsupport::TTestCertificates& Certificates() {
 // nginx with a plain port (%2) and a TLS port (%3) serving the same folder;
 // each redirects to the other: /to-tls on the plain port, /to-plain on the TLS one.
 QString ServerBlocks(const QString& Kind) {
-    return QString(
-               "  server { listen 127.0.0.1:%2; root %1/www;\n"
-               "    location = /to-tls { return 301 https://localhost:%3/file.txt; } }\n"
-               "  server { listen 127.0.0.1:%3 ssl; root %1/www;\n"
-               "    ssl_protocols TLSv1.2 TLSv1.3; ssl_certificate %4; ssl_certificate_key %5;\n"
-               "    location = /to-plain { return 302 http://localhost:%2/file.txt; } }\n")
-        .replace("%4", Certificates().CertFile(Kind))
-        .replace("%5", Certificates().KeyFile());
+    return QString("  server { listen 127.0.0.1:%2; root %1/www;\n"
+                   "    location = /to-tls { return 301 https://localhost:%3/file.txt; } }\n"
+                   "  server { listen 127.0.0.1:%3 ssl; root %1/www; %4\n"
+                   "    location = /to-plain { return 302 http://localhost:%2/file.txt; } }\n")
+        .replace("%4", Certificates().NginxDirectives(Kind));
 }
 
 class HttpsIntegrationTest : public ::testing::Test {

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QByteArray>
-#include <QProcess>
-#include <QTemporaryDir>
-
 #include <cstdint>
 #include <string>
+
+#include "tests/support/daemon_process.h"
 
 namespace testsupport {
 
@@ -19,24 +17,14 @@ public:
 
     // Starts tinyproxy and waits until it reports that it accepts connections.
     TTinyproxyServer();
-    ~TTinyproxyServer();
-    TTinyproxyServer(const TTinyproxyServer&) = delete;
-    TTinyproxyServer& operator=(const TTinyproxyServer&) = delete;
 
-    bool Running() const { return FProcess.state() == QProcess::Running && FReady; }
-    // What tinyproxy wrote, for the message of a failed start and for checks
-    // of what it was asked (it is read while the event loop runs).
-    std::string Log() const { return FLog.toStdString(); }
-    std::uint16_t Port() const { return FPort; }
+    bool Running() const { return FProcess.Running(); }
+    // What tinyproxy wrote, for the message of a failed start.
+    std::string Log() const { return FProcess.Log().toStdString(); }
+    std::uint16_t Port() const { return FProcess.Port(); }
 
 private:
-    void Start(const QString& Tinyproxy, std::uint16_t Port);
-
-    QTemporaryDir FDir;
-    QProcess FProcess;
-    QByteArray FLog;
-    std::uint16_t FPort = 0;
-    bool FReady = false;
+    TDaemonProcess FProcess;
 };
 
 } // namespace testsupport
