@@ -191,9 +191,7 @@ TEST_F(QueryRunTest, CancelEscapeAndCloseAbortASilentServerAndTheWindowStays) {
 TEST_F(QueryRunTest, HttpsAddressEndsWithTheEncryptionSectionOrTheCertificateFailure) {
     const testsupport::TTestCertificates certificates;
     ASSERT_EQ(certificates.Failure(), "");
-    testsupport::TNginxServer server(
-        QString("  server { listen 127.0.0.1:%2 ssl; root %1/www; %4 }\n")
-            .replace("%4", certificates.NginxDirectives("good")));
+    testsupport::TNginxServer server(certificates.NginxTlsServer("good"));
     ASSERT_EQ(server.Failure(), "");
     const QString url = QStringLiteral("https://localhost:%1/").arg(server.Port());
     // The certificate names localhost, which the window looks up here.

@@ -603,9 +603,7 @@ namespace {
 TEST_F(CliProgramTest, HttpsTrustsTheSystemTheCaFileOrWithInsecureAnyCertificate) {
     const testsupport::TTestCertificates certificates;
     ASSERT_EQ(certificates.Failure(), "");
-    testsupport::TNginxServer server(
-        QString("  server { listen 127.0.0.1:%2 ssl; root %1/www; %4 }\n")
-            .replace("%4", certificates.NginxDirectives("good")));
+    testsupport::TNginxServer server(certificates.NginxTlsServer("good"));
     ASSERT_EQ(server.Failure(), "");
     QFile file(server.FilePath("www/doc.txt"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("twelve bytes") == 12);

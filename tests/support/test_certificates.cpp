@@ -32,6 +32,10 @@ QString TTestCertificates::NginxDirectives(const QString& Kind) const {
         .arg(CertFile(Kind), KeyFile());
 }
 
+QString TTestCertificates::NginxTlsServer(const QString& Kind) const {
+    return "  server { listen 127.0.0.1:%2 ssl; root %1/www; " + NginxDirectives(Kind) + " }\n";
+}
+
 TTestCertificates::TTestCertificates() {
     if (!FDir.isValid() || !WriteFile(FDir.filePath("ca.cnf"), AuthorityConfig) ||
         !WriteFile(FDir.filePath("index.txt"), "") || !WriteFile(FDir.filePath("serial"), "01\n")) {

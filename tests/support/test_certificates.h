@@ -22,6 +22,8 @@ public:
     // nginx directives for a TLS server block with the certificate of `Kind`
     // (Debian's nginx offers no TLS 1.3 unless told).
     QString NginxDirectives(const QString& Kind) const;
+    // A whole server block for TNginxServer: TLS on its first port, serving `www/`.
+    QString NginxTlsServer(const QString& Kind) const;
 
 private:
     bool Run(const QStringList& Arguments, const QString& San = {});
