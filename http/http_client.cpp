@@ -164,6 +164,10 @@ void THttpClient::Abort() {
 void THttpClient::Login() {
     FResolvedAddress.clear();
     StateChange(THttpState::httpDnsLookup);
+    if (!IsSupportedScheme(FTarget.Scheme)) {
+        EndWithLocalFailure(http_errors::kUnsupportedProtocol, "unsupported protocol");
+        return;
+    }
     // An address without a host (a bare path) cannot be looked up; it ends
     // like a failed lookup instead of leaving the client busy.
     if (FTarget.HostName.empty() || FTarget.TargetHost.empty()) {
@@ -174,10 +178,6 @@ void THttpClient::Login() {
     // another server than the one named.
     if (!IsPortNumber(FTarget.Port) || !IsPortNumber(FTarget.TargetPort)) {
         EndWithLocalFailure(http_errors::kInvalidPort, "invalid port number");
-        return;
-    }
-    if (!IsSupportedScheme(FTarget.Scheme)) {
-        EndWithLocalFailure(http_errors::kUnsupportedProtocol, "unsupported protocol");
         return;
     }
     try {
