@@ -2,6 +2,7 @@
 
 #include "query/query_client_settings.h"
 
+#include <QFileInfo>
 #include <QIODevice>
 #include <QLocale>
 
@@ -27,6 +28,8 @@ enum class TOption {
     Socks,
     SocksLevel,
     SocksUser,
+    CaCert,
+    Insecure,
     Timeout,
     Help,
     Version
@@ -47,6 +50,8 @@ constexpr std::array kOptions{
     TOptionEntry{"--socks", TOption::Socks, true},
     TOptionEntry{"--socks-level", TOption::SocksLevel, true},
     TOptionEntry{"--socks-user", TOption::SocksUser, true},
+    TOptionEntry{"--cacert", TOption::CaCert, true},
+    TOptionEntry{"--insecure", TOption::Insecure, false},
     TOptionEntry{"--timeout", TOption::Timeout, true},
     TOptionEntry{"-h", TOption::Help, false},
     TOptionEntry{"--help", TOption::Help, false},
@@ -186,6 +191,15 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
         return ApplySocksLevel(value);
     case TOption::SocksUser:
         return ApplySocksUser(value);
+    case TOption::CaCert:
+        // Checked here: the handshake would only say that it cannot read it.
+        if (!QFileInfo(value).isFile() || !QFileInfo(value).isReadable())
+            return QStringLiteral("Die Datei „%1“ lässt sich nicht lesen.").arg(value);
+        options_.CaFile = value;
+        break;
+    case TOption::Insecure:
+        options_.Insecure = true;
+        break;
     case TOption::Timeout:
         options_.Timeout = ParseTimeout(value);
         if (!options_.Timeout)
@@ -282,7 +296,9 @@ QString CliHelpText() {
                "Aufruf: %1 [Optionen] URL\n"
                "\n"
                "Fragt mit einer HTTP-HEAD-Anfrage ab, was der Server über das Dokument unter URL\n"
-               "sagt, und gibt den HTTP-Report aus, wie ihn Quorvik anzeigt (UTF-8).\n"
+               "sagt, und gibt den HTTP-Report aus, wie ihn Quorvik anzeigt (UTF-8). Adressen\n"
+               "mit https:// gehen verschlüsselt (TLS) zum Server; sein Zertifikat wird gegen die\n"
+               "Zertifizierungsstellen des Systems geprüft.\n"
                "\n"
                "Optionen:\n"
                "  --lines              die Zeilen des Reports roh ausgeben, mit den Markierungen\n"
@@ -298,6 +314,10 @@ QString CliHelpText() {
                "  --socks-user BENUTZER:PASSWORT\n"
                "                       beim SOCKS-5-Server mit Benutzername und Passwort\n"
                "                       anmelden (bei SOCKS 4 und 4A: nur der Benutzername)\n"
+               "  --cacert DATEI       bei https-Adressen auch Zertifikaten trauen, die von einer\n"
+               "                       Zertifizierungsstelle in DATEI (PEM) ausgestellt sind\n"
+               "  --insecure           bei https-Adressen jedes Zertifikat annehmen, ohne\n"
+               "                       Prüfung von Aussteller, Gültigkeit und Rechnername\n"
                "  --timeout SEKUNDEN   die Anfrage nach dieser Zeit abbrechen (Vorgabe: keine)\n"
                "  -h, --help           diese Hilfe ausgeben\n"
                "  --version            die Version ausgeben\n"

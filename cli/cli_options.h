@@ -19,5 +19,7 @@ struct TCliOptions {
     QString SocksLevel = QStringLiteral("5"); // "4", "4A" or "5"
     QString SocksUser;                        // empty: no user name and password
     QString SocksPassword;
+    QString CaFile;        // a further trust anchor for "https" (PEM); empty: none
+    bool Insecure = false; // accept any certificate
     std::optional<std::chrono::milliseconds> Timeout; // none: wait as long as it takes
 };

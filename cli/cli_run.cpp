@@ -73,6 +73,8 @@ void TCliRun::Configure() {
     client_.SetProxy(ToCp1252(options_.ProxyHost));
     if (!options_.ProxyPort.isEmpty())
         client_.SetProxyPort(ToCp1252(options_.ProxyPort));
+    client_.SetSslCAFile(QFile::encodeName(options_.CaFile).toStdString());
+    client_.SetSslVerify(!options_.Insecure);
     if (options_.SocksHost.isEmpty())
         return;
     client_.SetSocksServer(ToCp1252(options_.SocksHost));

@@ -12,11 +12,15 @@
 #include "http/text_utils.h"
 #include "http/url.h"
 #include "net/async_socket.h"
+#include "net/custom_tls_socket.h"
 #include "net/socket_errors.h"
 
 namespace {
 
 constexpr char kHttpVersion[] = "1.0";
+// The status class of a proxy's answer that opens a tunnel.
+constexpr int kSuccessClass = 2;
+constexpr int kStatusClassSize = 100;
 
 std::string ErrorText(int Error, const std::string& Text) {
     return Text + " (Error #" + std::to_string(Error) + ")";
@@ -101,6 +105,8 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     FReceiveLength = 0;
     FRelocationPending = false;
     FRedirections = 0;
+    FTunnelPending = false;
+    FSslPeerInfo.reset();
     FSendStreamStart = FSendStream != nullptr ? FSendStream->pos() : 0;
 
     FViaProxy = !FProxy.empty();
@@ -158,6 +164,10 @@ void THttpClient::Abort() {
 void THttpClient::Login() {
     FResolvedAddress.clear();
     StateChange(THttpState::httpDnsLookup);
+    if (!IsSupportedScheme(FTarget.Scheme)) {
+        EndWithLocalFailure(http_errors::kUnsupportedProtocol, "unsupported protocol");
+        return;
+    }
     // An address without a host (a bare path) cannot be looked up; it ends
     // like a failed lookup instead of leaving the client busy.
     if (FTarget.HostName.empty() || FTarget.TargetHost.empty()) {
@@ -282,14 +292,40 @@ void THttpClient::ConnectSocket() {
         FSocket->SetSocksPassword(FSocksPassword);
         FSocket->SetSocksAuthentication(FSocksAuthentication);
     }
+    // TLS runs over the SOCKS connection as it stands, but through an HTTP
+    // proxy only inside the tunnel the proxy opens first.
+    const bool tls = UsesTls(FTarget);
+    FTunnelPending = tls && FViaProxy;
+    FSocket->SetSslEnable(tls && !FTunnelPending);
+    FSocket->SetSslHostName(FTarget.TargetHost);
+    FSocket->SetSslVerify(FSslVerify);
+    FSocket->SetSslCAFile(FSslCAFile);
+    FSslPeerInfo.reset();
     FSocksError = 0;
     FSocksErrorText.clear();
     FSocket->Connect();
 }
 
+void THttpClient::SendTunnelRequest() {
+    FTunnelStatus = 0;
+    FTunnelReason.clear();
+    FHeaderLineCount = 0;
+    FHeaderBytes = 0;
+    FLineHandler = &THttpClient::GetTunnelLineNext;
+    FRequestBuffer.clear();
+    for (const std::string& line :
+         ComposeTunnelLines(FTarget.TargetHost, FTarget.TargetPort, FProxyUsername, FProxyPassword))
+        SendCommand(line);
+    SendCommand("");
+    FSocket->Send(FRequestBuffer.data(), static_cast<int>(FRequestBuffer.size()));
+    FRequestBuffer.clear();
+}
+
 std::string THttpClient::ConnectErrorText(std::uint16_t Error) const {
     if (FSocksError == Error && !FSocksErrorText.empty())
         return ErrorText(Error, FSocksErrorText);
+    if (Error == TCustomTlsSocket::TlsFailure && !FSocket->SslErrorText().empty())
+        return ErrorText(Error, FSocket->SslErrorText());
     return ErrorText(Error);
 }
 
@@ -299,6 +335,16 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
         SocketSessionClosed();
         return;
     }
+    if (FTunnelPending) {
+        try {
+            SendTunnelRequest();
+        } catch (const std::exception&) {
+            Logout();
+        }
+        return;
+    }
+    if (FSocket->SslEstablished())
+        FSslPeerInfo = FSocket->SslPeerInfo();
     FConnected = true;
     StateChange(THttpState::httpConnected);
     TriggerSessionConnected();
@@ -383,7 +429,8 @@ void THttpClient::ReceiveAvailable(std::uint16_t Error) {
         FCurrentLineEnd.assign(held + textLength, lineLength + 1 - textLength);
         FReceiveLength -= lineLength + 1;
         std::memmove(held, lineFeed + 1, FReceiveLength);
-        if (FState == THttpState::httpWaitingHeader || FState == THttpState::httpWaitingBody)
+        if (FState == THttpState::httpWaitingHeader || FState == THttpState::httpWaitingBody ||
+            FTunnelPending)
             RunLineHandler();
         else
             TriggerDataAvailable(Error);
@@ -399,7 +446,8 @@ void THttpClient::ReceiveAvailable(std::uint16_t Error) {
     }
     // A full buffer without a line end can never become a line: end the
     // request now instead of waiting for a server that may never close.
-    if (FReceiveLength >= FReceiveBuffer.size() && FState == THttpState::httpWaitingHeader)
+    if (FReceiveLength >= FReceiveBuffer.size() &&
+        (FState == THttpState::httpWaitingHeader || FTunnelPending))
         EndWithLocalFailure(http_errors::kLineTooLong, "HTTP line too long");
 }
 
@@ -450,9 +498,12 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
     FRequestBuffer.clear();
     TriggerRequestHeaderBegin();
 
+    // Inside a tunnel the request goes to the server itself, as if direct:
+    // the proxy's credentials stay with the proxy.
+    const bool viaProxy = FViaProxy && !UsesTls(FTarget);
     TRequestHeaderFields fields;
     fields.Method = Method;
-    fields.Path = FTarget.Path;
+    fields.Path = FViaProxy && !viaProxy ? TunnelPath(FTarget) : FTarget.Path;
     fields.Version = Version;
     fields.Sender = FSender;
     fields.Accept = FAccept;
@@ -467,7 +518,7 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
     const bool askedForServer = Origin(FTarget) == FRequestOrigin;
     fields.Username = askedForServer ? FRequestUsername : std::string();
     fields.Password = askedForServer ? FRequestPassword : std::string();
-    fields.ViaProxy = FViaProxy;
+    fields.ViaProxy = viaProxy;
     fields.ProxyUsername = FProxyUsername;
     fields.ProxyPassword = FProxyPassword;
     fields.Cookie = FCookie;
@@ -505,6 +556,37 @@ void THttpClient::SendCommand(const std::string& Line) {
 }
 
 // --- response ------------------------------------------------------------------
+
+void THttpClient::GetTunnelLineNext() {
+    ++FHeaderLineCount;
+    if (FHeaderLineCount == 1 && IsStatusLine(FCurrentLine)) {
+        FTunnelStatus = StatusCodeOf(FCurrentLine).value_or(0);
+        FTunnelReason = std::to_string(FTunnelStatus) + " " + ReasonPhraseOf(FCurrentLine);
+    }
+    if (!FCurrentLine.empty()) {
+        FHeaderBytes += FCurrentLine.size();
+        if (FHeaderLineCount > http_limits::kMaxHeaderLines ||
+            FHeaderBytes > http_limits::kMaxHeaderBytes)
+            EndWithLocalFailure(http_errors::kHeaderTooLarge, "HTTP header too large");
+        return;
+    }
+    // The proxy's answer ends here; nothing of the server comes before the
+    // handshake asks for it.
+    FTunnelPending = false;
+    FReceiveLength = 0;
+    FLineHandler = nullptr;
+    if (FTunnelStatus / kStatusClassSize != kSuccessClass) {
+        EndWithLocalFailure(http_errors::kTunnelRefused,
+                            FTunnelReason.empty() ? std::string("proxy refused the tunnel")
+                                                  : "proxy refused the tunnel: " + FTunnelReason);
+        return;
+    }
+    try {
+        FSocket->StartSsl(); // OnSessionConnected follows with the handshake's end
+    } catch (const std::exception&) {
+        Logout();
+    }
+}
 
 void THttpClient::GetHeaderLineNext() {
     if (FHeaderLineCount == 0)

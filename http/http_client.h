@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "http/http_types.h"
 #include "http/rfc1123_date.h"
 #include "net/socks_types.h"
+#include "net/tls_peer_info.h"
 
 class QIODevice;
 class TAsyncSocket;
@@ -44,6 +46,11 @@ using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t
 // header too large, reset connection, body shorter than its length:
 // StatusCode 404 and an English ReasonPhrase) or by Abort; in every case State
 // returns to httpReady and OnRequestDone follows from the event loop.
+// "https" addresses (default port 443) go over TLS; through Proxy inside a
+// tunnel ("CONNECT host:port"), through SocksServer over its connection.
+// Every hop decides from its own scheme; other schemes than "http" and
+// "https" end as a local failure ("unsupported protocol"), and so does a
+// failed handshake or certificate check (the TLS layer's text).
 // "location" headers of answers below 400 are followed, at most
 // http_limits::kMaxRedirections times per request; Username and Password (or
 // those written into the URL) go only to the scheme, host and port of URL.
@@ -90,6 +97,13 @@ public:
     void SetAccept(const std::string& Value) { FAccept = Value; }
     const std::string& Reference() const { return FReference; }
     void SetReference(const std::string& Value) { FReference = Value; }
+    // Certificates are checked against the system's trust store, host name
+    // included; SslCAFile (PEM) adds a trust anchor, and SslVerify false
+    // accepts any certificate.
+    bool SslVerify() const { return FSslVerify; }
+    void SetSslVerify(bool Value) { FSslVerify = Value; }
+    const std::string& SslCAFile() const { return FSslCAFile; }
+    void SetSslCAFile(const std::string& Value) { FSslCAFile = Value; }
     // Credentials for "Authorization: Basic"; a user name written into the
     // URL takes their place for that request.
     const std::string& Username() const { return FUsername; }
@@ -149,6 +163,8 @@ public:
     std::int64_t ReceivedCount() const { return FReceivedCount; }
     std::int64_t SentCount() const { return FSentCount; }
     bool Connected() const { return FConnected; }
+    // The TLS session of the current hop's connection; empty for a plain one.
+    const std::optional<TTlsPeerInfo>& SslPeerInfo() const { return FSslPeerInfo; }
     // The current hop: read by OnLocationChange handlers and tests.
     const std::string& Location() const { return FTarget.Location; }
     const std::string& DocName() const { return FTarget.DocName; }
@@ -247,7 +263,10 @@ private:
     void StartResponse();
 
     void ConnectSocket();
-    // The text of a failed connection: the SOCKS server's or the socket error's.
+    // Asks the proxy for the tunnel that the hop's TLS session runs in.
+    void SendTunnelRequest();
+    // The text of a failed connection: the SOCKS server's, the TLS layer's or
+    // the socket error's.
     std::string ConnectErrorText(std::uint16_t Error) const;
     void SocketDNSLookupDone(std::uint16_t Error);
     void SocketSessionConnected(std::uint16_t Error);
@@ -256,6 +275,7 @@ private:
     void SocketDataSent(std::uint16_t Error);
     void SocketSessionClosed();
 
+    void GetTunnelLineNext();
     void GetHeaderLineNext();
     void GetBodyLineNext();
     void ReceiveBody();
@@ -297,6 +317,8 @@ private:
     bool FMultiThreaded = false;
     QIODevice* FSendStream = nullptr;
     QIODevice* FReceiveStream = nullptr;
+    bool FSslVerify = true;
+    std::string FSslCAFile;
 
     THttpState FState = THttpState::httpReady;
     THttpRequest FRequestType = THttpRequest::httpAbort;
@@ -313,9 +335,14 @@ private:
     std::int64_t FReceivedCount = 0;
     std::int64_t FSentCount = 0;
     bool FConnected = false;
+    std::optional<TTlsPeerInfo> FSslPeerInfo;
 
     THttpTarget FTarget;
     bool FViaProxy = false;
+    // Waiting for the proxy's answer to CONNECT; its status code.
+    bool FTunnelPending = false;
+    int FTunnelStatus = 0;
+    std::string FTunnelReason;
     std::string FRequestUsername;
     std::string FRequestPassword;
     std::string FRequestOrigin; // the only origin the credentials go to

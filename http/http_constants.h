@@ -19,6 +19,8 @@ inline constexpr std::size_t kSendChunkSize = 8193;
 inline constexpr int kMaxRedirections = 20;
 // Port of a server or proxy whose address names none.
 inline constexpr char kDefaultPort[] = "80";
+// Port of an "https" server whose address names none.
+inline constexpr char kDefaultTlsPort[] = "443";
 // Port of a SOCKS server whose port is not set.
 inline constexpr char kDefaultSocksPort[] = "1080";
 // Longest file-name guess taken from the last path segment.
@@ -44,6 +46,8 @@ inline constexpr std::uint16_t kHeaderTooLarge = 6;
 inline constexpr std::uint16_t kBodyIncomplete = 7;
 inline constexpr std::uint16_t kInvalidRedirection = 8;
 inline constexpr std::uint16_t kInvalidPort = 9;
+inline constexpr std::uint16_t kUnsupportedProtocol = 10;
+inline constexpr std::uint16_t kTunnelRefused = 11;
 // The lowest status of an error answer.
 inline constexpr int kFirstErrorStatus = 400;
 // StatusCode reported for failures that happen on this side of the connection.

@@ -8,6 +8,8 @@ namespace {
 
 using http_limits::kDefaultPort;
 
+constexpr char kTlsScheme[] = "https";
+
 struct TUrlParts {
     std::string Proto, User, Pass, Host, Port, Path;
 };
@@ -26,8 +28,14 @@ std::string SchemeOf(const TUrlParts& p) {
     return SchemeName(p) + "://";
 }
 
-std::string PortOrDefault(const std::string& port) {
-    return port.empty() ? std::string(kDefaultPort) : port;
+bool IsTlsScheme(const std::string& scheme) {
+    return LowerCase(scheme) == kTlsScheme;
+}
+
+std::string PortOrDefault(const std::string& port, const std::string& scheme) {
+    if (!port.empty())
+        return port;
+    return IsTlsScheme(scheme) ? http_limits::kDefaultTlsPort : kDefaultPort;
 }
 
 std::string Authority(const std::string& host, const std::string& port) {
@@ -35,19 +43,23 @@ std::string Authority(const std::string& host, const std::string& port) {
 }
 
 void FollowDirect(THttpTarget& t, const std::string& location) {
+    // Locations without a scheme of their own stay with the hop's.
+    const std::string hopScheme = t.Scheme + "://";
     if (!location.empty() && location.front() == '/') {
         t.Path = location;
-        t.Location = "http://" + t.HostName + t.Path;
+        t.Location = hopScheme + t.HostName + t.Path;
         return;
     }
     const TUrlParts v = Split(location);
+    const bool absolute = !v.Proto.empty() && !v.Host.empty();
     t.HostName = v.Host;
     t.Path = v.Path;
     if (!v.Port.empty())
         t.Port = v.Port;
-    else if (!v.Proto.empty() && !v.Host.empty())
-        t.Port = kDefaultPort; // an absolute address without a port means the default one
-    if (!v.Proto.empty() && !t.HostName.empty()) {
+    else if (absolute)
+        t.Port =
+            PortOrDefault("", v.Proto); // an absolute address without a port means the default one
+    if (absolute) {
         t.TargetHost = t.HostName;
         if (t.Path.empty())
             t.Path = "/";
@@ -55,11 +67,11 @@ void FollowDirect(THttpTarget& t, const std::string& location) {
         t.Scheme = v.Proto;
     } else if (t.Path.empty()) {
         // A bare word names a document on the current host.
-        t.Location = SchemeOf(v) + t.TargetHost + "/" + t.HostName;
+        t.Location = hopScheme + t.TargetHost + "/" + t.HostName;
         t.HostName = t.TargetHost;
         t.Path = t.Location;
     } else if (t.HostName.empty()) {
-        t.Location = SchemeOf(v) + t.TargetHost + t.Path;
+        t.Location = hopScheme + t.TargetHost + t.Path;
         t.HostName = t.TargetHost;
     } else {
         t.TargetHost = t.HostName;
@@ -72,19 +84,20 @@ void FollowDirect(THttpTarget& t, const std::string& location) {
 void FollowViaProxy(THttpTarget& t, const std::string& location) {
     const TUrlParts current = Split(t.Path);
     const std::string currentAuthority = Authority(t.TargetHost, current.Port);
+    const std::string hopScheme = SchemeOf(current);
     if (!location.empty() && location.front() == '/') {
-        t.Location = SchemeOf(current) + Authority(current.Host, current.Port) + location;
+        t.Location = hopScheme + Authority(current.Host, current.Port) + location;
     } else {
         const TUrlParts v = Split(location);
         if (!v.Host.empty() && (!v.Proto.empty() || !v.Path.empty())) {
             t.TargetHost = v.Host;
-            t.Location = SchemeOf(v) + Authority(v.Host, v.Port) + v.Path;
-            t.Scheme = SchemeName(v);
-            t.TargetPort = PortOrDefault(v.Port);
+            t.Scheme = v.Proto.empty() ? SchemeName(current) : v.Proto;
+            t.Location = t.Scheme + "://" + Authority(v.Host, v.Port) + v.Path;
+            t.TargetPort = PortOrDefault(v.Port, t.Scheme);
         } else if (v.Path.empty()) {
-            t.Location = SchemeOf(v) + currentAuthority + "/" + v.Host;
+            t.Location = hopScheme + currentAuthority + "/" + v.Host;
         } else {
-            t.Location = SchemeOf(v) + currentAuthority + v.Path;
+            t.Location = hopScheme + currentAuthority + v.Path;
         }
     }
     t.Path = t.Location;
@@ -102,7 +115,7 @@ THttpTarget TargetForRequest(const std::string& url, const std::string& proxy,
     t.UrlUsername = u.User;
     t.UrlPassword = u.Pass;
     t.Scheme = SchemeName(u);
-    t.TargetPort = PortOrDefault(u.Port);
+    t.TargetPort = PortOrDefault(u.Port, t.Scheme);
     if (proxy.empty()) {
         t.HostName = u.Host;
         t.Port = t.TargetPort;
@@ -118,6 +131,19 @@ THttpTarget TargetForRequest(const std::string& url, const std::string& proxy,
 
 std::string Origin(const THttpTarget& target) {
     return LowerCase(target.Scheme + "://" + target.TargetHost + ":" + target.TargetPort);
+}
+
+bool IsSupportedScheme(const std::string& scheme) {
+    return LowerCase(scheme) == "http" || IsTlsScheme(scheme);
+}
+
+bool UsesTls(const THttpTarget& target) {
+    return IsTlsScheme(target.Scheme);
+}
+
+std::string TunnelPath(const THttpTarget& target) {
+    const TUrlParts p = Split(target.Path);
+    return p.Path.empty() ? std::string("/") : p.Path;
 }
 
 void FollowLocation(THttpTarget& target, const std::string& location, bool viaProxy) {

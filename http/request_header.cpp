@@ -35,3 +35,12 @@ std::vector<std::string> ComposeRequestLines(const TRequestHeaderFields& f) {
           "Range: bytes=" + f.ContentRangeBegin + "-" + f.ContentRangeEnd);
     return lines;
 }
+
+std::vector<std::string> ComposeTunnelLines(const std::string& host, const std::string& port,
+                                            const std::string& proxyUsername,
+                                            const std::string& proxyPassword) {
+    std::vector<std::string> lines{"CONNECT " + host + ":" + port + " HTTP/1.0"};
+    if (!proxyUsername.empty())
+        lines.push_back("Proxy-Authorization: " + BasicCredentials(proxyUsername, proxyPassword));
+    return lines;
+}

@@ -34,3 +34,10 @@ struct TRequestHeaderFields {
 // and without the empty line that ends the header. Optional lines appear only
 // when their value is set; "Host: " never carries a port.
 std::vector<std::string> ComposeRequestLines(const TRequestHeaderFields& fields);
+
+// The request that asks a proxy for a tunnel to `host`:`port`, in the same
+// form: "CONNECT host:port HTTP/1.0", then "Proxy-Authorization" when a proxy
+// user name is set.
+std::vector<std::string> ComposeTunnelLines(const std::string& host, const std::string& port,
+                                            const std::string& proxyUsername,
+                                            const std::string& proxyPassword);

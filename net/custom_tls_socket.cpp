@@ -67,6 +67,15 @@ void TCustomTlsSocket::TriggerSessionConnected(std::uint16_t Error) {
     StartHandshake();
 }
 
+void TCustomTlsSocket::StartSsl() {
+    if (FState != wsConnected || FSession || Negotiating()) {
+        RaiseException("Can't start ssl if not connected or already encrypted");
+        return;
+    }
+    FSslEnable = true;
+    StartHandshake();
+}
+
 void TCustomTlsSocket::StartHandshake() {
     FPeerInfo = TTlsPeerInfo{};
     FErrorText.clear();

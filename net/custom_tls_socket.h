@@ -41,6 +41,12 @@ public:
     const std::string& SslCAFile() const { return FSettings.CAFile; }
     void SetSslCAFile(const std::string& Value);
 
+    // Starts TLS on a connection that is already the application's, such as
+    // a tunnel an HTTP proxy has opened, with the settings above: the
+    // handshake runs, then OnSessionConnected follows once more (0, or
+    // TlsFailure as for a connect). Raises unless connected and still plain.
+    void StartSsl();
+
     // True while a session is encrypted (handshake done).
     bool SslEstablished() const;
     const TTlsPeerInfo& SslPeerInfo() const { return FPeerInfo; }

@@ -3,6 +3,9 @@
 #include "query/format_size.h"
 #include "query/header_value.h"
 #include "query/status_text.h"
+#include "util/cp1252.h"
+
+#include <QDateTime>
 
 #include <algorithm>
 #include <span>
@@ -22,11 +25,14 @@ constexpr std::string_view kTitleRate = "Geschwindigkeit";
 constexpr std::string_view kTitleServer = "Server-Betriebssystem";
 constexpr std::string_view kTitleDate = "Datum";
 constexpr std::string_view kTitleModified = "Zuletzt ge\xE4ndert";
+constexpr std::string_view kTitleEncryption = "Verschl\xFCsselung";
 
 constexpr std::string_view kErrorStatusLabel = "Status: ";
 constexpr std::string_view kErrorMessageLabel = "Meldung: ";
 constexpr std::string_view kUnknown = "<unbekannt>";
 constexpr std::string_view kPerSecond = "/Sek.";
+constexpr std::string_view kIssuedBy = ", ausgestellt von ";
+constexpr std::string_view kValidUntil = ", g\xFCltig bis ";
 
 constexpr std::string_view kKeyLocation = "Location: ";
 constexpr std::string_view kKeyContentType = "Content-Type: ";
@@ -62,6 +68,23 @@ std::string SizeText(std::int64_t contentLength, const QLocale& locale) {
     if (contentLength <= 0)
         return std::string(kUnknown);
     return FormatSize(static_cast<double>(contentLength), locale);
+}
+
+// "TLSv1.3, TLS_AES_256_GCM_SHA384".
+std::string SessionText(const TTlsPeerInfo& tls) {
+    return tls.Protocol + ", " + tls.Cipher;
+}
+
+// "localhost, ausgestellt von Quorvik Test CA, gültig bis 10.12.26": the
+// names as the certificate holds them (UTF-8), the date in local time.
+std::string CertificateText(const TTlsPeerInfo& tls, const QLocale& locale) {
+    const std::string until =
+        tls.NotAfter == 0
+            ? std::string(kUnknown)
+            : ToCp1252(locale.toString(QDateTime::fromSecsSinceEpoch(tls.NotAfter).date(),
+                                       QLocale::ShortFormat));
+    return ToCp1252(QString::fromStdString(tls.Subject)) + std::string(kIssuedBy) +
+           ToCp1252(QString::fromStdString(tls.Issuer)) + std::string(kValidUntil) + until;
 }
 
 } // namespace
@@ -104,6 +127,10 @@ TReportLines ComposeHttpReport(const THttpReportInput& input, const QLocale& loc
     report.Section(kTitleServer, header(kKeyServer, kUnknown));
     report.Section(kTitleDate, header(kKeyDate, kUnknown));
     report.Section(kTitleModified, header(kKeyLastModified, kUnknown));
+    if (input.Tls) {
+        report.Section(kTitleEncryption, SessionText(*input.Tls));
+        report.Value(CertificateText(*input.Tls, locale));
+    }
     return lines;
 }
 

@@ -2,8 +2,11 @@
 
 #include "query/report_line.h"
 
+#include "net/tls_peer_info.h"
+
 #include <QLocale>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@ struct THttpReportInput {
     std::size_t FinalHeaderStart = 0;        // index of the last response's first line
     bool Success = false;                    // the request ended without an exception
     double TransferRate = 0.0;               // bytes per second of a body transfer; 0: none
+    std::optional<TTlsPeerInfo> Tls;         // of the last response's connection; none: plain
 };
 
 namespace httpreport {
@@ -27,8 +31,10 @@ namespace httpreport {
 // error section when the request failed), the redirection target when there
 // was one (the first response's), then size, type, the transfer rate when one
 // was measured, server, date and last modification, all of the last response,
-// the one whose status is shown. Header values are shown exactly as the server
-// sent them; the size and the rate are formatted with `locale`'s separators.
+// the one whose status is shown, and how that response was encrypted when it
+// came over TLS. Header values are shown exactly as the server sent them; the
+// size and the rate are formatted with `locale`'s separators, the end of the
+// certificate's validity as its short date.
 TReportLines ComposeHttpReport(const THttpReportInput& input,
                                const QLocale& locale = QLocale::system());
 

@@ -13,6 +13,7 @@ THttpReportInput QueryReportInput(const THttpClient& client, bool success) {
     input.ReceivedHeader = client.ReceivedHeader();
     input.FinalHeaderStart = client.ResponseHeaderStart();
     input.Success = success;
+    input.Tls = client.SslPeerInfo();
     return input;
 }
 

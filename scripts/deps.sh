@@ -12,6 +12,7 @@ packages=(
     libgtest-dev libgmock-dev
     nginx
     dante-server
+    tinyproxy
     fonts-dejavu-core
     xvfb xauth x11-utils
 )

@@ -1,7 +1,9 @@
 #include "tests/app/main_window_fixture.h"
 
 #include "controls/x_gauge.h"
+#include "tests/support/nginx_server.h"
 #include "tests/support/scripted_server.h"
+#include "tests/support/test_certificates.h"
 
 #include <QClipboard>
 #include <QTimer>
@@ -184,4 +186,51 @@ TEST_F(QueryRunTest, CancelEscapeAndCloseAbortASilentServerAndTheWindowStays) {
     // Once the request is over, a close ends the program.
     EXPECT_TRUE(Window->close());
     EXPECT_TRUE(WaitClosed());
+}
+
+TEST_F(QueryRunTest, HttpsAddressEndsWithTheEncryptionSectionOrTheCertificateFailure) {
+    const testsupport::TTestCertificates certificates;
+    ASSERT_EQ(certificates.Failure(), "");
+    testsupport::TNginxServer server(certificates.NginxTlsServer("good"));
+    ASSERT_EQ(server.Failure(), "");
+    const QString url = QStringLiteral("https://localhost:%1/").arg(server.Port());
+    // The certificate names localhost, which the window looks up here.
+    Window->HTTP->Socket().Resolver().NameWork = [](const std::string&) {
+        return TLookupResult{0, {"127.0.0.1"}};
+    };
+    // The window trusts the system's store only: the test CA is in it for one run.
+    qputenv("SSL_CERT_FILE", certificates.CaFile().toLocal8Bit());
+    RunQueryTo(url);
+    qunsetenv("SSL_CERT_FILE");
+    EXPECT_TRUE(Rows().contains(QStringLiteral("|>>Verschlüsselung<<|\u00A0 TLSv1.3, TLS_")))
+        << Rows().toStdString();
+    EXPECT_TRUE(
+        Rows().contains(QStringLiteral("|\u00A0 localhost, ausgestellt von Quorvik Test CA, "
+                                       "gültig bis ")))
+        << Rows().toStdString();
+
+    Window->BtnNext->click();
+    RunQueryTo(url);
+    EXPECT_TRUE(Rows().contains(QStringLiteral("|\u00A0 Meldung: TLS handshake failed: certificate "
+                                               "verify failed (unable to get local issuer "
+                                               "certificate) (Error #20100)|")))
+        << Rows().toStdString();
+    EXPECT_FALSE(Rows().contains(QStringLiteral("Verschlüsselung")));
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
+
+TEST_F(QueryRunTest, CancelEndsAnEndlessTlsHandshake) {
+    TScriptedServer server({{TScriptedServer::Drain()}});
+    // Pressed once the server holds the start of the handshake.
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, [&] {
+        if (!server.Received(0).empty()) {
+            cancel.stop();
+            Window->BtnCancel->click();
+        }
+    });
+    cancel.start(std::chrono::milliseconds(10));
+    RunQueryTo(QStringLiteral("https://127.0.0.1:%1/").arg(server.Port()));
+    ExpectAbortedReport();
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
 }

@@ -12,7 +12,9 @@
 
 #include "tests/support/dante_server.h"
 #include "tests/support/event_wait.h"
+#include "tests/support/nginx_server.h"
 #include "tests/support/scripted_server.h"
+#include "tests/support/test_certificates.h"
 #include "util/zarvo_honk_os.h"
 
 namespace {
@@ -488,6 +490,11 @@ INSTANTIATE_TEST_SUITE_P(
                      .ExitCode = 0,
                      .Shown = {"\nServer-Betriebssystem\n  " + kEscapes + "\n",
                                "\nServer: " + kEscapes + "\n"}},
+        THostileCase{.Name = "EndlessTlsHandshakeEndsAtTheTimeout",
+                     .Address = "https://127.0.0.1:{port}/",
+                     .Arguments = {"--timeout", "0.5"},
+                     .Main = {{TScriptedServer::Drain()}},
+                     .Shown = {"  Meldung: Connection aborted on request\n"}},
         THostileCase{.Name = "EscapeBytesInLines",
                      .Arguments = {"--lines"},
                      .Main = {Answer(kEscapeAnswer)},
@@ -508,6 +515,8 @@ TEST_F(CliProgramTest, UsageErrorsHelpAndVersion) {
         {{"--get", "-o", "/nonexistent-folder/body.bin", "http://a.test/"},
          "quorvik-cli: Die Datei „/nonexistent-folder/body.bin“ lässt sich nicht zum Schreiben "
          "öffnen.\n"},
+        {{"--cacert", "/nonexistent-folder/ca.pem", "https://a.test/"},
+         "quorvik-cli: Die Datei „/nonexistent-folder/ca.pem“ lässt sich nicht lesen.\n"},
     };
     for (const auto& c : usageErrors) {
         SCOPED_TRACE(c.Arguments.join(' ').toStdString());
@@ -582,6 +591,44 @@ TEST_F(CliProgramTest, SocksThroughDanteAtLevels5And4) {
     // Every connection came from danted.
     EXPECT_TRUE(testsupport::WaitUntil([&] { return dante.Connections() == 2; })) << dante.Log();
     EXPECT_EQ(server.Accepted(), 2u);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CliProgramTest, HttpsTrustsTheSystemTheCaFileOrWithInsecureAnyCertificate) {
+    const testsupport::TTestCertificates certificates;
+    ASSERT_EQ(certificates.Failure(), "");
+    testsupport::TNginxServer server(certificates.NginxTlsServer("good"));
+    ASSERT_EQ(server.Failure(), "");
+    QFile file(server.FilePath("www/doc.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("twelve bytes") == 12);
+    file.close();
+    const QString url = QString("https://localhost:%1/doc.txt").arg(server.Port());
+    const QByteArray until = QLocale(QLocale::German, QLocale::Germany)
+                                 .toString(QDate::currentDate().addDays(2), QLocale::ShortFormat)
+                                 .toUtf8();
+
+    const TProgramResult trusted = Run({"--cacert", certificates.CaFile(), url});
+    EXPECT_EQ(trusted.ExitCode, 0) << trusted.Out.toStdString();
+    EXPECT_TRUE(trusted.Out.contains("Dateigröße\n  12,00 bytes\n")) << trusted.Out.toStdString();
+    EXPECT_TRUE(trusted.Out.contains("\nVerschlüsselung\n  TLSv1.3, TLS_"));
+    EXPECT_TRUE(trusted.Out.endsWith("\n  localhost, ausgestellt von Quorvik Test CA, gültig bis " +
+                                     until + "\n"))
+        << trusted.Out.toStdString();
+
+    const TProgramResult untrusted = Run({url});
+    EXPECT_EQ(untrusted.ExitCode, 1);
+    EXPECT_TRUE(untrusted.Out.contains(
+        "  Meldung: TLS handshake failed: certificate verify failed (unable to get local issuer "
+        "certificate) (Error #20100)\n"))
+        << untrusted.Out.toStdString();
+    EXPECT_FALSE(untrusted.Out.contains("Verschlüsselung"));
+
+    const TProgramResult insecure = Run({"--insecure", url});
+    EXPECT_EQ(insecure.ExitCode, 0) << insecure.Out.toStdString();
+    EXPECT_TRUE(insecure.Out.contains("\nVerschlüsselung\n"));
 }
 
 } // namespace

@@ -85,6 +85,7 @@ TEST(HttpTargetTest, FollowsLocation) {
         {false, "//same/z", "origin|8080|origin|//same/z|http://origin//same/z"},
         {false, "http:///z", "origin|8080|origin|/z|http://origin/z"},
         {false, "elsewhere/doc", "elsewhere|8080|elsewhere|/doc|http://origin:8080/start"},
+        {false, "https://other/y", "other|443|other|/y|https://other/y"},
         {true, "/x", "proxy|3128|origin|http://origin:8080/x|http://origin:8080/x"},
         {true, "http://other:81/y", "proxy|3128|other|http://other:81/y|http://other:81/y"},
         {true, "http://other/y", "proxy|3128|other|http://other/y|http://other/y"},
@@ -96,6 +97,37 @@ TEST(HttpTargetTest, FollowsLocation) {
         FollowLocation(t, location, viaProxy);
         EXPECT_EQ(Parts(t), parts) << location << (viaProxy ? " via proxy" : "");
     }
+}
+
+// The scheme decides the default port and TLS; a location without a scheme
+// keeps the hop's, directly or through proxy:3128.
+TEST(HttpTargetTest, HttpsHopsAndTheirLocations) {
+    THttpTarget t = TargetForRequest("HTTPS://h/x", "", "80");
+    EXPECT_EQ(Parts(t), "h|443|h|/x|HTTPS://h/x");
+    EXPECT_TRUE(UsesTls(t));
+    t = TargetForRequest("https://h:8443/a?b", "proxy", "3128");
+    EXPECT_EQ(t.TargetPort + "|" + TunnelPath(t), "8443|/a?b");
+    EXPECT_EQ(TunnelPath(TargetForRequest("https://h", "proxy", "3128")), "/");
+    EXPECT_FALSE(UsesTls(TargetForRequest("h/x", "", "80")));
+
+    const std::tuple<bool, const char*, const char*, const char*> cases[] = {
+        {false, "/x", "origin|443|origin|/x|https://origin/x", "443"},
+        {false, "word", "origin|443|origin|https://origin/word|https://origin/word", "443"},
+        {false, "http:///z", "origin|443|origin|/z|https://origin/z", "443"},
+        {false, "http://other/y", "other|80|other|/y|http://other/y", "80"},
+        {true, "/x", "proxy|3128|origin|https://origin/x|https://origin/x", "443"},
+        {true, "word", "proxy|3128|origin|https://origin/word|https://origin/word", "443"},
+        {true, "other/y", "proxy|3128|other|https://other/y|https://other/y", "443"},
+        {true, "http://other/y", "proxy|3128|other|http://other/y|http://other/y", "80"}};
+    for (const auto& [viaProxy, location, parts, targetPort] : cases) {
+        THttpTarget hop =
+            TargetForRequest("https://origin/start", viaProxy ? "proxy:3128" : "", "80");
+        FollowLocation(hop, location, viaProxy);
+        EXPECT_EQ(Parts(hop), parts) << location << (viaProxy ? " via proxy" : "");
+        EXPECT_EQ(hop.TargetPort, targetPort) << location << (viaProxy ? " via proxy" : "");
+    }
+    EXPECT_TRUE(IsSupportedScheme("hTTp") && IsSupportedScheme("HTTPS"));
+    EXPECT_FALSE(IsSupportedScheme("ftp") || IsSupportedScheme("mailto"));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "query/header_value.h"
 #include "query/http_report.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -229,6 +231,22 @@ TEST(HttpReport, MeasuredRateStandsBetweenTypeAndServer) {
 
     input.TransferRate = 0;
     EXPECT_EQ(Tail(Compose(input))[4], H("Server-Betriebssystem"));
+}
+
+TEST(HttpReport, ResponseOverTlsEndsWithTheEncryptionSection) {
+    THttpReportInput input = Succeeded();
+    TReportLines expected = Compose(input);
+    input.Tls =
+        TTlsPeerInfo{"TLSv1.3", "TLS_AES_256_GCM_SHA384", "M\xC3\xBCller GmbH", "Quorvik Test CA",
+                     QDateTime(QDate(2026, 12, 10), QTime(12, 0)).toSecsSinceEpoch()};
+    expected.insert(expected.end(),
+                    {H("Verschl\xFCsselung"), V("TLSv1.3, TLS_AES_256_GCM_SHA384"),
+                     V("M\xFCller GmbH, ausgestellt von Quorvik Test CA, g\xFCltig bis 10.12.26")});
+    EXPECT_EQ(Compose(input), expected);
+
+    input.Tls->NotAfter = 0;
+    EXPECT_EQ(Compose(input).back(),
+              V("M\xFCller GmbH, ausgestellt von Quorvik Test CA, g\xFCltig bis <unbekannt>"));
 }
 
 TEST(HeaderValue, KeyMatchesCaseSensitivelyWithItsBlank) {

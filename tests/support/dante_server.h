@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QByteArray>
-#include <QProcess>
-#include <QTemporaryDir>
-
 #include <cstdint>
 #include <string>
+
+#include "tests/support/daemon_process.h"
 
 namespace testsupport {
 
@@ -19,27 +17,18 @@ public:
 
     // Starts danted and waits until it reports that it runs.
     TDanteServer();
-    ~TDanteServer();
-    TDanteServer(const TDanteServer&) = delete;
-    TDanteServer& operator=(const TDanteServer&) = delete;
 
-    bool Running() const { return FProcess.state() == QProcess::Running && FReady; }
+    bool Running() const { return FProcess.Running(); }
     // What danted wrote, for the message of a failed start.
-    std::string Log() const { return FLog.toStdString(); }
+    std::string Log() const { return FProcess.Log().toStdString(); }
     // Connections made for clients so far, as far as the log has been read
     // (it is read while the event loop runs).
     int Connections() const;
-    std::uint16_t Port() const { return FPort; }
-    std::string HostPort() const { return "127.0.0.1:" + std::to_string(FPort); }
+    std::uint16_t Port() const { return FProcess.Port(); }
+    std::string HostPort() const { return "127.0.0.1:" + std::to_string(Port()); }
 
 private:
-    void Start(const QString& Danted, std::uint16_t Port);
-
-    QTemporaryDir FDir;
-    QProcess FProcess;
-    QByteArray FLog;
-    std::uint16_t FPort = 0;
-    bool FReady = false;
+    TDaemonProcess FProcess;
 };
 
 } // namespace testsupport

@@ -27,6 +27,15 @@ bool WriteFile(const QString& Path, const QByteArray& Content) {
 
 } // namespace
 
+QString TTestCertificates::NginxDirectives(const QString& Kind) const {
+    return QString("ssl_protocols TLSv1.2 TLSv1.3; ssl_certificate %1; ssl_certificate_key %2;")
+        .arg(CertFile(Kind), KeyFile());
+}
+
+QString TTestCertificates::NginxTlsServer(const QString& Kind) const {
+    return "  server { listen 127.0.0.1:%2 ssl; root %1/www; " + NginxDirectives(Kind) + " }\n";
+}
+
 TTestCertificates::TTestCertificates() {
     if (!FDir.isValid() || !WriteFile(FDir.filePath("ca.cnf"), AuthorityConfig) ||
         !WriteFile(FDir.filePath("index.txt"), "") || !WriteFile(FDir.filePath("serial"), "01\n")) {

@@ -19,6 +19,11 @@ public:
     QString KeyFile() const { return FDir.filePath("server.key"); }
     QString CertFile(const QString& Kind) const { return FDir.filePath(Kind + ".pem"); }
     QString Path() const { return FDir.path(); }
+    // nginx directives for a TLS server block with the certificate of `Kind`
+    // (Debian's nginx offers no TLS 1.3 unless told).
+    QString NginxDirectives(const QString& Kind) const;
+    // A whole server block for TNginxServer: TLS on its first port, serving `www/`.
+    QString NginxTlsServer(const QString& Kind) const;
 
 private:
     bool Run(const QStringList& Arguments, const QString& San = {});
