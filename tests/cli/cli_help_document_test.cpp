@@ -23,7 +23,7 @@ const QString kSampleHelp = QStringLiteral("Aufruf: prog [Optionen] URL\n"
                                            "  --flag               ein Schalter\n"
                                            "  -o DATEI             in DATEI schreiben,\n"
                                            "                       weiter unten\n"
-                                           "  --level 4|4A|5 die Stufe\n"
+                                           "  --socks-level 4|4A|5 die Stufe\n"
                                            "  --user BENUTZER:PASSWORT\n"
                                            "                       anmelden\n"
                                            "  -h, --help           Hilfe\n"
@@ -44,8 +44,10 @@ TEST(CliHelpDocumentTest, TakesTheSampleLayoutApart) {
     EXPECT_EQ(help->Usage, "prog [Optionen] URL");
     EXPECT_EQ(help->Description, QStringList({"Erster Absatz, zwei Zeilen.", "Zweiter Absatz."}));
     const std::vector<TExpectedOption> expected = {
-        {{"--flag"}, "", "ein Schalter"},     {{"-o"}, "DATEI", "in DATEI schreiben, weiter unten"},
-        {{"--level"}, "4|4A|5", "die Stufe"}, {{"--user"}, "BENUTZER:PASSWORT", "anmelden"},
+        {{"--flag"}, "", "ein Schalter"},
+        {{"-o"}, "DATEI", "in DATEI schreiben, weiter unten"},
+        {{"--socks-level"}, "4|4A|5", "die Stufe"},
+        {{"--user"}, "BENUTZER:PASSWORT", "anmelden"},
         {{"-h", "--help"}, "", "Hilfe"},
     };
     ASSERT_EQ(help->Options.size(), qsizetype(expected.size()));
@@ -129,8 +131,9 @@ TEST(CliBashCompletionTest, OffersTheOptionsAndTheirValues) {
     const QString script = CliBashCompletion(*help, "my-prog");
     for (const char* part :
          {"_my_prog() {", "complete -F _my_prog my-prog\n",
-          "compgen -W '--flag -o --level --user -h --help'", "    -o) compopt -o filenames",
-          "    --level) COMPREPLY=($(compgen -W '4 4A 5'", "    --user) COMPREPLY=(); return ;;"})
+          "compgen -W '--flag -o --socks-level --user -h --help'", "    -o) compopt -o filenames",
+          "    --socks-level) COMPREPLY=($(compgen -W '4 4A 5'",
+          "    --user) COMPREPLY=(); return ;;"})
         EXPECT_TRUE(script.contains(QLatin1String(part))) << part << "\n" << script.toStdString();
 }
 
