@@ -14,6 +14,7 @@ packages=(
     dante-server
     fonts-dejavu-core
     xvfb xauth x11-utils
+    dpkg-dev desktop-file-utils appstream man-db groff-base bash-completion
 )
 
 missing=()
