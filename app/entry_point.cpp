@@ -5,9 +5,11 @@
 #include "app/qt_run_environment.h"
 #include "app/single_instance_guard.h"
 #include "app/uncaught_failure.h"
+#include "resources/app_icon.h"
 #include "resources/image_strip.h"
 #include "resources/resource_names.h"
 #include "util/app_title.h"
+#include "util/desktop_entry.h"
 #include "util/message_presenter.h"
 #include "util/zarvo_honk.h"
 
@@ -42,6 +44,10 @@ void StartMainWindow(QPointer<TFrmMain>& window) {
 
 int RunQuorvik(TMessagePresenter& presenter) {
     const QString title = QString::fromUtf8(kAppTitle);
+    // Every window and box shows the program's icon, the first box included;
+    // the desktop entry tells a Wayland desktop which entry the windows belong to.
+    QGuiApplication::setWindowIcon(LoadAppIcon());
+    QGuiApplication::setDesktopFileName(QLatin1String(kDesktopEntryId));
     // Lives until the process ends, so that a second copy finds it taken.
     TSingleInstanceGuard guard(TSingleInstanceGuard::DefaultLockPath());
     if (!guard.Acquire()) {

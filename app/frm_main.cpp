@@ -7,6 +7,7 @@
 #include "controls/combo_box98.h"
 #include "controls/x_gauge.h"
 #include "query/result_view.h"
+#include "resources/app_icon.h"
 #include "resources/connect_animation.h"
 #include "resources/resource_names.h"
 #include "util/zarvo_debug.h"
@@ -67,9 +68,7 @@ TFrmMain::TFrmMain(QWidget* parent)
     // A close that is allowed frees the window; the event loop ends with it.
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(kClientSize);
-    QIcon icon{QString::fromLatin1(kAppIcon32Resource)};
-    icon.addFile(QLatin1String(kAppIcon48Resource));
-    setWindowIcon(icon);
+    setWindowIcon(LoadAppIcon());
 
     // The focus chain follows the order of creation; the page controls come
     // last, which closes the cycle from the page through the buttons back to it.

@@ -36,6 +36,7 @@ const QColor kWhite(Qt::white);
 const QString kFontFamily = QStringLiteral("DejaVu Sans");
 
 constexpr int kHeaderIconSize = 48;
+constexpr int kSmallEmblemSize = 24;
 constexpr int kLowColours = 16;
 constexpr int kHighColours = 256;
 constexpr QSize kBannerSize(460, 137);
@@ -47,8 +48,6 @@ constexpr QSize kLogoSize(136, 22);
 constexpr QSize kLineSize(442, 6);
 constexpr int kIconFrameSize = 49;
 constexpr int kDefaultIconSize = 32;
-constexpr int kAppIconSmall = 32;
-constexpr int kAppIconLarge = 48;
 // Strip pixels at least this opaque keep their colour; the rest become magenta.
 constexpr int kStripOpaqueAlpha = 96;
 
@@ -134,18 +133,29 @@ void DrawGlobe(QPainter& p, QPointF centre, qreal radius, qreal turn, const Glob
 }
 
 // The program's emblem: a globe under a magnifying glass, in a square of `size`.
+// Below kSmallEmblemSize the grid thins out to the equator and the central
+// meridian and no line gets thinner than a pixel, so that 16 pixels still
+// show a globe and a glass.
 void DrawEmblem(QPainter& p, qreal size, const QColor& globe, const QColor& lines,
                 const QColor& rim, const QColor& glass) {
     const qreal unit = size / 48.0;
-    DrawGlobe(p, QPointF(21 * unit, 21 * unit), 18 * unit, 0.5,
-              DetailedGlobe(globe, lines, rim, 1.6 * unit));
+    const bool small = size < kSmallEmblemSize;
+    const auto width = [unit, small](qreal units) {
+        return small ? qMax(1.0, units * unit) : units * unit;
+    };
+    GlobeStyle style = DetailedGlobe(globe, lines, rim, width(1.6));
+    if (small) {
+        style.meridianSpacing = 90.0;
+        style.latitudes = {0.0};
+    }
+    DrawGlobe(p, QPointF(21 * unit, 21 * unit), 18 * unit, small ? 0.0 : 0.5, style);
     p.save();
-    p.setPen(QPen(glass, 5 * unit, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(glass, width(5), Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(37.5 * unit, 37.5 * unit), QPointF(44 * unit, 44 * unit));
     QColor lens = kWhite;
-    lens.setAlphaF(0.45);
+    lens.setAlphaF(small ? 0.7 : 0.45);
     p.setBrush(lens);
-    p.setPen(QPen(glass, 3.2 * unit));
+    p.setPen(QPen(glass, width(3.2)));
     p.drawEllipse(QPointF(31.5 * unit, 31.5 * unit), 8.5 * unit, 8.5 * unit);
     p.restore();
 }
@@ -525,7 +535,7 @@ int main(int argc, char** argv) {
     ok &= SaveBmp(line, at("blue_line.bmp"));
     ok &= SaveBmp(IconFrame(), at("icon_frame.bmp"));
     ok &= SavePng(DefaultIcon(), at("default_icon.png"));
-    ok &= SavePng(AppIcon(kAppIconSmall), at("app_icon_32.png"));
-    ok &= SavePng(AppIcon(kAppIconLarge), at("app_icon_48.png"));
+    for (const int size : kAppIconSizes)
+        ok &= SavePng(AppIcon(size), dir.filePath(QStringLiteral("app_icon_%1.png").arg(size)));
     return ok ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 
+#include <array>
 #include <chrono>
 
 // Names of the embedded pictures, cursor and clip (Qt resource paths), and
@@ -59,7 +60,8 @@ inline constexpr char kExtraGlyphResource[] = ":/quorvik/glyph_extra";
 inline constexpr char kExecUrlGlyphResource[] = ":/quorvik/glyph_exec_url";
 inline constexpr char kExecUrlDisabledGlyphResource[] = ":/quorvik/glyph_exec_url_disabled";
 
-// The program's own icon (globe under a magnifying glass), 32 x 32 and 48 x 48
-// PNG with alpha, for the window icon.
-inline constexpr char kAppIcon32Resource[] = ":/quorvik/app_icon_32";
-inline constexpr char kAppIcon48Resource[] = ":/quorvik/app_icon_48";
+// The program's own icon (globe under a magnifying glass), PNG with alpha, in
+// every size of the window icon and the installed desktop icon: append the
+// size, as in ":/quorvik/app_icon_16" for 16 x 16.
+inline constexpr char kAppIconResource[] = ":/quorvik/app_icon_";
+inline constexpr std::array kAppIconSizes{16, 32, 48, 128, 256};

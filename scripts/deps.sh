@@ -15,6 +15,7 @@ packages=(
     tinyproxy
     fonts-dejavu-core
     xvfb xauth x11-utils
+    dpkg-dev desktop-file-utils appstream man-db groff-base bash-completion
 )
 
 missing=()

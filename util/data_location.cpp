@@ -1,5 +1,7 @@
 #include "util/data_location.h"
 
+#include "util/desktop_entry.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,11 +11,21 @@ namespace datalocation {
 
 namespace {
 
+// Where an installation puts the desktop entry, seen from the programs' folder.
+constexpr char kInstalledEntryFolder[] = "/../share/applications/";
+
+// An installed copy is recognised by its desktop entry beside it, so that
+// root, who may write to the programs' folder, does not fill it either.
+bool IsInstalled(const QString& exeFolder) {
+    return QFileInfo::exists(exeFolder + QLatin1String(kInstalledEntryFolder) +
+                             QLatin1String(kDesktopEntryId) + QStringLiteral(".desktop"));
+}
+
 QString ChooseFolder(const QString& exeFolder) {
     const QString overridden = qEnvironmentVariable(kDataDirVariable);
     if (!overridden.isEmpty())
         return overridden;
-    if (QFileInfo(exeFolder).isWritable())
+    if (QFileInfo(exeFolder).isWritable() && !IsInstalled(exeFolder))
         return exeFolder;
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' +
            kVendorFolder;

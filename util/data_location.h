@@ -7,10 +7,11 @@
 // The folder is, in this order of preference:
 //  1. the folder named by the environment variable QUORVIK_DATA_DIR when it is
 //     set and not empty (used by tests and portable set-ups);
-//  2. the folder of the executable when the process may write to it (a
-//     portable build);
+//  2. the folder of the executable when the process may write to it and it
+//     is no installed copy, i.e. has no desktop entry in ../share/applications
+//     (a portable build);
 //  3. $XDG_CONFIG_HOME/Vendrix (default ~/.config/Vendrix), because the
-//     folder of an installed program is not writable.
+//     folder of an installed program is not the user's.
 // The chosen folder is created when it does not exist yet; a failure to
 // create it shows up when a file in it is written.
 namespace datalocation {

@@ -43,6 +43,13 @@ QStringList TextsOf(const QWidget& window) {
     return texts.replaceInStrings(QStringLiteral("&"), QString());
 }
 
+QString IconSizes(const QIcon& icon) {
+    QStringList sizes;
+    for (const QSize& size : icon.availableSizes())
+        sizes << QString::number(size.width());
+    return sizes.join(' ');
+}
+
 class ProgramRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -69,6 +76,7 @@ protected:
     void Run(std::deque<QMessageBox::StandardButton> answers,
              const std::function<void(TFrmMain&)>& whileShown = {}) {
         testsupport::TWindowWatcher watcher([&](QWidget& shown) {
+            Icons << IconSizes(shown.windowIcon());
             if (auto* box = qobject_cast<QMessageBox*>(&shown)) {
                 QStringList buttons;
                 for (const QAbstractButton* button : box->buttons())
@@ -109,6 +117,7 @@ protected:
     QTemporaryDir Config;
     std::vector<std::pair<const char*, QByteArray>> Saved;
     QStringList Seen;
+    QStringList Icons; // the icon sizes of every shown window, as "16 32"
 };
 
 TEST_F(ProgramRunTest, YesToAStartErrorShowsTheWindowAndNoEndsTheProgram) {
@@ -169,6 +178,16 @@ TEST_F(ProgramRunTest, QtsOwnTextsAreGermanAndItsDialogsStoreNothing) {
     };
     EXPECT_EQ(entries(Config), "");
     EXPECT_EQ(entries(Data), QFileInfo(SettingsPath()).fileName().toStdString());
+}
+
+TEST_F(ProgramRunTest, TheWindowAndEveryBoxShowTheProgramsIcon) {
+    // A box before the window: the log cannot be written, nor the settings read.
+    ASSERT_TRUE(QDir().mkpath(SettingsPath()) &&
+                QDir().mkpath(Data.filePath(QStringLiteral("Error.txt"))));
+    Run({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Yes});
+    ASSERT_GE(Icons.size(), 4) << Seen.join('|').toStdString();
+    EXPECT_EQ(Icons.join('|').toStdString(),
+              QStringList(Icons.size(), "16 32 48 128 256").join('|').toStdString());
 }
 
 } // namespace

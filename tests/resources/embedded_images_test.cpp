@@ -52,7 +52,7 @@ struct Expected {
 } // namespace
 
 TEST(EmbeddedImages, EveryPictureExistsWithItsSize) {
-    const QList<Expected> pictures = {
+    QList<Expected> pictures = {
         {Name(kBlueIconResource, kLowColourSuffix), {48, 48}},
         {Name(kBlueIconResource, kHighColourSuffix), {48, 48}},
         {Name(kBannerResource), {460, 137}},
@@ -67,9 +67,9 @@ TEST(EmbeddedImages, EveryPictureExistsWithItsSize) {
         {Name(kExtraGlyphResource), {16, 16}},
         {Name(kExecUrlGlyphResource), {16, 16}},
         {Name(kExecUrlDisabledGlyphResource), {16, 16}},
-        {Name(kAppIcon32Resource), {32, 32}},
-        {Name(kAppIcon48Resource), {48, 48}},
     };
+    for (const int size : kAppIconSizes)
+        pictures.push_back({Name(kAppIconResource) + QString::number(size), {size, size}});
     for (const auto& picture : pictures) {
         SCOPED_TRACE(picture.name.toStdString());
         ASSERT_TRUE(QFile::exists(picture.name));

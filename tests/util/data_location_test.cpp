@@ -1,6 +1,9 @@
 #include "util/data_location.h"
+#include "util/desktop_entry.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -45,6 +48,23 @@ TEST_F(DataLocationTest, UnwritableExecutableFolderFallsBackToTheUserConfigFolde
     const QString folder = datalocation::DataFolderFor(FDir.filePath("missing/bin"));
     EXPECT_EQ(folder, FDir.filePath("config/Vendrix"));
     EXPECT_TRUE(QFileInfo(folder).isDir());
+}
+
+// Root may write to /usr/bin; an installed copy must still not put its files
+// among the programs.
+TEST_F(DataLocationTest, InstalledCopyUsesTheUserConfigFolderEvenWhenItsFolderIsWritable) {
+    const ScopedEnv data(datalocation::kDataDirVariable, QString());
+    const ScopedEnv config("XDG_CONFIG_HOME", FDir.filePath("config"));
+    const QString bin = FDir.filePath("usr/bin");
+    const QString applications = FDir.filePath("usr/share/applications");
+    ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(applications));
+    QFile entry(applications + '/' + kDesktopEntryId + ".desktop");
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.close();
+    EXPECT_EQ(datalocation::DataFolderFor(bin), FDir.filePath("config/Vendrix"));
+    // Another program's entry does not make this one installed.
+    ASSERT_TRUE(entry.rename(applications + "/other.desktop"));
+    EXPECT_EQ(datalocation::DataFolderFor(bin), bin);
 }
 
 } // namespace
