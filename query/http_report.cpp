@@ -75,14 +75,22 @@ std::string SessionText(const TTlsPeerInfo& tls) {
     return tls.Protocol + ", " + tls.Cipher;
 }
 
-// "localhost, ausgestellt von Quorvik Test CA, gültig bis 10.12.26": the
+// The locale's short date with the year in full: a certificate may end
+// years ahead, and two digits would leave the century open.
+QString FullYearDate(const QDate& date, const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return locale.toString(date, format);
+}
+
+// "localhost, ausgestellt von Quorvik Test CA, gültig bis 10.12.2026": the
 // names as the certificate holds them (UTF-8), the date in local time.
 std::string CertificateText(const TTlsPeerInfo& tls, const QLocale& locale) {
     const std::string until =
         tls.NotAfter == 0
             ? std::string(kUnknown)
-            : ToCp1252(locale.toString(QDateTime::fromSecsSinceEpoch(tls.NotAfter).date(),
-                                       QLocale::ShortFormat));
+            : ToCp1252(FullYearDate(QDateTime::fromSecsSinceEpoch(tls.NotAfter).date(), locale));
     return ToCp1252(QString::fromStdString(tls.Subject)) + std::string(kIssuedBy) +
            ToCp1252(QString::fromStdString(tls.Issuer)) + std::string(kValidUntil) + until;
 }

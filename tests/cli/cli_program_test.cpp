@@ -607,7 +607,7 @@ TEST_F(CliProgramTest, HttpsTrustsTheSystemTheCaFileOrWithInsecureAnyCertificate
     file.close();
     const QString url = QString("https://localhost:%1/doc.txt").arg(server.Port());
     const QByteArray until = QLocale(QLocale::German, QLocale::Germany)
-                                 .toString(QDate::currentDate().addDays(2), QLocale::ShortFormat)
+                                 .toString(QDate::currentDate().addDays(2), "dd.MM.yyyy")
                                  .toUtf8();
 
     const TProgramResult trusted = Run({"--cacert", certificates.CaFile(), url});
