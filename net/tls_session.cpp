@@ -39,33 +39,32 @@ std::string NameText(X509_NAME* Name) {
 
 // The transport BIO: OpenSSL's reads and writes go to the session's functions.
 struct TTlsBioAccess {
-    static int Write(BIO* Bio, const char* Data, int Len) {
-        auto* Session = static_cast<TTlsSession*>(BIO_get_data(Bio));
-        BIO_clear_retry_flags(Bio);
-        const int N = Session->FWrite(Data, Len);
+    static TTlsSession* SessionOf(BIO* Bio) { return static_cast<TTlsSession*>(BIO_get_data(Bio)); }
+    // A transport that would block asks OpenSSL to retry the same direction;
+    // any other failure keeps its errno for the reason.
+    static int Settle(BIO* Bio, int N, int Direction) {
         if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            BIO_set_retry_write(Bio);
+            BIO_set_flags(Bio, Direction | BIO_FLAGS_SHOULD_RETRY);
         else if (N < 0)
-            Session->FTransportErrno = errno;
+            SessionOf(Bio)->FTransportErrno = errno;
         return N;
     }
-    static int Read(BIO* Bio, char* Buffer, int Size) {
-        auto* Session = static_cast<TTlsSession*>(BIO_get_data(Bio));
+    static int Write(BIO* Bio, const char* Data, int Len) {
         BIO_clear_retry_flags(Bio);
-        const int N = Session->FRead(Buffer, Size);
-        if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            BIO_set_retry_read(Bio);
-        else if (N < 0)
-            Session->FTransportErrno = errno;
-        else if (N == 0)
-            Session->FTransportEnded = true;
+        return Settle(Bio, SessionOf(Bio)->FWrite(Data, Len), BIO_FLAGS_WRITE);
+    }
+    static int Read(BIO* Bio, char* Buffer, int Size) {
+        BIO_clear_retry_flags(Bio);
+        const int N = Settle(Bio, SessionOf(Bio)->FRead(Buffer, Size), BIO_FLAGS_READ);
+        if (N == 0)
+            SessionOf(Bio)->FTransportEnded = true;
         return N;
     }
     // The end of the stream must be told, or OpenSSL takes it for an error
     // without a reason.
     static long Control(BIO* Bio, int Command, long, void*) {
         if (Command == BIO_CTRL_EOF)
-            return static_cast<TTlsSession*>(BIO_get_data(Bio))->FTransportEnded ? 1 : 0;
+            return SessionOf(Bio)->FTransportEnded ? 1 : 0;
         return Command == BIO_CTRL_FLUSH ? 1 : 0;
     }
     // One method table for the process, made on first use.
