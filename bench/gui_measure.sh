@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The window's figures, measured from outside the program; bench/run.sh runs
+# this under xvfb-run. Prints key=value lines:
+#   mapped_ms    start to the main window being viewable (xdotool polls)
+#   painted_ms   start to the first capture of the window (xwd) that holds
+#                more than a plain background: the first painted frame
+#   peak_kib     peak resident set (/usr/bin/time -v) of a run ended just
+#                after its first frame
+#   idle_cpu_ms  CPU time of the started window in the next WAIT seconds
+#   wait_cpu_ms  CPU time in WAIT seconds after the address of a silent
+#                server was typed and Enter pressed, once the connection stands
+# Medians over RUNS starts; the CPU figures come from one more start.
+#
+# Usage: gui_measure.sh QUORVIK FOLDER RUNS SILENT_URL WAIT_SECONDS
+set -euo pipefail
+
+gui=$1 dir=$2 runs=$3 silent_url=$4 wait_s=$5
+silent_port=${silent_url##*:}
+silent_port=${silent_port%%/*}
+start_deadline_s=30
+poll_interval_s=0.005
+# A frame that is drawn has text, icons and gradients; a window not yet
+# drawn shows one background colour.
+min_painted_colours=16
+
+mkdir -p "$dir/data" "$dir/runtime"
+chmod 700 "$dir/runtime"
+# Own settings, log and single-copy lock, so that no other copy interferes.
+export QUORVIK_DATA_DIR=$dir/data XDG_RUNTIME_DIR=$dir/runtime QT_QPA_PLATFORM=xcb
+
+now_ns() { date +%s%N; }
+ms_since() { echo $((($(now_ns) - $1) / 1000000)); }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+fail() { echo "gui_measure.sh: $*" >&2; exit 1; }
+
+# Starts the window under /usr/bin/time -v and waits for its first frame;
+# sets time_pid, gui_pid, wid, mapped_ms and painted_ms.
+start_window() {
+    local start deadline colours
+    start=$(now_ns)
+    deadline=$((start + start_deadline_s * 1000000000))
+    /usr/bin/time -v -o "$dir/time.out" "$gui" >/dev/null 2>&1 &
+    time_pid=$!
+    wid=""
+    while [ -z "$wid" ]; do
+        [ "$(now_ns)" -lt $deadline ] || fail "no window after $start_deadline_s s"
+        wid=$(xdotool search --onlyvisible --name Quorvik 2>/dev/null | head -1 || true)
+        [ -n "$wid" ] || sleep $poll_interval_s
+    done
+    mapped_ms=$(ms_since "$start")
+    while :; do
+        [ "$(now_ns)" -lt $deadline ] || fail "no painted frame after $start_deadline_s s"
+        colours=$(import -silent -window "$wid" -format %k info:- 2>/dev/null ||
+            echo 0)
+        [ "$colours" -gt $min_painted_colours ] && break
+        sleep $poll_interval_s
+    done
+    painted_ms=$(ms_since "$start")
+    gui_pid=$(pgrep -P "$time_pid")
+}
+
+stop_window() {
+    kill "$gui_pid"
+    wait "$time_pid" 2>/dev/null || true
+}
+
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$gui_pid/stat"; }
+ticks_to_ms() { awk -v t="$1" -v hz="$(getconf CLK_TCK)" 'BEGIN { print t * 1000 / hz }'; }
+
+: >"$dir/mapped"
+: >"$dir/painted"
+: >"$dir/peak"
+for ((i = 0; i < runs; i++)); do
+    start_window
+    stop_window
+    echo "$mapped_ms" >>"$dir/mapped"
+    echo "$painted_ms" >>"$dir/painted"
+    awk -F': ' '/Maximum resident set size/ { print $2 }' "$dir/time.out" >>"$dir/peak"
+done
+echo "mapped_ms=$(median <"$dir/mapped")"
+echo "painted_ms=$(median <"$dir/painted")"
+echo "peak_kib=$(median <"$dir/peak")"
+
+start_window
+before=$(cpu_ticks)
+sleep "$wait_s"
+echo "idle_cpu_ms=$(ticks_to_ms $(($(cpu_ticks) - before)))"
+
+# The address field has the focus on the first page; Enter asks.
+xdotool windowfocus --sync "$wid"
+xdotool key --window "$wid" ctrl+a
+xdotool type --window "$wid" --delay 1 "$silent_url"
+xdotool key --window "$wid" Return
+deadline=$(($(now_ns) + start_deadline_s * 1000000000))
+until ss -tnpH state established "dport = :$silent_port" | grep -q "pid=$gui_pid,"; do
+    [ "$(now_ns)" -lt $deadline ] || fail "the window did not connect to $silent_url"
+    sleep $poll_interval_s
+done
+before=$(cpu_ticks)
+sleep "$wait_s"
+echo "wait_cpu_ms=$(ticks_to_ms $(($(cpu_ticks) - before)))"
+stop_window
