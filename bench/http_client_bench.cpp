@@ -139,7 +139,11 @@ void CurlPost(benchmark::State& state, const TBenchSetup& setup) {
     curl_easy_setopt(handle.get(), CURLOPT_READDATA, body.get());
     for (auto _ : state) {
         std::rewind(body.get());
-        const std::string failure = CurlFailure(handle.get(), curl_easy_perform(handle.get()));
+        std::string failure = CurlFailure(handle.get(), curl_easy_perform(handle.get()));
+        curl_off_t sent = 0;
+        curl_easy_getinfo(handle.get(), CURLINFO_SIZE_UPLOAD_T, &sent);
+        if (failure.empty() && sent != size)
+            failure = "stopped after " + std::to_string(sent) + " bytes";
         if (!failure.empty()) {
             state.SkipWithError(("POST " + failure).c_str());
             return;
