@@ -290,11 +290,11 @@ printf '%-66s %12s %12s %7s  %s\n' what quorvik curl ratio better
 for r in "${rows[@]}"; do
     IFS='|' read -r what q c unit better <<<"$r"
     case $unit in
-    ms) format=%.1f ;;
-    *) format=%.0f ;;
+    ms) decimals=1 ;;
+    *) decimals=0 ;;
     esac
-    [ "$q" = - ] || q=$(printf "$format" "$q")
-    [ "$c" = - ] || c=$(printf "$format" "$c")
+    [ "$q" = - ] || q=$(printf %.*f "$decimals" "$q")
+    [ "$c" = - ] || c=$(printf %.*f "$decimals" "$c")
     ratio=$(awk -v q="$q" -v c="$c" 'BEGIN {
         if (c == "-" || c + 0 == 0) print "-"; else printf "%.2f", q / c }')
     printf '%-66s %12s %12s %7s  %s\n' "$what" "$q" "$c" "$ratio" "$better"
