@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # The window's figures, measured from outside the program; bench/run.sh runs
-# this under xvfb-run. Prints key=value lines:
+# this under xvfb-run and takes the medians. Prints key=value lines:
 #   mapped_ms    start to the main window being viewable (xdotool polls)
-#   painted_ms   start to the first capture of the window (xwd) that holds
-#                more than a plain background: the first painted frame
+#   painted_ms   start to the first capture of the window (ImageMagick's
+#                import) that holds more than a plain background: the first
+#                painted frame
 #   peak_kib     peak resident set (/usr/bin/time -v) of a run ended just
 #                after its first frame
+# these three once for each of RUNS starts; then, from one more start:
 #   idle_cpu_ms  CPU time of the started window in the next WAIT seconds
 #   wait_cpu_ms  CPU time in WAIT seconds after the address of a silent
 #                server was typed and Enter pressed, once the connection stands
-# Medians over RUNS starts; the CPU figures come from one more start.
 #
 # Usage: gui_measure.sh QUORVIK FOLDER RUNS SILENT_URL WAIT_SECONDS
 set -euo pipefail
@@ -30,7 +31,6 @@ export QUORVIK_DATA_DIR=$dir/data XDG_RUNTIME_DIR=$dir/runtime QT_QPA_PLATFORM=x
 
 now_ns() { date +%s%N; }
 ms_since() { echo $((($(now_ns) - $1) / 1000000)); }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 fail() { echo "gui_measure.sh: $*" >&2; exit 1; }
 
 # Starts the window under /usr/bin/time -v and waits for its first frame;
@@ -70,19 +70,13 @@ stop_window() {
 cpu_ns() { cat /proc/"$gui_pid"/task/*/schedstat | awk '{ sum += $1 } END { printf "%d", sum }'; }
 ms_between() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (b - a) / 1e6 }'; }
 
-: >"$dir/mapped"
-: >"$dir/painted"
-: >"$dir/peak"
 for ((i = 0; i < runs; i++)); do
     start_window
     stop_window
-    echo "$mapped_ms" >>"$dir/mapped"
-    echo "$painted_ms" >>"$dir/painted"
-    awk -F': ' '/Maximum resident set size/ { print $2 }' "$dir/time.out" >>"$dir/peak"
+    echo "mapped_ms=$mapped_ms"
+    echo "painted_ms=$painted_ms"
+    awk -F': ' '/Maximum resident set size/ { print "peak_kib=" $2 }' "$dir/time.out"
 done
-echo "mapped_ms=$(median <"$dir/mapped")"
-echo "painted_ms=$(median <"$dir/painted")"
-echo "peak_kib=$(median <"$dir/peak")"
 
 start_window
 before=$(cpu_ns)

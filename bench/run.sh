@@ -275,7 +275,7 @@ row "CPU time, CLI waiting ${silent_wait_s} s on a silent server (ms)" \
 say "GUI under Xvfb ($gui_runs starts)"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$root/bench/gui_measure.sh" "$gui" "$work/gui" \
     "$gui_runs" "$silent" "$silent_wait_s" >"$work/gui.out" || fail "GUI measurement failed"
-gui_value() { awk -F= -v k="$1" '$1 == k { print $2 }' "$work/gui.out"; }
+gui_value() { awk -F= -v k="$1" '$1 == k { print $2 }' "$work/gui.out" | median; }
 row "GUI start to mapped window (median of $gui_runs, ms)" "$(gui_value mapped_ms)" - ms lower
 row "GUI start to first painted frame (median of $gui_runs, ms)" "$(gui_value painted_ms)" - ms lower
 row "GUI peak RSS up to the first frame (median, KiB)" "$(gui_value peak_kib)" - KiB lower
