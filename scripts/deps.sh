@@ -2,6 +2,7 @@
 # Installs the Debian packages that building and testing Quorvik need.
 # As root the missing ones are installed with apt-get; otherwise the exact
 # command is printed and the script fails, so nothing half-works.
+# With --bench it also installs what bench/run.sh needs.
 set -euo pipefail
 
 packages=(
@@ -17,6 +18,12 @@ packages=(
     xvfb xauth x11-utils
     dpkg-dev desktop-file-utils appstream man-db groff-base bash-completion
 )
+bench_packages=(
+    hyperfine time jq curl libcurl4-openssl-dev libbenchmark-dev xdotool imagemagick
+)
+if [ "${1:-}" = "--bench" ]; then
+    packages+=("${bench_packages[@]}")
+fi
 
 missing=()
 for p in "${packages[@]}"; do
