@@ -377,8 +377,12 @@ void THttpClient::SocketDataSent(std::uint16_t) {
     if (!FSendingBody)
         return;
     try {
+        if (FSendBuffer.empty())
+            FSendBuffer.resize(http_limits::kSendChunkSize);
         const qint64 n =
-            FSendStream != nullptr ? FSendStream->read(FSendBuffer.data(), FSendBuffer.size()) : 0;
+            FSendStream != nullptr
+                ? FSendStream->read(FSendBuffer.data(), static_cast<qint64>(FSendBuffer.size()))
+                : 0;
         if (n <= 0) {
             FSendingBody = false;
             TriggerSendEnd();

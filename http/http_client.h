@@ -363,7 +363,8 @@ private:
     TLineHandler FLineHandler = nullptr;
     int FHeaderLineCount = 0;
     int FBodyLineCount = 0;
-    std::array<char, http_limits::kSendChunkSize> FSendBuffer{};
+    // The POST body's send area (kSendChunkSize), made at the first body.
+    std::vector<char> FSendBuffer;
     bool FSendingBody = false;
     qint64 FSendStreamStart = 0; // where the body starts in SendStream
 };

@@ -13,8 +13,9 @@ inline constexpr std::size_t kReceiveBufferSize = 8192;
 // Bytes one receive of the body asks for: the body needs no line splitting,
 // and large blocks keep the system calls per byte few.
 inline constexpr std::size_t kBodyReceiveSize = 256 * 1024;
-// Bytes of the POST body read and sent per completed send.
-inline constexpr std::size_t kSendChunkSize = 8193;
+// Bytes of the POST body read and sent per completed send: large blocks keep
+// the rounds through the event loop few.
+inline constexpr std::size_t kSendChunkSize = 256 * 1024;
 // Hops a single request may be redirected before it ends as a local failure.
 inline constexpr int kMaxRedirections = 20;
 // Port of a server or proxy whose address names none.

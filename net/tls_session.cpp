@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int NameArea = 256; // a common name longer than this is cut
+constexpr std::size_t ReadAheadSize = 64 * 1024;
 
 // The last OpenSSL reason of this thread, with the queue emptied.
 std::string TakeOpenSslReason() {
@@ -88,6 +89,9 @@ TTlsSession::TTlsSession(const TTlsSettings& Settings, TRead Read, TWrite Write)
         return;
     }
     SSL_CTX_set_min_proto_version(FContext, TLS1_2_VERSION);
+    // Several records per receive call instead of a header and a body each.
+    SSL_CTX_set_read_ahead(FContext, 1);
+    SSL_CTX_set_default_read_buffer_len(FContext, ReadAheadSize);
     SSL_CTX_set_mode(FContext, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     SSL_CTX_set_verify(FContext, Settings.Verify ? SSL_VERIFY_PEER : SSL_VERIFY_NONE, nullptr);
     if (Settings.Verify) {
