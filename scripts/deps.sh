@@ -14,6 +14,7 @@ packages=(
     dante-server
     fonts-dejavu-core
     xvfb xauth x11-utils
+    clang libclang-rt-14-dev
 )
 
 missing=()
