@@ -13,7 +13,8 @@ namespace fuzzsupport {
 inline constexpr std::size_t kMaxPieces = 32;
 
 // Cuts `Stream` into pieces whose lengths the provider chooses; joined they
-// are `Stream` again. The last piece takes what is left.
+// are `Stream` again. The last piece takes what is left. The lengths come
+// from the provider's tail, so take `Stream` from its front first.
 inline std::vector<std::string> SplitAtPoints(FuzzedDataProvider& Provider,
                                               const std::string& Stream) {
     std::vector<std::string> Pieces;
