@@ -43,13 +43,13 @@ TLoopbackPeer::~TLoopbackPeer() {
     close(FListener);
 }
 
-bool TLoopbackPeer::Accept() {
+bool TLoopbackPeer::Accept(const std::function<bool()>& GiveUp) {
     CloseConnection();
     FListenNotifier->setEnabled(true);
     testsupport::WaitUntil(
         [&] {
             FConnection = accept4(FListener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-            return FConnection >= 0;
+            return FConnection >= 0 || GiveUp();
         },
         kStepDeadline);
     FListenNotifier->setEnabled(false);

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,8 +27,9 @@ public:
     int Port() const { return FPort; }
     std::string PortStr() const { return std::to_string(FPort); }
 
-    // Waits for the next connection; false when none came in time.
-    bool Accept();
+    // Waits for the next connection; false when none came in time or
+    // `GiveUp` became true first.
+    bool Accept(const std::function<bool()>& GiveUp = [] { return false; });
     bool Accepted() const { return FConnection >= 0; }
     // Writes all of `Bytes` (false when the other side has gone).
     bool Write(const std::string& Bytes);
