@@ -96,8 +96,9 @@ void Feed(TAsyncSocket& Socket, const std::function<bool(const std::string&)>& W
           const std::string& Piece) {
     if (Socket.State() == wsClosed || !Write(Piece))
         return;
-    WaitUntil([&] { return Socket.State() == wsClosed || PendingBytes(Socket.SocketHandle()) == 0; },
-              kStepDeadline);
+    WaitUntil(
+        [&] { return Socket.State() == wsClosed || PendingBytes(Socket.SocketHandle()) == 0; },
+        kStepDeadline);
 }
 
 // Negotiates with the socket as a proxy whose replies come from the input;
@@ -136,8 +137,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     FuzzedDataProvider Provider(Data, Size);
     const bool ViaSocks = Provider.ConsumeBool();
-    const std::string LineEnd = kLineEnds[Provider.ConsumeIntegralInRange<std::size_t>(
-        0, kLineEnds.size() - 1)];
+    const std::string LineEnd =
+        kLineEnds[Provider.ConsumeIntegralInRange<std::size_t>(0, kLineEnds.size() - 1)];
     const std::size_t ReadStep = Provider.ConsumeIntegralInRange<std::size_t>(1, kMaxReadStep);
     const int Level = Provider.ConsumeIntegralInRange(0, 3);
 

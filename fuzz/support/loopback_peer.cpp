@@ -66,8 +66,7 @@ bool TLoopbackPeer::Accept(const std::function<bool()>& GiveUp) {
 bool TLoopbackPeer::Write(const std::string& Bytes) {
     std::size_t Done = 0;
     while (Done < Bytes.size()) {
-        const ssize_t N =
-            send(FConnection, Bytes.data() + Done, Bytes.size() - Done, MSG_NOSIGNAL);
+        const ssize_t N = send(FConnection, Bytes.data() + Done, Bytes.size() - Done, MSG_NOSIGNAL);
         if (N <= 0)
             return false; // inputs are far smaller than a loopback socket buffer
         Done += static_cast<std::size_t>(N);
