@@ -22,7 +22,6 @@
 #include "tests/support/event_wait.h"
 
 using fuzzsupport::kStepDeadline;
-using fuzzsupport::PendingBytes;
 using testsupport::WaitUntil;
 
 namespace {
@@ -116,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
             WaitUntil(
                 [&] {
                     return Done || Client.Socket().State() == wsClosed ||
-                           PendingBytes(Client.Socket().SocketHandle()) == 0;
+                           Proxy.TakenBy(Client.Socket().SocketHandle());
                 },
                 kStepDeadline);
         }

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,14 +92,24 @@ void Attach(TAsyncSocket& Socket, TReceiver& Receiver, std::size_t ReadStep) {
     };
 }
 
-// Sends one piece and waits until the socket has taken it from the system.
-void Feed(TAsyncSocket& Socket, const std::function<bool(const std::string&)>& Write,
-          const std::string& Piece) {
-    if (Socket.State() == wsClosed || !Write(Piece))
+// One side of the stream the socket reads: writes a piece, and tells whether
+// the socket has taken everything written from the system.
+struct TFeeder {
+    std::function<bool(const std::string&)> Write;
+    std::function<bool(int SocketFd)> Taken;
+};
+
+// Sends one piece and waits until the socket has taken it.
+void Feed(TAsyncSocket& Socket, const TFeeder& Feeder, const std::string& Piece) {
+    if (Socket.State() == wsClosed || !Feeder.Write(Piece))
         return;
-    WaitUntil(
-        [&] { return Socket.State() == wsClosed || PendingBytes(Socket.SocketHandle()) == 0; },
-        kStepDeadline);
+    WaitUntil([&] { return Socket.State() == wsClosed || Feeder.Taken(Socket.SocketHandle()); },
+              kStepDeadline);
+}
+
+TFeeder PeerFeeder(fuzzsupport::TLoopbackPeer& Peer) {
+    return {[&Peer](const std::string& Bytes) { return Peer.Write(Bytes); },
+            [&Peer](int SocketFd) { return Peer.TakenBy(SocketFd); }};
 }
 
 // Negotiates with the socket as a proxy whose replies come from the input;
@@ -106,7 +117,7 @@ void Feed(TAsyncSocket& Socket, const std::function<bool(const std::string&)>& W
 // reply, or nothing when the negotiation did not succeed.
 std::string PlayProxy(FuzzedDataProvider& Provider, fuzzsupport::TLoopbackPeer& Proxy,
                       TAsyncSocket& Socket, const TReceiver& Receiver, bool Socks5) {
-    auto Write = [&Proxy](const std::string& Bytes) { return Proxy.Write(Bytes); };
+    const TFeeder Feeder = PeerFeeder(Proxy);
     if (!Proxy.Accept())
         return {};
     std::string Request = Proxy.WaitForData();
@@ -117,7 +128,7 @@ std::string PlayProxy(FuzzedDataProvider& Provider, fuzzsupport::TLoopbackPeer& 
         const std::string Piece = Provider.ConsumeRandomLengthString(kMaxReplyPiece);
         if (IsConnectRequest(Request))
             FinalReply += Piece;
-        Feed(Socket, Write, Piece);
+        Feed(Socket, Feeder, Piece);
         const std::string Next = Proxy.ReadAvailable();
         if (!Next.empty())
             Request = Next;
@@ -151,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     std::string Expected;
     fuzzsupport::TLoopbackPeer Proxy;
     std::array<int, 2> Pair{-1, -1};
-    std::function<bool(const std::string&)> Write;
+    TFeeder Feeder;
     if (ViaSocks) {
         static const std::array<const char*, 4> Levels = {"5", "5", "4", "4A"};
         Socket.SetSocksServer("127.0.0.1");
@@ -166,22 +177,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         Socket.SetPort("80");
         Socket.Connect();
         Expected = PlayProxy(Provider, Proxy, Socket, Receiver, Level < 2);
-        Write = [&Proxy](const std::string& Bytes) { return Proxy.Write(Bytes); };
+        Feeder = PeerFeeder(Proxy);
     } else {
         Check(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, Pair.data()) == 0);
         Socket.Dup(Pair[0]);
         Receiver.Connected = true;
-        Write = [&Pair](const std::string& Bytes) {
-            return send(Pair[1], Bytes.data(), Bytes.size(), MSG_NOSIGNAL) ==
-                   static_cast<ssize_t>(Bytes.size());
-        };
+        // A socket pair delivers each write at once.
+        Feeder = {[&Pair](const std::string& Bytes) {
+                      return send(Pair[1], Bytes.data(), Bytes.size(), MSG_NOSIGNAL) ==
+                             static_cast<ssize_t>(Bytes.size());
+                  },
+                  [](int SocketFd) { return PendingBytes(SocketFd) == 0; }};
     }
 
     if (Receiver.Connected && Socket.State() != wsClosed) {
         const std::string Stream = Provider.ConsumeRandomLengthString(Size);
         Expected += Stream;
         for (const std::string& Piece : fuzzsupport::SplitAtPoints(Provider, Stream))
-            Feed(Socket, Write, Piece);
+            Feed(Socket, Feeder, Piece);
     }
     Proxy.CloseConnection();
     if (Pair[1] >= 0)

@@ -1,5 +1,5 @@
 // ParseURL and the request set-up, directly and through a proxy, and after a
-// redirection: whatever the address holds, the request line never carries CR,
+// redirection to a "location" value: whatever the address holds, the request line never carries CR,
 // LF or NUL, and no header line carries CR or LF.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -8,6 +8,7 @@
 
 #include "http/http_target.h"
 #include "http/request_header.h"
+#include "http/response_parsing.h"
 #include "http/url.h"
 
 namespace {
@@ -47,7 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
 
     THttpTarget Target = TargetForRequest(Url, ViaProxy ? "127.0.0.1:3128" : "", "80");
     CheckRequest(Target, ViaProxy);
-    FollowLocation(Target, Location, ViaProxy);
-    CheckRequest(Target, ViaProxy);
+    // The client follows only what RedirectionTarget makes of a "location".
+    if (const auto Fit = RedirectionTarget(Location)) {
+        FollowLocation(Target, *Fit, ViaProxy);
+        CheckRequest(Target, ViaProxy);
+    }
     return 0;
 }

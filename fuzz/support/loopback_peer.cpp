@@ -1,6 +1,7 @@
 #include "fuzz/support/loopback_peer.h"
 
 #include <arpa/inet.h>
+#include <linux/tcp.h>
 #include <netinet/in.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -56,6 +57,11 @@ bool TLoopbackPeer::Accept(const std::function<bool()>& GiveUp) {
     if (FConnection < 0)
         return false;
     FPeerClosed = false;
+    FWritten = 0;
+    // Each piece must reach the other side when it is written: Nagle's
+    // algorithm would hold a small one back until the last one is acknowledged.
+    const int NoDelay = 1;
+    setsockopt(FConnection, IPPROTO_TCP, TCP_NODELAY, &NoDelay, sizeof NoDelay);
     // Whatever arrives is taken at once, so the notifier never fires twice
     // for the same bytes.
     FReadNotifier = std::make_unique<QSocketNotifier>(FConnection, QSocketNotifier::Read);
@@ -70,6 +76,7 @@ bool TLoopbackPeer::Write(const std::string& Bytes) {
         if (N <= 0)
             return false; // inputs are far smaller than a loopback socket buffer
         Done += static_cast<std::size_t>(N);
+        FWritten += static_cast<std::uint64_t>(N);
     }
     return true;
 }
@@ -112,6 +119,16 @@ void TLoopbackPeer::CloseConnection() {
     close(FConnection);
     FConnection = -1;
     FReceived.clear();
+}
+
+bool TLoopbackPeer::TakenBy(int ClientFd) const {
+    // The bytes must have arrived before "nothing left to read" means taken:
+    // loopback delivery may lag behind the write.
+    tcp_info Info{};
+    socklen_t Len = sizeof Info;
+    if (getsockopt(ClientFd, IPPROTO_TCP, TCP_INFO, &Info, &Len) != 0)
+        return true; // closed meanwhile
+    return Info.tcpi_bytes_received >= FWritten && PendingBytes(ClientFd) == 0;
 }
 
 int PendingBytes(int Fd) {

@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,6 +34,9 @@ public:
     bool Accepted() const { return FConnection >= 0; }
     // Writes all of `Bytes` (false when the other side has gone).
     bool Write(const std::string& Bytes);
+    // Whether the client socket `ClientFd` has received every byte written
+    // on this connection and read them all from the system.
+    bool TakenBy(int ClientFd) const;
     // Waits until the other side has sent something or closed; returns what
     // has arrived so far (empty after a close).
     std::string WaitForData();
@@ -52,6 +56,7 @@ private:
     std::unique_ptr<QSocketNotifier> FReadNotifier;
     bool FPeerClosed = false;
     std::string FReceived;
+    std::uint64_t FWritten = 0; // on the current connection
 };
 
 // Bytes the system holds for reading on `Fd` (0 for a closed descriptor).
