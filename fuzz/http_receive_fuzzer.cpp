@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/support/fuzz_application.h"
 #include "fuzz/support/loopback_peer.h"
 #include "fuzz/support/split_points.h"
 #include "http/http_client.h"
@@ -69,11 +68,6 @@ void CheckHeaderBounds(const THttpClient& Client) {
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzzsupport::StartApplication(argc, argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     FuzzedDataProvider Provider(Data, Size);

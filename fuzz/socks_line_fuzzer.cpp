@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/support/fuzz_application.h"
 #include "fuzz/support/loopback_peer.h"
 #include "fuzz/support/split_points.h"
 #include "net/async_socket.h"
@@ -139,11 +138,6 @@ std::string PlayProxy(FuzzedDataProvider& Provider, fuzzsupport::TLoopbackPeer& 
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzzsupport::StartApplication(argc, argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     FuzzedDataProvider Provider(Data, Size);
