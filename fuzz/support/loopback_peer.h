@@ -12,7 +12,7 @@ namespace fuzzsupport {
 
 // Longest a harness waits for one step of the peer it talks to; only a fault
 // in the code under test makes a wait run that long.
-inline constexpr std::chrono::milliseconds kStepDeadline{2000};
+inline constexpr std::chrono::milliseconds kStepDeadline{5000};
 
 // The server side of a loopback connection, played by the harness on the
 // thread of the code under test: it listens on 127.0.0.1, accepts one
