@@ -109,6 +109,12 @@ THttpTarget TargetForRequest(const std::string& url, const std::string& proxy,
                              const std::string& proxyPort) {
     THttpTarget t;
     t.Location = url;
+    t.Scheme = "http";
+    t.TargetPort = kDefaultPort;
+    // Such an address could end or split the request line: it leads to no
+    // host, and the request ends like one whose host cannot be looked up.
+    if (HoldsControlByte(url))
+        return t;
     TUrlParts u = Split(url);
     t.TargetHost = u.Host;
     t.DocName = DocNameFromPath(u.Path);

@@ -8,7 +8,6 @@ namespace {
 
 // Where the range numbers of "bytes 100-199/1000" start.
 constexpr std::string::size_type kRangeStart = 6;
-constexpr char kDeleteByte = 0x7F;
 
 bool IsDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -91,11 +90,10 @@ bool ParseContentRange(const std::string& value, std::string& rangeBegin, std::s
 }
 
 std::optional<std::string> RedirectionTarget(const std::string& value) {
+    if (HoldsControlByte(value))
+        return std::nullopt;
     std::string target;
-    for (const char c : value.substr(0, value.find_last_not_of(' ') + 1)) {
-        if (static_cast<unsigned char>(c) < ' ' || c == kDeleteByte)
-            return std::nullopt;
+    for (const char c : value.substr(0, value.find_last_not_of(' ') + 1))
         target += c == ' ' ? std::string("%20") : std::string(1, c);
-    }
     return target;
 }

@@ -35,3 +35,11 @@ std::string LowerCase(const std::string& s) {
     }
     return result;
 }
+
+bool HoldsControlByte(const std::string& s) {
+    constexpr char kDeleteByte = 0x7F;
+    for (const char c : s)
+        if (static_cast<unsigned char>(c) < ' ' || c == kDeleteByte)
+            return true;
+    return false;
+}

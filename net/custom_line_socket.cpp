@@ -78,8 +78,10 @@ std::int32_t TCustomLineSocket::GetRcvdCount() {
 int TCustomLineSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
     const std::size_t Held = CuttingLines() ? FPendingLineLength : FLineBuffer.size();
     if (Held == 0) {
-        if (CuttingLines() && !FLineBuffer.empty()) {
-            // No complete line yet: the system's bytes belong behind the held ones.
+        if (CuttingLines()) {
+            // No line to hand out: the system's bytes belong behind any held
+            // ones, and reach the application only cut, through the buffer,
+            // even for a handler that reads on past its line.
             errno = EWOULDBLOCK;
             return -1;
         }

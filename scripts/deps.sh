@@ -17,6 +17,7 @@ packages=(
     fonts-dejavu-core
     xvfb xauth x11-utils
     dpkg-dev desktop-file-utils appstream man-db groff-base bash-completion
+    clang libclang-rt-14-dev
 )
 bench_packages=(
     hyperfine time jq curl libcurl4-openssl-dev libbenchmark-dev xdotool imagemagick

@@ -73,6 +73,24 @@ TEST(HttpTargetTest, FirstHopDirectOrThroughProxy) {
               "proxy.lan|8000|h|https://h|https://h");
 }
 
+// An address holding a control byte would end or split the request line (or
+// the "Host: " line): it leads to no host, so the request ends before any
+// byte is sent.
+TEST(HttpTargetTest, AddressWithControlByteLeadsNowhere) {
+    using namespace std::string_literals;
+    for (const std::string& url : {"http://h/a\r\nX-Injected: 1"s, "h/a\nb"s, "http://h\0x/"s,
+                                   "http://h\r/"s, "h/\x7f"s, "\th"s}) {
+        for (const char* proxy : {"", "proxy.lan:3128"}) {
+            const THttpTarget t = TargetForRequest(url, proxy, "80");
+            EXPECT_TRUE(t.TargetHost.empty()) << url << " via " << proxy;
+            EXPECT_EQ(t.Path.find_first_of("\r\n\0"s), std::string::npos) << url;
+            if (*proxy == '\0') {
+                EXPECT_TRUE(t.HostName.empty()) << url;
+            }
+        }
+    }
+}
+
 // Each case: a "location" followed from http://origin:8080/start, directly
 // (the shown location never has the port) or through proxy:3128.
 TEST(HttpTargetTest, FollowsLocation) {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "net/async_socket.h"
 #include "tests/net/socket_test_helpers.h"
 #include "tests/support/event_wait.h"
@@ -203,3 +206,35 @@ TEST_F(LineSocket, HeldBytesWithoutAHandlerAreDroppedWhenLineModeGoesOff) {
 }
 
 } // namespace
+
+// A handler that reads on past its line gets nothing more in that event,
+// even when the next lines reach the system meanwhile: they come cut, each in
+// its own event.
+TEST(LineSocketReadingPastTheLine, GetsNoUncutBytesThatArriveMeanwhile) {
+    int Pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, Pair), 0);
+    TAsyncSocket Socket;
+    Socket.SetLineMode(true);
+    Socket.Dup(Pair[0]);
+    const std::string Later = "second\r\nthird\r\n";
+    Log Lines;
+    std::size_t Total = 0;
+    Socket.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
+        if (Lines.empty()) { // arrives while the first line is handed out
+            ASSERT_EQ(send(Pair[1], Later.data(), Later.size(), MSG_NOSIGNAL),
+                      static_cast<ssize_t>(Later.size()));
+        }
+        std::string Line;
+        char Buffer[64];
+        int N;
+        while ((N = Sender->Receive(Buffer, sizeof Buffer)) > 0)
+            Line.append(Buffer, static_cast<std::size_t>(N));
+        Total += Line.size();
+        Lines.push_back(Line);
+    };
+    ASSERT_EQ(send(Pair[1], "first\r\n", 7, MSG_NOSIGNAL), 7);
+    ASSERT_TRUE(WaitUntil([&] { return Total == 7 + Later.size(); }));
+    EXPECT_EQ(Lines, (Log{"first\r\n", "second\r\n", "third\r\n"}));
+    Socket.Close();
+    close(Pair[1]);
+}
