@@ -2,8 +2,10 @@
 # Installs what is missing, builds Quorvik with its tests and runs the whole
 # suite twice: the normal build (./build), then the AddressSanitizer and
 # UndefinedBehaviorSanitizer build (./build-asan) with leak detection on and
-# every finding fatal. The exit status is non-zero when any test fails.
-# QUORVIK_SKIP_SANITIZE=1 runs the first phase only.
+# every finding fatal. Last, each fuzz target runs for 30 s (scripts/fuzz.sh).
+# The exit status is non-zero when any test or target fails.
+# QUORVIK_SKIP_SANITIZE=1 runs the first phase only; QUORVIK_SKIP_FUZZ=1 leaves
+# out the fuzz phase.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -30,3 +32,6 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 phase "sanitizer build" bash scripts/build.sh --dir build-asan -DQUORVIK_TESTS=ON \
     -DQUORVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 phase "sanitizer tests" run_suite build-asan
+
+[ "${QUORVIK_SKIP_FUZZ:-0}" = 1 ] && exit 0
+phase "fuzz targets" bash scripts/fuzz.sh "${QUORVIK_FUZZ_SECONDS:-30}"
