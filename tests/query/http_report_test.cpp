@@ -239,9 +239,10 @@ TEST(HttpReport, ResponseOverTlsEndsWithTheEncryptionSection) {
     input.Tls =
         TTlsPeerInfo{"TLSv1.3", "TLS_AES_256_GCM_SHA384", "M\xC3\xBCller GmbH", "Quorvik Test CA",
                      QDateTime(QDate(2026, 12, 10), QTime(12, 0)).toSecsSinceEpoch()};
-    expected.insert(expected.end(),
-                    {H("Verschl\xFCsselung"), V("TLSv1.3, TLS_AES_256_GCM_SHA384"),
-                     V("M\xFCller GmbH, ausgestellt von Quorvik Test CA, g\xFCltig bis 10.12.2026")});
+    expected.insert(
+        expected.end(),
+        {H("Verschl\xFCsselung"), V("TLSv1.3, TLS_AES_256_GCM_SHA384"),
+         V("M\xFCller GmbH, ausgestellt von Quorvik Test CA, g\xFCltig bis 10.12.2026")});
     EXPECT_EQ(Compose(input), expected);
 
     input.Tls->NotAfter = 0;
