@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "http/http_target.h"
+#include "http/uri.h"
 #include "http/url.h"
 
 namespace {
@@ -147,5 +148,196 @@ TEST(HttpTargetTest, HttpsHopsAndTheirLocations) {
     EXPECT_TRUE(IsSupportedScheme("hTTp") && IsSupportedScheme("HTTPS"));
     EXPECT_FALSE(IsSupportedScheme("ftp") || IsSupportedScheme("mailto"));
 }
+
+// One row of a table over strings: its name, what goes in, what comes out.
+struct TTextCase {
+    const char* Name;
+    std::string Input;
+    std::string Expected;
+};
+
+std::string RowName(const testing::TestParamInfo<TTextCase>& info) {
+    return info.param.Name;
+}
+
+void PrintTo(const TTextCase& row, std::ostream* os) {
+    *os << testing::PrintToString(row.Input);
+}
+
+std::string UriErrorText(TUriError error) {
+    return error == TUriError::InvalidPort ? "invalid port" : "invalid host";
+}
+
+// scheme|user|pass|host|port|path|?query|#fragment, the last two only when present.
+std::string UriParts(const TUriParse& parsed) {
+    if (parsed.Error != TUriError::None)
+        return UriErrorText(parsed.Error);
+    const TUri& u = parsed.Uri;
+    return u.Scheme + "|" + u.User + "|" + u.Password + "|" + HostForUri(u) + "|" + u.Port + "|" +
+           u.Path + "|" + (u.HasQuery ? "?" + u.Query : "") + "|" +
+           (u.HasFragment ? "#" + u.Fragment : "");
+}
+
+class TypedAddress : public testing::TestWithParam<TTextCase> {};
+
+TEST_P(TypedAddress, SplitsByRfc3986WithHttpAsDefault) {
+    EXPECT_EQ(UriParts(ParseTypedAddress(GetParam().Input)), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Uri, TypedAddress,
+    testing::Values(
+        TTextCase{"BareHost", "host.tld", "http|||host.tld||||"},
+        TTextCase{"PortBeforePath", "host:8080/x", "http|||host|8080|/x||"},
+        TTextCase{"PortBeforeQuery", "http://host:8080?x=1", "http|||host|8080||?x=1|"},
+        TTextCase{"PortBeforeFragment", "host:8080#top", "http|||host|8080|||#top"},
+        TTextCase{"SchemeAndHostLowerCased", "HTTPS://Host.TLD/Dir/", "https|||host.tld||/Dir/||"},
+        TTextCase{"AtInQueryIsNoUser", "http://h:81/x?mail=a@b", "http|||h|81|/x|?mail=a@b|"},
+        TTextCase{"UserEndsAtLastAt", "user:p@ss@host/x", "http|user|p@ss|host||/x||"},
+        TTextCase{"ColonInPassword", "http://u:pa:ss@h", "http|u|pa:ss|h||||"},
+        TTextCase{"EmptyQueryIsPresent", "h/?", "http|||h||/|?|"},
+        TTextCase{"EmptyPortNamesNone", "http://host:/", "http|||host||/||"},
+        TTextCase{"PortLosesLeadingZeros", "h:0080", "http|||h|80|||"},
+        TTextCase{"SchemeNeedsSlash", "mailto:x@y", "http|mailto|x|y||||"},
+        TTextCase{"NoAuthorityWithoutTwoSlashes", "http:/x", "http|||||/x||"},
+        TTextCase{"Ipv6Literal", "[::1]", "http|||[::1]||||"},
+        TTextCase{"Ipv6LiteralWithPort", "http://[FE80::1]:8080/a", "http|||[fe80::1]|8080|/a||"},
+        TTextCase{"PortZero", "h:0", "invalid port"},
+        TTextCase{"PortTooHigh", "h:65536", "invalid port"},
+        TTextCase{"PortNotDigits", "host:8o/x", "invalid port"},
+        TTextCase{"TwoPorts", "h:1:2", "invalid port"},
+        TTextCase{"Ipv6Unclosed", "http://[::1/x", "invalid host"},
+        TTextCase{"Ipv6NotAnAddress", "[::g]", "invalid host"},
+        TTextCase{"Ipv4InBrackets", "[127.0.0.1]", "invalid host"},
+        TTextCase{"TextAfterBracket", "[::1]x", "invalid host"}),
+    RowName);
+
+// Each row: a base, a reference and where the reference leads.
+struct TResolveCase {
+    const char* Name;
+    const char* Base;
+    const char* Reference;
+    const char* Target;
+};
+
+void PrintTo(const TResolveCase& row, std::ostream* os) {
+    *os << row.Reference << " from " << row.Base;
+}
+
+class ReferenceResolution : public testing::TestWithParam<TResolveCase> {};
+
+TEST_P(ReferenceResolution, LeadsWhereRfc3986Says) {
+    const TUriParse reference = ParseReference(GetParam().Reference);
+    const std::string target =
+        reference.Error == TUriError::None
+            ? UriText(Resolve(ParseTypedAddress(GetParam().Base).Uri, reference.Uri))
+            : UriErrorText(reference.Error);
+    EXPECT_EQ(target, GetParam().Target);
+}
+
+constexpr char kRfcBase[] = "http://a/b/c/d;p?q";
+constexpr char kPage[] = "http://origin:8080/dir/page.html?old";
+
+INSTANTIATE_TEST_SUITE_P(
+    Uri, ReferenceResolution,
+    testing::Values(
+        // RFC 3986 section 5.4.1
+        TResolveCase{"OtherScheme", kRfcBase, "g:h", "g:h"},
+        TResolveCase{"Segment", kRfcBase, "g", "http://a/b/c/g"},
+        TResolveCase{"DotSegment", kRfcBase, "./g", "http://a/b/c/g"},
+        TResolveCase{"SegmentSlash", kRfcBase, "g/", "http://a/b/c/g/"},
+        TResolveCase{"AbsolutePathG", kRfcBase, "/g", "http://a/g"},
+        TResolveCase{"NetworkPath", kRfcBase, "//g", "http://g"},
+        TResolveCase{"QueryY", kRfcBase, "?y", "http://a/b/c/d;p?y"},
+        TResolveCase{"SegmentQuery", kRfcBase, "g?y", "http://a/b/c/g?y"},
+        TResolveCase{"FragmentS", kRfcBase, "#s", "http://a/b/c/d;p?q#s"},
+        TResolveCase{"SegmentFragment", kRfcBase, "g#s", "http://a/b/c/g#s"},
+        TResolveCase{"SegmentQueryFragment", kRfcBase, "g?y#s", "http://a/b/c/g?y#s"},
+        TResolveCase{"Parameter", kRfcBase, ";x", "http://a/b/c/;x"},
+        TResolveCase{"SegmentParameter", kRfcBase, "g;x", "http://a/b/c/g;x"},
+        TResolveCase{"SegmentParameterQueryFragment", kRfcBase, "g;x?y#s", "http://a/b/c/g;x?y#s"},
+        TResolveCase{"Empty", kRfcBase, "", "http://a/b/c/d;p?q"},
+        TResolveCase{"Dot", kRfcBase, ".", "http://a/b/c/"},
+        TResolveCase{"DotSlash", kRfcBase, "./", "http://a/b/c/"},
+        TResolveCase{"DotDot", kRfcBase, "..", "http://a/b/"},
+        TResolveCase{"DotDotSlash", kRfcBase, "../", "http://a/b/"},
+        TResolveCase{"DotDotG", kRfcBase, "../g", "http://a/b/g"},
+        TResolveCase{"TwoUp", kRfcBase, "../..", "http://a/"},
+        TResolveCase{"TwoUpSlash", kRfcBase, "../../", "http://a/"},
+        TResolveCase{"TwoUpG", kRfcBase, "../../g", "http://a/g"},
+        // RFC 3986 section 5.4.2
+        TResolveCase{"ThreeUpStopsAtRoot", kRfcBase, "../../../g", "http://a/g"},
+        TResolveCase{"FourUpStopsAtRoot", kRfcBase, "../../../../g", "http://a/g"},
+        TResolveCase{"RootDot", kRfcBase, "/./g", "http://a/g"},
+        TResolveCase{"RootDotDot", kRfcBase, "/../g", "http://a/g"},
+        TResolveCase{"TrailingDot", kRfcBase, "g.", "http://a/b/c/g."},
+        TResolveCase{"LeadingDot", kRfcBase, ".g", "http://a/b/c/.g"},
+        TResolveCase{"TrailingDotDot", kRfcBase, "g..", "http://a/b/c/g.."},
+        TResolveCase{"LeadingDotDot", kRfcBase, "..g", "http://a/b/c/..g"},
+        TResolveCase{"DotThenUp", kRfcBase, "./../g", "http://a/b/g"},
+        TResolveCase{"DotAtEnd", kRfcBase, "./g/.", "http://a/b/c/g/"},
+        TResolveCase{"DotInside", kRfcBase, "g/./h", "http://a/b/c/g/h"},
+        TResolveCase{"UpInside", kRfcBase, "g/../h", "http://a/b/c/h"},
+        TResolveCase{"DotAfterParameter", kRfcBase, "g;x=1/./y", "http://a/b/c/g;x=1/y"},
+        TResolveCase{"UpAfterParameter", kRfcBase, "g;x=1/../y", "http://a/b/c/y"},
+        TResolveCase{"DotInQuery", kRfcBase, "g?y/./x", "http://a/b/c/g?y/./x"},
+        TResolveCase{"UpInQuery", kRfcBase, "g?y/../x", "http://a/b/c/g?y/../x"},
+        TResolveCase{"DotInFragment", kRfcBase, "g#s/./x", "http://a/b/c/g#s/./x"},
+        TResolveCase{"UpInFragment", kRfcBase, "g#s/../x", "http://a/b/c/g#s/../x"},
+        TResolveCase{"OwnSchemeIsRelative", kRfcBase, "http:g", "http://a/b/c/g"},
+        // "location" values servers send
+        TResolveCase{"TwoSegments", kPage, "x/y", "http://origin:8080/dir/x/y"},
+        TResolveCase{"ParentFile", kPage, "../up.html", "http://origin:8080/up.html"},
+        TResolveCase{"DotSlashName", kPage, "./n", "http://origin:8080/dir/n"},
+        TResolveCase{"Sibling", kPage, "sibling.html", "http://origin:8080/dir/sibling.html"},
+        TResolveCase{"QueryOnly", kPage, "?q=2", "http://origin:8080/dir/page.html?q=2"},
+        TResolveCase{"FragmentOnly", kPage, "#frag", "http://origin:8080/dir/page.html?old#frag"},
+        TResolveCase{"SchemeRelative", kPage, "//host/p", "http://host/p"},
+        TResolveCase{"SchemeRelativeKeepsHttps", "https://s/x", "//h/p", "https://h/p"},
+        TResolveCase{"RootPath", kPage, "/abs", "http://origin:8080/abs"},
+        TResolveCase{"OtherServer", kPage, "HTTPS://Other/x", "https://other/x"},
+        TResolveCase{"ColonAfterQueryMark", kPage, "login?next=https://other.example/",
+                     "http://origin:8080/dir/login?next=https://other.example/"},
+        TResolveCase{"DigitFirstIsNoScheme", kPage, "1a:b", "http://origin:8080/dir/1a:b"},
+        TResolveCase{"HostWithoutPath", "http://h", "x", "http://h/x"},
+        TResolveCase{"Ipv6WithUser", kPage, "http://u:p@[::1]:81/x?q#f",
+                     "http://u:p@[::1]:81/x?q#f"},
+        TResolveCase{"BadPort", kPage, "//h:99999/", "invalid port"}),
+    [](const testing::TestParamInfo<TResolveCase>& info) { return info.param.Name; });
+
+class RequestForms : public testing::TestWithParam<TTextCase> {};
+
+// request target|Host value|absolute form for a proxy
+TEST_P(RequestForms, TargetHostAndAbsoluteForm) {
+    const TUriParse parsed = ParseTypedAddress(GetParam().Input);
+    ASSERT_EQ(parsed.Error, TUriError::None);
+    EXPECT_EQ(RequestTarget(parsed.Uri) + "|" + HostHeaderValue(parsed.Uri) + "|" +
+                  AbsoluteRequestTarget(parsed.Uri),
+              GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Uri, RequestForms,
+    testing::Values(
+        TTextCase{"Port80KeepsTheBareHost", "http://host.tld:80/a",
+                  "/a|host.tld|http://host.tld/a"},
+        TTextCase{"NoPathAsksForRoot", "host.tld", "/|host.tld|http://host.tld/"},
+        TTextCase{"OtherPortNamed", "h:8080/x?y", "/x?y|h:8080|http://h:8080/x?y"},
+        TTextCase{"HttpsOn443", "https://h:443", "/|h|https://h/"},
+        TTextCase{"HttpOn443", "http://h:443/", "/|h:443|http://h:443/"},
+        TTextCase{"HttpsOn80", "https://h:80/", "/|h:80|https://h:80/"},
+        TTextCase{"FragmentNeverSent", "http://h/a.txt#top", "/a.txt|h|http://h/a.txt"},
+        TTextCase{"EmptyQueryKept", "h/?", "/?|h|http://h/?"},
+        TTextCase{"Ipv6InBrackets", "http://[::1]:8080", "/|[::1]:8080|http://[::1]:8080/"},
+        TTextCase{"BlankAndUmlautEncoded", "h/a b/\xC3\xA4.txt?q=\xC3\xA4 x",
+                  "/a%20b/%C3%A4.txt?q=%C3%A4%20x|h|http://h/a%20b/%C3%A4.txt?q=%C3%A4%20x"},
+        TTextCase{"EscapesStayLoneSignsEncoded", "h/%41%zz%",
+                  "/%41%25zz%25|h|http://h/%41%25zz%25"},
+        TTextCase{"UnsafeSignsEncoded", "h/\"<>\\^`{|}",
+                  "/%22%3C%3E%5C%5E%60%7B%7C%7D|h|"
+                  "http://h/%22%3C%3E%5C%5E%60%7B%7C%7D"},
+        TTextCase{"ControlNeverRaw", "h/a\r\nb\x7f", "/a%0D%0Ab%7F|h|http://h/a%0D%0Ab%7F"},
+        TTextCase{"UserInfoNotSent", "http://u:p@h/", "/|h|http://h/"}),
+    RowName);
 
 } // namespace
