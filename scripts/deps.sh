@@ -9,6 +9,7 @@ packages=(
     g++ make cmake pkg-config
     qt6-base-dev libgl-dev
     libssl-dev openssl
+    libidn2-dev
     qt6-translations-l10n
     libgtest-dev libgmock-dev
     nginx

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "http/http_target.h"
+#include "http/idna.h"
 #include "http/uri.h"
 #include "http/url.h"
 
@@ -338,6 +339,44 @@ INSTANTIATE_TEST_SUITE_P(
                   "http://h/%22%3C%3E%5C%5E%60%7B%7C%7D"},
         TTextCase{"ControlNeverRaw", "h/a\r\nb\x7f", "/a%0D%0Ab%7F|h|http://h/a%0D%0Ab%7F"},
         TTextCase{"UserInfoNotSent", "http://u:p@h/", "/|h|http://h/"}),
+    RowName);
+
+class HostNames : public testing::TestWithParam<TTextCase> {};
+
+// The A-label form, or the reason why IDNA refuses the name.
+TEST_P(HostNames, BecomeTheirALabel) {
+    const TAsciiHost ascii = HostToAscii(GetParam().Input);
+    EXPECT_EQ(ascii.Error.empty() ? ascii.Host : "refused: " + ascii.Error, GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Idna, HostNames,
+    testing::Values(TTextCase{"AsciiLowerCased", "Host.TLD", "host.tld"},
+                    TTextCase{"AsciiUnderscoreKept", "my_host.lan", "my_host.lan"},
+                    TTextCase{"Umlaut",
+                              "b\xC3\xBC"
+                              "cher.example",
+                              "xn--bcher-kva.example"},
+                    TTextCase{"UmlautCapitals",
+                              "B\xC3\xBC"
+                              "cher.Example",
+                              "xn--bcher-kva.example"},
+                    TTextCase{"Cyrillic",
+                              "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.\xD1\x80\xD1\x84",
+                              "xn--e1afmkfd.xn--p1ai"},
+                    TTextCase{"SharpSNotMappedToSs", "fa\xC3\x9F.de", "xn--fa-hia.de"},
+                    TTextCase{"UnderscoreBesideUmlaut",
+                              "a_b.b\xC3\xBC"
+                              "cher.example",
+                              "a_b.xn--bcher-kva.example"},
+                    TTextCase{"LeadingHyphen", "-\xC3\xBC.de",
+                              "refused: string start/ends with forbidden hyphen"},
+                    TTextCase{"Blank", "\xC3\xBC b.de", "refused: A-label roundtrip failed"},
+                    TTextCase{"NotUtf8", "\xC3", "refused: string encoding error"},
+                    TTextCase{"NulInside", std::string("\xC3\xBC\0.evil", 7),
+                              "refused: host name holds a control character"},
+                    TTextCase{"TooLong", std::string(kMaxIdnaHostBytes + 1, '\xE4'),
+                              "refused: host name too long"}),
     RowName);
 
 } // namespace
