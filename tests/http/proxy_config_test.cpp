@@ -1,37 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <map>
-#include <optional>
-
 #include "http/proxy_config.h"
 
 namespace {
 
-const char* KindName(TProxyKind kind) {
-    switch (kind) {
-    case TProxyKind::None:
-        return "none";
-    case TProxyKind::Http:
-        return "http";
-    case TProxyKind::Socks4:
-        return "socks4";
-    case TProxyKind::Socks4a:
-        return "socks4a";
-    case TProxyKind::Socks5:
-        return "socks5";
-    case TProxyKind::Socks5h:
-        return "socks5h";
-    }
-    return "?";
-}
+// In the order of TProxyKind.
+constexpr const char* kKindNames[] = {"none", "http", "socks4", "socks4a", "socks5", "socks5h"};
 
 // kind|host|port|user|password, or the error.
 std::string Text(const TProxyChoice& choice) {
     if (!choice.Error.empty())
         return "error: " + choice.Error;
     const TProxy& p = choice.Proxy;
-    return std::string(KindName(p.Kind)) + "|" + p.Host + "|" + p.Port + "|" + p.User + "|" +
-           p.Password;
+    return std::string(kKindNames[static_cast<int>(p.Kind)]) + "|" + p.Host + "|" + p.Port + "|" +
+           p.User + "|" + p.Password;
 }
 
 TEST(ProxyValue, ReadsTheFormsCurlTakes) {
@@ -74,13 +56,13 @@ TEST(NoProxy, MatchesNamesSuffixesAndAddresses) {
         EXPECT_EQ(NoProxyMatches(list, host), exempt) << list << " / " << host;
 }
 
-// The environment, the command line's "--proxy" and "--noproxy" (when set),
-// an address and the proxy it goes through.
+// The environment ("name=value" pairs between blanks), the command line's
+// "--proxy" and "--noproxy" (when not null), an address and its proxy.
 struct TEnvironmentCase {
     const char* Name;
-    std::map<std::string, std::string> Environment;
-    std::optional<std::string> Proxy;
-    std::optional<std::string> NoProxy;
+    std::string Environment;
+    const char* Proxy;
+    const char* NoProxy;
     const char* Url;
     const char* Expected;
 };
@@ -94,89 +76,48 @@ class ProxyEnvironment : public testing::TestWithParam<TEnvironmentCase> {};
 TEST_P(ProxyEnvironment, ChoosesAsCurlDoes) {
     const auto& row = GetParam();
     TProxyConfig config([&row](const std::string& name) {
-        const auto it = row.Environment.find(name);
-        return it == row.Environment.end() ? std::string() : it->second;
+        const std::string environment = " " + row.Environment + " ";
+        const auto at = environment.find(" " + name + "=");
+        if (at == std::string::npos)
+            return std::string();
+        const auto start = at + name.size() + 2;
+        return environment.substr(start, environment.find(' ', start) - start);
     });
     if (row.Proxy)
-        config.SetExplicitProxy(*row.Proxy);
+        config.SetExplicitProxy(row.Proxy);
     if (row.NoProxy)
-        config.SetNoProxy(*row.NoProxy);
+        config.SetNoProxy(row.NoProxy);
     EXPECT_EQ(Text(config.ProxyFor(ParseTypedAddress(row.Url).Uri)), row.Expected);
 }
-
-const std::optional<std::string> kUnset;
 
 INSTANTIATE_TEST_SUITE_P(
     Proxies, ProxyEnvironment,
     testing::Values(
-        TEnvironmentCase{"HttpProxyForHttp",
-                         {{"http_proxy", "p1:3128"}},
-                         kUnset,
-                         kUnset,
-                         "http://s/",
-                         "http|p1|3128||"},
-        TEnvironmentCase{"UpperHttpProxyIgnored",
-                         {{"HTTP_PROXY", "p1"}},
-                         kUnset,
-                         kUnset,
-                         "http://s/",
-                         "none||||"},
-        TEnvironmentCase{"HttpProxyNotForHttps",
-                         {{"http_proxy", "p1"}},
-                         kUnset,
-                         kUnset,
-                         "https://s/",
-                         "none||||"},
-        TEnvironmentCase{"UpperHttpsProxy",
-                         {{"HTTPS_PROXY", "p2"}},
-                         kUnset,
-                         kUnset,
-                         "https://s",
-                         "http|p2|80||"},
-        TEnvironmentCase{"LowerCaseWins",
-                         {{"https_proxy", "p2"}, {"HTTPS_PROXY", "p3"}},
-                         kUnset,
-                         kUnset,
-                         "https://s",
-                         "http|p2|80||"},
-        TEnvironmentCase{"AllProxyWhenNoOwn",
-                         {{"all_proxy", "socks5h://p4"}},
-                         kUnset,
-                         kUnset,
-                         "s",
-                         "socks5h|p4|1080||"},
-        TEnvironmentCase{"OwnBeforeAll",
-                         {{"http_proxy", "p1"}, {"ALL_PROXY", "p4"}},
-                         kUnset,
-                         kUnset,
-                         "s",
-                         "http|p1|80||"},
-        TEnvironmentCase{"NoProxyIgnoresPort",
-                         {{"http_proxy", "p1"}, {"NO_PROXY", "s"}},
-                         kUnset,
-                         kUnset,
-                         "http://s:8080/",
-                         "none||||"},
-        TEnvironmentCase{"ExplicitOverrides",
-                         {{"http_proxy", "p1"}},
-                         "socks4://p5",
-                         kUnset,
-                         "s",
-                         "socks4|p5|1080||"},
+        TEnvironmentCase{"HttpProxyForHttp", "http_proxy=p1:3128", {}, {}, "s", "http|p1|3128||"},
+        TEnvironmentCase{"UpperHttpProxyIgnored", "HTTP_PROXY=p1", {}, {}, "s", "none||||"},
+        TEnvironmentCase{"HttpProxyNotForHttps", "http_proxy=p1", {}, {}, "https://s", "none||||"},
+        TEnvironmentCase{"UpperHttpsProxy", "HTTPS_PROXY=p2", {}, {}, "https://s", "http|p2|80||"},
         TEnvironmentCase{
-            "ExplicitEmptyMeansNone", {{"http_proxy", "p1"}}, "", kUnset, "s", "none||||"},
+            "LowerCaseWins", "HTTPS_PROXY=p3 https_proxy=p2", {}, {}, "https://s", "http|p2|80||"},
+        TEnvironmentCase{
+            "AllProxyWhenNoOwn", "all_proxy=socks5h://p4", {}, {}, "s", "socks5h|p4|1080||"},
+        TEnvironmentCase{"OwnBeforeAll", "http_proxy=p1 ALL_PROXY=p4", {}, {}, "s", "http|p1|80||"},
+        TEnvironmentCase{
+            "NoProxyIgnoresPort", "http_proxy=p1 NO_PROXY=s", {}, {}, "s:8080", "none||||"},
+        TEnvironmentCase{
+            "ExplicitOverrides", "http_proxy=p1", "socks4://p5", {}, "s", "socks4|p5|1080||"},
+        TEnvironmentCase{"ExplicitEmptyMeansNone", "http_proxy=p1", "", {}, "s", "none||||"},
         TEnvironmentCase{"NoProxyFlagReplacesVariable",
-                         {{"http_proxy", "p1"}, {"no_proxy", "s"}},
-                         kUnset,
+                         "http_proxy=p1 no_proxy=s",
+                         {},
                          "other",
                          "s",
                          "http|p1|80||"},
-        TEnvironmentCase{
-            "NoProxyAppliesToExplicit", {{"no_proxy", "s"}}, "p5", kUnset, "s", "none||||"},
+        TEnvironmentCase{"NoProxyAppliesToExplicit", "no_proxy=s", "p5", {}, "s", "none||||"},
         TEnvironmentCase{"BadValueReported",
-                         {{"http_proxy", "ftp://x"}},
-                         kUnset,
-                         kUnset,
+                         "http_proxy=ftp://x",
+                         {},
+                         {},
                          "s",
                          "error: unsupported proxy scheme \"ftp\""}),
     [](const testing::TestParamInfo<TEnvironmentCase>& info) { return info.param.Name; });
