@@ -1,9 +1,8 @@
 #include "app/quorvik_command.h"
 
 TProgramTexts QuorvikProgramTexts() {
-    const QString program = QLatin1String(kQuorvikProgramName);
-    const QString usage = program + QStringLiteral(" [Optionen] [URL]");
-    const QString help =
+    return MakeProgramTexts(
+        QLatin1String(kQuorvikProgramName), QStringLiteral("[Optionen] [URL]"),
         QStringLiteral(
             "Aufruf: %1\n"
             "\n"
@@ -26,7 +25,5 @@ TProgramTexts QuorvikProgramTexts() {
             "~/.config/Vendrix/%2.ini, Fehler des Programms in ~/.config/Vendrix/Error.txt\n"
             "(mit XDG_CONFIG_HOME in $XDG_CONFIG_HOME/Vendrix/).\n"
             "\n"
-            "Rückgabewert: 0; 2 bei falschem Aufruf.\n")
-            .arg(usage, program);
-    return {program, usage, help};
+            "Rückgabewert: 0; 2 bei falschem Aufruf.\n"));
 }

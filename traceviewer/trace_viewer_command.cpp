@@ -1,9 +1,8 @@
 #include "traceviewer/trace_viewer_command.h"
 
 TProgramTexts TraceViewerProgramTexts() {
-    const QString program = QLatin1String(kTraceViewerProgramName);
-    const QString usage = program + QStringLiteral(" [Optionen]");
-    const QString help =
+    return MakeProgramTexts(
+        QLatin1String(kTraceViewerProgramName), QStringLiteral("[Optionen]"),
         QStringLiteral(
             "Aufruf: %1\n"
             "\n"
@@ -24,7 +23,5 @@ TProgramTexts TraceViewerProgramTexts() {
             "~/.config/Vendrix/TraceViewer.ini; sonst ist es %2 neben dem Programm.\n"
             "\n"
             "Rückgabewert: 0 nach Strg+C oder SIGTERM; 1, wenn schon ein anderer Viewer\n"
-            "empfängt; 2 bei falschem Aufruf.\n")
-            .arg(usage, program);
-    return {program, usage, help};
+            "empfängt; 2 bei falschem Aufruf.\n"));
 }

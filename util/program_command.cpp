@@ -57,6 +57,12 @@ QStringList ProgramArguments(int argc, char** argv) {
     return arguments;
 }
 
+TProgramTexts MakeProgramTexts(const QString& program, const QString& operands,
+                               const QString& help) {
+    const QString usage = program + QLatin1Char(' ') + operands;
+    return {program, usage, help.arg(usage, program)};
+}
+
 QString ProgramVersionText(const QString& program) {
     return QStringLiteral("%1 %2 (Vendrix %3)\n")
         .arg(program, QLatin1String(queryclient::kProductVersion),

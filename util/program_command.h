@@ -33,6 +33,11 @@ struct TProgramTexts {
     QString Help;    // the --help text
 };
 
+// The texts of `program`: its usage line is the name and `operands`; `help`
+// is its --help text with %1 for the usage line and %2 for the name.
+TProgramTexts MakeProgramTexts(const QString& program, const QString& operands,
+                               const QString& help);
+
 // "quorvik 1.01 (Vendrix Quorvik)" and a line end.
 QString ProgramVersionText(const QString& program);
 

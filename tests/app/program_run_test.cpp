@@ -6,6 +6,7 @@
 #include "app/frm_main.h"
 #include "app/quorvik_command.h"
 #include "controls/combo_box98.h"
+#include "tests/support/command_line_case.h"
 #include "tests/support/window_watcher.h"
 #include "util/qt_message_presenter.h"
 
@@ -201,13 +202,7 @@ TEST_F(ProgramRunTest, AnAddressOnTheCommandLineIsInTheFieldAtStart) {
 }
 
 // The installed program started from a terminal.
-struct TCommandLineCase {
-    const char* Name;
-    QStringList Arguments;
-    int Status;
-    const char* Out; // "<help>": the --help text
-    const char* Err;
-};
+using testsupport::TCommandLineCase;
 
 class ProgramCommandLine : public testing::TestWithParam<TCommandLineCase> {};
 
@@ -224,23 +219,25 @@ TEST_P(ProgramCommandLine, AnswersWithoutADisplayOrRefuses) {
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(QUORVIK_BINARY), Case.Arguments);
     ASSERT_TRUE(program.waitForFinished());
-    EXPECT_EQ(program.readAllStandardOutput().toStdString(),
-              Case.Out == std::string("<help>") ? QuorvikProgramTexts().Help.toStdString()
-                                                : Case.Out);
-    EXPECT_EQ(program.readAllStandardError().toStdString(), Case.Err);
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), Case.Status);
+    testsupport::ExpectAnswer(program, Case, QuorvikProgramTexts().Help);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Program, ProgramCommandLine,
     testing::Values(
-        TCommandLineCase{"Help", {"--help"}, 0, "<help>", ""},
-        TCommandLineCase{"ShortHelpAfterAnAddress", {"http://a.example/", "-h"}, 0, "<help>", ""},
+        TCommandLineCase{"Help", {"--help"}, 0, testsupport::kHelpAnswer, ""},
+        TCommandLineCase{"ShortHelpAfterAnAddress",
+                         {"http://a.example/", "-h"},
+                         0,
+                         testsupport::kHelpAnswer,
+                         ""},
         TCommandLineCase{"Version", {"--version"}, 0, "quorvik 1.01 (Vendrix Quorvik)\n", ""},
         // Qt's options are Qt's; what is left must be the program's.
-        TCommandLineCase{
-            "HelpBesideQtsOptions", {"-platform", "offscreen", "--help"}, 0, "<help>", ""},
+        TCommandLineCase{"HelpBesideQtsOptions",
+                         {"-platform", "offscreen", "--help"},
+                         0,
+                         testsupport::kHelpAnswer,
+                         ""},
         TCommandLineCase{"UnknownOption",
                          {"-platform", "offscreen", "--fast", "http://a.example/"},
                          2,

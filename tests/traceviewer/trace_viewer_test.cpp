@@ -1,5 +1,6 @@
 // The viewer program as a developer runs it: started, fed by trace calls,
 // ended with Ctrl+C.
+#include "tests/support/command_line_case.h"
 #include "tests/support/event_wait.h"
 #include "tests/util/trace_listener.h"
 #include "traceviewer/trace_viewer.h"
@@ -84,13 +85,7 @@ TEST_F(TraceViewerProgram, PrintsEachEntryWithTimeKindAndIndentationAndEndsOnCtr
 
 // Help, version and a faulty line are answered at once; the viewer does not
 // listen for them.
-struct TCommandLineCase {
-    const char* Name;
-    QStringList Arguments;
-    int Status;
-    const char* Out; // "<help>": the --help text
-    const char* Err;
-};
+using testsupport::TCommandLineCase;
 
 class TraceViewerCommandLine : public testing::TestWithParam<TCommandLineCase> {
 protected:
@@ -102,18 +97,14 @@ TEST_P(TraceViewerCommandLine, AnswersWithoutListening) {
     QProcess viewer;
     viewer.start(QStringLiteral(QUORVIK_TRACEVIEWER_BINARY), Case.Arguments);
     ASSERT_TRUE(viewer.waitForFinished(5000)) << "the viewer listens";
-    EXPECT_EQ(viewer.readAllStandardOutput().toStdString(),
-              Case.Out == std::string("<help>") ? TraceViewerProgramTexts().Help.toStdString()
-                                                : Case.Out);
-    EXPECT_EQ(viewer.readAllStandardError().toStdString(), Case.Err);
-    EXPECT_EQ(viewer.exitCode(), Case.Status);
+    testsupport::ExpectAnswer(viewer, Case, TraceViewerProgramTexts().Help);
     EXPECT_FALSE(QFile::exists(tracechannel::SocketPath()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Program, TraceViewerCommandLine,
-    testing::Values(TCommandLineCase{"Help", {"--help"}, 0, "<help>", ""},
-                    TCommandLineCase{"ShortHelp", {"-h"}, 0, "<help>", ""},
+    testing::Values(TCommandLineCase{"Help", {"--help"}, 0, testsupport::kHelpAnswer, ""},
+                    TCommandLineCase{"ShortHelp", {"-h"}, 0, testsupport::kHelpAnswer, ""},
                     TCommandLineCase{
                         "Version", {"--version"}, 0, "traceviewer 1.01 (Vendrix Quorvik)\n", ""},
                     TCommandLineCase{"AnOperand",
