@@ -1,10 +1,13 @@
 #include "app/entry_point.h"
 
+#include "app/activation_channel.h"
 #include "app/frm_main.h"
 #include "app/product.h"
 #include "app/qt_run_environment.h"
 #include "app/single_instance_guard.h"
 #include "app/uncaught_failure.h"
+#include "app/x11_window_hints.h"
+#include "controls/combo_box98.h"
 #include "resources/app_icon.h"
 #include "resources/image_strip.h"
 #include "resources/resource_names.h"
@@ -27,13 +30,16 @@ void ProcessMessages() {
 
 } // namespace
 
-void StartMainWindow(QPointer<TFrmMain>& window) {
+void StartMainWindow(QPointer<TFrmMain>& window, const QString& address) {
     ProcessMessages();
     window->SetupWindow();
     ProcessMessages();
     window->ReadSettings();
+    if (!address.isEmpty())
+        window->edURL->setEditText(address);
     LoadImageStrip(window->imgListToolbar, QLatin1String(kMenuIconStripResource));
     ProcessMessages();
+    SetX11WindowHints(*window);
     window->show();
     window->repaint();
     ProcessMessages();
@@ -42,7 +48,7 @@ void StartMainWindow(QPointer<TFrmMain>& window) {
         window->RemindOfUpdate();
 }
 
-int RunQuorvik(TMessagePresenter& presenter) {
+int RunQuorvik(TMessagePresenter& presenter, const QString& address) {
     const QString title = QString::fromUtf8(kAppTitle);
     // Every window and box shows the program's icon, the first box included;
     // the desktop entry tells a Wayland desktop which entry the windows belong to.
@@ -52,6 +58,7 @@ int RunQuorvik(TMessagePresenter& presenter) {
     TSingleInstanceGuard guard(TSingleInstanceGuard::DefaultLockPath());
     if (!guard.Acquire()) {
         ShowSafely(presenter, {title, kAlreadyRunning, TMsgIcon::Information, TMsgButtons::Ok});
+        TActivationChannel::Request(TActivationChannel::DefaultPath());
         return 0;
     }
     apptitle::SetTitle(title);
@@ -63,16 +70,20 @@ int RunQuorvik(TMessagePresenter& presenter) {
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
     QPointer<TFrmMain> window;
+    const TActivationChannel activation(TActivationChannel::DefaultPath(), [&window] {
+        if (window)
+            window->BringToFront();
+    });
     QMetaObject::Connection endWithWindow;
     // The start-up runs inside the event loop: a request to end the program
     // made during it (a "No" in an error box) only takes effect in a running loop.
-    QTimer::singleShot(0, [&window, &endWithWindow, &presenter] {
+    QTimer::singleShot(0, [&window, &endWithWindow, &presenter, &address] {
         try {
             window = new TFrmMain;
             endWithWindow =
                 QObject::connect(window, &QObject::destroyed, [] { QCoreApplication::exit(0); });
             window->Honk->SetPresenter(&presenter);
-            StartMainWindow(window);
+            StartMainWindow(window, address);
         } catch (...) {
             ShowUncaught(presenter);
             QCoreApplication::exit(0);

@@ -88,6 +88,10 @@ public:
     void WriteSettings();
     // The weekly update question: on a Wednesday on which it was not asked yet.
     void RemindOfUpdate();
+    // Restores the window if minimised, puts it in front and gives it the
+    // focus, or the box it waits on, if any: what a later copy of the
+    // program asks for.
+    void BringToFront();
     // Replaces the file dialog of actSaveResultView (tests answer without a
     // dialog); an empty function restores the dialog.
     void SetSaveFileChooser(TSaveFileChooser chooser);

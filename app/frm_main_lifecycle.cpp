@@ -71,6 +71,17 @@ void TFrmMain::SetupWindow() {
     }
 }
 
+void TFrmMain::BringToFront() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+    // A box the window waits on stays above it and takes the keys.
+    if (QWidget* box = QApplication::activeModalWidget(); box != nullptr && box != this) {
+        box->raise();
+        box->activateWindow();
+    }
+}
+
 void TFrmMain::LoadHeaderIcon() {
     const QString suffix = ColourDepthSuffix(Honk->Hardware().ScreenColors());
     imgBlueIcon->setPixmap(LoadResourceBitmap(QLatin1String(kBlueIconResource) + suffix));

@@ -8,6 +8,8 @@
 #include "util/zarvo_honk.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace {
 
@@ -16,8 +18,13 @@ constexpr char kSettingsExtension[] = "ini";
 constexpr char kPositionSection[] = "Position";
 constexpr char kTopKey[] = "Top";
 constexpr char kLeftKey[] = "Left";
-// Where the window goes when no position is stored.
+// Where the window goes when no position is stored, or when the stored one
+// cannot be reached.
 constexpr int kDefaultPosition = 100;
+// The strip at the top of the frame by which a user drags the window; the
+// frame is not known before the window is shown, and window managers draw
+// it about this high or higher.
+constexpr int kTitleBarHeight = 20;
 constexpr char kHelpSection[] = "HelpID";
 constexpr char kHelpCommandKey[] = "HelpAppStd_de";
 constexpr char kUpdateSection[] = "iUpdate";
@@ -30,6 +37,16 @@ const QString kWriteFailed = QStringLiteral("Fehler beim schreiben der Einstellu
 constexpr int kReadErrorNumber = 75;
 constexpr int kWriteErrorNumber = 125;
 
+// The stored top-left corner of the frame, unless no part of the title bar
+// would lie on a screen: such a window could be neither seen nor moved.
+QPoint ReachablePosition(const QPoint& stored, int width) {
+    const QRect titleBar(stored, QSize(width, kTitleBarHeight));
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen->geometry().intersects(titleBar))
+            return stored;
+    return {kDefaultPosition, kDefaultPosition};
+}
+
 } // namespace
 
 QString TFrmMain::SettingsFileName() const {
@@ -39,11 +56,9 @@ QString TFrmMain::SettingsFileName() const {
 void TFrmMain::ReadSettings() {
     try {
         const TIniPlus settings(QFile::encodeName(SettingsFileName()).toStdString());
-        // Applied as stored, even far off the screen: the window manager has
-        // the last word on where a window goes.
         const int top = settings.ReadInteger(kPositionSection, kTopKey, kDefaultPosition);
         const int left = settings.ReadInteger(kPositionSection, kLeftKey, kDefaultPosition);
-        move(left, top);
+        move(ReachablePosition(QPoint(left, top), frameGeometry().width()));
         FHelpCommand =
             FromCp1252(settings.ReadString(kHelpSection, kHelpCommandKey, kNoHelpCommand));
         FLastCheck = FromCp1252(settings.ReadString(kUpdateSection, kLastCheckKey, kNeverChecked));

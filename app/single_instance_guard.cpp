@@ -15,13 +15,17 @@ constexpr mode_t kLockFileMode = 0600;
 
 } // namespace
 
-QString TSingleInstanceGuard::DefaultLockPath() {
+QString TSingleInstanceGuard::RuntimePath(const QString& suffix) {
     const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtimeDir.isEmpty())
-        return QDir(runtimeDir).filePath(kLockName + kLockSuffix);
+        return QDir(runtimeDir).filePath(kLockName + suffix);
     // The temporary folder is shared, so the name has to tell the users apart.
     return QDir(QDir::tempPath())
-        .filePath(kLockName + QLatin1Char('-') + QString::number(getuid()) + kLockSuffix);
+        .filePath(kLockName + QLatin1Char('-') + QString::number(getuid()) + suffix);
+}
+
+QString TSingleInstanceGuard::DefaultLockPath() {
+    return RuntimePath(kLockSuffix);
 }
 
 TSingleInstanceGuard::TSingleInstanceGuard(const QString& lockPath) : FLockPath(lockPath) {}

@@ -8,9 +8,11 @@
 // process however it ends, and a stale file left behind never blocks a start.
 class TSingleInstanceGuard {
 public:
-    // The lock file of the running user: "Vendrix.Quorvik.lock" in
-    // $XDG_RUNTIME_DIR, or, without that folder, a name that also carries the
-    // user id in the temporary folder (shared by all users).
+    // A file of the running user that belongs to the lock: "Vendrix.Quorvik"
+    // and `suffix` in $XDG_RUNTIME_DIR, or, without that folder, a name that
+    // also carries the user id in the temporary folder (shared by all users).
+    static QString RuntimePath(const QString& suffix);
+    // The lock file: RuntimePath(".lock").
     static QString DefaultLockPath();
 
     explicit TSingleInstanceGuard(const QString& lockPath);

@@ -9,6 +9,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Some shells name a trust store of their own; every row names its store.
+unset SSL_CERT_FILE SSL_CERT_DIR CURL_CA_BUNDLE
 build=$root/build-bench
 quick=0
 [ "${1:-}" = "--quick" ] && quick=1
@@ -242,8 +244,41 @@ c=$(peak_kib curl -s -o "$out_c" "$http/big.bin")
 row "peak RSS, GET 1 GiB to a file (KiB)" "$q" "$c" KiB lower
 rm -f "$out_q" "$out_c"
 
+# A trust store of the system's size: the system's certificates and the
+# bench CA, as one bundle file and as a hashed directory (what
+# update-ca-certificates makes of /etc/ssl/certs), and an empty directory.
+make_stores() {
+    local store=$work/store
+    mkdir -p "$store/hashed" "$store/none"
+    cat /etc/ssl/certs/ca-certificates.crt "$work/ca.pem" >"$store/bundle.pem"
+    cp -L /etc/ssl/certs/*.pem "$work/ca.pem" "$store/hashed/"
+    openssl rehash "$store/hashed"
+    echo "$(grep -c 'BEGIN CERTIFICATE' "$store/bundle.pem") certificates"
+}
+
+# Verified HEAD over TLS, each program given the same store: quorvik-cli by
+# the variables OpenSSL reads, curl by its options (with the system's store,
+# curl reads its bundle file and searches the directory).
+https_head_rows() {
+    local store=$work/store url=$https/small.html
+    say "trust stores: $(make_stores)"
+    say "HEAD over https, whole process ($((head_rounds * head_runs)) runs each)"
+    read -r q c n < <(paired_times $head_rounds $head_runs \
+        "env SSL_CERT_DIR=$store/hashed $cli $url" \
+        "env curl -sI --cacert $store/bundle.pem --capath $store/hashed $url")
+    row "HEAD over https, whole process, system store (median of $n, ms)" "$q" "$c" ms lower
+    read -r q c n < <(paired_times $head_rounds $head_runs \
+        "env SSL_CERT_FILE=$store/bundle.pem SSL_CERT_DIR=$store/none $cli $url" \
+        "env curl -sI --cacert $store/bundle.pem --capath $store/none $url")
+    row "HEAD over https, whole process, bundle file only (median of $n, ms)" "$q" "$c" ms lower
+    read -r q c n < <(paired_times $head_rounds $head_runs \
+        "env $cli --cacert $work/ca.pem $url" "env curl -sI --cacert $work/ca.pem $url")
+    row "HEAD over https, whole process, --cacert (median of $n, ms)" "$q" "$c" ms lower
+}
+
 tls_note=""
 if tls_error=$("$cli" --cacert "$work/ca.pem" "$https/small.html" 2>&1 >/dev/null); then
+    https_head_rows
     get_rows " over TLS" "$https" "--cacert $work/ca.pem" "--cacert $work/ca.pem"
 else
     tls_note="TLS rows skipped: quorvik-cli does not fetch https yet ($(echo "$tls_error" | head -1))"

@@ -8,6 +8,7 @@ const QString kUsagePrefix = QStringLiteral("Aufruf: ");
 const QString kOptionsHeading = QStringLiteral("Optionen:");
 const QString kOptionIndent = QStringLiteral("  -");
 const QString kNameSeparator = QStringLiteral(", ");
+const QString kColumnGap = QStringLiteral("  ");
 // The entries' descriptions start further in than their names.
 constexpr qsizetype kMinDescriptionColumn = 4;
 
@@ -40,7 +41,8 @@ QStringList Paragraphs(const QStringList& lines) {
     return paragraphs;
 }
 
-// The column of the descriptions: where the continued ones start.
+// The column of the descriptions: where the continued ones start, or without
+// any, where the first entry's text resumes after a gap of two blanks.
 qsizetype DescriptionColumn(const QStringList& entryLines) {
     qsizetype column = 0;
     for (const QString& line : entryLines) {
@@ -48,7 +50,11 @@ qsizetype DescriptionColumn(const QStringList& entryLines) {
         if (indent >= kMinDescriptionColumn && (column == 0 || indent < column))
             column = indent;
     }
-    return column;
+    if (column > 0 || entryLines.isEmpty())
+        return column;
+    const QString& first = entryLines.front();
+    const qsizetype gap = first.indexOf(kColumnGap, kOptionIndent.size());
+    return gap < 0 ? 0 : gap + Indentation(first.mid(gap));
 }
 
 // "-h, --help" or "--proxy HOST[:PORT]".

@@ -2,8 +2,6 @@
 
 namespace {
 
-// What the page's NAME line says; apropos finds the program by it.
-const QString kSummary = QStringLiteral("fragt ab, was ein Webserver über eine Adresse sagt");
 const QString kSection = QStringLiteral("1");
 const QString kManualTitle = QStringLiteral("Benutzerbefehle");
 const QString kNotesTitle = QStringLiteral("HINWEISE");
@@ -54,14 +52,14 @@ QString RoffText(const QString& text, bool dashes) {
     return shown;
 }
 
-QString CliManualPage(const TCliHelpDocument& help, const QString& program,
-                      const QString& version) {
+QString CliManualPage(const TCliHelpDocument& help, const QString& program, const QString& version,
+                      const QString& summary) {
     QString page = QStringLiteral("'\\\" -*- coding: UTF-8 -*-\n"
                                   ".\\\" Made from the program's --help text by the build.\n");
     page += QStringLiteral(".TH %1 %2 \"\" \"%3\" \"%4\"\n")
                 .arg(RoffText(program.toUpper(), true), kSection, RoffText(version), kManualTitle);
     page += Section(QStringLiteral("Name")) + RoffText(program, true) + QStringLiteral(" \\- ") +
-            RoffText(kSummary) + QLatin1Char('\n');
+            RoffText(summary) + QLatin1Char('\n');
     page += Section(QStringLiteral("Übersicht")) + Synopsis(help.Usage, program);
     page += Section(QStringLiteral("Beschreibung"));
     for (const QString& paragraph : help.Description)

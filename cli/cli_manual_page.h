@@ -7,8 +7,10 @@
 // The manual page (roff, man macros, UTF-8) of the program whose help text is
 // `help`: synopsis, description, one tagged paragraph per option, the titled
 // notes as sections of their own and the others under "HINWEISE".
-// `version` names the release in the page's footer ("quorvik-cli 1.01").
-QString CliManualPage(const TCliHelpDocument& help, const QString& program, const QString& version);
+// `version` names the release in the page's footer ("quorvik-cli 1.01"),
+// `summary` is what the NAME line says after the program's name.
+QString CliManualPage(const TCliHelpDocument& help, const QString& program, const QString& version,
+                      const QString& summary);
 
 // Text as roff shows it literally: backslashes escaped, and a line that would
 // start with a control character ("." or "'") guarded. `dashes` also turns

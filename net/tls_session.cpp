@@ -1,5 +1,7 @@
 #include "net/tls_session.h"
 
+#include "net/tls_trust_store.h"
+
 #include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -95,9 +97,7 @@ TTlsSession::TTlsSession(const TTlsSettings& Settings, TRead Read, TWrite Write)
     SSL_CTX_set_mode(FContext, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     SSL_CTX_set_verify(FContext, Settings.Verify ? SSL_VERIFY_PEER : SSL_VERIFY_NONE, nullptr);
     if (Settings.Verify) {
-        SSL_CTX_set_default_verify_paths(FContext);
-        if (!Settings.CAFile.empty() &&
-            SSL_CTX_load_verify_locations(FContext, Settings.CAFile.c_str(), nullptr) != 1) {
+        if (!LoadTlsTrustStore(FContext, Settings.CAFile)) {
             FErrorText = "TLS set-up failed: cannot read the trust anchor " + Settings.CAFile +
                          " (" + TakeOpenSslReason() + ")";
             return;

@@ -1,31 +1,46 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Quorvik need.
-# As root the missing ones are installed with apt-get; otherwise the exact
-# command is printed and the script fails, so nothing half-works.
-# With --bench it also installs what bench/run.sh needs.
+# Installs the Debian packages that Quorvik needs. As root the missing ones
+# are installed with apt-get; otherwise the exact command is printed and the
+# script fails, so nothing half-works.
+#     deps.sh          building (also the Debian package) and running Quorvik
+#     deps.sh --test   and the tests: the servers they start, Xvfb with a
+#                      window manager, the packaging checks, clang for fuzzing
+#     deps.sh --bench  and bench/run.sh
+# The test servers' own system services are neither started at installation
+# nor left enabled: the tests start each server on a free loopback port with
+# a configuration of their own.
 set -euo pipefail
 
 packages=(
     g++ make cmake pkg-config
-    qt6-base-dev libgl-dev
-    libssl-dev openssl
-    libidn2-dev
-    qt6-translations-l10n
+    qt6-base-dev libgl-dev libxcb1-dev
+    libssl-dev libidn2-dev ca-certificates
+    qt6-translations-l10n fonts-dejavu-core
+    dpkg-dev file
+)
+test_packages=(
     libgtest-dev libgmock-dev
-    nginx
-    dante-server
-    tinyproxy
-    fonts-dejavu-core
-    xvfb xauth x11-utils
-    dpkg-dev desktop-file-utils appstream man-db groff-base bash-completion
+    openssl
+    nginx dante-server tinyproxy
+    xvfb xauth x11-utils openbox
+    desktop-file-utils appstream man-db groff-base bash-completion lintian
     clang libclang-rt-14-dev
 )
 bench_packages=(
     hyperfine time jq curl libcurl4-openssl-dev libbenchmark-dev xdotool imagemagick
 )
-if [ "${1:-}" = "--bench" ]; then
-    packages+=("${bench_packages[@]}")
-fi
+# The system service that each server package brings.
+declare -A services=([nginx]=nginx [dante-server]=danted [tinyproxy]=tinyproxy)
+
+case "${1:-}" in
+--test) packages+=("${test_packages[@]}") ;;
+--bench) packages+=("${test_packages[@]}" "${bench_packages[@]}") ;;
+"") ;;
+*)
+    echo "usage: deps.sh [--test | --bench]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -42,6 +57,33 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 
+# Debian starts a server's service as it installs it (nginx on port 80,
+# tinyproxy on 8888); a policy that refuses every start keeps them down for
+# the time of the installation, unless the machine has a policy of its own.
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\n# scripts/deps.sh: no service starts while it installs packages.\nexit 101\n' \
+        >"$policy"
+    chmod 755 "$policy"
+    trap 'rm -f "$policy"' EXIT
+fi
+
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# Nor does a service of a package installed here start at the next boot,
+# under systemd or the init scripts. Services installed before are left as
+# their owner set them.
+for p in "${missing[@]}"; do
+    service=${services[$p]:-}
+    [ -n "$service" ] || continue
+    if [ -d /run/systemd/system ]; then
+        systemctl disable --now --quiet "$service.service" || true
+    else
+        deb-systemd-helper disable "$service.service" >/dev/null 2>&1 || true
+    fi
+    if [ -x "/etc/init.d/$service" ]; then
+        update-rc.d "$service" disable >/dev/null 2>&1 || true
+    fi
+done

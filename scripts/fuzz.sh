@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 targets=(url_request http_receive ini_roundtrip socks_line tls_handshake)
 
-bash scripts/deps.sh
+bash scripts/deps.sh --test
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DQUORVIK_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \

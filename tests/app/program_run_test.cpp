@@ -4,7 +4,9 @@
 
 #include "app/entry_point.h"
 #include "app/frm_main.h"
+#include "app/quorvik_command.h"
 #include "controls/combo_box98.h"
+#include "tests/support/command_line_case.h"
 #include "tests/support/window_watcher.h"
 #include "util/qt_message_presenter.h"
 
@@ -16,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -103,7 +106,7 @@ protected:
         });
         limit.start(kRunLimit);
         TQtMessagePresenter presenter;
-        RunQuorvik(presenter);
+        RunQuorvik(presenter, Address);
         EXPECT_FALSE(timedOut) << "the program did not end";
     }
 
@@ -116,6 +119,7 @@ protected:
     QTemporaryDir Runtime;
     QTemporaryDir Config;
     std::vector<std::pair<const char*, QByteArray>> Saved;
+    QString Address; // from the command line
     QStringList Seen;
     QStringList Icons; // the icon sizes of every shown window, as "16 32"
 };
@@ -189,5 +193,63 @@ TEST_F(ProgramRunTest, TheWindowAndEveryBoxShowTheProgramsIcon) {
     EXPECT_EQ(Icons.join('|').toStdString(),
               QStringList(Icons.size(), "16 32 48 128 256").join('|').toStdString());
 }
+
+TEST_F(ProgramRunTest, AnAddressOnTheCommandLineIsInTheFieldAtStart) {
+    Address = QStringLiteral("https://example.org/a b?c=1");
+    QString shown;
+    Run({}, [&](TFrmMain& window) { shown = window.edURL->currentText(); });
+    EXPECT_EQ(shown, Address);
+}
+
+// The installed program started from a terminal.
+using testsupport::TCommandLineCase;
+
+class ProgramCommandLine : public testing::TestWithParam<TCommandLineCase> {};
+
+TEST_P(ProgramCommandLine, AnswersWithoutADisplayOrRefuses) {
+    const TCommandLineCase& Case = GetParam();
+    QProcess program;
+    // No display: a program that needed one would end with Qt's complaint.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    // Else Qt's offscreen platform notes on standard error that it is missing.
+    const QTemporaryDir runtime;
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(QUORVIK_BINARY), Case.Arguments);
+    ASSERT_TRUE(program.waitForFinished());
+    testsupport::ExpectAnswer(program, Case, QuorvikProgramTexts().Help);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, ProgramCommandLine,
+    testing::Values(
+        TCommandLineCase{"Help", {"--help"}, 0, testsupport::kHelpAnswer, ""},
+        TCommandLineCase{"ShortHelpAfterAnAddress",
+                         {"http://a.example/", "-h"},
+                         0,
+                         testsupport::kHelpAnswer,
+                         ""},
+        TCommandLineCase{"Version", {"--version"}, 0, "quorvik 1.01 (Vendrix Quorvik)\n", ""},
+        // Qt's options are Qt's; what is left must be the program's.
+        TCommandLineCase{"HelpBesideQtsOptions",
+                         {"-platform", "offscreen", "--help"},
+                         0,
+                         testsupport::kHelpAnswer,
+                         ""},
+        TCommandLineCase{"UnknownOption",
+                         {"-platform", "offscreen", "--fast", "http://a.example/"},
+                         2,
+                         "",
+                         "quorvik: Unbekannte Option „--fast“.\n"
+                         "Aufruf: quorvik [Optionen] [URL] (mehr mit --help)\n"},
+        TCommandLineCase{"TwoAddresses",
+                         {"-platform", "offscreen", "http://a.example/", "http://b.example/"},
+                         2,
+                         "",
+                         "quorvik: Zu viele Argumente ab „http://b.example/“.\n"
+                         "Aufruf: quorvik [Optionen] [URL] (mehr mit --help)\n"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace

@@ -20,10 +20,10 @@ TEST_F(SettingsTest, FirstStartCreatesTheFileAtCloseAndValuesSurviveARestart) {
     // Other sections stay as they are, comments included.
     const QByteArray foreign = "[Fremd]\r\n; von Hand\r\nSchluessel=Wert\r\n\r\n";
     const QByteArray help = "[HelpID]\r\nHelpAppStd_de=hilfe --seite 1\r\n\r\n";
-    SetSettingsText(foreign + "[Position]\r\nTop=-40\r\nLeft=3000\r\n\r\n" + help);
+    SetSettingsText(foreign + "[Position]\r\nTop=-10\r\nLeft=700\r\n\r\n" + help);
     Start();
-    // Far off the screen is applied as it is.
-    EXPECT_EQ(Window->pos(), QPoint(3000, -40));
+    // Mostly off the screen, but the title bar can still be reached.
+    EXPECT_EQ(Window->pos(), QPoint(700, -10));
     Window->move(220, 140);
     Close();
     EXPECT_EQ(SettingsText(), foreign + "[Position]\r\nTop=140\r\nLeft=220\r\n\r\n" + help +

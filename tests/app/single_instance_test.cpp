@@ -1,12 +1,16 @@
+#include "app/activation_channel.h"
 #include "app/single_instance_guard.h"
 #include "tests/support/event_wait.h"
 #include "util/message_presenter.h"
+#include "util/trace_channel.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include <sys/socket.h>
 
 namespace {
 
@@ -50,6 +54,35 @@ TEST(SingleInstanceGuardTest, OnlyOneHolderAtATimeAndALockThatCannotBeMadeRefuse
     EXPECT_TRUE(QFile::exists(lock));
     EXPECT_TRUE(second.Acquire());
     EXPECT_FALSE(TSingleInstanceGuard(dir.filePath(QStringLiteral("missing/test.lock"))).Acquire());
+}
+
+TEST(ActivationChannelTest, ReplacesAStaleFileTakesOnlyTheRequestAndRemovesItsFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("test.sock"));
+    {
+        QFile stale(path);
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    }
+    int requests = 0;
+    {
+        const TActivationChannel channel(path, [&] { ++requests; });
+        ASSERT_TRUE(channel.IsListening());
+        // Longer, shorter and other datagrams are dropped without a call.
+        const std::optional<sockaddr_un> address = tracechannel::SocketAddress(path);
+        const TUniqueFd sender(::socket(AF_UNIX, SOCK_DGRAM, 0));
+        for (const QByteArray& junk : {QByteArray("Vendrix.Quorvik: activate!"),
+                                       QByteArray("Vendrix.Quorvik: activat"), QByteArray(64, 'x')})
+            ASSERT_EQ(::sendto(sender.Get(), junk.constData(), junk.size(), 0,
+                               reinterpret_cast<const sockaddr*>(&*address), sizeof *address),
+                      junk.size());
+        EXPECT_FALSE(
+            testsupport::WaitUntil([&] { return requests > 0; }, std::chrono::milliseconds(200)));
+        ASSERT_TRUE(TActivationChannel::Request(path));
+        EXPECT_TRUE(testsupport::WaitUntil([&] { return requests > 0; }));
+        EXPECT_EQ(requests, 1);
+    }
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(TActivationChannel::Request(path));
 }
 
 TEST(SingleInstanceTest, SecondCopyIsRefusedWhileTheFirstRuns) {

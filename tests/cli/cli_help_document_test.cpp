@@ -64,6 +64,22 @@ TEST(CliHelpDocumentTest, TakesTheSampleLayoutApart) {
     EXPECT_EQ(help->Notes[1].Text, "0 oder 1.");
 }
 
+// Without a continued description the column is where the first entry's text
+// resumes after its names.
+TEST(CliHelpDocumentTest, EntriesOfOneLineEachAreSplitAtTheirColumn) {
+    const std::optional<TCliHelpDocument> help =
+        ParseCliHelpText(QStringLiteral("Aufruf: prog\n\nOptionen:\n"
+                                        "  -h, --help     diese Hilfe\n"
+                                        "  --level N      die Stufe N\n"));
+    ASSERT_TRUE(help);
+    ASSERT_EQ(help->Options.size(), 2);
+    EXPECT_EQ(help->Options[0].Names, QStringList({"-h", "--help"}));
+    EXPECT_EQ(help->Options[0].Description, "diese Hilfe");
+    EXPECT_EQ(help->Options[1].Names, QStringList({"--level"}));
+    EXPECT_EQ(help->Options[1].Argument, "N");
+    EXPECT_EQ(help->Options[1].Description, "die Stufe N");
+}
+
 TEST(CliHelpDocumentTest, AnotherLayoutStopsTheBuildInsteadOfMakingAnEmptyPage) {
     for (const QString& text :
          {QString(), QStringLiteral("Usage: prog URL\n\nOptionen:\n  -x  y\n"),
@@ -115,9 +131,9 @@ TEST(CliManualPageTest, TextReachesRoffLiterally) {
 TEST(CliManualPageTest, EveryPartOfTheHelpHasItsPlace) {
     const std::optional<TCliHelpDocument> help = ParseCliHelpText(kSampleHelp);
     ASSERT_TRUE(help);
-    const QString page = CliManualPage(*help, "prog", "prog 1.0");
+    const QString page = CliManualPage(*help, "prog", "prog 1.0", "tut etwas");
     for (const char* part :
-         {".TH PROG 1 \"\" \"prog 1.0\"", ".SH NAME\nprog \\- ",
+         {".TH PROG 1 \"\" \"prog 1.0\"", ".SH NAME\nprog \\- tut etwas\n",
           ".SH ÜBERSICHT\n.B prog\n[Optionen] URL\n", ".PP\nErster Absatz, zwei Zeilen.\n",
           ".TP\n\\fB\\-o\\fR \\fIDATEI\\fR\nin DATEI schreiben, weiter unten\n",
           ".TP\n\\fB\\-h\\fR, \\fB\\-\\-help\\fR\nHilfe\n", ".SH RÜCKGABEWERT\n0 oder 1.\n",

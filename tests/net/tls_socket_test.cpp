@@ -1,4 +1,7 @@
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -135,6 +138,89 @@ INSTANTIATE_TEST_SUITE_P(
         TCheckCase{"selfsigned", true, true,
                    "TLS handshake failed: certificate verify failed (self-signed certificate)"},
         TCheckCase{"selfsigned", false, false, ""}, TCheckCase{"expired", false, false, ""}));
+
+// Where the trust anchors come from: the certificate directory (searched by
+// subject hash, so only with hash links), the bundle file and --cacert.
+struct TTrustCase {
+    const char* Name;
+    const char* DirHolds; // the test certificate the directory holds: "ca" or "selfsigned"
+    bool Rehashed;        // the directory has hash links (openssl rehash)
+    bool ListedSecond;    // SSL_CERT_DIR names an empty directory first
+    bool BundleWithCa;    // SSL_CERT_FILE names a bundle that holds the CA
+    bool CaCert;          // the CA given as the session's CA file
+    bool Accepted;
+};
+
+class TlsTrustStore : public TlsSocket, public testing::WithParamInterface<TTrustCase> {
+protected:
+    void SetUp() override {
+        for (const char* Name : {"SSL_CERT_DIR", "SSL_CERT_FILE"})
+            Saved.emplace_back(Name, qgetenv(Name));
+        qunsetenv("SSL_CERT_FILE");
+    }
+    void TearDown() override {
+        for (const auto& [Name, Value] : Saved)
+            Value.isNull() ? qunsetenv(Name) : qputenv(Name, Value);
+    }
+    bool Copy(const QString& Kind, const QString& To) {
+        return QFile::copy(Certificates().CertFile(Kind), Store.filePath(To));
+    }
+
+    QTemporaryDir Store;
+    std::vector<std::pair<const char*, QByteArray>> Saved;
+};
+
+TEST_P(TlsTrustStore, FindsTheAnchorWhereItIsLookedFor) {
+    const TTrustCase& Case = GetParam();
+    Serve("good");
+    ASSERT_TRUE(QDir(Store.path()).mkpath("certs") && QDir(Store.path()).mkpath("empty"));
+    ASSERT_TRUE(Copy(Case.DirHolds, "certs/anchor.pem"));
+    if (Case.Rehashed) {
+        QProcess Rehash;
+        Rehash.start("openssl", {"rehash", Store.filePath("certs")});
+        ASSERT_TRUE(Rehash.waitForFinished() && Rehash.exitCode() == 0);
+        ASSERT_EQ(QDir(Store.filePath("certs")).entryList({"*.0"}, QDir::Files).size(), 1);
+    }
+    const QString Dirs = Case.ListedSecond ? Store.filePath("empty") + ':' + Store.filePath("certs")
+                                           : Store.filePath("certs");
+    qputenv("SSL_CERT_DIR", QFile::encodeName(Dirs));
+    if (Case.BundleWithCa) {
+        QFile Bundle(Store.filePath("bundle.pem"));
+        ASSERT_TRUE(Bundle.open(QIODevice::WriteOnly));
+        for (const char* Kind : {"selfsigned", "ca"}) {
+            QFile Part(Certificates().CertFile(Kind));
+            ASSERT_TRUE(Part.open(QIODevice::ReadOnly));
+            Bundle.write(Part.readAll());
+        }
+        Bundle.close();
+        qputenv("SSL_CERT_FILE", QFile::encodeName(Bundle.fileName()));
+    }
+    Socket.OnSessionConnected = [this](TCustomAsyncSocket* Sender, std::uint16_t E) {
+        Events.Entries.push_back("connected " + std::to_string(E));
+        Sender->Close();
+    };
+    Connect(static_cast<std::uint16_t>(Nginx->SecondPort()), true, Case.CaCert);
+    ASSERT_TRUE(WaitUntil([&] { return Socket.State() == wsClosed; }));
+    if (Case.Accepted)
+        EXPECT_EQ(Events.Count("connected 0"), 1) << Socket.SslErrorText();
+    else
+        EXPECT_EQ(Socket.SslErrorText(), "TLS handshake failed: certificate verify failed "
+                                         "(unable to get local issuer certificate)");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tls, TlsTrustStore,
+    testing::Values(
+        TTrustCase{"HashedDirectory", "ca", true, false, false, false, true},
+        TTrustCase{"SecondHashedDirectoryOfTheList", "ca", true, true, false, false, true},
+        TTrustCase{"HashedDirectoryWithoutTheCa", "selfsigned", true, false, false, false, false},
+        TTrustCase{"DirectoryWithoutHashLinksIsNotSearched", "ca", false, false, false, false,
+                   false},
+        TTrustCase{"BundleBesideADirectoryWithoutHashLinks", "selfsigned", false, false, true,
+                   false, true},
+        TTrustCase{"BundleBesideAHashedDirectory", "selfsigned", true, false, true, false, true},
+        TTrustCase{"CaFileBesideAHashedDirectory", "selfsigned", true, false, false, true, true}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
 
 // Peers that are no TLS servers at all.
 struct TPeerCase {

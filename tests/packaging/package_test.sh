@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a finished build, unpacks it into a
-# temporary root and checks what it would install: the file list, the
-# package's dependencies, the desktop entry and AppStream data (with their
-# validators), the icons' sizes, the manual page and the bash completion, and
-# that the programs run from there.
+# Builds the Debian package from a finished build, has lintian check it,
+# unpacks it into a temporary root and checks what it would install: the file
+# list, the package's dependencies, copyright and changelog, the desktop entry
+# and AppStream data (with their validators), the icons' sizes, the manual
+# pages and the bash completion, and that the programs run from there.
 #     package_test.sh BUILD_DIR
 set -euo pipefail
 
@@ -38,11 +38,17 @@ expect_output "package file name" "quorvik_1.01_$(dpkg --print-architecture).deb
 expect_output "package name" quorvik "$(dpkg-deb -f "$deb" Package)"
 expect_output "section" net "$(dpkg-deb -f "$deb" Section)"
 
+# Errors and warnings; its informational notes are not shown.
+if ! lintian_report=$(lintian --fail-on error,warning "$deb" 2>"$work/lintian.log"); then
+    fail "lintian: $lintian_report $(cat "$work/lintian.log")"
+fi
+expect_output "lintian" "" "$lintian_report"
+
 # dpkg-shlibdeps finds the linked libraries; the plugins and texts that Qt
 # loads at run time are named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libssl3 \
-    qt6-qpa-plugins qt6-translations-l10n; do
+    qt6-qpa-plugins qt6-translations-l10n ca-certificates; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 
@@ -56,12 +62,16 @@ expected_files=(
     usr/bin/traceviewer
     usr/share/applications/$id.desktop
     usr/share/bash-completion/completions/quorvik-cli
+    usr/share/doc/quorvik/changelog.gz
+    usr/share/doc/quorvik/copyright
     usr/share/icons/hicolor/128x128/apps/$id.png
     usr/share/icons/hicolor/16x16/apps/$id.png
     usr/share/icons/hicolor/256x256/apps/$id.png
     usr/share/icons/hicolor/32x32/apps/$id.png
     usr/share/icons/hicolor/48x48/apps/$id.png
-    usr/share/man/man1/quorvik-cli.1
+    usr/share/man/man1/quorvik-cli.1.gz
+    usr/share/man/man1/quorvik.1.gz
+    usr/share/man/man1/traceviewer.1.gz
     usr/share/metainfo/$id.metainfo.xml
 )
 expect_output "installed files" "$(printf '%s\n' "${expected_files[@]}" | LC_ALL=C sort)" \
@@ -90,7 +100,8 @@ desktop=$root/usr/share/applications/$id.desktop
 validation=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $validation"
 expect_output "desktop-file-validate" "" "$validation"
 entry() { sed -n "s/^$1=//p" "$desktop"; }
-expect_output "Exec" quorvik "$(entry Exec)"
+expect_output "Exec" "quorvik %u" "$(entry Exec)"
+expect_output "StartupWMClass" quorvik "$(entry StartupWMClass)"
 expect_output "Icon" "$id" "$(entry Icon)"
 expect_output "Categories" "Network;" "$(entry Categories)"
 for key in Name 'Name\[de\]' Comment 'Comment\[de\]'; do
@@ -107,7 +118,10 @@ grep -q '<release version="1.01"' "$metainfo" || fail "the AppStream release is 
 # --- the programs run from the unpacked root -------------------------------------
 
 cli=$root/usr/bin/quorvik-cli
-expect_output "--version" "quorvik-cli 1.01 (Vendrix Quorvik)" "$("$cli" --version)"
+for program in quorvik quorvik-cli traceviewer; do
+    expect_output "$program --version" "$program 1.01 (Vendrix Quorvik)" \
+        "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$program" --version)"
+done
 # A refused connection still ends in the report, with its error section.
 set +e
 report=$("$cli" --timeout 10 http://127.0.0.1:1/ 2>&1)
@@ -117,21 +131,42 @@ expect_output "exit status of a refused query" 1 "$status"
 [[ $report == *"http://127.0.0.1:1/"*"Es ist ein Fehler aufgetreten"*"10061"* ]] ||
     fail "no report for the refused query: $report"
 
-# --- manual page -------------------------------------------------------------------
+# --- copyright and changelog ---------------------------------------------------------
 
-manual=$root/usr/share/man/man1/quorvik-cli.1
-rendered=$(MANWIDTH=80 MANPAGER=cat LC_ALL=C.UTF-8 man --warnings -l "$manual" 2>"$work/man.log")
-expect_output "man warnings" "" "$(cat "$work/man.log")"
-help=$("$cli" --help)
-# Every option of the installed program's --help, and none other.
-help_options=$(grep -oE '^  (-[-a-z]+)(, --[a-z-]+)?' <<<"$help" | tr -d ' ' | tr ',' '\n' | sort)
+doc=$root/usr/share/doc/quorvik
+expect_output "copyright format" \
+    "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+    "$(head -1 "$doc/copyright")"
+grep -qx "Copyright: 1998-2026 Vendrix" "$doc/copyright" || fail "copyright holder or years"
+# The licence text is LICENSE's, as Debian's format indents it.
+licence=$(awk '/^License: Expat$/ { n++; next } n == 2' "$doc/copyright" | sed 's/^ //; s/^\.$//')
+expect_output "licence text" "$(tail -n +5 "$(dirname "$0")/../../LICENSE")" "$licence"
+expect_output "changelog" "quorvik (1.01) unstable; urgency=medium" \
+    "$(zcat "$doc/changelog.gz" | head -1)"
+
+# --- manual pages ------------------------------------------------------------------
+
+# Every option of each installed program's --help, and none other, with the
+# page's headings.
+for program in quorvik quorvik-cli traceviewer; do
+    manual=$root/usr/share/man/man1/$program.1.gz
+    rendered=$(MANWIDTH=80 MANPAGER=cat LC_ALL=C.UTF-8 man --warnings -l "$manual" \
+        2>"$work/man.log")
+    expect_output "man warnings of $program" "" "$(cat "$work/man.log")"
+    # No program needs a display for it.
+    help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/$program" --help)
+    options=$(grep -oE '^  (-[-a-z]+)(, --[a-z-]+)?' <<<"$help" | tr -d ' ' | tr ',' '\n' | sort)
+    [ "$(wc -l <<<"$options")" -ge 2 ] || fail "too few options in the --help of $program"
+    for option in $options; do
+        grep -qE "^ {7}(-[a-z], )?$option( |,|$)" <<<"$rendered" ||
+            fail "the manual page of $program lacks $option"
+    done
+    for heading in NAME ÜBERSICHT BESCHREIBUNG OPTIONEN RÜCKGABEWERT; do
+        grep -qx "$heading" <<<"$rendered" || fail "the manual page of $program lacks $heading"
+    done
+    if [ "$program" = quorvik-cli ]; then help_options=$options; fi
+done
 [ "$(wc -l <<<"$help_options")" -ge 10 ] || fail "too few options in --help: $help_options"
-for option in $help_options; do
-    grep -qE "^ {7}(-[a-z], )?$option( |,|$)" <<<"$rendered" || fail "man page lacks $option"
-done
-for heading in NAME ÜBERSICHT BESCHREIBUNG OPTIONEN RÜCKGABEWERT; do
-    grep -qx "$heading" <<<"$rendered" || fail "man page lacks $heading"
-done
 
 # --- bash completion ----------------------------------------------------------------
 

@@ -1,8 +1,10 @@
 // The viewer program as a developer runs it: started, fed by trace calls,
 // ended with Ctrl+C.
+#include "tests/support/command_line_case.h"
 #include "tests/support/event_wait.h"
 #include "tests/util/trace_listener.h"
 #include "traceviewer/trace_viewer.h"
+#include "traceviewer/trace_viewer_command.h"
 #include "util/trace.h"
 
 #include <QFile>
@@ -80,5 +82,43 @@ TEST_F(TraceViewerProgram, PrintsEachEntryWithTimeKindAndIndentationAndEndsOnCtr
     EXPECT_EQ(Viewer.exitCode(), 0);
     EXPECT_FALSE(QFile::exists(tracechannel::SocketPath())) << "the socket file must go";
 }
+
+// Help, version and a faulty line are answered at once; the viewer does not
+// listen for them.
+using testsupport::TCommandLineCase;
+
+class TraceViewerCommandLine : public testing::TestWithParam<TCommandLineCase> {
+protected:
+    TTraceFolders Folders;
+};
+
+TEST_P(TraceViewerCommandLine, AnswersWithoutListening) {
+    const TCommandLineCase& Case = GetParam();
+    QProcess viewer;
+    viewer.start(QStringLiteral(QUORVIK_TRACEVIEWER_BINARY), Case.Arguments);
+    ASSERT_TRUE(viewer.waitForFinished(5000)) << "the viewer listens";
+    testsupport::ExpectAnswer(viewer, Case, TraceViewerProgramTexts().Help);
+    EXPECT_FALSE(QFile::exists(tracechannel::SocketPath()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, TraceViewerCommandLine,
+    testing::Values(TCommandLineCase{"Help", {"--help"}, 0, testsupport::kHelpAnswer, ""},
+                    TCommandLineCase{"ShortHelp", {"-h"}, 0, testsupport::kHelpAnswer, ""},
+                    TCommandLineCase{
+                        "Version", {"--version"}, 0, "traceviewer 1.01 (Vendrix Quorvik)\n", ""},
+                    TCommandLineCase{"AnOperand",
+                                     {"datei"},
+                                     2,
+                                     "",
+                                     "traceviewer: Zu viele Argumente ab „datei“.\n"
+                                     "Aufruf: traceviewer [Optionen] (mehr mit --help)\n"},
+                    TCommandLineCase{"UnknownOption",
+                                     {"--port", "9"},
+                                     2,
+                                     "",
+                                     "traceviewer: Unbekannte Option „--port“.\n"
+                                     "Aufruf: traceviewer [Optionen] (mehr mit --help)\n"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace
