@@ -84,16 +84,21 @@ void TCachedIniFile::AppendFromFile(const std::string& fileName) {
 }
 
 void TCachedIniFile::AppendFromText(std::string_view text) {
-    if (text.starts_with(kByteOrderMark)) {
-        text.remove_prefix(kByteOrderMark.size());
-        FByteOrderMark = true;
-    }
     int current = -1; // section receiving lines; -1 drops them
+    // Until the first line with text, a byte order mark is none: the empty
+    // lines before it are not written back, which would move it to the start.
+    bool atStart = true;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::string_view line = StoredLine(NextLine(text, pos));
+        std::string_view raw = NextLine(text, pos);
+        while (atStart && raw.starts_with(kByteOrderMark)) {
+            raw.remove_prefix(kByteOrderMark.size());
+            FByteOrderMark = true;
+        }
+        const std::string_view line = StoredLine(raw);
         if (line.empty() || (line.size() == 1 && line[0] == kEndOfFileMark))
             continue;
+        atStart = false;
         if (const std::optional<std::string_view> name = HeaderName(line)) {
             current = FSections.Add(std::string(*name));
             // A repeated name: its lines go nowhere, and the file must be

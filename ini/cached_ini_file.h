@@ -12,7 +12,8 @@
 // is written back as a whole, and only when something changed.
 //
 // File format as read (from a file or from memory):
-// - a UTF-8 byte order mark at the start is no text; it is written back;
+// - a UTF-8 byte order mark at the start (after empty lines too) is no text;
+//   it is written back at the start;
 // - lines end with CR LF or LF; the last line may lack its terminator;
 // - a line is cut to kShortStringMax bytes, the rest of it is skipped; a
 //   section header counts whole, brackets on top of the name's limit;

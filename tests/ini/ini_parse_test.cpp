@@ -24,6 +24,8 @@ TEST(IniParse, QuirksAreReadAndWrittenBackAsExpected) {
          "; header\r\nx=1\r\n[S]\r\na=1\r\n\r\n"},
         {"a byte order mark is read as nothing and written back", "\xEF\xBB\xBF[S]\r\na=1\r\n",
          "\xEF\xBB\xBF[S]\r\na=1\r\n\r\n"},
+        {"a byte order mark after empty lines", "\r\n\xEF\xBB\xBF[S]\r\na=1\r\n",
+         "\xEF\xBB\xBF[S]\r\na=1\r\n\r\n"},
         {"a byte order mark later on is text", "[S]\r\n\xEF\xBB\xBF[T]\r\n",
          "[S]\r\n\xEF\xBB\xBF[T]\r\n\r\n"},
         {"blanks after a header", "[S] \t\r\na=1\r\n", "[S]\r\na=1\r\n\r\n"},
