@@ -8,6 +8,7 @@
 #include "controls/combo_box98.h"
 #include "controls/x_gauge.h"
 #include "http/http_client.h"
+#include "ini/file_io.h"
 #include "query/http_report.h"
 #include "query/query_report_input.h"
 #include "query/report_text.h"
@@ -21,14 +22,15 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <exception>
+#include <string_view>
 
 namespace {
 
@@ -206,12 +208,11 @@ void TFrmMain::actSaveResultViewExec() {
         const QString fileName = FSaveFileChooser(kSuggestedFileName);
         if (fileName.isEmpty())
             return;
-        // Written beside the target and renamed over it only when complete,
-        // so that a failed save leaves no half report behind.
-        QSaveFile file(fileName);
+        // Only a complete report takes the file's place: a failed save (a full
+        // disk) leaves the file as it was.
         const QByteArray text = httpreport::ReportText(FReportLines).toUtf8();
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-            throw EQuorvikError("the report could not be written");
+        ReplaceFileContent(QFile::encodeName(fileName).toStdString(),
+                           std::string_view(text.constData(), text.size()));
     } catch (...) {
         Honk->ShowError(kSaveFailed, TZarvoHonk::kKindStop, false, kSaveErrorNumber);
     }

@@ -11,7 +11,7 @@ struct TCliOptions {
     bool Lines = false;   // print the report lines with their markers
     bool Headers = false; // print every received header line after the report
     bool Get = false;     // GET instead of HEAD, with the measured transfer rate
-    QString OutputFile;   // with Get: where the body goes; empty: discarded
+    QString OutputFile;   // with Get: where the body goes; "-": standard output; empty: discarded
     QString ProxyHost;    // empty: no proxy
     QString ProxyPort;    // empty: the client's default proxy port
     QString SocksHost;    // empty: no SOCKS server

@@ -1,5 +1,6 @@
 #include "cli/cli_run.h"
 
+#include "cli/body_file.h"
 #include "cli/cli_command.h"
 #include "cli/cli_exit_code.h"
 #include "cli/terminal_text.h"
@@ -9,6 +10,7 @@
 #include "util/cp1252.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 
 namespace {
 
@@ -33,12 +35,15 @@ TCliRun::TCliRun(TCliOptions options, QIODevice& out, QIODevice& err)
     QObject::connect(&timeout_, &QTimer::timeout, [this] { Abort(TAbortCause::Timeout); });
 }
 
+TCliRun::~TCliRun() = default;
+
 int TCliRun::Exec() {
     if (!options_.OutputFile.isEmpty() && !OpenBodyFile())
         return kExitUsage;
     Configure();
     const THttpReportInput input = Request();
-    Print(input);
+    // The body alone on the standard output, so that it can be piped on.
+    Print(input, bodyFile_ && bodyFile_->IsStandardOutput() ? err_ : out_);
     ExplainAbort();
     if (!CloseBodyFile())
         return kExitFailed;
@@ -57,14 +62,14 @@ void TCliRun::Abort(TAbortCause cause) {
 }
 
 bool TCliRun::OpenBodyFile() {
-    bodyFile_.setFileName(options_.OutputFile);
-    if (!bodyFile_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    bodyFile_ = std::make_unique<TBodyFile>(options_.OutputFile, out_);
+    if (!bodyFile_->Open()) {
         WriteUtf8(err_, UsageErrorText(
                             QStringLiteral("Die Datei „%1“ lässt sich nicht zum Schreiben öffnen.")
                                 .arg(options_.OutputFile)));
         return false;
     }
-    client_.SetReceiveStream(&bodyFile_);
+    client_.SetReceiveStream(bodyFile_.get());
     return true;
 }
 
@@ -115,25 +120,28 @@ THttpReportInput TCliRun::Request() {
     return input;
 }
 
-void TCliRun::Print(const THttpReportInput& input) {
+void TCliRun::Print(const THttpReportInput& input, QIODevice& out) {
     // Report values and header lines are the server's bytes.
     const TReportLines lines = httpreport::ComposeHttpReport(input);
-    WriteUtf8(out_,
+    WriteUtf8(out,
               TerminalText(options_.Lines ? DecodedLines(lines) : httpreport::ReportText(lines)));
     if (options_.Headers && !input.ReceivedHeader.empty())
-        WriteUtf8(out_, QLatin1Char('\n') + TerminalText(DecodedLines(input.ReceivedHeader)));
+        WriteUtf8(out, QLatin1Char('\n') + TerminalText(DecodedLines(input.ReceivedHeader)));
 }
 
 void TCliRun::ExplainAbort() {
     switch (abortCause_) {
     case TAbortCause::None:
         break;
-    case TAbortCause::Timeout:
-        WriteUtf8(err_,
-                  CliNoteText(QStringLiteral("Keine vollständige Antwort nach %1 Sekunden, "
-                                             "die Anfrage wurde abgebrochen.")
-                                  .arg(std::chrono::duration<double>(*options_.Timeout).count())));
+    case TAbortCause::Timeout: {
+        const double seconds = std::chrono::duration<double>(*options_.Timeout).count();
+        WriteUtf8(err_, CliNoteText(QStringLiteral("Keine vollständige Antwort nach %1 %2, "
+                                                   "die Anfrage wurde abgebrochen.")
+                                        .arg(seconds)
+                                        .arg(seconds == 1.0 ? QStringLiteral("Sekunde")
+                                                            : QStringLiteral("Sekunden"))));
         break;
+    }
     case TAbortCause::Interrupt:
         WriteUtf8(err_, CliNoteText(QStringLiteral("Die Anfrage wurde mit Strg+C abgebrochen.")));
         break;
@@ -141,13 +149,13 @@ void TCliRun::ExplainAbort() {
 }
 
 bool TCliRun::CloseBodyFile() {
-    if (!bodyFile_.isOpen())
+    if (!bodyFile_ || bodyFile_->Finish())
         return true;
-    const bool written = bodyFile_.flush() && bodyFile_.error() == QFileDevice::NoError;
-    bodyFile_.close();
-    if (!written)
-        WriteUtf8(err_, CliNoteText(QStringLiteral("Der Inhalt konnte nicht vollständig in „%1“ "
-                                                   "geschrieben werden.")
-                                        .arg(options_.OutputFile)));
-    return written;
+    WriteUtf8(err_, CliNoteText(bodyFile_->IsStandardOutput()
+                                    ? QStringLiteral("Der Inhalt konnte nicht vollständig auf die "
+                                                     "Standardausgabe geschrieben werden.")
+                                    : QStringLiteral("Der Inhalt konnte nicht vollständig in „%1“ "
+                                                     "geschrieben werden.")
+                                          .arg(options_.OutputFile)));
+    return false;
 }

@@ -4,10 +4,12 @@
 #include "http/http_client.h"
 #include "query/http_report.h"
 
-#include <QFile>
 #include <QTimer>
 
+#include <memory>
+
 class QIODevice;
+class TBodyFile;
 
 // One query from the command line: the window's request with the same client
 // settings, without its waits, and the report printed in UTF-8. Needs a
@@ -15,12 +17,13 @@ class QIODevice;
 class TCliRun {
 public:
     TCliRun(TCliOptions options, QIODevice& out, QIODevice& err);
+    ~TCliRun();
     TCliRun(const TCliRun&) = delete;
     TCliRun& operator=(const TCliRun&) = delete;
 
     // Sends the request, prints the report (and the header lines when asked)
-    // to `out`, notes on `err` why a request was cut short; returns the exit
-    // status (TCliExitCode).
+    // to `out` (to `err` when the body goes to `out`), notes on `err` why a
+    // request was cut short; returns the exit status (TCliExitCode).
     int Exec();
 
     // Ends a running request as aborted, so that the report and the body file
@@ -33,7 +36,7 @@ private:
     bool OpenBodyFile();
     void Configure();
     THttpReportInput Request();
-    void Print(const THttpReportInput& input);
+    void Print(const THttpReportInput& input, QIODevice& out);
     void ExplainAbort();
     bool CloseBodyFile();
     void Abort(TAbortCause cause);
@@ -42,7 +45,7 @@ private:
     QIODevice& out_;
     QIODevice& err_;
     THttpClient client_;
-    QFile bodyFile_;
+    std::unique_ptr<TBodyFile> bodyFile_; // with "-o" only
     QTimer timeout_;
     TAbortCause abortCause_ = TAbortCause::None;
 };

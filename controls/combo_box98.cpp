@@ -25,16 +25,34 @@ bool StartsWithAsciiCaseless(const QString& item, const QString& prefix) {
 
 TComboBox98::TComboBox98(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
-    setCompleter(nullptr);
     setInsertPolicy(QComboBox::NoInsert);
+    AttachEditField();
+}
 
+bool TComboBox98::event(QEvent* event) {
+    // Keys and input reach the edit field through here. The toolkit makes a
+    // new field, with a completer of its own, each time editing is switched
+    // on, and tells nobody.
+    AttachEditField();
+    return QComboBox::event(event);
+}
+
+void TComboBox98::AttachEditField() {
+    QLineEdit* const edit = lineEdit();
+    if (edit != nullptr && edit->completer() != nullptr)
+        setCompleter(nullptr);
+    if (edit == FEditField)
+        return;
+    FEditField = edit;
+    if (edit == nullptr)
+        return;
     // The edit field reports a user edit (textEdited) before it reports the new
     // text (textChanged), and the combo box forwards textChanged as
     // editTextChanged. Completing only on the later signal lets the owner see
     // the text as typed first; the text set by the completion is not a user
     // edit, so it does not complete again.
-    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { FUserEdited = true; });
-    connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+    connect(edit, &QLineEdit::textEdited, this, [this] { FUserEdited = true; });
+    connect(edit, &QLineEdit::textChanged, this, [this] {
         if (std::exchange(FUserEdited, false))
             Change();
     });

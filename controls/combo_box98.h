@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -16,9 +18,10 @@ class QKeyEvent;
 //
 // Completion runs after every change the user makes to the edit text, after
 // the editTextChanged signal has reported the text as typed; changes made by
-// code (setEditText, choosing an item) do not complete. Completion works on the
-// edit field the control is created with; with editing switched off it ends. The toolkit's own
-// completer and the adding of typed text to the list on Enter are switched off.
+// code (setEditText, choosing an item) do not complete. With editing switched
+// off there is nothing to complete; switched on again, completion goes on in
+// the new edit field. The toolkit's own completer (for every edit field) and
+// the adding of typed text to the list on Enter are switched off.
 class TComboBox98 : public QComboBox {
     Q_OBJECT
 
@@ -41,6 +44,7 @@ public:
     TOnComplete OnComplete;
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Runs once per user edit of the text; completes it as described above.
     virtual void Change();
@@ -48,9 +52,12 @@ protected:
 
 private:
     int FindCandidate(const QString& typed) const;
+    // Takes over the current edit field: its completer off, its edits followed.
+    void AttachEditField();
 
     bool FComplete = true;
     quint16 FMinLengthComplete = 0;
     int FLastKey = 0;
     bool FUserEdited = false;
+    QPointer<QLineEdit> FEditField;
 };

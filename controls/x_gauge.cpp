@@ -46,7 +46,7 @@ template <typename T> void TxGauge::SetIfChanged(T& field, const T& value) {
     if (field == value)
         return;
     field = value;
-    update();
+    repaint();
 }
 
 void TxGauge::SetMinValue(int value) {
@@ -54,7 +54,7 @@ void TxGauge::SetMinValue(int value) {
         return;
     FMinValue = std::min(value, FMaxValue);
     FProgress = std::max(FProgress, FMinValue);
-    update();
+    repaint();
 }
 
 void TxGauge::SetMaxValue(int value) {
@@ -62,12 +62,12 @@ void TxGauge::SetMaxValue(int value) {
         return;
     FMaxValue = std::max(value, FMinValue);
     FProgress = std::min(FProgress, FMaxValue);
-    update();
+    repaint();
 }
 
 void TxGauge::SetProgress(int value) {
     FProgress = std::clamp(value, FMinValue, FMaxValue);
-    update();
+    repaint();
 }
 
 void TxGauge::SetShowText(bool value) {

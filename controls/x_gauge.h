@@ -13,8 +13,9 @@ enum TGaugeBorders { gbNone, gbSingle, gbSunken, gbDeepSunken, gbRaised };
 // rest in TextForeColor, so the number stays readable wherever the bar ends.
 //
 // The value setters keep MinValue <= Progress <= MaxValue. Every setter stores
-// its value and schedules a repaint; the colour, ShowText and Border setters do
-// nothing when the value is unchanged. The text uses the widget font (by default
+// its value and repaints before it returns (a query advances the gauge between
+// blocking steps, with no event loop in between); the colour, ShowText and
+// Border setters do nothing when the value is unchanged. The text uses the widget font (by default
 // the parent's). The gauge takes no focus, is 150 x 20 pixels when created and
 // paints its whole area through one off-screen image, so advancing it quickly
 // does not flicker.

@@ -1,11 +1,13 @@
 // The INI engine's load, modify, save round trip: the saved text reproduces
 // itself on reload, and every value written reads back as written (cut as the
-// header promises), before and after the reload.
+// header promises), before and after the reload. The same text behind a byte
+// order mark loads as the same model and is saved with the mark.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "ini/ansi_text.h"
 #include "ini/cached_ini_file.h"
@@ -44,10 +46,30 @@ void CheckReadBack(const TCachedIniFile& Ini, const std::string& Section, const 
 
 } // namespace
 
+// The text behind a byte order mark gives the same model, and the mark is
+// written back; a text that starts with marks already is compared without them.
+void CheckByteOrderMark(std::string Bare) {
+    const std::string_view Mark = TCachedIniFile::kByteOrderMark;
+    while (Bare.starts_with(Mark))
+        Bare.erase(0, Mark.size());
+    TCachedIniFile Plain("");
+    Plain.AppendFromText(Bare);
+    // A mark after empty lines counts as well.
+    std::string Expected = Plain.FileText();
+    if (!Expected.starts_with(Mark))
+        Expected.insert(0, Mark);
+    TCachedIniFile Marked("");
+    Marked.AppendFromText(std::string(Mark) + Bare);
+    Check(Marked.FileText() == Expected);
+    CheckSelfReproducing(Marked.FileText());
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     FuzzedDataProvider Provider(Data, Size);
+    const std::string Text = Provider.ConsumeRandomLengthString();
+    CheckByteOrderMark(Text);
     TCachedIniFile Ini("");
-    Ini.AppendFromText(Provider.ConsumeRandomLengthString());
+    Ini.AppendFromText(Text);
     CheckSelfReproducing(Ini.FileText());
 
     for (int Change = 0; Change < kMaxChanges && Provider.remaining_bytes() > 0; ++Change) {

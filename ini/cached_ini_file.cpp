@@ -23,18 +23,26 @@ std::string_view NextLine(std::string_view text, std::size_t& pos) {
     return line;
 }
 
-bool IsSectionHeader(std::string_view line) {
-    return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+// Blanks and tabs after a header's "]" are invisible in an editor; a header
+// with them is still one.
+std::string_view WithoutTrailingBlanks(std::string_view line) {
+    const std::size_t end = line.find_last_not_of(" \t");
+    return line.substr(0, end == std::string_view::npos ? 0 : end + 1);
 }
 
-// The brackets come on top of the name's own limit, so that the header of the
-// longest name is still read as one.
-constexpr std::size_t kHeaderLineMax = kShortStringMax + 2;
+// The name between the brackets when the line is a section header.
+std::optional<std::string_view> HeaderName(std::string_view line) {
+    line = WithoutTrailingBlanks(line);
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']')
+        return std::nullopt;
+    return line.substr(1, line.size() - 2);
+}
 
 // The line as the model keeps it: cut to the short-string limit, unless it is
-// a whole section header.
+// a whole section header, whose brackets come on top of the name's own limit.
 std::string_view StoredLine(std::string_view line) {
-    if (IsSectionHeader(line) && line.size() <= kHeaderLineMax)
+    const std::optional<std::string_view> name = HeaderName(line);
+    if (name && name->size() <= kShortStringMax)
         return line;
     return line.substr(0, kShortStringMax);
 }
@@ -63,6 +71,7 @@ TCachedIniFile::~TCachedIniFile() {
 void TCachedIniFile::SetFileName(const std::string& fileName) {
     FlushFile();
     Clear();
+    FByteOrderMark = false;
     FFileName = fileName;
     if (!FFileName.empty())
         AppendFromFile(FFileName);
@@ -76,25 +85,39 @@ void TCachedIniFile::AppendFromFile(const std::string& fileName) {
 
 void TCachedIniFile::AppendFromText(std::string_view text) {
     int current = -1; // section receiving lines; -1 drops them
+    // Until the first line with text, a byte order mark is none: the empty
+    // lines before it are not written back, which would move it to the start.
+    bool atStart = true;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        const std::string_view line = StoredLine(NextLine(text, pos));
+        std::string_view raw = NextLine(text, pos);
+        while (atStart && raw.starts_with(kByteOrderMark)) {
+            raw.remove_prefix(kByteOrderMark.size());
+            FByteOrderMark = true;
+        }
+        const std::string_view line = StoredLine(raw);
         if (line.empty() || (line.size() == 1 && line[0] == kEndOfFileMark))
             continue;
-        if (IsSectionHeader(line)) {
-            current = FSections.Add(std::string(line.substr(1, line.size() - 2)));
+        atStart = false;
+        if (const std::optional<std::string_view> name = HeaderName(line)) {
+            current = FSections.Add(std::string(*name));
             // A repeated name: its lines go nowhere, and the file must be
             // rewritten without it.
             if (current < 0)
                 FModified = true;
         } else if (current >= 0) {
             FSections[current].Lines.emplace_back(line);
+        } else if (FSections.Count() == 0) {
+            // Ahead of the model's first section: kept there.
+            FLeadingLines.emplace_back(line);
         }
     }
 }
 
 std::string TCachedIniFile::FileText() const {
-    std::string text;
+    std::string text(FByteOrderMark ? kByteOrderMark : "");
+    for (const std::string& line : FLeadingLines)
+        text.append(line).append(kLineEnd);
     for (const TIniSection& section : FSections) {
         if (section.Lines.empty())
             continue;
@@ -108,6 +131,7 @@ std::string TCachedIniFile::FileText() const {
 
 void TCachedIniFile::Clear() {
     FSections.Clear();
+    FLeadingLines.clear();
 }
 
 void TCachedIniFile::DeleteKey(std::string_view section, std::string_view key) {
@@ -252,9 +276,12 @@ void TCachedIniFile::WriteString(std::string_view section, std::string_view key,
         return;
     }
     key = ShortView(key);
-    // FindKey could never find such a key again.
+    // FindKey could never find such a key again: one holding "=", or one that
+    // leaves no room for the "=" in the line.
     if (key.find('=') != std::string_view::npos)
         throw EIniLineError("A key must not hold \"=\": " + std::string(key));
+    if (key.size() >= kShortStringMax)
+        throw EIniLineError("A key leaves no room for its value: " + std::string(key));
     std::string line = std::string(key) + "=" + std::string(ShortView(value));
     line.resize(std::min(line.size(), kShortStringMax));
     CheckStorableLine(line);
@@ -275,7 +302,7 @@ void TCachedIniFile::WriteTime(std::string_view section, std::string_view key, T
 }
 
 void TCachedIniFile::CheckStorableLine(std::string_view line) {
-    if (IsSectionHeader(line))
+    if (HeaderName(line))
         throw EIniLineError("A line would read back as a section header: " + std::string(line));
 }
 

@@ -12,21 +12,29 @@
 // is written back as a whole, and only when something changed.
 //
 // File format as read (from a file or from memory):
+// - a UTF-8 byte order mark at the start (after empty lines too) is no text;
+//   it is written back at the start;
 // - lines end with CR LF or LF; the last line may lack its terminator;
 // - a line is cut to kShortStringMax bytes, the rest of it is skipped; a
 //   section header counts whole, brackets on top of the name's limit;
 // - empty lines and lines holding only the end-of-file mark (byte 26) are
 //   skipped;
-// - a line starting with "[" and ending with "]" starts the section named by
-//   the bytes between them, blanks included ("[]" is the empty name);
+// - a line starting with "[" and ending with "]" (blanks and tabs after it
+//   aside) starts the section named by the bytes between them, blanks
+//   included ("[]" is the empty name);
 // - every other line belongs to the current section as it is: "key=value",
-//   a comment, a line without "=". Lines before the first section are dropped;
+//   a comment, a line without "=". Lines before the model's first section
+//   (comments, as a rule) belong to no section and are kept ahead of it; those
+//   before the first section of a text appended to a model with sections are
+//   dropped;
 // - of sections whose names differ only in letter case, the first one read is
 //   kept with its lines and the later ones are dropped with theirs.
 //
-// File format as written (FileText): for each section that has lines, "[name]",
-// its lines, one empty line; every line ends with CR LF. Sections without lines
-// are left out. Content is 8-bit bytes, never re-encoded.
+// File format as written (FileText): the byte order mark if the file read had
+// one, the lines ahead of the first section, then for each section that has
+// lines "[name]", its lines, one empty line; every line ends with CR LF.
+// Sections without lines are left out. Content is 8-bit bytes, never
+// re-encoded.
 //
 // A key is the text of a line before its first "="; its value is all after that
 // "=". Keys and section names compare case-insensitively (AnsiSameText); blanks
@@ -48,6 +56,8 @@ class TCachedIniFile {
 public:
     using TStrings = std::vector<std::string>;
 
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
     // Binds to `fileName` (see SetFileName); an empty name keeps the model in
     // memory only.
     explicit TCachedIniFile(const std::string& fileName);
@@ -64,7 +74,8 @@ public:
     const TSectionList& Sections() const { return FSections; }
 
     // Flushes the current file, clears the model, binds to `fileName`, loads it
-    // when the name is not empty, and leaves Modified false.
+    // when the name is not empty (a byte order mark only when that file has
+    // one), and leaves Modified false.
     void SetFileName(const std::string& fileName);
 
     // Parses the file into the model in addition to what is there; a section
@@ -77,7 +88,8 @@ public:
     // Exactly the bytes FlushFile writes.
     std::string FileText() const;
 
-    // Removes all sections; neither the file nor Modified changes.
+    // Removes all sections and the lines ahead of them; neither the file nor
+    // Modified changes.
     virtual void Clear();
 
     // Removes the first line with the key. A missing section is created empty
@@ -88,8 +100,8 @@ public:
     virtual void EraseSection(std::string_view section);
 
     // If Modified: writes the file (when bound to one) and clears Modified.
-    // The file is replaced atomically, keeping its permissions (see
-    // ReplaceFileContent): a crash or a full disk leaves the old content.
+    // The file is replaced as TFileReplacement does: a failed write or a crash
+    // leaves the old content, and owner, group, mode and links stay.
     virtual void FlushFile();
 
     virtual bool HasSection(std::string_view section) const;
@@ -144,9 +156,10 @@ public:
     // section (created at the end when missing). Modified is set only if a byte
     // of the stored line changes, letter case of the key included.
     // An empty key: with a non-empty section or value the section is erased;
-    // with all three empty the file is flushed. A key holding "=", or a line
-    // that would read back as a section header ("[x" and "]"), throws
-    // EIniLineError and leaves the model as it was.
+    // with all three empty the file is flushed. A key holding "=" or of
+    // kShortStringMax bytes or more (no room for the "="), or a line that would
+    // read back as a section header ("[x" and "]"), throws EIniLineError and
+    // leaves the model as it was.
     virtual void WriteString(std::string_view section, std::string_view key,
                              std::string_view value);
     virtual void WriteTime(std::string_view section, std::string_view key, TDateTime value);
@@ -171,5 +184,7 @@ private:
 
     std::string FFileName;
     TSectionList FSections;
+    TStrings FLeadingLines; // the lines ahead of the first section
+    bool FByteOrderMark = false;
     bool FModified = false;
 };

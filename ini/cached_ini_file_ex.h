@@ -22,18 +22,19 @@ public:
     // and the section stays as it was.
     void WriteSectionValues(std::string_view section, const TStrings& lines);
 
+    // Items a numbered list read gives at most, whatever "Count" says.
+    static constexpr std::size_t kMaxNumberedListCount = 10000;
+
     // A list stored as "Count=n" and the keys "1" to "n". Appends the n values
-    // to `list`, `defaultValue` for a missing one. n is at most the number of
-    // the section's lines, whatever "Count" says: no more items can be stored.
+    // to `list` (at most kMaxNumberedListCount), `defaultValue` for a missing
+    // one.
     void ReadNumberedList(std::string_view section, TStrings& list,
                           std::string_view defaultValue) const;
-    // Stores `list` in that form, removing the keys of a longer old list.
-    // Writing the list that is stored leaves Modified as it was.
+    // Stores `list` in that form, removing the keys "1" to the old "Count"
+    // first (the first line of each). Writing the list that is stored leaves
+    // Modified as it was.
     void WriteNumberedList(std::string_view section, const TStrings& list);
 
 private:
     static constexpr std::string_view kCountKey = "Count";
-
-    // "Count", bounded by the section's lines.
-    std::int32_t StoredCount(std::string_view section) const;
 };

@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 
+#include <cstring>
 #include <string>
 
 // A settings file that exists but cannot be read, or cannot be written back.
@@ -16,3 +17,9 @@ public:
 private:
     int FErrorCode;
 };
+
+// Throws EInOutError for `what` done to `path`, with the text of `error`.
+[[noreturn]] inline void ThrowInOutError(const std::string& what, const std::string& path,
+                                         int error) {
+    throw EInOutError(what + " \"" + path + "\": " + std::strerror(error), error);
+}

@@ -1,7 +1,11 @@
 #include "util/error_log.h"
 
+#include "ini/file_io.h"
+
 #include <QFile>
-#include <QSaveFile>
+
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace {
@@ -47,28 +51,13 @@ QString TErrorLog::FormatLine(const QString& exeName, const QDateTime& when, int
 }
 
 void TErrorLog::Append(const QDateTime& when, int number, const QString& message) const {
-    QList<QByteArray> lines;
-    QFile existing(FPath);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly))
-            throw EErrorLog("cannot read the error log: " + existing.errorString().toStdString());
-        lines = SplitLines(existing.readAll());
-        if (existing.error() != QFileDevice::NoError)
-            throw EErrorLog("cannot read the error log: " + existing.errorString().toStdString());
-    } else {
-        lines.append(QByteArray(kHeaderLine));
-    }
-    lines.append(FormatLine(FExeName, when, number, message).toUtf8());
-
-    QSaveFile file(FPath);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EErrorLog("cannot create the error log: " + file.errorString().toStdString());
-    for (const QByteArray& line : std::as_const(lines)) {
-        file.write(line);
-        file.write(kLineEnd);
-    }
-    // commit() renames the finished temporary file over the log; a failed
-    // write above makes it fail and leaves the old log untouched.
-    if (!file.commit())
-        throw EErrorLog("cannot write the error log: " + file.errorString().toStdString());
+    const std::string path = QFile::encodeName(FPath).toStdString();
+    const std::optional<std::string> old = ReadFileIfExists(path);
+    const QList<QByteArray> lines =
+        old ? SplitLines(QByteArray::fromStdString(*old)) : QList<QByteArray>{kHeaderLine};
+    QByteArray content;
+    for (const QByteArray& line : lines)
+        content.append(line).append(kLineEnd);
+    content.append(FormatLine(FExeName, when, number, message).toUtf8()).append(kLineEnd);
+    ReplaceFileContent(path, std::string_view(content.constData(), content.size()));
 }

@@ -1,15 +1,7 @@
 #pragma once
 
-#include "base/error.h"
-
 #include <QDateTime>
 #include <QString>
-
-// Raised when the error log cannot be read or replaced.
-class EErrorLog : public EQuorvikError {
-public:
-    using EQuorvikError::EQuorvikError;
-};
 
 // The error log: a UTF-8 text file with CR LF line ends that grows by one line
 // per logged failure. A German header line is written only when the file is
@@ -29,10 +21,11 @@ public:
     static QString FormatLine(const QString& exeName, const QDateTime& when, int number,
                               const QString& message);
 
-    // Reads the whole log, appends one line and replaces the file atomically
-    // (temporary file in the same folder, then rename), so that a crash while
-    // writing leaves the old log intact. Throws EErrorLog when the log cannot
-    // be read or written; the file is then unchanged.
+    // Reads the whole log, appends one line and replaces the file as
+    // TFileReplacement does, so that a failed write (a full disk) or a crash
+    // leaves the old log as it was. Throws EInOutError when the log cannot be
+    // read or written, or is no regular file (a FIFO is not waited for); the
+    // file is then unchanged.
     void Append(const QDateTime& when, int number, const QString& message) const;
 
 private:

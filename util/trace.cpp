@@ -1,7 +1,7 @@
 #include "util/trace.h"
 
+#include "base/unique_fd.h"
 #include "util/cp1252.h"
-#include "util/unique_fd.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "util/trace_channel.h"
 
+#include "base/unique_fd.h"
 #include "ini/ini_plus.h"
 #include "util/data_location.h"
-#include "util/unique_fd.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,6 +2,7 @@
 // letting a failure escape.
 #include "util/zarvo_honk.h"
 
+#include "ini/file_io.h"
 #include "util/trace.h"
 
 #include <QDir>
@@ -12,15 +13,17 @@
 #include <QRandomGenerator>
 #include <QStringList>
 #include <array>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr qint64 kBytesPerMiB = 1024 * 1024;
-constexpr qint64 kBinaryProbeSize = 8192;
-constexpr char kRtfMagic[] = "{\\rtf";
-constexpr qint64 kRtfMagicSize = sizeof(kRtfMagic) - 1;
+constexpr std::size_t kBinaryProbeSize = 8192;
+constexpr std::string_view kRtfMagic = "{\\rtf";
 // An empty name asks for the icon of a plain text file.
 constexpr char kPlainTextFile[] = "nul.txt";
 constexpr char kUncPrefix[] = "\\\\";
@@ -30,6 +33,16 @@ constexpr int kDiskFree = 2;
 // Overwrite patterns of TerminateFile, one per pass.
 constexpr std::array<char, 3> kWipePatterns = {'\x00', '\xFF', '\x55'};
 constexpr qint64 kWipeChunkSize = 64 * 1024;
+
+// The first `size` bytes of a regular file, or nothing when it is missing or
+// anything else (a FIFO is not waited for).
+std::optional<std::string> FileHead(const QString& file, std::size_t size) {
+    try {
+        return ReadFileIfExists(QFile::encodeName(file).toStdString(), size);
+    } catch (...) {
+        return std::nullopt;
+    }
+}
 
 // The version part `index` as a number; a missing or non-numeric part is 0.
 int VersionPart(const QStringList& parts, qsizetype index) {
@@ -58,11 +71,11 @@ QString TZarvoHonk::Set1000er(qint64 Value) {
 }
 
 bool TZarvoHonk::IsUpdateAvailable(const QString& Current, const QString& Offered) {
-    // Missing parts count as 0 on both sides, so "1.0" is older than "1.0.1".
+    // The comparison ends with the current version's parts: "1.0" offered
+    // "1.0.1" is no update. A missing offered part counts as 0.
     const QStringList current = Current.split('.');
     const QStringList offered = Offered.split('.');
-    const qsizetype parts = qMax(current.size(), offered.size());
-    for (qsizetype i = 0; i < parts; ++i) {
+    for (qsizetype i = 0; i < current.size(); ++i) {
         const int mine = VersionPart(current, i);
         const int theirs = VersionPart(offered, i);
         if (mine != theirs)
@@ -149,15 +162,13 @@ QString TZarvoHonk::GetRegiEXE(const QString&) {
 }
 
 bool TZarvoHonk::IsFileBinary(const QString& File) {
-    QFile file(File);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return file.read(kBinaryProbeSize).contains('\0');
+    const std::optional<std::string> head = FileHead(File, kBinaryProbeSize);
+    return head && head->find('\0') != std::string::npos;
 }
 
 bool TZarvoHonk::IsFileRTF(const QString& File) {
-    QFile file(File);
-    return file.open(QIODevice::ReadOnly) && file.read(kRtfMagicSize) == kRtfMagic;
+    const std::optional<std::string> head = FileHead(File, kRtfMagic.size());
+    return head && *head == kRtfMagic;
 }
 
 bool TZarvoHonk::IsTeilbar(qint64 A, qint64 B) {

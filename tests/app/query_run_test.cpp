@@ -1,11 +1,13 @@
 #include "tests/app/main_window_fixture.h"
 
 #include "controls/x_gauge.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scripted_server.h"
 #include "tests/support/test_certificates.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QTimer>
 
 #include <sys/utsname.h>
@@ -133,6 +135,22 @@ TEST_F(QueryRunTest, EnterRunsTheQueryAndTheReportIsShownCopiedAndSaved) {
               QStringLiteral("Fehler beim speichern des HTTP-Reports.  [759]"));
     EXPECT_EQ(Presenter.Shown[0].Icon, TMsgIcon::Error);
     EXPECT_FALSE(QFile::exists(SaveAs));
+
+    // A write that fails on the way (as on a full disk) is reported too, and
+    // the report saved before stays as it was.
+    SaveAs = DataDir.filePath(QStringLiteral("report.txt"));
+    {
+        const testsupport::TFileSizeLimit limit(AnsweredText(Url(server)).toUtf8().size() / 2);
+        Press(Qt::Key_S, Qt::ControlModifier);
+    }
+    EXPECT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_EQ(Presenter.Shown.back().Text,
+              QStringLiteral("Fehler beim speichern des HTTP-Reports.  [759]"));
+    QFile kept(SaveAs);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), AnsweredText(Url(server)).toUtf8());
+    EXPECT_EQ(QDir(DataDir.path()).entryList(QDir::Files | QDir::Hidden).filter(".tmp"),
+              QStringList());
 }
 
 TEST_F(QueryRunTest, GaugeShowsEachStepOfTheRun) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -210,6 +211,51 @@ TEST_F(CliProgramTest, BodyThatCannotBeWrittenFailsTheRun) {
         << result.Err.toStdString();
 }
 
+// A body whose writing fails half-way (as on a full disk) fails the run and
+// leaves the file as it was before the run.
+TEST_F(CliProgramTest, ABodyWriteThatFailsLeavesTheOldFile) {
+    constexpr rlim_t kFileSizeLimit = 4096;
+    TScriptedServer server(
+        {Answer("HTTP/1.0 200 OK\r\nContent-Length: 8000\r\n\r\n" + std::string(8000, 'b'))});
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString file = folder.filePath(QStringLiteral("body.bin"));
+    QFile old(file);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old body") == 8);
+    old.close();
+    Process.setChildProcessModifier([] {
+        const rlimit limit{kFileSizeLimit, kFileSizeLimit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_IGN);
+    });
+    const TProgramResult result = Run({"--get", "-o", file, QString::fromStdString(server.Url())});
+
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_TRUE(result.Err.contains("nicht vollständig in")) << result.Err.toStdString();
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "old body");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"body.bin"});
+}
+
+// "-o -" puts the body on the standard output, alone: the report goes to the
+// standard error output then, and no file named "-" is made.
+TEST_F(CliProgramTest, DashAsOutputFileWritesTheBodyToStandardOutput) {
+    const std::string body = "line one\nline two\n";
+    TScriptedServer server({Answer(
+        "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body)});
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    Process.setWorkingDirectory(folder.path());
+    const TProgramResult result =
+        Run({"--get", "--headers", "-o", "-", QString::fromStdString(server.Url())});
+
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(result.Out.toStdString(), body);
+    EXPECT_TRUE(result.Err.contains("\nStatus\n  OK (200)\n")) << result.Err.toStdString();
+    EXPECT_TRUE(result.Err.contains("\nHTTP/1.0 200 OK\n")) << result.Err.toStdString();
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
 TEST_F(CliProgramTest, ProxyReceivesTheAbsoluteAddress) {
     TScriptedServer proxy({Answer(kFullAnswer)});
     const TProgramResult result =
@@ -224,13 +270,16 @@ TEST_F(CliProgramTest, ProxyReceivesTheAbsoluteAddress) {
 TEST_F(CliProgramTest, TimeoutAndCtrlCAbortASilentServerAndStillReport) {
     const QByteArray aborted = "  Meldung: Connection aborted on request\n";
     {
-        TScriptedServer server({Silence()});
-        const TProgramResult result =
-            Run({"--timeout", "0.3", QString::fromStdString(server.Url())});
-        EXPECT_EQ(result.ExitCode, 1);
-        EXPECT_TRUE(result.Out.contains(aborted)) << result.Out.toStdString();
-        EXPECT_TRUE(result.Err.contains("Keine vollständige Antwort nach 0.3 Sekunden"))
-            << result.Err.toStdString();
+        for (const auto& [seconds, note] :
+             {std::pair("0.3", "Keine vollständige Antwort nach 0.3 Sekunden, die"),
+              std::pair("1", "Keine vollständige Antwort nach 1 Sekunde, die")}) {
+            TScriptedServer server({Silence()});
+            const TProgramResult result =
+                Run({"--timeout", seconds, QString::fromStdString(server.Url())});
+            EXPECT_EQ(result.ExitCode, 1);
+            EXPECT_TRUE(result.Out.contains(aborted)) << result.Out.toStdString();
+            EXPECT_TRUE(result.Err.contains(note)) << result.Err.toStdString();
+        }
     }
     {
         TScriptedServer server({Silence()});

@@ -131,6 +131,30 @@ TEST_F(ComboBoxTest, NoCompletionWhenSwitchedOffOrBelowTheMinimumLength) {
     EXPECT_EQ(Text(), "alp");
 }
 
+// Switching editing off and on again makes a new edit field; the toolkit's own
+// completer must not come with it, and the completion must go on.
+TEST_F(ComboBoxTest, EditingSwitchedOffAndOnAgainKeepsTheOwnCompletionOnly) {
+    SetItems({"alpha"});
+    int calls = 0;
+    combo->OnComplete = [&](TComboBox98&, int, QString&, bool&) { ++calls; };
+    combo->setEditable(false);
+    combo->setEditable(true);
+    combo->setFocus();
+    ASSERT_TRUE(testsupport::WaitUntil([this] { return combo->hasFocus(); }));
+    combo->clearEditText();
+
+    combo->SetComplete(false);
+    Type("al");
+    EXPECT_EQ(Text(), "al");
+
+    combo->clearEditText();
+    combo->SetComplete(true);
+    Type("al");
+    EXPECT_EQ(Text(), "alpha");
+    EXPECT_EQ(Selected(), "pha");
+    EXPECT_EQ(calls, 2);
+}
+
 TEST_F(ComboBoxTest, CuttingEverythingPutsInTheFirstItem) {
     SetItems({"alpha", "beta"});
     Type("zz");

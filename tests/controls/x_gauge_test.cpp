@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -147,6 +148,37 @@ TEST_F(GaugeTest, SettersKeepProgressWithinLimitsThatNeverCross) {
     gauge->SetMaxValue(-5);
     EXPECT_EQ(gauge->MaxValue(), 0);
     EXPECT_EQ(gauge->Progress(), 0);
+}
+
+// A query advances the gauge between blocking steps: each setter must paint
+// before it returns, with no event loop in between.
+TEST_F(GaugeTest, EverySetterThatChangesSomethingRepaintsAtOnce) {
+    struct TPaintCounter : QObject {
+        bool eventFilter(QObject*, QEvent* event) override {
+            Paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+        int Paints = 0;
+    } counter;
+    gauge->show();
+    QApplication::processEvents();
+    gauge->installEventFilter(&counter);
+    const std::pair<const char*, std::function<void()>> setters[] = {
+        {"SetMinValue", [&] { gauge->SetMinValue(1); }},
+        {"SetMaxValue", [&] { gauge->SetMaxValue(50); }},
+        {"SetProgress", [&] { gauge->SetProgress(20); }},
+        {"SetProgress, same value", [&] { gauge->SetProgress(20); }},
+        {"SetShowText", [&] { gauge->SetShowText(false); }},
+        {"SetBorder", [&] { gauge->SetBorder(gbRaised); }},
+        {"SetBarForeColor", [&] { gauge->SetBarForeColor(Qt::black); }},
+        {"SetBarBackColor", [&] { gauge->SetBarBackColor(Qt::black); }},
+        {"SetTextForeColor", [&] { gauge->SetTextForeColor(Qt::black); }},
+        {"SetTextBackColor", [&] { gauge->SetTextBackColor(Qt::black); }}};
+    for (const auto& [name, set] : setters) {
+        const int before = counter.Paints;
+        set();
+        EXPECT_GT(counter.Paints, before) << name;
+    }
 }
 
 // Each palette role gets its own colour, so every pixel tells which role painted it.

@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -124,39 +126,99 @@ TEST(IniFile, UnreadableFileRaisesAndUnwritableFileKeepsTheModelDirty) {
     EXPECT_EQ(ini.ReadString("S", "k", ""), "v");
 }
 
-// Root passes every permission check, so the owner and the owner's write bit
-// are what counts: each case must hold for root too.
-TEST(IniFile, AFileTheUserMayNotWriteIsNotReplaced) {
-    constexpr uid_t kOtherUser = 65534;
-    const struct {
-        const char* Case;
-        mode_t Mode;
-        bool OtherOwner;
-    } cases[] = {{"read-only", 0444, false},
-                 {"read-only for its owner, writable for others", 0466, false},
-                 {"another user's file, writable for all", 0666, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Case);
-        TTempFolder folder;
-        std::string path = folder.Put("quorvik.ini", kSettings);
-        ASSERT_EQ(::chmod(path.c_str(), c.Mode), 0);
-        if (c.OtherOwner && ::chown(path.c_str(), kOtherUser, kOtherUser) != 0) {
-            ADD_FAILURE() << "only root can give the file away; run as root";
-            continue;
-        }
+// The errno value of saving a change to `path` as the user `uid`: in a child
+// process when that is another user, which needs root.
+int SaveAs(uid_t uid, const std::string& path) {
+    constexpr int kChildFailed = 255; // no errno value
+    const auto save = [&path] {
         TIniPlus ini(path);
         ini.WriteInteger("Position", "Top", 7);
         try {
             ini.UpdateFile();
-            ADD_FAILURE() << "the file was replaced";
+            return 0;
         } catch (const EInOutError& error) {
-            EXPECT_EQ(error.ErrorCode(), EACCES);
+            return error.ErrorCode();
         }
-        EXPECT_TRUE(ini.Modified());
-        EXPECT_EQ(ReadWholeFile(path), kSettings);
+    };
+    if (uid == ::geteuid())
+        return save();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped =
+            ::setgroups(0, nullptr) == 0 && ::setgid(uid) == 0 && ::setuid(uid) == 0;
+        ::_exit(dropped ? save() : kChildFailed);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : kChildFailed;
+}
+
+// A file is rewritten exactly where writing into it would be allowed, and it
+// keeps its owner, group and mode: a read-only file stays read-only even when
+// root rewrites it, and another user's file stays theirs.
+TEST(IniFile, ASaveFollowsTheFilesPermissionsAndKeepsOwnerGroupAndMode) {
+    constexpr uid_t kRoot = 0;
+    constexpr uid_t kNobody = 65534;
+    constexpr gid_t kUsersGroup = 100;
+    const bool root = ::geteuid() == kRoot;
+    const uid_t user = root ? kNobody : ::geteuid();
+    const struct {
+        const char* Case;
+        uid_t Owner;
+        mode_t Mode;
+        uid_t Saver;
+        int Error;
+    } cases[] = {{"the owner's read-only file", user, 0444, user, EACCES},
+                 {"read-only for its owner, writable for others", user, 0466, user, EACCES},
+                 {"root and a read-only file", kRoot, 0444, kRoot, 0},
+                 {"root and another user's file", kNobody, 0640, kRoot, 0},
+                 {"another user's file writable for all", kRoot, 0666, kNobody, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        if (!root && (c.Owner != user || c.Saver != user))
+            continue; // giving files away and acting as another user need root
+        TTempFolder folder;
+        ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
+        const std::string path = folder.Put("quorvik.ini", kSettings);
+        const gid_t group = root ? kUsersGroup : ::getegid();
+        ASSERT_EQ(::chown(path.c_str(), c.Owner, group), 0);
+        ASSERT_EQ(::chmod(path.c_str(), c.Mode), 0);
+
+        EXPECT_EQ(SaveAs(c.Saver, path), c.Error);
+        if (c.Error == 0)
+            EXPECT_EQ(TIniPlus(path).ReadInteger("Position", "Top", 0), 7);
+        else
+            EXPECT_EQ(ReadWholeFile(path), kSettings);
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, c.Owner);
+        EXPECT_EQ(info.st_gid, group);
+        EXPECT_EQ(info.st_mode & 07777, c.Mode);
         EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
                   1);
     }
+}
+
+// A save through a symbolic link replaces the link's target, also one that
+// does not exist yet; the other names of a hard-linked file see the new content.
+TEST(IniFile, ASaveWritesThroughLinksAndKeepsHardLinks) {
+    TTempFolder folder;
+    const std::string path = folder.Put("quorvik.ini", kSettings);
+    const std::string alias = folder.File("alias.ini");
+    fs::create_hard_link(path, alias);
+    fs::create_symlink("quorvik.ini", folder.File("link.ini"));
+    fs::create_symlink("made.ini", folder.File("dangling.ini"));
+    for (const char* name : {"link.ini", "dangling.ini"}) {
+        TIniPlus ini(folder.File(name));
+        ini.WriteInteger("Position", "Top", 7);
+        ini.UpdateFile();
+        EXPECT_TRUE(fs::is_symlink(folder.File(name))) << name;
+    }
+    EXPECT_EQ(TIniPlus(alias).ReadInteger("Position", "Top", 0), 7);
+    EXPECT_EQ(TIniPlus(alias).ReadString("Other", "keep", ""), "me");
+    EXPECT_EQ(fs::hard_link_count(path), 2u);
+    EXPECT_EQ(ReadWholeFile(folder.File("made.ini")), "[Position]\r\nTop=7\r\n\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 5);
 }
 
 TEST(IniFileLocation, ExtensionIsReplacedOrAdded) {

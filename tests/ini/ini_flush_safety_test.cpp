@@ -6,11 +6,14 @@
 // signal ignored, by failing the write call with EFBIG.
 #include "ini/in_out_error.h"
 #include "ini_test_files.h"
+#include "tests/support/small_tmpfs.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <vector>
 
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr rlim_t kFileSizeLimit = 64 * 1024;
+constexpr std::size_t kSmallDiskSize = 64 * 1024;
 constexpr int kBigModelLines = 100000;
 constexpr int kLinesPerSection = 100;
 constexpr const char* kOldContent = "[Position]\r\nTop=10\r\nLeft=20\r\n\r\n"
@@ -64,8 +68,11 @@ int FlushInLimitedChild(const std::string& path, bool ignoreSignal) {
     }
 }
 
+// The folder's entries in name order.
 std::vector<fs::path> FolderContent(const std::string& folder) {
-    return {fs::directory_iterator(folder), fs::directory_iterator()};
+    std::vector<fs::path> entries{fs::directory_iterator(folder), fs::directory_iterator()};
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }
 
 TEST(IniFlushSafety, ProcessKilledInTheMiddleOfAFlushLeavesTheOldFile) {
@@ -88,6 +95,16 @@ TEST(IniFlushSafety, ProcessKilledInTheMiddleOfAFlushLeavesTheOldFile) {
 
     TIniPlus reread(path);
     EXPECT_EQ(reread.ReadInteger("Position", "Left", 0), 20);
+
+    // The next save removes what the killed one left, but not the file of a
+    // save still running (it holds a lock on it).
+    const std::string running = folder.Put(".settings.ini.12345.tmp", "in the making");
+    const int lock = ::open(running.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    reread.WriteInteger("Position", "Left", 21);
+    reread.UpdateFile();
+    ::close(lock);
+    EXPECT_EQ(FolderContent(folder.Path()), (std::vector<fs::path>{running, path}));
 }
 
 TEST(IniFlushSafety, FailedWriteRaisesKeepsTheModelAndLeavesTheOldFile) {
@@ -100,6 +117,33 @@ TEST(IniFlushSafety, FailedWriteRaisesKeepsTheModelAndLeavesTheOldFile) {
 
     EXPECT_EQ(ReadWholeFile(path), kOldContent);
     EXPECT_EQ(FolderContent(folder.Path()).size(), 1u) << "the temporary file must be removed";
+}
+
+// The disk itself full, on a file system of its own: the settings file as a
+// single name and as one of two hard links.
+TEST(IniFlushSafety, FullDiskFailsTheFlushAndLeavesTheOldFile) {
+    testsupport::TSmallTmpfs disk(kSmallDiskSize);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const std::string path = disk.Path() + "/settings.ini";
+    const std::string alias = disk.Path() + "/alias.ini";
+    std::ofstream(path, std::ios::binary) << kOldContent;
+    disk.Fill();
+    for (const bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "hard-linked" : "single name");
+        if (linked)
+            fs::create_hard_link(path, alias);
+        TIniPlus ini(path);
+        FillBigModel(ini);
+        try {
+            ini.UpdateFile();
+            ADD_FAILURE() << "the flush succeeded on a full disk";
+        } catch (const EInOutError& error) {
+            EXPECT_EQ(error.ErrorCode(), ENOSPC);
+        }
+        EXPECT_EQ(ReadWholeFile(path), kOldContent);
+        EXPECT_EQ(FolderContent(disk.Path()).size(), linked ? 3u : 2u);
+    }
 }
 
 } // namespace

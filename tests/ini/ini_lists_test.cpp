@@ -51,21 +51,26 @@ TEST(IniLists, RewritingTheStoredNumberedListLeavesTheModelClean) {
 }
 
 TEST(IniLists, NumberedListReadFillsGapsWithTheDefault) {
-    TLoadedIni ini("[L]\r\nCount=3\r\n1=a\r\n3=c\r\n[Bad]\r\nCount=-4\r\n1=a\r\n");
+    TLoadedIni ini("[L]\r\nCount=3\r\n1=a\r\n3=c\r\n[Bad]\r\nCount=-4\r\n1=a\r\n"
+                   "[Short]\r\nCount=5\r\n1=x\r\n2=y\r\n");
     TStrings read;
     ini.ReadNumberedList("L", read, "?");
     ini.ReadNumberedList("Bad", read, "?");
     ini.ReadNumberedList("Missing", read, "?");
-    EXPECT_EQ(read, (TStrings{"a", "?", "c"}));
+    ini.ReadNumberedList("Short", read, "?");
+    EXPECT_EQ(read, (TStrings{"a", "?", "c", "x", "y", "?", "?", "?"}));
 }
 
-// A list can hold no more items than its section has lines, whatever "Count"
-// claims; the largest count must cost no time and no memory.
-TEST(IniLists, AHugeStoredCountIsBoundByTheSectionsLines) {
-    TLoadedIni ini("[L]\r\nCount=2147483647\r\n1=a\r\n2=b\r\n");
+// The largest count must cost no time and no memory: the list read ends at
+// the bound, and a write removes the numbered keys of the old list however
+// far they go.
+TEST(IniLists, AHugeStoredCountIsBound) {
+    TLoadedIni ini("[L]\r\nCount=2147483647\r\n1=a\r\n2=b\r\n9999999=z\r\n");
     TStrings read;
     ini.ReadNumberedList("L", read, "?");
-    EXPECT_EQ(read, (TStrings{"a", "b", "?"}));
+    ASSERT_EQ(read.size(), TCachedIniFileEx::kMaxNumberedListCount);
+    EXPECT_EQ(read[1], "b");
+    EXPECT_EQ(read.back(), "?");
 
     ini.WriteNumberedList("L", {"x"});
     EXPECT_EQ(ini.FileText(), "[L]\r\nCount=1\r\n1=x\r\n\r\n");

@@ -20,8 +20,15 @@ TEST(IniParse, QuirksAreReadAndWrittenBackAsExpected) {
          "[S]\r\na=1\r\nb=2\r\n\r\n"},
         {"end-of-file mark line goes", "[S]\r\na=1\r\n\x1A", "[S]\r\na=1\r\n\r\n"},
         {"end-of-file mark inside a line stays", "[S]\r\na=\x1A\r\n", "[S]\r\na=\x1A\r\n\r\n"},
-        {"lines before the first section go", "; header\r\nx=1\r\n[S]\r\na=1\r\n",
-         "[S]\r\na=1\r\n\r\n"},
+        {"lines before the first section stay ahead of it", "; header\r\n\r\nx=1\r\n[S]\r\na=1\r\n",
+         "; header\r\nx=1\r\n[S]\r\na=1\r\n\r\n"},
+        {"a byte order mark is read as nothing and written back", "\xEF\xBB\xBF[S]\r\na=1\r\n",
+         "\xEF\xBB\xBF[S]\r\na=1\r\n\r\n"},
+        {"a byte order mark after empty lines", "\r\n\xEF\xBB\xBF[S]\r\na=1\r\n",
+         "\xEF\xBB\xBF[S]\r\na=1\r\n\r\n"},
+        {"a byte order mark later on is text", "[S]\r\n\xEF\xBB\xBF[T]\r\n",
+         "[S]\r\n\xEF\xBB\xBF[T]\r\n\r\n"},
+        {"blanks after a header", "[S] \t\r\na=1\r\n", "[S]\r\na=1\r\n\r\n"},
         {"comments and lines without = stay in place", "[S]\r\n;c\r\na=1\r\nplain\r\nb=2\r\n",
          "[S]\r\n;c\r\na=1\r\nplain\r\nb=2\r\n\r\n"},
         {"blanks around = are kept", "[Position]\r\nTop = 5\r\n", "[Position]\r\nTop = 5\r\n\r\n"},
@@ -71,7 +78,10 @@ TEST(IniParse, WrittenValuesReadBackAfterAReloadOrAreRefused) {
                  {kName254, "k", "v", false},
                  {kName255, "k", "v", false},
                  {kName300, "k", "v", false},
-                 {"S", std::string(300, 'k'), "v", false}};
+                 {"S", std::string(254, 'k'), "v", false},
+                 // No room left for the "=": such a key could never be found again.
+                 {"S", std::string(255, 'k'), "v", true},
+                 {"S", std::string(300, 'k'), "v", true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Section.substr(0, 8) + "/" + c.Key.substr(0, 8) + "=" + c.Value);
         TLoadedIni ini("");
@@ -91,6 +101,41 @@ TEST(IniParse, WrittenValuesReadBackAfterAReloadOrAreRefused) {
     TLoadedIni ini("[S]\r\na=1\r\n");
     EXPECT_THROW(ini.WriteSectionValues("S", {"b=2", "[T]"}), EIniLineError);
     EXPECT_EQ(ini.FileText(), "[S]\r\na=1\r\n\r\n");
+}
+
+// A byte order mark (as Windows editors write it) and a blank after the
+// header must not hide the first section: the next save would drop its keys.
+TEST(IniParse, FirstSectionBehindAByteOrderMarkOrWithATrailingBlankKeepsItsKeys) {
+    const struct {
+        const char* Case;
+        std::string Input;
+        std::string Saved;
+    } cases[] = {{"byte order mark",
+                  "\xEF\xBB\xBF[Position]\r\nTop=10\r\nLeft=20\r\n[Other]\r\nk=v\r\n",
+                  "\xEF\xBB\xBF[Position]\r\nTop=5\r\nLeft=20\r\n\r\n[Other]\r\nk=v\r\n\r\n"},
+                 {"trailing blank", "[Position] \r\nTop=10\r\nLeft=20\r\n[Other]\r\nk=v\r\n",
+                  "[Position]\r\nTop=5\r\nLeft=20\r\n\r\n[Other]\r\nk=v\r\n\r\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        TLoadedIni ini(c.Input);
+        EXPECT_EQ(ini.ReadInteger("Position", "Left", 0), 20);
+        ini.WriteInteger("Position", "Top", 5);
+        EXPECT_EQ(ini.FileText(), c.Saved);
+        EXPECT_EQ(TLoadedIni(ini.FileText()).FileText(), c.Saved);
+    }
+}
+
+// A key that fills a whole line is refused each time instead of adding a line
+// on every save.
+TEST(IniParse, AKeyWithoutRoomForItsValueIsRefusedOnEverySave) {
+    const std::string key(kShortStringMax, 'k');
+    std::string text = "[S]\r\na=1\r\n";
+    for (int save = 0; save < 3; ++save) {
+        TLoadedIni ini(text);
+        EXPECT_THROW(ini.WriteString("S", key, "v"), EIniLineError);
+        EXPECT_EQ(ini.FileText(), "[S]\r\na=1\r\n\r\n");
+        text = ini.FileText();
+    }
 }
 
 TEST(IniParse, TopWithBlanksIsNotTheKeyTop) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <string>
@@ -18,13 +19,15 @@ class TFifoUnblocker {
 public:
     TFifoUnblocker(const std::string& path, std::chrono::milliseconds patience)
         : FMade(::mkfifo(path.c_str(), 0600) == 0),
-          FWatch([path, patience, done = FDone.get_future()] {
+          FWatch([this, path, patience, done = FDone.get_future()] {
               if (done.wait_for(patience) != std::future_status::timeout)
                   return;
               // Succeeds only while a reader waits in open.
               const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-              if (fd >= 0)
-                  ::close(fd);
+              if (fd < 0)
+                  return;
+              FFired = true;
+              ::close(fd);
           }) {}
     ~TFifoUnblocker() {
         FDone.set_value();
@@ -32,9 +35,12 @@ public:
     }
 
     bool Made() const { return FMade; }
+    // True once the code under test had to be unblocked: it hung on the FIFO.
+    bool Fired() const { return FFired; }
 
 private:
     bool FMade;
+    std::atomic<bool> FFired = false;
     std::promise<void> FDone;
     std::thread FWatch;
 };

@@ -1,3 +1,4 @@
+#include "tests/support/fifo_unblocker.h"
 #include "tests/util/honk_fixture.h"
 
 #include <QCoreApplication>
@@ -132,6 +133,19 @@ TEST_F(ShowErrorTest, UnreadableLogIsLeftAloneAndGivesFatalBox) {
     EXPECT_EQ(Presenter.Shown[0].Text, "Fatal error while creating the error log file.  [586]"
                                        "\n\nDo you want to continue?");
     EXPECT_TRUE(QFileInfo(LogPath()).isDir());
+}
+
+TEST_F(ShowErrorTest, AFifoNamedLikeTheLogGivesTheFatalBoxAtOnce) {
+    testsupport::TFifoUnblocker fifo(QFile::encodeName(LogPath()).toStdString(),
+                                     std::chrono::seconds(3));
+    ASSERT_TRUE(fifo.Made());
+    Presenter.Answers = {TMsgButton::Yes};
+    Honk.ShowError("Fehler beim lesen.", 3, true, 75);
+    EXPECT_FALSE(fifo.Fired()) << "ShowError hung on the FIFO";
+    ASSERT_EQ(Presenter.Shown.size(), 2u);
+    EXPECT_TRUE(Presenter.Shown[0].Text.contains("[586]"));
+    EXPECT_EQ(Presenter.Shown[1].Text, "Fehler beim lesen.  [75]");
+    EXPECT_EQ(QFileInfo(LogPath()).isFile(), false) << "the FIFO must stay as it is";
 }
 
 TEST_F(ShowErrorTest, FailingPresenterGivesFatalBox531WhoseNoEndsTheApplication) {

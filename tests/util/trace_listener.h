@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/unique_fd.h"
 #include "util/trace_channel.h"
-#include "util/unique_fd.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+#include "tests/support/fifo_unblocker.h"
 #include "tests/util/honk_fixture.h"
 
 #include <QDir>
@@ -15,9 +16,16 @@ TEST(HonkTools, UpdateAvailablePartByPart) {
         const char* Current;
         const char* Offered;
         bool Expected;
-    } cases[] = {{"1.01", "1.02", true},  {"1.10", "1.9", false}, {"1.0", "1.0", false},
-                 {"2.0", "1.9.9", false}, {"1.0", "1.0.1", true}, {"1.x", "1.1", true},
-                 {"1.0.0", "1", false}};
+    } cases[] = {{"1.01", "1.02", true},
+                 {"1.10", "1.9", false},
+                 {"1.0", "1.0", false},
+                 {"2.0", "1.9.9", false},
+                 {"1.x", "1.1", true},
+                 {"1.0.0", "1", false},
+                 // The comparison ends with the parts of the current version.
+                 {"1.0", "1.0.1", false},
+                 {"1.0.1", "1.0", false},
+                 {"1", "2.0", true}};
     for (const auto& c : cases)
         EXPECT_EQ(TZarvoHonk::IsUpdateAvailable(c.Current, c.Offered), c.Expected)
             << c.Current << " -> " << c.Offered;
@@ -62,6 +70,16 @@ TEST_F(HonkFiles, FileProbes) {
     EXPECT_EQ(TZarvoHonk::GetFileSize(FDir.filePath("*.bin")), 5);
     EXPECT_EQ(TZarvoHonk::GetFileSize(FDir.filePath("none*")), -1);
     EXPECT_EQ(TZarvoHonk::GetFileSize(FDir.filePath("d[1].txt")), 3);
+
+    // A FIFO is no file to look into: no answer may wait for a writer.
+    for (const auto probe : {&TZarvoHonk::IsFileBinary, &TZarvoHonk::IsFileRTF}) {
+        const QString fifoPath = FDir.filePath(probe == &TZarvoHonk::IsFileRTF ? "rtf" : "bin");
+        testsupport::TFifoUnblocker fifo(QFile::encodeName(fifoPath).toStdString(),
+                                         std::chrono::seconds(3));
+        ASSERT_TRUE(fifo.Made());
+        EXPECT_FALSE(probe(fifoPath));
+        EXPECT_FALSE(fifo.Fired()) << "the probe hung on the FIFO";
+    }
 }
 
 TEST_F(HonkFiles, TerminateFileDeletesOnlyFilesOfMoreThanOneByte) {
