@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/unique_fd.h"
+#include "base/unique_fd.h"
 
 #include <QString>
 

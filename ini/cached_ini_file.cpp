@@ -155,7 +155,7 @@ void TCachedIniFile::FlushFile() {
     if (!FModified)
         return;
     if (!FFileName.empty())
-        ReplaceFileContent(FFileName, FileText());
+        ReplaceFileContent(FFileName, FileText(), TFileReplacement::TRule::OwnFileOnly);
     FModified = false;
 }
 

@@ -101,7 +101,9 @@ public:
 
     // If Modified: writes the file (when bound to one) and clears Modified.
     // The file is replaced as TFileReplacement does: a failed write or a crash
-    // leaves the old content, and owner, group, mode and links stay.
+    // leaves the old content, and group, mode and links stay. Only the
+    // caller's own file with its owner write bit is replaced, root included
+    // (EACCES otherwise): a settings file made read-only stays as it is.
     virtual void FlushFile();
 
     virtual bool HasSection(std::string_view section) const;

@@ -40,8 +40,9 @@ std::optional<std::string> ReadFileIfExists(const std::string& path, std::size_t
     return content;
 }
 
-void ReplaceFileContent(const std::string& path, std::string_view content) {
-    TFileReplacement replacement(path);
+void ReplaceFileContent(const std::string& path, std::string_view content,
+                        TFileReplacement::TRule rule) {
+    TFileReplacement replacement(path, rule);
     replacement.Write(content);
     replacement.Commit();
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "ini/file_replacement.h"
+
 // Whole-file reading and replacing for the INI engine and the program's other
 // files. Failures throw EInOutError with the errno value and a message that
 // names the file.
@@ -22,4 +24,5 @@ std::optional<std::string> ReadFileIfExists(const std::string& path,
 
 // Replaces the file's content as TFileReplacement does: a failure leaves the
 // old file as it was.
-void ReplaceFileContent(const std::string& path, std::string_view content);
+void ReplaceFileContent(const std::string& path, std::string_view content,
+                        TFileReplacement::TRule rule = TFileReplacement::TRule::WhereWritable);

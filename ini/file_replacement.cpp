@@ -103,16 +103,24 @@ void SyncFolder(const std::string& target) {
 
 } // namespace
 
-TFileReplacement::TFileReplacement(const std::string& path) : FTarget(FollowLinks(path)) {
+TFileReplacement::TFileReplacement(const std::string& path, TRule rule)
+    : FTarget(FollowLinks(path)) {
     if (::stat(FTarget.c_str(), &FOld) == 0) {
         FExists = true;
         if (!S_ISREG(FOld.st_mode))
             ThrowInOutError("Cannot replace the non-regular file", FTarget,
                             S_ISDIR(FOld.st_mode) ? EISDIR : EINVAL);
         // The rename needs only a writable folder; the file's own permission
-        // decides, as it would for a write into the file.
-        if (::faccessat(AT_FDCWD, FTarget.c_str(), W_OK, AT_EACCESS) != 0)
+        // decides. Root passes every permission check, so for the owner's
+        // rule the owner and the owner write bit are compared directly.
+        const bool allowed =
+            rule == TRule::OwnFileOnly
+                ? FOld.st_uid == ::geteuid() && (FOld.st_mode & S_IWUSR) != 0
+                : ::faccessat(AT_FDCWD, FTarget.c_str(), W_OK, AT_EACCESS) == 0;
+        if (!allowed) {
+            errno = EACCES;
             Fail("Not allowed to write");
+        }
     } else if (errno != ENOENT) {
         Fail("Cannot look at");
     }

@@ -14,9 +14,8 @@
 //
 // - A symbolic link is followed, also one whose target does not exist yet: the
 //   link stays and its target gets the content.
-// - A file is rewritten only where writing into it would be allowed (root may
-//   rewrite a read-only file); anything but a regular file fails with EINVAL
-//   (EISDIR for a folder).
+// - Who may replace a file is the rule's choice (below); anything but a
+//   regular file fails with EINVAL (EISDIR for a folder).
 // - Owner, group and mode stay. Normally the new file is renamed over the old
 //   one: readers and a crash see either the old or the new content. A file
 //   with more than one name (hard links), or one whose owner or group this
@@ -30,8 +29,18 @@
 //   next replacement of the same file.
 class TFileReplacement {
 public:
+    enum class TRule {
+        // Wherever writing into the file would be allowed: root may rewrite a
+        // read-only file, which stays read-only.
+        WhereWritable,
+        // Only the caller's own file with its owner write bit set, root
+        // included: a file its owner made read-only, or another user's file,
+        // is never replaced. Fails with EACCES.
+        OwnFileOnly,
+    };
+
     // Checks the file and creates the temporary file.
-    explicit TFileReplacement(const std::string& path);
+    explicit TFileReplacement(const std::string& path, TRule rule = TRule::WhereWritable);
     // Without Commit the file stays as it was.
     ~TFileReplacement();
 

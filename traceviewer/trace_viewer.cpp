@@ -1,7 +1,7 @@
 #include "traceviewer/trace_viewer.h"
 
 #include "util/cp1252.h"
-#include "util/unique_fd.h"
+#include "base/unique_fd.h"
 
 #include <QFile>
 #include <array>

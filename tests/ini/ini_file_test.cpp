@@ -153,10 +153,10 @@ int SaveAs(uid_t uid, const std::string& path) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : kChildFailed;
 }
 
-// A file is rewritten exactly where writing into it would be allowed, and it
-// keeps its owner, group and mode: a read-only file stays read-only even when
-// root rewrites it, and another user's file stays theirs.
-TEST(IniFile, ASaveFollowsTheFilesPermissionsAndKeepsOwnerGroupAndMode) {
+// Settings are replaced only in the caller's own file with its owner write
+// bit, root included (root passes every permission check, so the owner and
+// the bit must decide); a replaced file keeps its group and mode.
+TEST(IniFile, ASaveNeedsTheCallersOwnWritableFileAndKeepsGroupAndMode) {
     constexpr uid_t kRoot = 0;
     constexpr uid_t kNobody = 65534;
     constexpr gid_t kUsersGroup = 100;
@@ -170,9 +170,10 @@ TEST(IniFile, ASaveFollowsTheFilesPermissionsAndKeepsOwnerGroupAndMode) {
         int Error;
     } cases[] = {{"the owner's read-only file", user, 0444, user, EACCES},
                  {"read-only for its owner, writable for others", user, 0466, user, EACCES},
-                 {"root and a read-only file", kRoot, 0444, kRoot, 0},
-                 {"root and another user's file", kNobody, 0640, kRoot, 0},
-                 {"another user's file writable for all", kRoot, 0666, kNobody, 0}};
+                 {"root and its own read-only file", kRoot, 0444, kRoot, EACCES},
+                 {"root and another user's file", kNobody, 0640, kRoot, EACCES},
+                 {"another user's file writable for all", kRoot, 0666, kNobody, EACCES},
+                 {"the owner's file with a group", user, 0640, user, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Case);
         if (!root && (c.Owner != user || c.Saver != user))
