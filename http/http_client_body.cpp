@@ -1,0 +1,37 @@
+// THttpClient: body delivery, to OnDocData and the receive stream.
+
+#include "http/http_client.h"
+
+#include <QIODevice>
+
+#include "net/async_socket.h"
+
+void THttpClient::DeliverHeldBytesAsBody() {
+    const std::size_t held = FReceiveLength;
+    FReceiveLength = 0;
+    if (held > 0)
+        DeliverBody(FReceiveBuffer.data(), held);
+}
+
+void THttpClient::ReceiveBody() {
+    if (FBodyBuffer.empty())
+        FBodyBuffer.resize(http_limits::kBodyReceiveSize);
+    const int n = FSocket->Receive(FBodyBuffer.data(), static_cast<int>(FBodyBuffer.size()));
+    if (FRequestType == THttpRequest::httpAbort || n <= 0)
+        return;
+    DeliverBody(FBodyBuffer.data(), static_cast<std::size_t>(n));
+}
+
+void THttpClient::GetBodyLineNext() {
+    DeliverBody(FCurrentLine.data(), FCurrentLine.size());
+}
+
+void THttpClient::DeliverBody(const char* Data, std::size_t Len) {
+    if (FBodyLineCount == 0)
+        TriggerDocBegin();
+    ++FBodyLineCount;
+    FReceivedCount += static_cast<std::int64_t>(Len);
+    if (FReceiveStream != nullptr)
+        FReceiveStream->write(Data, static_cast<qint64>(Len));
+    TriggerDocData(Data, static_cast<std::int32_t>(Len));
+}

@@ -1,0 +1,74 @@
+// THttpClient: receiving. Received bytes are cut into lines and handed to the
+// line handler of what is expected: the proxy's answer, the header or the body.
+
+#include "http/http_client.h"
+
+#include <cstring>
+
+#include "http/response_parsing.h"
+#include "net/async_socket.h"
+
+void THttpClient::SocketDataAvailable(std::uint16_t Error) {
+    ReceiveAvailable(Error);
+    // An error answer ends at once, but only after the bytes of this receive:
+    // header lines and body bytes that came with its status line are still
+    // handled, and the close then ends the document they began.
+    if (FStatusCode >= http_errors::kFirstErrorStatus && FSocket->State() != wsClosed)
+        FSocket->Close();
+}
+
+void THttpClient::ReceiveAvailable(std::uint16_t Error) {
+    if (FState == THttpState::httpWaitingBody && FReceiveLength == 0) {
+        ReceiveBody();
+        return;
+    }
+    char* held = FReceiveBuffer.data();
+    const int room = static_cast<int>(FReceiveBuffer.size() - FReceiveLength);
+    const int n = FSocket->Receive(held + FReceiveLength, room);
+    if (FRequestType == THttpRequest::httpAbort || n <= 0)
+        return;
+    FReceiveLength += static_cast<std::size_t>(n);
+
+    if (FState == THttpState::httpWaitingBody) {
+        DeliverHeldBytesAsBody();
+        return;
+    }
+    while (FReceiveLength > 0) {
+        const char* lineFeed = static_cast<const char*>(std::memchr(held, '\n', FReceiveLength));
+        if (lineFeed == nullptr)
+            break;
+        const std::size_t lineLength = static_cast<std::size_t>(lineFeed - held);
+        const std::size_t textLength =
+            lineLength > 0 && held[lineLength - 1] == '\r' ? lineLength - 1 : lineLength;
+        FCurrentLine.assign(held, textLength);
+        FCurrentLineEnd.assign(held + textLength, lineLength + 1 - textLength);
+        FReceiveLength -= lineLength + 1;
+        std::memmove(held, lineFeed + 1, FReceiveLength);
+        if (FState == THttpState::httpWaitingHeader || FState == THttpState::httpWaitingBody ||
+            FTunnelPending)
+            RunLineHandler();
+        else
+            TriggerDataAvailable(Error);
+        if (FState == THttpState::httpWaitingBody)
+            break;
+    }
+    // After a reply without header ("<HTML>" first) the bytes after its first
+    // line are body bytes as they came, line ends included; they go out now,
+    // as a close before the next read would otherwise lose them.
+    if (FState == THttpState::httpWaitingBody) {
+        DeliverHeldBytesAsBody();
+        return;
+    }
+    // A full buffer without a line end can never become a line: end the
+    // request now instead of waiting for a server that may never close.
+    if (FReceiveLength >= FReceiveBuffer.size() &&
+        (FState == THttpState::httpWaitingHeader || FTunnelPending))
+        EndWithLocalFailure(http_errors::kLineTooLong, "HTTP line too long");
+}
+
+void THttpClient::RunLineHandler() {
+    if (FLineHandler != nullptr)
+        (this->*FLineHandler)();
+    else
+        SetReady();
+}
