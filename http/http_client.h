@@ -2,7 +2,6 @@
 
 #include <QObject>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "http/http_exception.h"
 #include "http/http_target.h"
 #include "http/http_types.h"
+#include "http/line_reader.h"
 #include "http/rfc1123_date.h"
 #include "net/socks_types.h"
 #include "net/tls_peer_info.h"
@@ -283,6 +283,10 @@ private:
     void HeaderEnded();
     void HeaderField(const std::string& Line);
     void RunLineHandler();
+    // The header budget, one for the proxy's answer and the server's header:
+    // counts the current line's text, and ends the request once the header
+    // is too large.
+    bool HeaderLineFits();
     void DeliverHeldBytesAsBody();
     // Puts SendStream back to where the body starts; returns the body's length.
     std::int64_t RewindBody();
@@ -330,7 +334,6 @@ private:
     std::string FContentType;
     std::vector<std::string> FReceivedHeader;
     std::size_t FResponseHeaderStart = 0;
-    std::size_t FHeaderBytes = 0; // of the current response, without line ends
     std::vector<std::string> FAuthenticateValues;
     std::int64_t FReceivedCount = 0;
     std::int64_t FSentCount = 0;
@@ -354,14 +357,13 @@ private:
     bool FRelocationPending = false;
 
     std::string FRequestBuffer;
-    std::array<char, http_limits::kReceiveBufferSize> FReceiveBuffer{};
-    std::size_t FReceiveLength = 0;
+    // The held bytes of the proxy's answer and of the header, and their budget.
+    TLineReader FLineReader;
     std::string FCurrentLine;
     // The body's receive area (kBodyReceiveSize), made at the first body.
     std::vector<char> FBodyBuffer;
     std::string FCurrentLineEnd; // the line feed, with a carriage return before it
     TLineHandler FLineHandler = nullptr;
-    int FHeaderLineCount = 0;
     int FBodyLineCount = 0;
     // The POST body's send area (kSendChunkSize), made at the first body.
     std::vector<char> FSendBuffer;

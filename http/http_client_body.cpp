@@ -7,10 +7,9 @@
 #include "net/async_socket.h"
 
 void THttpClient::DeliverHeldBytesAsBody() {
-    const std::size_t held = FReceiveLength;
-    FReceiveLength = 0;
-    if (held > 0)
-        DeliverBody(FReceiveBuffer.data(), held);
+    const std::string_view held = FLineReader.TakeHeld();
+    if (!held.empty())
+        DeliverBody(held.data(), held.size());
 }
 
 void THttpClient::ReceiveBody() {

@@ -110,8 +110,7 @@ void THttpClient::ConnectSocket() {
 void THttpClient::SendTunnelRequest() {
     FTunnelStatus = 0;
     FTunnelReason.clear();
-    FHeaderLineCount = 0;
-    FHeaderBytes = 0;
+    FLineReader.StartHeader();
     FLineHandler = &THttpClient::GetTunnelLineNext;
     FRequestBuffer.clear();
     for (const std::string& line :
@@ -175,22 +174,18 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
 }
 
 void THttpClient::GetTunnelLineNext() {
-    ++FHeaderLineCount;
-    if (FHeaderLineCount == 1 && IsStatusLine(FCurrentLine)) {
+    if (FLineReader.CountHeaderLine() == 1 && IsStatusLine(FCurrentLine)) {
         FTunnelStatus = StatusCodeOf(FCurrentLine).value_or(0);
         FTunnelReason = std::to_string(FTunnelStatus) + " " + ReasonPhraseOf(FCurrentLine);
     }
     if (!FCurrentLine.empty()) {
-        FHeaderBytes += FCurrentLine.size();
-        if (FHeaderLineCount > http_limits::kMaxHeaderLines ||
-            FHeaderBytes > http_limits::kMaxHeaderBytes)
-            EndWithLocalFailure(http_errors::kHeaderTooLarge, "HTTP header too large");
+        HeaderLineFits();
         return;
     }
     // The proxy's answer ends here; nothing of the server comes before the
     // handshake asks for it.
     FTunnelPending = false;
-    FReceiveLength = 0;
+    FLineReader.Clear();
     FLineHandler = nullptr;
     if (FTunnelStatus / kStatusClassSize != kSuccessClass) {
         EndWithLocalFailure(http_errors::kTunnelRefused,

@@ -10,9 +10,9 @@
 #include "net/async_socket.h"
 
 void THttpClient::GetHeaderLineNext() {
-    if (FHeaderLineCount == 0)
+    if (FLineReader.HeaderLines() == 0)
         TriggerHeaderBegin();
-    ++FHeaderLineCount;
+    FLineReader.CountHeaderLine();
 
     if (IsHtmlTagLine(FCurrentLine)) {
         // A response without a header: this line is the first piece of the body.
@@ -29,12 +29,8 @@ void THttpClient::GetHeaderLineNext() {
         HeaderEnded();
         return;
     }
-    FHeaderBytes += FCurrentLine.size();
-    if (FHeaderLineCount > http_limits::kMaxHeaderLines ||
-        FHeaderBytes > http_limits::kMaxHeaderBytes) {
-        EndWithLocalFailure(http_errors::kHeaderTooLarge, "HTTP header too large");
+    if (!HeaderLineFits())
         return;
-    }
     FReceivedHeader.push_back(FCurrentLine);
     if (IsStatusLine(FCurrentLine)) {
         // A code that is not a number leaves the status as it was.
@@ -88,7 +84,7 @@ void THttpClient::HeaderEnded() {
             return;
         }
         ++FRedirections;
-        FReceiveLength = 0; // the rest of this answer belongs to a document not asked for
+        FLineReader.Clear(); // the rest of this answer belongs to a document not asked for
         StartResponse();
         AttachSessionClosed(&THttpClient::LocationSessionClosed);
         FSocket->Close();

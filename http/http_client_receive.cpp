@@ -3,8 +3,6 @@
 
 #include "http/http_client.h"
 
-#include <cstring>
-
 #include "http/response_parsing.h"
 #include "net/async_socket.h"
 
@@ -18,32 +16,20 @@ void THttpClient::SocketDataAvailable(std::uint16_t Error) {
 }
 
 void THttpClient::ReceiveAvailable(std::uint16_t Error) {
-    if (FState == THttpState::httpWaitingBody && FReceiveLength == 0) {
+    if (FState == THttpState::httpWaitingBody && FLineReader.HeldCount() == 0) {
         ReceiveBody();
         return;
     }
-    char* held = FReceiveBuffer.data();
-    const int room = static_cast<int>(FReceiveBuffer.size() - FReceiveLength);
-    const int n = FSocket->Receive(held + FReceiveLength, room);
+    const int n = FSocket->Receive(FLineReader.Space(), static_cast<int>(FLineReader.Room()));
     if (FRequestType == THttpRequest::httpAbort || n <= 0)
         return;
-    FReceiveLength += static_cast<std::size_t>(n);
+    FLineReader.Received(static_cast<std::size_t>(n));
 
     if (FState == THttpState::httpWaitingBody) {
         DeliverHeldBytesAsBody();
         return;
     }
-    while (FReceiveLength > 0) {
-        const char* lineFeed = static_cast<const char*>(std::memchr(held, '\n', FReceiveLength));
-        if (lineFeed == nullptr)
-            break;
-        const std::size_t lineLength = static_cast<std::size_t>(lineFeed - held);
-        const std::size_t textLength =
-            lineLength > 0 && held[lineLength - 1] == '\r' ? lineLength - 1 : lineLength;
-        FCurrentLine.assign(held, textLength);
-        FCurrentLineEnd.assign(held + textLength, lineLength + 1 - textLength);
-        FReceiveLength -= lineLength + 1;
-        std::memmove(held, lineFeed + 1, FReceiveLength);
+    while (FLineReader.NextLine(FCurrentLine, FCurrentLineEnd)) {
         if (FState == THttpState::httpWaitingHeader || FState == THttpState::httpWaitingBody ||
             FTunnelPending)
             RunLineHandler();
@@ -61,9 +47,15 @@ void THttpClient::ReceiveAvailable(std::uint16_t Error) {
     }
     // A full buffer without a line end can never become a line: end the
     // request now instead of waiting for a server that may never close.
-    if (FReceiveLength >= FReceiveBuffer.size() &&
-        (FState == THttpState::httpWaitingHeader || FTunnelPending))
+    if (FLineReader.Full() && (FState == THttpState::httpWaitingHeader || FTunnelPending))
         EndWithLocalFailure(http_errors::kLineTooLong, "HTTP line too long");
+}
+
+bool THttpClient::HeaderLineFits() {
+    if (FLineReader.AddHeaderText(FCurrentLine))
+        return true;
+    EndWithLocalFailure(http_errors::kHeaderTooLarge, "HTTP header too large");
+    return false;
 }
 
 void THttpClient::RunLineHandler() {

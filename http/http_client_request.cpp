@@ -37,7 +37,7 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     StartResponse();
     FSendingBody = false;
     // Leftovers of an aborted request must not leak into this one.
-    FReceiveLength = 0;
+    FLineReader.Clear();
     FRelocationPending = false;
     FRedirections = 0;
     FTunnelPending = false;
@@ -56,8 +56,7 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
 
 void THttpClient::StartResponse() {
     FResponseHeaderStart = FReceivedHeader.size();
-    FHeaderLineCount = 0;
-    FHeaderBytes = 0;
+    FLineReader.StartHeader();
     FBodyLineCount = 0;
     FContentLength = -1;
     FContentType.clear();
@@ -144,7 +143,7 @@ void THttpClient::SetLocalFailure(std::uint16_t Error, const std::string& Reason
 
 void THttpClient::EndWithLocalFailure(std::uint16_t Error, const std::string& Reason) {
     SetLocalFailure(Error, Reason);
-    FReceiveLength = 0;
+    FLineReader.Clear();
     FRelocationPending = false;
     if (FSocket->State() != wsClosed)
         Logout(); // the close ends the request through SocketSessionClosed
