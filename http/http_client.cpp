@@ -3,6 +3,7 @@
 
 #include "http/http_client.h"
 
+#include "base/raise_event.h"
 #include "http/http_notifier.h"
 #include "net/async_socket.h"
 
@@ -32,10 +33,21 @@ THttpClient::THttpClient(QObject* Owner) : QObject(Owner) {
 }
 
 THttpClient::~THttpClient() {
+    // First of all: the step that raised the event whose handler deletes the
+    // client learns it here, and returns.
+    FLifeToken.Clear();
     // The socket goes first: closing it while it is destroyed raises no event,
     // and nothing it still had queued can reach this object afterwards.
     FSocket.reset();
     FNotifier.reset();
+}
+
+THttpClient::TRequestWatch::TRequestWatch(const THttpClient& Client)
+    : FLife(Client.FLifeToken.Watch()), FClient(&Client), FRequest(Client.FRequestSerial) {}
+
+bool THttpClient::TRequestWatch::Runs() const {
+    return FLife.Alive() && FClient->FRequestSerial == FRequest &&
+           FClient->FState != THttpState::httpReady && FClient->FState != THttpState::httpAborting;
 }
 
 void THttpClient::SetMultiThreaded(bool Value) {
@@ -51,91 +63,73 @@ void THttpClient::AttachSessionClosed(void (THttpClient::*Handler)()) {
 }
 
 void THttpClient::TriggerCookie(const std::string& Data, bool& Accept) {
-    if (OnCookie)
-        OnCookie(this, Data, Accept);
+    RaiseEvent(FLifeToken, OnCookie, this, Data, Accept);
 }
 
 void THttpClient::TriggerSessionConnected() {
-    if (OnSessionConnected)
-        OnSessionConnected(this);
+    RaiseEvent(FLifeToken, OnSessionConnected, this);
 }
 
 void THttpClient::TriggerRequestHeaderBegin() {
-    if (OnRequestHeaderBegin)
-        OnRequestHeaderBegin(this);
+    RaiseEvent(FLifeToken, OnRequestHeaderBegin, this);
 }
 
 void THttpClient::TriggerRequestHeaderEnd() {
-    if (OnRequestHeaderEnd)
-        OnRequestHeaderEnd(this);
+    RaiseEvent(FLifeToken, OnRequestHeaderEnd, this);
 }
 
 void THttpClient::TriggerHeaderBegin() {
-    if (OnHeaderBegin)
-        OnHeaderBegin(this);
+    RaiseEvent(FLifeToken, OnHeaderBegin, this);
 }
 
 void THttpClient::TriggerHeaderEnd() {
-    if (OnHeaderEnd)
-        OnHeaderEnd(this);
+    RaiseEvent(FLifeToken, OnHeaderEnd, this);
 }
 
 void THttpClient::TriggerDocBegin() {
-    if (OnDocBegin)
-        OnDocBegin(this);
+    RaiseEvent(FLifeToken, OnDocBegin, this);
 }
 
 void THttpClient::TriggerDocData(const void* Buffer, std::int32_t Len) {
-    if (OnDocData)
-        OnDocData(this, Buffer, Len);
+    RaiseEvent(FLifeToken, OnDocData, this, Buffer, Len);
 }
 
 void THttpClient::TriggerDocEnd() {
-    if (OnDocEnd)
-        OnDocEnd(this);
+    RaiseEvent(FLifeToken, OnDocEnd, this);
 }
 
 void THttpClient::TriggerSendBegin() {
-    if (OnSendBegin)
-        OnSendBegin(this);
+    RaiseEvent(FLifeToken, OnSendBegin, this);
 }
 
 void THttpClient::TriggerSendData(const void* Buffer, std::int32_t Len) {
-    if (OnSendData)
-        OnSendData(this, Buffer, Len);
+    RaiseEvent(FLifeToken, OnSendData, this, Buffer, Len);
 }
 
 void THttpClient::TriggerSendEnd() {
-    if (OnSendEnd)
-        OnSendEnd(this);
+    RaiseEvent(FLifeToken, OnSendEnd, this);
 }
 
 void THttpClient::TriggerCommand(std::string& Line) {
-    if (OnCommand)
-        OnCommand(this, Line);
+    RaiseEvent(FLifeToken, OnCommand, this, Line);
 }
 
 void THttpClient::TriggerHeaderData() {
-    if (OnHeaderData)
-        OnHeaderData(this);
+    RaiseEvent(FLifeToken, OnHeaderData, this);
 }
 
 void THttpClient::TriggerStateChange() {
-    if (OnStateChange)
-        OnStateChange(this);
+    RaiseEvent(FLifeToken, OnStateChange, this);
 }
 
 void THttpClient::TriggerLocationChange() {
-    if (OnLocationChange)
-        OnLocationChange(this);
+    RaiseEvent(FLifeToken, OnLocationChange, this);
 }
 
 void THttpClient::TriggerRequestDone(THttpRequest RqType, std::uint16_t Error) {
-    if (OnRequestDone)
-        OnRequestDone(this, RqType, Error);
+    RaiseEvent(FLifeToken, OnRequestDone, this, RqType, Error);
 }
 
 void THttpClient::TriggerDataAvailable(std::uint16_t Error) {
-    if (OnDataAvailable)
-        OnDataAvailable(this, Error);
+    RaiseEvent(FLifeToken, OnDataAvailable, this, Error);
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/life_token.h"
 #include "http/http_constants.h"
 #include "http/http_exception.h"
 #include "http/http_target.h"
@@ -56,6 +57,17 @@ using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t
 // those written into the URL) go only to the scheme, host and port of URL.
 //
 // SendStream and ReceiveStream belong to the caller and must outlive the request.
+//
+// Handlers run on the client's thread, each through a copy of itself. A handler
+// may clear or replace its own event or any other. It may delete the client:
+// nothing of it runs after that handler returns, queued messages are dropped,
+// and a Get, Head or Post waiting for the request returns without raising. It
+// may call Abort: the request ends there and no further step of it runs (lines
+// already received then arrive as OnDataAvailable); OnRequestDone still
+// follows. It may start a new request once State is httpReady, that is from
+// OnRequestDone or on OnStateChange's change to httpReady; OnRequestDone of the
+// request that ended follows all the same. Anywhere else the start raises
+// "HTTP component is busy".
 class THttpClient : public QObject {
 public:
     explicit THttpClient(QObject* Owner = nullptr);
@@ -248,6 +260,21 @@ protected:
 private:
     using TLineHandler = void (THttpClient::*)();
 
+    // Taken by a step of a request before it raises an event. The step goes on
+    // afterwards only while Runs: the client lives and that request still
+    // runs, since the handler may have deleted the client, aborted the request
+    // or started the next one.
+    class TRequestWatch {
+    public:
+        explicit TRequestWatch(const THttpClient& Client);
+        bool Runs() const;
+
+    private:
+        TLifeToken::TWatch FLife;
+        const THttpClient* FClient;
+        std::uint64_t FRequest;
+    };
+
     void DoRequestAsync(THttpRequest Rq);
     void DoRequestSync(THttpRequest Rq);
     void ResetRequest(THttpRequest Rq);
@@ -291,6 +318,9 @@ private:
     // Puts SendStream back to where the body starts; returns the body's length.
     std::int64_t RewindBody();
 
+    // Cleared first thing in the destructor: tells a step that raised an
+    // event whether the client outlived its handler.
+    TLifeToken FLifeToken;
     std::unique_ptr<THttpNotifier> FNotifier;
     std::unique_ptr<TAsyncSocket> FSocket;
 

@@ -26,9 +26,16 @@ void THttpClient::GetBodyLineNext() {
 }
 
 void THttpClient::DeliverBody(const char* Data, std::size_t Len) {
-    if (FBodyLineCount == 0)
-        TriggerDocBegin();
+    // Counted before the event: a handler that aborts there ends the
+    // document it began.
+    const bool first = FBodyLineCount == 0;
     ++FBodyLineCount;
+    if (first) {
+        const TRequestWatch watch(*this);
+        TriggerDocBegin();
+        if (!watch.Runs())
+            return;
+    }
     FReceivedCount += static_cast<std::int64_t>(Len);
     if (FReceiveStream != nullptr)
         FReceiveStream->write(Data, static_cast<qint64>(Len));

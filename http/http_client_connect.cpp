@@ -22,7 +22,10 @@ constexpr int kStatusClassSize = 100;
 
 void THttpClient::Login() {
     FResolvedAddress.clear();
+    const TRequestWatch watch(*this);
     StateChange(THttpState::httpDnsLookup);
+    if (!watch.Runs())
+        return;
     if (!IsSupportedScheme(FTarget.Scheme)) {
         EndWithLocalFailure(http_errors::kUnsupportedProtocol, "unsupported protocol");
         return;
@@ -49,8 +52,10 @@ void THttpClient::Login() {
 }
 
 void THttpClient::Logout() {
-    FSocket->Close();
-    FConnected = false;
+    const TLifeToken::TWatch watch = FLifeToken.Watch();
+    FSocket->Close(); // raises the session's end
+    if (watch.Alive())
+        FConnected = false;
 }
 
 void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
@@ -62,7 +67,10 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
         return;
     }
     FResolvedAddress = FSocket->DnsResult();
+    const TRequestWatch watch(*this);
     StateChange(THttpState::httpDnsLookupDone);
+    if (!watch.Runs())
+        return;
     try {
         ConnectSocket();
     } catch (const std::exception&) {
@@ -73,7 +81,8 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
             error = http_errors::kInvalidHostName;
         SetLocalFailure(static_cast<std::uint16_t>(error), "can't connect: " + ErrorText(error));
         FSocket->Close();
-        SocketSessionClosed();
+        if (watch.Runs())
+            SocketSessionClosed();
     }
 }
 
@@ -113,10 +122,16 @@ void THttpClient::SendTunnelRequest() {
     FLineReader.StartHeader();
     FLineHandler = &THttpClient::GetTunnelLineNext;
     FRequestBuffer.clear();
-    for (const std::string& line :
-         ComposeTunnelLines(FTarget.TargetHost, FTarget.TargetPort, FProxyUsername, FProxyPassword))
+    const TRequestWatch watch(*this);
+    for (const std::string& line : ComposeTunnelLines(FTarget.TargetHost, FTarget.TargetPort,
+                                                      FProxyUsername, FProxyPassword)) {
         SendCommand(line);
+        if (!watch.Runs())
+            return;
+    }
     SendCommand("");
+    if (!watch.Runs())
+        return;
     FSocket->Send(FRequestBuffer.data(), static_cast<int>(FRequestBuffer.size()));
     FRequestBuffer.clear();
 }
@@ -146,10 +161,17 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
     if (FSocket->SslEstablished())
         FSslPeerInfo = FSocket->SslPeerInfo();
     FConnected = true;
+    const TRequestWatch watch(*this);
     StateChange(THttpState::httpConnected);
+    if (!watch.Runs())
+        return;
     TriggerSessionConnected();
+    if (!watch.Runs())
+        return;
     FLineHandler = &THttpClient::GetHeaderLineNext;
     StateChange(THttpState::httpWaitingHeader);
+    if (!watch.Runs())
+        return;
     try {
         switch (FRequestType) {
         case THttpRequest::httpGET:
@@ -157,7 +179,11 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
             break;
         case THttpRequest::httpPOST:
             SendRequest("POST", kHttpVersion);
+            if (!watch.Runs())
+                return;
             TriggerSendBegin();
+            if (!watch.Runs())
+                return;
             FSendingBody = true;
             SocketDataSent(0);
             break;
@@ -169,7 +195,8 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
         }
     } catch (const std::exception&) {
         // The close ends the request through SocketSessionClosed.
-        Logout();
+        if (watch.Runs())
+            Logout();
     }
 }
 

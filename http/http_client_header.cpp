@@ -10,8 +10,12 @@
 #include "net/async_socket.h"
 
 void THttpClient::GetHeaderLineNext() {
-    if (FLineReader.HeaderLines() == 0)
+    const TRequestWatch watch(*this);
+    if (FLineReader.HeaderLines() == 0) {
         TriggerHeaderBegin();
+        if (!watch.Runs())
+            return;
+    }
     FLineReader.CountHeaderLine();
 
     if (IsHtmlTagLine(FCurrentLine)) {
@@ -19,8 +23,12 @@ void THttpClient::GetHeaderLineNext() {
         if (FContentType.empty())
             FContentType = "text/html";
         StateChange(THttpState::httpWaitingBody);
+        if (!watch.Runs())
+            return;
         FLineHandler = &THttpClient::GetBodyLineNext;
         TriggerHeaderEnd();
+        if (!watch.Runs())
+            return;
         FCurrentLine += FCurrentLineEnd; // a saved document must hold the bytes sent
         GetBodyLineNext();
         return;
@@ -40,6 +48,8 @@ void THttpClient::GetHeaderLineNext() {
         }
     } else {
         HeaderField(FCurrentLine);
+        if (!watch.Runs())
+            return;
     }
     TriggerHeaderData();
 }
@@ -76,8 +86,11 @@ void THttpClient::HeaderField(const std::string& Line) {
 }
 
 void THttpClient::HeaderEnded() {
+    const TRequestWatch watch(*this);
     if (FRelocationPending) {
         TriggerHeaderEnd();
+        if (!watch.Runs())
+            return;
         if (FRedirections >= http_limits::kMaxRedirections) {
             // A server that keeps redirecting would otherwise hold the client forever.
             EndWithLocalFailure(http_errors::kTooManyRedirections, "too many redirections");
@@ -92,7 +105,11 @@ void THttpClient::HeaderEnded() {
     }
     FTarget.DocName = DocNameForContentType(FTarget.DocName, FContentType);
     StateChange(THttpState::httpWaitingBody);
+    if (!watch.Runs())
+        return;
     FLineHandler = &THttpClient::GetBodyLineNext;
     TriggerHeaderEnd();
+    if (!watch.Runs())
+        return;
     DeliverHeldBytesAsBody();
 }

@@ -7,7 +7,10 @@
 #include "net/async_socket.h"
 
 void THttpClient::SocketDataAvailable(std::uint16_t Error) {
+    const TLifeToken::TWatch watch = FLifeToken.Watch();
     ReceiveAvailable(Error);
+    if (!watch.Alive())
+        return;
     // An error answer ends at once, but only after the bytes of this receive:
     // header lines and body bytes that came with its status line are still
     // handled, and the close then ends the document they began.
@@ -29,12 +32,17 @@ void THttpClient::ReceiveAvailable(std::uint16_t Error) {
         DeliverHeldBytesAsBody();
         return;
     }
+    // What a line means follows the state after each line: a handler that
+    // aborts leaves the rest to OnDataAvailable.
+    const TLifeToken::TWatch watch = FLifeToken.Watch();
     while (FLineReader.NextLine(FCurrentLine, FCurrentLineEnd)) {
         if (FState == THttpState::httpWaitingHeader || FState == THttpState::httpWaitingBody ||
             FTunnelPending)
             RunLineHandler();
         else
             TriggerDataAvailable(Error);
+        if (!watch.Alive())
+            return;
         if (FState == THttpState::httpWaitingBody)
             break;
     }

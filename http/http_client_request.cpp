@@ -18,7 +18,11 @@ void THttpClient::DoRequestAsync(THttpRequest Rq) {
         throw EHttpException("HTTP component is busy", http_errors::kBusy);
     if (Rq == THttpRequest::httpPOST && FSendStream == nullptr)
         throw EHttpException("HTTP component has nothing to post", http_errors::kNothingToPost);
+    ++FRequestSerial;
+    const TRequestWatch watch(*this);
     ResetRequest(Rq);
+    if (!watch.Runs())
+        return;
     Login();
 }
 
@@ -26,9 +30,11 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     FReceivedHeader.clear();
     FRequestType = Rq;
     FRequestDoneError = 0;
-    ++FRequestSerial;
     AttachSessionClosed(&THttpClient::SocketSessionClosed);
+    const TRequestWatch watch(*this);
     StateChange(THttpState::httpNotConnected);
+    if (!watch.Runs())
+        return;
 
     FStatusCode = 0;
     FReasonPhrase.clear();
@@ -63,11 +69,14 @@ void THttpClient::StartResponse() {
 }
 
 void THttpClient::DoRequestSync(THttpRequest Rq) {
+    const TLifeToken::TWatch watch = FLifeToken.Watch();
     DoRequestAsync(Rq);
     // Sleep in the event loop until an event arrives; every end of a request
     // comes from an event handler, so the state is checked after each batch.
-    while (FState != THttpState::httpReady)
+    while (watch.Alive() && FState != THttpState::httpReady)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    if (!watch.Alive())
+        return;
     if (FStatusCode >= http_errors::kFirstErrorStatus)
         throw EHttpException(FReasonPhrase, static_cast<std::uint16_t>(FStatusCode));
 }
@@ -78,8 +87,11 @@ void THttpClient::Abort() {
             FSocket->Close();
         return;
     }
+    const TLifeToken::TWatch watch = FLifeToken.Watch();
     const THttpState oldState = FState;
     StateChange(THttpState::httpAborting);
+    if (!watch.Alive())
+        return;
     if (oldState == THttpState::httpDnsLookup) {
         try {
             FSocket->CancelDnsLookup();
@@ -92,6 +104,8 @@ void THttpClient::Abort() {
         SocketSessionClosed();
     else
         FSocket->Close();
+    if (!watch.Alive())
+        return;
     StateChange(THttpState::httpReady);
 }
 
@@ -99,10 +113,13 @@ void THttpClient::StateChange(THttpState NewState) {
     if (NewState == FState)
         return;
     FState = NewState;
+    // Taken before the event: a handler may start the next request once ready.
+    const THttpNotifier::TMessage done{THttpNotifier::WM_HTTP_REQUEST_DONE, FRequestSerial,
+                                       FRequestType, FRequestDoneError};
+    const TLifeToken::TWatch watch = FLifeToken.Watch();
     TriggerStateChange();
-    if (NewState == THttpState::httpReady)
-        FNotifier->Post(
-            {THttpNotifier::WM_HTTP_REQUEST_DONE, FRequestSerial, FRequestType, FRequestDoneError});
+    if (watch.Alive() && NewState == THttpState::httpReady)
+        FNotifier->Post(done);
 }
 
 void THttpClient::SetReady() {
@@ -172,8 +189,12 @@ void THttpClient::CheckAnswerComplete(std::uint16_t Error) {
 
 void THttpClient::SocketSessionClosed() {
     FConnected = false;
-    if (FBodyLineCount > 0)
+    if (FBodyLineCount > 0) {
+        const TLifeToken::TWatch watch = FLifeToken.Watch();
         TriggerDocEnd();
+        if (!watch.Alive())
+            return;
+    }
     SetReady();
 }
 
@@ -181,6 +202,8 @@ void THttpClient::LocationSessionClosed() {
     FConnected = false;
     FRelocationPending = false;
     AttachSessionClosed(&THttpClient::SocketSessionClosed);
+    const TLifeToken::TWatch watch = FLifeToken.Watch();
     TriggerLocationChange();
-    FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
+    if (watch.Alive())
+        FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
 }

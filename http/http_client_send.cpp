@@ -10,7 +10,10 @@
 
 void THttpClient::SendRequest(const std::string& Method, const std::string& Version) {
     FRequestBuffer.clear();
+    const TRequestWatch watch(*this);
     TriggerRequestHeaderBegin();
+    if (!watch.Runs())
+        return;
 
     // Inside a tunnel the request goes to the server itself, as if direct:
     // the proxy's credentials stay with the proxy.
@@ -41,11 +44,18 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
     FContentRangeBegin.clear();
     FContentRangeEnd.clear();
 
-    for (const std::string& line : ComposeRequestLines(fields))
+    for (const std::string& line : ComposeRequestLines(fields)) {
         SendCommand(line);
+        if (!watch.Runs())
+            return;
+    }
     FAcceptRanges.clear();
     TriggerRequestHeaderEnd();
+    if (!watch.Runs())
+        return;
     SendCommand("");
+    if (!watch.Runs())
+        return;
 
     FSocket->Send(FRequestBuffer.data(), static_cast<int>(FRequestBuffer.size()));
     FRequestBuffer.clear();
@@ -64,7 +74,10 @@ std::int64_t THttpClient::RewindBody() {
 
 void THttpClient::SendCommand(const std::string& Line) {
     std::string copy = Line;
+    const TRequestWatch watch(*this);
     TriggerCommand(copy);
+    if (!watch.Runs())
+        return;
     FRequestBuffer += copy;
     FRequestBuffer += "\r\n";
 }
@@ -72,6 +85,7 @@ void THttpClient::SendCommand(const std::string& Line) {
 void THttpClient::SocketDataSent(std::uint16_t) {
     if (!FSendingBody)
         return;
+    const TRequestWatch watch(*this);
     try {
         if (FSendBuffer.empty())
             FSendBuffer.resize(http_limits::kSendChunkSize);
@@ -86,8 +100,12 @@ void THttpClient::SocketDataSent(std::uint16_t) {
         }
         FSentCount += n;
         TriggerSendData(FSendBuffer.data(), static_cast<std::int32_t>(n));
+        if (!watch.Runs())
+            return;
         FSocket->Send(FSendBuffer.data(), static_cast<int>(n));
     } catch (const std::exception&) {
+        if (!watch.Runs())
+            return;
         FSendingBody = false;
         Logout();
     }

@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <future>
+#include <optional>
 
 #include "http/http_client.h"
 #include "net/async_socket.h"
@@ -266,6 +267,207 @@ TEST_F(HttpClientTest, HeadRaisesEventsInOrder) {
                       "Command: HeaderBegin HeaderData HeaderData State6 HeaderEnd State0 "
                       "RequestDone3/0");
 }
+
+// --- what handlers may do -----------------------------------------------------------
+
+// The handler is called through a copy: clearing its own event inside it frees
+// nothing it still runs on, and the request goes on.
+TEST_F(HttpClientTest, StateChangeHandlerMayClearItsOwnEvent) {
+    TScriptedServer server({Answer(kOk)});
+    std::vector<std::string> seen;
+    Client.OnStateChange = [&seen, tag = std::string("state ")](THttpClient* Sender) {
+        Sender->OnStateChange = nullptr;
+        seen.push_back(tag + std::to_string(static_cast<int>(Sender->State())));
+    };
+    HeadAndWait(server.Url());
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(seen, std::vector<std::string>{"state 1"});
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(DoneError, 0);
+}
+
+// Each case: a request and the handler of one event that acts (deletes the
+// client, or aborts) the first time it runs.
+struct THandlerCase {
+    std::string name;
+    THttpRequest request;
+    std::vector<std::string> answers; // one per hop
+    std::function<void(THttpClient&, const THttpNotifyEvent& Act)> hook;
+};
+
+void PrintTo(const THandlerCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+TScriptedServer ServerFor(const THandlerCase& c) {
+    std::vector<TScript> scripts;
+    for (const std::string& answer : c.answers)
+        scripts.push_back(Answer(answer));
+    return TScriptedServer(scripts);
+}
+
+// Sets the client up for the case: the address and the body to post.
+void Prepare(THttpClient& Client, QBuffer& Body, const std::string& Url) {
+    Body.setData("a=1");
+    Body.open(QIODevice::ReadOnly);
+    Client.SetSendStream(&Body);
+    Client.SetURL(Url);
+}
+
+// Nothing of the client may be touched after a handler deleted it, neither by
+// the step that raised the event, nor by a message still queued for it, nor by
+// the synchronous call waiting for the request.
+class HandlerDeletesClientTest : public ::testing::TestWithParam<THandlerCase> {};
+
+TEST_P(HandlerDeletesClientTest, NothingTouchesTheDeletedClient) {
+    const THandlerCase& c = GetParam();
+    TScriptedServer server = ServerFor(c);
+    QBuffer postBody;
+    bool deleted = false;
+    auto* client = new THttpClient;
+    Prepare(*client, postBody, server.Url());
+    c.hook(*client, [&deleted](THttpClient* Sender) {
+        deleted = true;
+        delete Sender;
+    });
+    if (c.request == THttpRequest::httpPOST)
+        client->Post();
+    else
+        client->Get();
+    ASSERT_TRUE(testsupport::WaitUntil([&deleted] { return deleted; }));
+    testsupport::PumpEvents();
+}
+
+// An abort from a handler ends the request there, and the client serves the
+// next one.
+class HandlerAbortsRequestTest : public ::testing::TestWithParam<THandlerCase> {};
+
+TEST_P(HandlerAbortsRequestTest, RequestEndsThereAndTheNextOneRuns) {
+    const THandlerCase& c = GetParam();
+    TScriptedServer server = ServerFor(c);
+    THttpClient client;
+    QBuffer postBody;
+    Prepare(client, postBody, server.Url());
+    std::optional<THttpState> abortedIn;
+    c.hook(client, [&abortedIn](THttpClient* Sender) {
+        if (abortedIn)
+            return;
+        abortedIn = Sender->State();
+        Sender->Abort();
+    });
+    if (c.request == THttpRequest::httpPOST)
+        client.PostASync();
+    else
+        client.GetASync();
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return abortedIn && client.State() == THttpState::httpReady; }));
+    if (*abortedIn != THttpState::httpReady) {
+        EXPECT_EQ(client.ReasonPhrase(), "Connection aborted on request");
+        EXPECT_EQ(client.RequestDoneError(), http_errors::kAborted);
+    }
+    TScriptedServer next({Answer(kOk)});
+    client.SetURL(next.Url());
+    client.Head();
+    EXPECT_EQ(client.StatusCode(), 200);
+    EXPECT_TRUE(Served(next));
+}
+
+// Acts when a state change reaches `State`.
+std::function<void(THttpClient&, const THttpNotifyEvent&)> OnState(THttpState State) {
+    return [State](THttpClient& C, const THttpNotifyEvent& Act) {
+        C.OnStateChange = [State, Act](THttpClient* Sender) {
+            if (Sender->State() == State)
+                Act(Sender);
+        };
+    };
+}
+
+const std::string kDocument = "HTTP/1.0 200 OK\r\nSet-Cookie: a=1\r\n\r\nbody";
+const std::vector<std::string> kPlain{kDocument};
+const std::vector<std::string> kRedirected{Redirect("/next"), kDocument};
+
+const std::vector<THandlerCase> kHandlerCases{
+    THandlerCase{"StateChangeAtRequestStart", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpNotConnected)},
+    THandlerCase{"StateChangeToLookupDone", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpDnsLookupDone)},
+    THandlerCase{"StateChangeToConnected", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpConnected)},
+    THandlerCase{"StateChangeToWaitingBody", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpWaitingBody)},
+    THandlerCase{"StateChangeToReady", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpReady)},
+    THandlerCase{"SessionConnected", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnSessionConnected = D; }},
+    THandlerCase{"RequestHeaderBegin", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnRequestHeaderBegin = D; }},
+    THandlerCase{"Command", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnCommand = [D](THttpClient* Sender, std::string&) { D(Sender); };
+                 }},
+    THandlerCase{"RequestHeaderEnd", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnRequestHeaderEnd = D; }},
+    THandlerCase{"SendBegin", THttpRequest::httpPOST, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnSendBegin = D; }},
+    THandlerCase{"SendData", THttpRequest::httpPOST, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnSendData = [D](THttpClient* Sender, const void*, std::int32_t) {
+                         D(Sender);
+                     };
+                 }},
+    THandlerCase{"SendEnd", THttpRequest::httpPOST, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnSendEnd = D; }},
+    THandlerCase{"HeaderBegin", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderBegin = D; }},
+    THandlerCase{"HeaderData", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderData = D; }},
+    THandlerCase{"Cookie", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnCookie = [D](THttpClient* Sender, const std::string&, bool&) {
+                         D(Sender);
+                     };
+                 }},
+    THandlerCase{"HeaderEnd", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderEnd = D; }},
+    THandlerCase{"HeaderEndOfARedirection", THttpRequest::httpGET, kRedirected,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderEnd = D; }},
+    THandlerCase{"HeaderEndOfAnHtmlFirstLine",
+                 THttpRequest::httpGET,
+                 {"<HTML>\r\nbody"},
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderEnd = D; }},
+    THandlerCase{"LocationChange", THttpRequest::httpGET, kRedirected,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnLocationChange = D; }},
+    THandlerCase{"DocBegin", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnDocBegin = D; }},
+    THandlerCase{"DocData", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnDocData = [D](THttpClient* Sender, const void*, std::int32_t) {
+                         D(Sender);
+                     };
+                 }},
+    THandlerCase{"DocEnd", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnDocEnd = D; }},
+    THandlerCase{"RequestDone", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnRequestDone = [D](THttpClient* Sender, THttpRequest, std::uint16_t) {
+                         D(Sender);
+                     };
+                 }},
+    // Lines held when a handler aborts arrive while no header is expected.
+    THandlerCase{"DataAvailable", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnHeaderData = [](THttpClient* Sender) {
+                         Sender->OnHeaderData = nullptr;
+                         Sender->Abort();
+                     };
+                     C.OnDataAvailable = [D](THttpClient* Sender, std::uint16_t) { D(Sender); };
+                 }}};
+
+const auto kCaseName = [](const auto& info) { return info.param.name; };
+INSTANTIATE_TEST_SUITE_P(Handlers, HandlerDeletesClientTest, ::testing::ValuesIn(kHandlerCases),
+                         kCaseName);
+INSTANTIATE_TEST_SUITE_P(Handlers, HandlerAbortsRequestTest, ::testing::ValuesIn(kHandlerCases),
+                         kCaseName);
 
 TEST_F(HttpClientTest, ParsesStatusAndHeaderFields) {
     TScriptedServer server({Answer("HTTP/1.1 200 Fine Thanks\r\n"
