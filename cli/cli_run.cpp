@@ -27,14 +27,14 @@ QString DecodedLines(const std::vector<std::string>& lines) {
 } // namespace
 
 TCliRun::TCliRun(TCliOptions options, QIODevice& out, QIODevice& err)
-    : options_(std::move(options)), out_(out), err_(err) {
-    queryclient::ApplyQuerySettings(client_);
-    timeout_.setSingleShot(true);
-    QObject::connect(&timeout_, &QTimer::timeout, [this] { Abort(TAbortCause::Timeout); });
+    : FOptions(std::move(options)), FOut(out), FErr(err) {
+    queryclient::ApplyQuerySettings(FClient);
+    FTimeout.setSingleShot(true);
+    QObject::connect(&FTimeout, &QTimer::timeout, [this] { Abort(TAbortCause::Timeout); });
 }
 
 int TCliRun::Exec() {
-    if (!options_.OutputFile.isEmpty() && !OpenBodyFile())
+    if (!FOptions.OutputFile.isEmpty() && !OpenBodyFile())
         return kExitUsage;
     Configure();
     const THttpReportInput input = Request();
@@ -50,67 +50,67 @@ void TCliRun::Interrupt() {
 }
 
 void TCliRun::Abort(TAbortCause cause) {
-    if (client_.State() == THttpState::httpReady)
+    if (FClient.State() == THttpState::httpReady)
         return;
-    abortCause_ = cause;
-    client_.Abort();
+    FAbortCause = cause;
+    FClient.Abort();
 }
 
 bool TCliRun::OpenBodyFile() {
-    bodyFile_.setFileName(options_.OutputFile);
-    if (!bodyFile_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        WriteUtf8(err_, UsageErrorText(
+    FBodyFile.setFileName(FOptions.OutputFile);
+    if (!FBodyFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        WriteUtf8(FErr, UsageErrorText(
                             QStringLiteral("Die Datei „%1“ lässt sich nicht zum Schreiben öffnen.")
-                                .arg(options_.OutputFile)));
+                                .arg(FOptions.OutputFile)));
         return false;
     }
-    client_.SetReceiveStream(&bodyFile_);
+    FClient.SetReceiveStream(&FBodyFile);
     return true;
 }
 
 void TCliRun::Configure() {
-    client_.SetURL(ToCp1252(options_.Url));
-    client_.SetProxy(ToCp1252(options_.ProxyHost));
-    if (!options_.ProxyPort.isEmpty())
-        client_.SetProxyPort(ToCp1252(options_.ProxyPort));
-    client_.SetSslCAFile(QFile::encodeName(options_.CaFile).toStdString());
-    client_.SetSslVerify(!options_.Insecure);
-    if (options_.SocksHost.isEmpty())
+    FClient.SetURL(ToCp1252(FOptions.Url));
+    FClient.SetProxy(ToCp1252(FOptions.ProxyHost));
+    if (!FOptions.ProxyPort.isEmpty())
+        FClient.SetProxyPort(ToCp1252(FOptions.ProxyPort));
+    FClient.SetSslCAFile(QFile::encodeName(FOptions.CaFile).toStdString());
+    FClient.SetSslVerify(!FOptions.Insecure);
+    if (FOptions.SocksHost.isEmpty())
         return;
-    client_.SetSocksServer(ToCp1252(options_.SocksHost));
-    client_.SetSocksPort(ToCp1252(options_.SocksPort));
-    client_.SetSocksLevel(ToCp1252(options_.SocksLevel));
-    if (!options_.SocksUser.isEmpty()) {
-        client_.SetSocksUsercode(ToCp1252(options_.SocksUser));
-        client_.SetSocksPassword(ToCp1252(options_.SocksPassword));
-        client_.SetSocksAuthentication(socksAuthenticateUsercode);
+    FClient.SetSocksServer(ToCp1252(FOptions.SocksHost));
+    FClient.SetSocksPort(ToCp1252(FOptions.SocksPort));
+    FClient.SetSocksLevel(ToCp1252(FOptions.SocksLevel));
+    if (!FOptions.SocksUser.isEmpty()) {
+        FClient.SetSocksUsercode(ToCp1252(FOptions.SocksUser));
+        FClient.SetSocksPassword(ToCp1252(FOptions.SocksPassword));
+        FClient.SetSocksAuthentication(socksAuthenticateUsercode);
     }
 }
 
 THttpReportInput TCliRun::Request() {
-    if (options_.Timeout)
-        timeout_.start(*options_.Timeout);
+    if (FOptions.Timeout)
+        FTimeout.start(*FOptions.Timeout);
     QElapsedTimer clock;
     clock.start();
     bool success = false;
     try {
-        if (options_.Get)
-            client_.Get();
+        if (FOptions.Get)
+            FClient.Get();
         else
-            client_.Head();
+            FClient.Head();
         success = true;
     } catch (const std::exception&) {
         // The client's status and reason phrase tell what went wrong; the
         // report's error section shows them.
     }
     const qint64 nanoseconds = clock.nsecsElapsed();
-    timeout_.stop();
+    FTimeout.stop();
 
-    THttpReportInput input = queryclient::QueryReportInput(client_, success);
+    THttpReportInput input = queryclient::QueryReportInput(FClient, success);
     // The rate as the user waited for it: from the request to its end,
     // lookup and connection included.
-    if (options_.Get && nanoseconds > 0)
-        input.TransferRate = static_cast<double>(client_.ReceivedCount()) * kNanosecondsPerSecond /
+    if (FOptions.Get && nanoseconds > 0)
+        input.TransferRate = static_cast<double>(FClient.ReceivedCount()) * kNanosecondsPerSecond /
                              static_cast<double>(nanoseconds);
     return input;
 }
@@ -118,36 +118,36 @@ THttpReportInput TCliRun::Request() {
 void TCliRun::Print(const THttpReportInput& input) {
     // Report values and header lines are the server's bytes.
     const TReportLines lines = httpreport::ComposeHttpReport(input);
-    WriteUtf8(out_,
-              TerminalText(options_.Lines ? DecodedLines(lines) : httpreport::ReportText(lines)));
-    if (options_.Headers && !input.ReceivedHeader.empty())
-        WriteUtf8(out_, QLatin1Char('\n') + TerminalText(DecodedLines(input.ReceivedHeader)));
+    WriteUtf8(FOut,
+              TerminalText(FOptions.Lines ? DecodedLines(lines) : httpreport::ReportText(lines)));
+    if (FOptions.Headers && !input.ReceivedHeader.empty())
+        WriteUtf8(FOut, QLatin1Char('\n') + TerminalText(DecodedLines(input.ReceivedHeader)));
 }
 
 void TCliRun::ExplainAbort() {
-    switch (abortCause_) {
+    switch (FAbortCause) {
     case TAbortCause::None:
         break;
     case TAbortCause::Timeout:
-        WriteUtf8(err_,
+        WriteUtf8(FErr,
                   CliNoteText(QStringLiteral("Keine vollständige Antwort nach %1 Sekunden, "
                                              "die Anfrage wurde abgebrochen.")
-                                  .arg(std::chrono::duration<double>(*options_.Timeout).count())));
+                                  .arg(std::chrono::duration<double>(*FOptions.Timeout).count())));
         break;
     case TAbortCause::Interrupt:
-        WriteUtf8(err_, CliNoteText(QStringLiteral("Die Anfrage wurde mit Strg+C abgebrochen.")));
+        WriteUtf8(FErr, CliNoteText(QStringLiteral("Die Anfrage wurde mit Strg+C abgebrochen.")));
         break;
     }
 }
 
 bool TCliRun::CloseBodyFile() {
-    if (!bodyFile_.isOpen())
+    if (!FBodyFile.isOpen())
         return true;
-    const bool written = bodyFile_.flush() && bodyFile_.error() == QFileDevice::NoError;
-    bodyFile_.close();
+    const bool written = FBodyFile.flush() && FBodyFile.error() == QFileDevice::NoError;
+    FBodyFile.close();
     if (!written)
-        WriteUtf8(err_, CliNoteText(QStringLiteral("Der Inhalt konnte nicht vollständig in „%1“ "
+        WriteUtf8(FErr, CliNoteText(QStringLiteral("Der Inhalt konnte nicht vollständig in „%1“ "
                                                    "geschrieben werden.")
-                                        .arg(options_.OutputFile)));
+                                        .arg(FOptions.OutputFile)));
     return written;
 }

@@ -38,11 +38,11 @@ private:
     bool CloseBodyFile();
     void Abort(TAbortCause cause);
 
-    TCliOptions options_;
-    QIODevice& out_;
-    QIODevice& err_;
-    THttpClient client_;
-    QFile bodyFile_;
-    QTimer timeout_;
-    TAbortCause abortCause_ = TAbortCause::None;
+    TCliOptions FOptions;
+    QIODevice& FOut;
+    QIODevice& FErr;
+    THttpClient FClient;
+    QFile FBodyFile;
+    QTimer FTimeout;
+    TAbortCause FAbortCause = TAbortCause::None;
 };

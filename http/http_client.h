@@ -335,7 +335,7 @@ private:
     TSocksAuthentication FSocksAuthentication = socksNoAuthentication;
     std::string FSender;
     std::string FAgent = "Mozilla/3.0 (compatible)";
-    std::string FAccept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+    std::string FAccept = http_limits::kDefaultAccept;
     std::string FReference;
     std::string FUsername;
     std::string FPassword;

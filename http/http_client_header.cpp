@@ -3,9 +3,9 @@
 
 #include "http/http_client.h"
 
+#include "base/ascii_text.h"
 #include "http/http_target.h"
 #include "http/response_parsing.h"
-#include "http/text_utils.h"
 #include "http/url.h"
 #include "net/async_socket.h"
 
