@@ -308,6 +308,9 @@ private:
     void ReceiveBody();
     void DeliverBody(const char* Data, std::size_t Len);
     void HeaderEnded();
+    // The header ends and the body begins: the state, the line handler, then
+    // OnHeaderEnd. False when the request stopped meanwhile.
+    bool BeginBody();
     void HeaderField(const std::string& Line);
     void RunLineHandler();
     // The header budget, one for the proxy's answer and the server's header:
@@ -315,6 +318,9 @@ private:
     // is too large.
     bool HeaderLineFits();
     void DeliverHeldBytesAsBody();
+    // Buffers each line through SendCommand; false when the request stopped
+    // meanwhile.
+    bool SendCommands(const std::vector<std::string>& Lines);
     // Puts SendStream back to where the body starts; returns the body's length.
     std::int64_t RewindBody();
 

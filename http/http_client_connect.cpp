@@ -122,15 +122,9 @@ void THttpClient::SendTunnelRequest() {
     FLineReader.StartHeader();
     FLineHandler = &THttpClient::GetTunnelLineNext;
     FRequestBuffer.clear();
-    const TRequestWatch watch(*this);
-    for (const std::string& line : ComposeTunnelLines(FTarget.TargetHost, FTarget.TargetPort,
-                                                      FProxyUsername, FProxyPassword)) {
-        SendCommand(line);
-        if (!watch.Runs())
-            return;
-    }
-    SendCommand("");
-    if (!watch.Runs())
+    if (!SendCommands(ComposeTunnelLines(FTarget.TargetHost, FTarget.TargetPort, FProxyUsername,
+                                         FProxyPassword)) ||
+        !SendCommands({""}))
         return;
     FSocket->Send(FRequestBuffer.data(), static_cast<int>(FRequestBuffer.size()));
     FRequestBuffer.clear();

@@ -22,12 +22,7 @@ void THttpClient::GetHeaderLineNext() {
         // A response without a header: this line is the first piece of the body.
         if (FContentType.empty())
             FContentType = "text/html";
-        StateChange(THttpState::httpWaitingBody);
-        if (!watch.Runs())
-            return;
-        FLineHandler = &THttpClient::GetBodyLineNext;
-        TriggerHeaderEnd();
-        if (!watch.Runs())
+        if (!BeginBody())
             return;
         FCurrentLine += FCurrentLineEnd; // a saved document must hold the bytes sent
         GetBodyLineNext();
@@ -104,12 +99,16 @@ void THttpClient::HeaderEnded() {
         return;
     }
     FTarget.DocName = DocNameForContentType(FTarget.DocName, FContentType);
+    if (BeginBody())
+        DeliverHeldBytesAsBody();
+}
+
+bool THttpClient::BeginBody() {
+    const TRequestWatch watch(*this);
     StateChange(THttpState::httpWaitingBody);
     if (!watch.Runs())
-        return;
+        return false;
     FLineHandler = &THttpClient::GetBodyLineNext;
     TriggerHeaderEnd();
-    if (!watch.Runs())
-        return;
-    DeliverHeldBytesAsBody();
+    return watch.Runs();
 }

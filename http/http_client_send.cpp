@@ -44,17 +44,11 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
     FContentRangeBegin.clear();
     FContentRangeEnd.clear();
 
-    for (const std::string& line : ComposeRequestLines(fields)) {
-        SendCommand(line);
-        if (!watch.Runs())
-            return;
-    }
+    if (!SendCommands(ComposeRequestLines(fields)))
+        return;
     FAcceptRanges.clear();
     TriggerRequestHeaderEnd();
-    if (!watch.Runs())
-        return;
-    SendCommand("");
-    if (!watch.Runs())
+    if (!watch.Runs() || !SendCommands({""}))
         return;
 
     FSocket->Send(FRequestBuffer.data(), static_cast<int>(FRequestBuffer.size()));
@@ -80,6 +74,16 @@ void THttpClient::SendCommand(const std::string& Line) {
         return;
     FRequestBuffer += copy;
     FRequestBuffer += "\r\n";
+}
+
+bool THttpClient::SendCommands(const std::vector<std::string>& Lines) {
+    const TRequestWatch watch(*this);
+    for (const std::string& line : Lines) {
+        SendCommand(line);
+        if (!watch.Runs())
+            return false;
+    }
+    return true;
 }
 
 void THttpClient::SocketDataSent(std::uint16_t) {
