@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 
-#include <array>
 #include <functional>
 #include <future>
 #include <optional>
@@ -557,28 +556,35 @@ TEST_F(HttpClientTest, ErrorAnswerWithItsBodyInOnePacketEndsTheDocument) {
     EXPECT_EQ(Client.ReceivedHeader().back(), "Server: x");
 }
 
-TEST_F(HttpClientTest, ResponseSplitAtEveryPosition) {
-    const std::string response =
-        "HTTP/1.0 200 OK\r\nContent-Length: 4\r\nContent-Type: a/b\r\n\r\ndata";
-    for (std::size_t split = 1; split < response.size(); ++split) {
-        SCOPED_TRACE("split at " + std::to_string(split));
-        TScriptedServer server(
-            {{RequestHeader(), TScriptedServer::Send(response.substr(0, split)),
-              TScriptedServer::Pause(std::chrono::milliseconds(2)),
-              TScriptedServer::Send(response.substr(split)), TScriptedServer::Close()}});
-        QBuffer received;
-        received.open(QIODevice::WriteOnly);
-        Client.SetReceiveStream(&received);
-        Client.SetURL(server.Url());
-        Client.Get();
-        EXPECT_EQ(Client.StatusCode(), 200);
-        EXPECT_EQ(Client.ContentLength(), 4);
-        EXPECT_EQ(Client.ContentType(), "a/b");
-        EXPECT_EQ(Client.ReceivedHeader().size(), 3u);
-        EXPECT_EQ(received.data().toStdString(), "data");
-        Client.SetReceiveStream(nullptr);
-    }
+const std::string kSplitResponse =
+    "HTTP/1.0 200 OK\r\nContent-Length: 4\r\nContent-Type: a/b\r\n\r\ndata";
+
+class ResponseSplitTest : public HttpClientTest,
+                          public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(ResponseSplitTest, AtEveryPosition) {
+    const std::string& response = kSplitResponse;
+    const std::size_t split = GetParam();
+    TScriptedServer server(
+        {{RequestHeader(), TScriptedServer::Send(response.substr(0, split)),
+          TScriptedServer::Pause(std::chrono::milliseconds(2)),
+          TScriptedServer::Send(response.substr(split)), TScriptedServer::Close()}});
+    QBuffer received;
+    received.open(QIODevice::WriteOnly);
+    Client.SetReceiveStream(&received);
+    Client.SetURL(server.Url());
+    Client.Get();
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(Client.ContentLength(), 4);
+    EXPECT_EQ(Client.ContentType(), "a/b");
+    EXPECT_EQ(Client.ReceivedHeader().size(), 3u);
+    EXPECT_EQ(received.data().toStdString(), "data");
+    Client.SetReceiveStream(nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Splits, ResponseSplitTest,
+                         ::testing::Range<std::size_t>(1, kSplitResponse.size()),
+                         [](const auto& info) { return "At" + std::to_string(info.param); });
 
 TEST_F(HttpClientTest, HeaderLineLimit) {
     // 8190 characters plus CR LF: exactly the bytes the client holds.
@@ -682,33 +688,50 @@ TEST_F(HttpClientTest, BusyClientAndPostWithoutBodyRaise) {
 
 // Each case: status, location, the next request line and the location
 // reported, which never carries the port, even a non-default one.
-TEST_F(HttpClientTest, RedirectOnTheSameServer) {
-    const std::array<std::string, 4> cases[] = {
-        {"302 Found", "/x", "HEAD /x HTTP/1.0", "http://127.0.0.1/x"},
-        {"301 Moved", "word", "HEAD http://127.0.0.1/word HTTP/1.0", "http://127.0.0.1/word"},
-        {"302 Found", "0", "HEAD http://127.0.0.1/0 HTTP/1.0", "http://127.0.0.1/0"},
-        {"200 OK", "/again", "HEAD /again HTTP/1.0", "http://127.0.0.1/again"}};
-    for (const auto& [status, location, requestLine, newLocation] : cases) {
-        SCOPED_TRACE(location);
-        TScriptedServer server({Answer(Redirect(location, status)),
-                                Answer("HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\n")});
-        std::vector<std::string> locations;
-        Client.OnLocationChange = [&locations](THttpClient* Sender) {
-            locations.push_back(Sender->Location());
-        };
-        HeadAndWait(server.Url("/start"));
-        ASSERT_TRUE(Served(server));
-        EXPECT_EQ(server.Received(1).substr(0, requestLine.size() + 2), requestLine + "\r\n");
-        EXPECT_EQ(locations, std::vector<std::string>{newLocation});
-        EXPECT_EQ(Client.StatusCode(), 200);
-        EXPECT_EQ(Client.ContentLength(), 7);
-        EXPECT_EQ(Client.ResponseHeaderStart(), 2u);
-        // Both answers' lines are kept, in arrival order.
-        EXPECT_EQ(Client.ReceivedHeader(),
-                  (std::vector<std::string>{"HTTP/1.0 " + status, "Location: " + location,
-                                            "HTTP/1.0 200 OK", "Content-Length: 7"}));
-    }
+struct TSameServerRedirect {
+    std::string name, status, location, requestLine, newLocation;
+};
+
+void PrintTo(const TSameServerRedirect& c, std::ostream* os) {
+    *os << c.name;
 }
+
+class RedirectOnTheSameServerTest : public HttpClientTest,
+                                    public ::testing::WithParamInterface<TSameServerRedirect> {};
+
+TEST_P(RedirectOnTheSameServerTest, FollowsTheLocation) {
+    const auto& [name, status, location, requestLine, newLocation] = GetParam();
+    TScriptedServer server({Answer(Redirect(location, status)),
+                            Answer("HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\n")});
+    std::vector<std::string> locations;
+    Client.OnLocationChange = [&locations](THttpClient* Sender) {
+        locations.push_back(Sender->Location());
+    };
+    HeadAndWait(server.Url("/start"));
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(server.Received(1).substr(0, requestLine.size() + 2), requestLine + "\r\n");
+    EXPECT_EQ(locations, std::vector<std::string>{newLocation});
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(Client.ContentLength(), 7);
+    EXPECT_EQ(Client.ResponseHeaderStart(), 2u);
+    // Both answers' lines are kept, in arrival order.
+    EXPECT_EQ(Client.ReceivedHeader(),
+              (std::vector<std::string>{"HTTP/1.0 " + status, "Location: " + location,
+                                        "HTTP/1.0 200 OK", "Content-Length: 7"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locations, RedirectOnTheSameServerTest,
+    ::testing::Values(TSameServerRedirect{"AbsolutePath", "302 Found", "/x", "HEAD /x HTTP/1.0",
+                                          "http://127.0.0.1/x"},
+                      TSameServerRedirect{"RelativeWord", "301 Moved", "word",
+                                          "HEAD http://127.0.0.1/word HTTP/1.0",
+                                          "http://127.0.0.1/word"},
+                      TSameServerRedirect{"Zero", "302 Found", "0",
+                                          "HEAD http://127.0.0.1/0 HTTP/1.0", "http://127.0.0.1/0"},
+                      TSameServerRedirect{"OkStatus", "200 OK", "/again", "HEAD /again HTTP/1.0",
+                                          "http://127.0.0.1/again"}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(HttpClientTest, AbsoluteRedirectGoesToTheNamedServer) {
     TScriptedServer target({Answer(kOk)});
@@ -791,36 +814,43 @@ TEST_F(HttpClientTest, AbortDuringLookup) {
 }
 
 // What the server sends before the client aborts; nothing: abort while connecting.
-TEST_F(HttpClientTest, AbortWhileConnectingAndInHeaderAndBody) {
-    const std::string header = "HTTP/1.0 200 OK\r\n";
-    for (const std::string& sent : {std::string(), header, header + "\r\npart"}) {
-        SCOPED_TRACE(sent);
-        DoneCount = 0;
-        TScriptedServer server({sent.empty() ? TScript{TScriptedServer::Drain()}
-                                             : TScript{RequestHeader(), TScriptedServer::Send(sent),
-                                                       TScriptedServer::Drain()}});
-        int docEnd = 0;
-        Client.OnDocEnd = [&docEnd](THttpClient*) { ++docEnd; };
-        Client.SetURL(server.Url());
-        Client.GetASync();
-        if (sent.empty()) { // a numeric host is looked up inside the call
-            ASSERT_EQ(Client.State(), THttpState::httpDnsLookupDone);
-        } else {
-            ASSERT_TRUE(testsupport::WaitUntil([&] {
-                return sent == header ? !Client.ReceivedHeader().empty()
-                                      : Client.ReceivedCount() == 4;
-            }));
-        }
-        Client.Abort();
-        ExpectAborted();
-        EXPECT_EQ(docEnd, sent.size() > header.size() ? 1 : 0);
-        if (sent.empty()) {
-            EXPECT_EQ(server.Received(0), "");
-        } else {
-            EXPECT_TRUE(Served(server));
-        }
+const std::string kAbortedHeader = "HTTP/1.0 200 OK\r\n";
+
+class AbortTest : public HttpClientTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(AbortTest, EndsTheRequestAsAborted) {
+    const std::string& sent = GetParam();
+    const std::string& header = kAbortedHeader;
+    DoneCount = 0;
+    TScriptedServer server({sent.empty() ? TScript{TScriptedServer::Drain()}
+                                         : TScript{RequestHeader(), TScriptedServer::Send(sent),
+                                                   TScriptedServer::Drain()}});
+    int docEnd = 0;
+    Client.OnDocEnd = [&docEnd](THttpClient*) { ++docEnd; };
+    Client.SetURL(server.Url());
+    Client.GetASync();
+    if (sent.empty()) { // a numeric host is looked up inside the call
+        ASSERT_EQ(Client.State(), THttpState::httpDnsLookupDone);
+    } else {
+        ASSERT_TRUE(testsupport::WaitUntil([&] {
+            return sent == header ? !Client.ReceivedHeader().empty() : Client.ReceivedCount() == 4;
+        }));
+    }
+    Client.Abort();
+    ExpectAborted();
+    EXPECT_EQ(docEnd, sent.size() > header.size() ? 1 : 0);
+    if (sent.empty()) {
+        EXPECT_EQ(server.Received(0), "");
+    } else {
+        EXPECT_TRUE(Served(server));
     }
 }
+
+const char* const kAbortCaseNames[] = {"WhileConnecting", "InHeader", "InBody"};
+INSTANTIATE_TEST_SUITE_P(Sent, AbortTest,
+                         ::testing::Values(std::string(), kAbortedHeader,
+                                           kAbortedHeader + "\r\npart"),
+                         [](const auto& info) { return kAbortCaseNames[info.index]; });
 
 TEST_F(HttpClientTest, RequestStartedRightAfterAbortRunsToItsEnd) {
     TScriptedServer server(
@@ -864,20 +894,28 @@ TEST_F(HttpClientTest, RefusedConnection) {
 }
 
 // A failed lookup, and an address without a host, end like a failed lookup.
-TEST_F(HttpClientTest, HostThatDoesNotResolve) {
+// Each case: the address and the resolver's error number; an address without
+// a host gets some error.
+class HostThatDoesNotResolveTest
+    : public HttpClientTest,
+      public ::testing::WithParamInterface<std::pair<const char*, int>> {};
+
+TEST_P(HostThatDoesNotResolveTest, EndsLikeAFailedLookup) {
+    const auto& [url, error] = GetParam();
     Client.Socket().Resolver().NameWork = [](const std::string&) {
         return TLookupResult{11001, {}};
     };
-    // The resolver's error number; an address without a host gets some error.
-    const std::pair<const char*, int> cases[] = {
-        {"http://nowhere.test/", 11001}, {"/only/path", -1}, {"http:dir/file", -1}};
-    for (const auto& [url, error] : cases) {
-        SCOPED_TRACE(url);
-        Client.SetURL(url);
-        ExpectHeadFails("can't resolve hostname to IP address");
-        EXPECT_TRUE(error > 0 ? DoneError == error : DoneError != 0) << DoneError;
-    }
+    Client.SetURL(url);
+    ExpectHeadFails("can't resolve hostname to IP address");
+    EXPECT_TRUE(error > 0 ? DoneError == error : DoneError != 0) << DoneError;
 }
+
+const char* const kUnresolvedNames[] = {"UnknownHost", "BarePath", "SchemeWithoutSlashes"};
+INSTANTIATE_TEST_SUITE_P(Addresses, HostThatDoesNotResolveTest,
+                         ::testing::Values(std::pair{"http://nowhere.test/", 11001},
+                                           std::pair{"/only/path", -1},
+                                           std::pair{"http:dir/file", -1}),
+                         [](const auto& info) { return kUnresolvedNames[info.index]; });
 
 TEST_F(HttpClientTest, ServerClosingWithoutAnswerGivesStatusZero) {
     TScriptedServer server({{RequestHeader(), TScriptedServer::Close()}});
