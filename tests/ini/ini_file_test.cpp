@@ -126,38 +126,47 @@ TEST(IniFile, UnreadableFileRaisesAndUnwritableFileKeepsTheModelDirty) {
 
 // Root passes every permission check, so the owner and the owner's write bit
 // are what counts: each case must hold for root too.
-TEST(IniFile, AFileTheUserMayNotWriteIsNotReplaced) {
-    constexpr uid_t kOtherUser = 65534;
-    const struct {
-        const char* Case;
-        mode_t Mode;
-        bool OtherOwner;
-    } cases[] = {{"read-only", 0444, false},
-                 {"read-only for its owner, writable for others", 0466, false},
-                 {"another user's file, writable for all", 0666, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Case);
-        TTempFolder folder;
-        std::string path = folder.Put("quorvik.ini", kSettings);
-        ASSERT_EQ(::chmod(path.c_str(), c.Mode), 0);
-        if (c.OtherOwner && ::chown(path.c_str(), kOtherUser, kOtherUser) != 0) {
-            ADD_FAILURE() << "only root can give the file away; run as root";
-            continue;
-        }
-        TIniPlus ini(path);
-        ini.WriteInteger("Position", "Top", 7);
-        try {
-            ini.UpdateFile();
-            ADD_FAILURE() << "the file was replaced";
-        } catch (const EInOutError& error) {
-            EXPECT_EQ(error.ErrorCode(), EACCES);
-        }
-        EXPECT_TRUE(ini.Modified());
-        EXPECT_EQ(ReadWholeFile(path), kSettings);
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
-                  1);
-    }
+struct TUnwritableCase {
+    const char* Case;
+    mode_t Mode;
+    bool OtherOwner;
+};
+
+void PrintTo(const TUnwritableCase& c, std::ostream* os) {
+    *os << c.Case;
 }
+
+class IniFileUnwritable : public ::testing::TestWithParam<TUnwritableCase> {};
+
+TEST_P(IniFileUnwritable, AFileTheUserMayNotWriteIsNotReplaced) {
+    constexpr uid_t kOtherUser = 65534;
+    const TUnwritableCase& c = GetParam();
+    TTempFolder folder;
+    std::string path = folder.Put("quorvik.ini", kSettings);
+    ASSERT_EQ(::chmod(path.c_str(), c.Mode), 0);
+    if (c.OtherOwner && ::chown(path.c_str(), kOtherUser, kOtherUser) != 0) {
+        ADD_FAILURE() << "only root can give the file away; run as root";
+        return;
+    }
+    TIniPlus ini(path);
+    ini.WriteInteger("Position", "Top", 7);
+    try {
+        ini.UpdateFile();
+        ADD_FAILURE() << "the file was replaced";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.ErrorCode(), EACCES);
+    }
+    EXPECT_TRUE(ini.Modified());
+    EXPECT_EQ(ReadWholeFile(path), kSettings);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, IniFileUnwritable,
+    ::testing::Values(TUnwritableCase{"ReadOnly", 0444, false},
+                      TUnwritableCase{"ReadOnlyForItsOwnerWritableForOthers", 0466, false},
+                      TUnwritableCase{"AnotherUsersFileWritableForAll", 0666, true}),
+    [](const auto& info) { return std::string(info.param.Case); });
 
 TEST(IniFileLocation, ExtensionIsReplacedOrAdded) {
     EXPECT_EQ(ChangeFileExt("/opt/q/Quorvik.exe", ".ini"), "/opt/q/Quorvik.ini");
