@@ -285,6 +285,31 @@ TEST_F(HttpClientTest, StateChangeHandlerMayClearItsOwnEvent) {
     EXPECT_EQ(DoneError, 0);
 }
 
+// A request started once the client is ready again runs, and the request that
+// ended still reports its own kind and error.
+TEST_F(HttpClientTest, NextRequestMayStartOnTheChangeToReady) {
+    const std::string refusedPort = TScriptedServer({}).PortStr(); // closed again at once
+    TScriptedServer server({Answer(kOk)});
+    std::vector<std::pair<THttpRequest, std::uint16_t>> done;
+    Client.OnRequestDone = [&done](THttpClient*, THttpRequest Rq, std::uint16_t Error) {
+        done.emplace_back(Rq, Error);
+    };
+    Client.OnStateChange = [&server](THttpClient* Sender) {
+        if (Sender->State() != THttpState::httpReady ||
+            Sender->RequestType() == THttpRequest::httpGET)
+            return;
+        Sender->SetURL(server.Url());
+        Sender->GetASync();
+    };
+    Client.SetURL("http://127.0.0.1:" + refusedPort + "/");
+    Client.HeadASync();
+    ASSERT_TRUE(testsupport::WaitUntil([&done] { return done.size() == 2; }));
+    EXPECT_TRUE(Served(server));
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(done, (std::vector<std::pair<THttpRequest, std::uint16_t>>{
+                        {THttpRequest::httpHEAD, 10061}, {THttpRequest::httpGET, 0}}));
+}
+
 // Each case: a request and the handler of one event that acts (deletes the
 // client, or aborts) the first time it runs.
 struct THandlerCase {
