@@ -1,5 +1,7 @@
 #include "cli/cli_command.h"
 
+#include "http/http_constants.h"
+#include "http/url.h"
 #include "query/query_client_settings.h"
 
 #include <QFileInfo>
@@ -17,7 +19,6 @@ namespace {
 // millisecond count far from overflowing.
 constexpr double kMaxTimeoutSeconds = 7 * 24 * 60 * 60;
 constexpr double kMillisecondsPerSecond = 1000.0;
-constexpr int kMaxPort = 65535;
 
 enum class TOption {
     Lines,
@@ -75,24 +76,15 @@ std::optional<std::chrono::milliseconds> ParseTimeout(const QString& text) {
     return std::chrono::milliseconds(milliseconds);
 }
 
-bool IsPort(const QString& text) {
-    bool ok = false;
-    const int port = text.toInt(&ok);
-    // toInt accepts a sign and blanks; a port is digits only.
-    const bool digitsOnly =
-        std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
-    return ok && digitsOnly && port >= 1 && port <= kMaxPort;
-}
-
 // Splits "HOST[:PORT]"; false for an empty host, one with a path or a colon
-// in it, or a port that is not 1 to kMaxPort.
+// in it, or a port that the client would refuse (IsPortNumber).
 bool SplitHostPort(const QString& value, QString& host, QString& port) {
     const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
     host = colon < 0 ? value : value.left(colon);
     port = colon < 0 ? QString() : value.mid(colon + 1);
     const bool hostOk =
         !host.isEmpty() && !host.contains(QLatin1Char('/')) && !host.contains(QLatin1Char(':'));
-    return hostOk && (colon < 0 || IsPort(port));
+    return hostOk && (colon < 0 || IsPortNumber(port.toStdString()));
 }
 
 // Collects the options in order and stops at the first faulty argument.
@@ -110,11 +102,11 @@ private:
     QString ApplySocksUser(const QString& value);
     TCliCommand Finish() const;
 
-    TCliOptions options_;
-    QStringList positional_;
-    bool help_ = false;
-    bool version_ = false;
-    bool socksDetails_ = false; // --socks-level or --socks-user given
+    TCliOptions FOptions;
+    QStringList FPositional;
+    bool FHelp = false;
+    bool FVersion = false;
+    bool FSocksDetails = false; // --socks-level or --socks-user given
 };
 
 TCliCommand Command(TCliCommand::TKind kind) {
@@ -133,12 +125,12 @@ TCliCommand TCommandParser::Parse(const QStringList& arguments) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--")) {
-            positional_ += arguments.mid(i + 1);
+            FPositional += arguments.mid(i + 1);
             break;
         }
         // A lone "-" is no option but text, taken as the address like any other.
         if (!argument.startsWith(QLatin1Char('-')) || argument.size() == 1) {
-            positional_ += argument;
+            FPositional += argument;
             continue;
         }
         if (const QString error = Option(arguments, i); !error.isEmpty())
@@ -170,18 +162,18 @@ QString TCommandParser::Option(const QStringList& arguments, qsizetype& index) {
 QString TCommandParser::Apply(TOption option, const QString& value) {
     switch (option) {
     case TOption::Lines:
-        options_.Lines = true;
+        FOptions.Lines = true;
         break;
     case TOption::Headers:
-        options_.Headers = true;
+        FOptions.Headers = true;
         break;
     case TOption::Get:
-        options_.Get = true;
+        FOptions.Get = true;
         break;
     case TOption::Output:
         if (value.isEmpty())
             return QStringLiteral("Die Option -o erwartet einen Dateinamen.");
-        options_.OutputFile = value;
+        FOptions.OutputFile = value;
         break;
     case TOption::Proxy:
         return ApplyProxy(value);
@@ -195,45 +187,45 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
         // Checked here: the handshake would only say that it cannot read it.
         if (!QFileInfo(value).isFile() || !QFileInfo(value).isReadable())
             return QStringLiteral("Die Datei „%1“ lässt sich nicht lesen.").arg(value);
-        options_.CaFile = value;
+        FOptions.CaFile = value;
         break;
     case TOption::Insecure:
-        options_.Insecure = true;
+        FOptions.Insecure = true;
         break;
     case TOption::Timeout:
-        options_.Timeout = ParseTimeout(value);
-        if (!options_.Timeout)
+        FOptions.Timeout = ParseTimeout(value);
+        if (!FOptions.Timeout)
             return QStringLiteral("Ungültige Wartezeit „%1“: erwartet wird eine Zahl von Sekunden "
                                   "größer als 0 und höchstens %2, z. B. 10 oder 2.5.")
                 .arg(value)
                 .arg(kMaxTimeoutSeconds);
         break;
     case TOption::Help:
-        help_ = true;
+        FHelp = true;
         break;
     case TOption::Version:
-        version_ = true;
+        FVersion = true;
         break;
     }
     return {};
 }
 
 QString TCommandParser::ApplyProxy(const QString& value) {
-    if (!SplitHostPort(value, options_.ProxyHost, options_.ProxyPort))
+    if (!SplitHostPort(value, FOptions.ProxyHost, FOptions.ProxyPort))
         return QStringLiteral("Ungültiger Proxy „%1“: erwartet wird HOST oder HOST:PORT "
                               "mit einem Port von 1 bis %2.")
             .arg(value)
-            .arg(kMaxPort);
+            .arg(http_limits::kMaxPort);
     return {};
 }
 
 QString TCommandParser::ApplySocks(const QString& value) {
-    if (!SplitHostPort(value, options_.SocksHost, options_.SocksPort) ||
-        options_.SocksPort.isEmpty())
+    if (!SplitHostPort(value, FOptions.SocksHost, FOptions.SocksPort) ||
+        FOptions.SocksPort.isEmpty())
         return QStringLiteral("Ungültiger SOCKS-Server „%1“: erwartet wird HOST:PORT "
                               "mit einem Port von 1 bis %2.")
             .arg(value)
-            .arg(kMaxPort);
+            .arg(http_limits::kMaxPort);
     return {};
 }
 
@@ -242,8 +234,8 @@ QString TCommandParser::ApplySocksLevel(const QString& value) {
     if (level != QLatin1String("4") && level != QLatin1String("4A") && level != QLatin1String("5"))
         return QStringLiteral("Ungültige SOCKS-Version „%1“: erwartet wird 4, 4A oder 5.")
             .arg(value);
-    options_.SocksLevel = level;
-    socksDetails_ = true;
+    FOptions.SocksLevel = level;
+    FSocksDetails = true;
     return {};
 }
 
@@ -253,35 +245,35 @@ QString TCommandParser::ApplySocksUser(const QString& value) {
     if (colon <= 0)
         return QStringLiteral(
             "Ungültige SOCKS-Anmeldung: erwartet wird BENUTZER:PASSWORT mit einem Benutzernamen.");
-    options_.SocksUser = value.left(colon);
-    options_.SocksPassword = value.mid(colon + 1);
-    socksDetails_ = true;
+    FOptions.SocksUser = value.left(colon);
+    FOptions.SocksPassword = value.mid(colon + 1);
+    FSocksDetails = true;
     return {};
 }
 
 TCliCommand TCommandParser::Finish() const {
-    if (help_)
+    if (FHelp)
         return Command(TCliCommand::TKind::Help);
-    if (version_)
+    if (FVersion)
         return Command(TCliCommand::TKind::Version);
-    if (positional_.isEmpty())
+    if (FPositional.isEmpty())
         return UsageError(QStringLiteral("Es fehlt die Internet-Adresse (URL)."));
-    if (positional_.size() > 1)
+    if (FPositional.size() > 1)
         return UsageError(
             QStringLiteral("Zu viele Argumente ab „%1“: erwartet wird genau eine Internet-Adresse.")
-                .arg(positional_[1]));
+                .arg(FPositional[1]));
     // The window refuses an empty address with the same sentence.
-    if (positional_.front().isEmpty())
+    if (FPositional.front().isEmpty())
         return UsageError(
             QStringLiteral("Bitte geben Sie vor der Abfrage eine Internet-Adresse ein."));
-    if (!options_.OutputFile.isEmpty() && !options_.Get)
+    if (!FOptions.OutputFile.isEmpty() && !FOptions.Get)
         return UsageError(QStringLiteral("Die Option -o ist nur zusammen mit --get möglich."));
-    if (socksDetails_ && options_.SocksHost.isEmpty())
+    if (FSocksDetails && FOptions.SocksHost.isEmpty())
         return UsageError(QStringLiteral(
             "Die Optionen --socks-level und --socks-user sind nur zusammen mit --socks möglich."));
     TCliCommand command = Command(TCliCommand::TKind::Run);
-    command.Options = options_;
-    command.Options.Url = positional_.front();
+    command.Options = FOptions;
+    command.Options.Url = FPositional.front();
     return command;
 }
 

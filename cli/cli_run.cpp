@@ -29,21 +29,21 @@ QString DecodedLines(const std::vector<std::string>& lines) {
 } // namespace
 
 TCliRun::TCliRun(TCliOptions options, QIODevice& out, QIODevice& err)
-    : options_(std::move(options)), out_(out), err_(err) {
-    queryclient::ApplyQuerySettings(client_);
-    timeout_.setSingleShot(true);
-    QObject::connect(&timeout_, &QTimer::timeout, [this] { Abort(TAbortCause::Timeout); });
+    : FOptions(std::move(options)), FOut(out), FErr(err) {
+    queryclient::ApplyQuerySettings(FClient);
+    FTimeout.setSingleShot(true);
+    QObject::connect(&FTimeout, &QTimer::timeout, [this] { Abort(TAbortCause::Timeout); });
 }
 
 TCliRun::~TCliRun() = default;
 
 int TCliRun::Exec() {
-    if (!options_.OutputFile.isEmpty() && !OpenBodyFile())
+    if (!FOptions.OutputFile.isEmpty() && !OpenBodyFile())
         return kExitUsage;
     Configure();
     const THttpReportInput input = Request();
     // The body alone on the standard output, so that it can be piped on.
-    Print(input, bodyFile_ && bodyFile_->IsStandardOutput() ? err_ : out_);
+    Print(input, FBodyFile && FBodyFile->IsStandardOutput() ? FErr : FOut);
     ExplainAbort();
     if (!CloseBodyFile())
         return kExitFailed;
@@ -55,67 +55,67 @@ void TCliRun::Interrupt() {
 }
 
 void TCliRun::Abort(TAbortCause cause) {
-    if (client_.State() == THttpState::httpReady)
+    if (FClient.State() == THttpState::httpReady)
         return;
-    abortCause_ = cause;
-    client_.Abort();
+    FAbortCause = cause;
+    FClient.Abort();
 }
 
 bool TCliRun::OpenBodyFile() {
-    bodyFile_ = std::make_unique<TBodyFile>(options_.OutputFile, out_);
-    if (!bodyFile_->Open()) {
-        WriteUtf8(err_, UsageErrorText(
+    FBodyFile = std::make_unique<TBodyFile>(FOptions.OutputFile, FOut);
+    if (!FBodyFile->Open()) {
+        WriteUtf8(FErr, UsageErrorText(
                             QStringLiteral("Die Datei „%1“ lässt sich nicht zum Schreiben öffnen.")
-                                .arg(options_.OutputFile)));
+                                .arg(FOptions.OutputFile)));
         return false;
     }
-    client_.SetReceiveStream(bodyFile_.get());
+    FClient.SetReceiveStream(FBodyFile.get());
     return true;
 }
 
 void TCliRun::Configure() {
-    client_.SetURL(ToCp1252(options_.Url));
-    client_.SetProxy(ToCp1252(options_.ProxyHost));
-    if (!options_.ProxyPort.isEmpty())
-        client_.SetProxyPort(ToCp1252(options_.ProxyPort));
-    client_.SetSslCAFile(QFile::encodeName(options_.CaFile).toStdString());
-    client_.SetSslVerify(!options_.Insecure);
-    if (options_.SocksHost.isEmpty())
+    FClient.SetURL(ToCp1252(FOptions.Url));
+    FClient.SetProxy(ToCp1252(FOptions.ProxyHost));
+    if (!FOptions.ProxyPort.isEmpty())
+        FClient.SetProxyPort(ToCp1252(FOptions.ProxyPort));
+    FClient.SetSslCAFile(QFile::encodeName(FOptions.CaFile).toStdString());
+    FClient.SetSslVerify(!FOptions.Insecure);
+    if (FOptions.SocksHost.isEmpty())
         return;
-    client_.SetSocksServer(ToCp1252(options_.SocksHost));
-    client_.SetSocksPort(ToCp1252(options_.SocksPort));
-    client_.SetSocksLevel(ToCp1252(options_.SocksLevel));
-    if (!options_.SocksUser.isEmpty()) {
-        client_.SetSocksUsercode(ToCp1252(options_.SocksUser));
-        client_.SetSocksPassword(ToCp1252(options_.SocksPassword));
-        client_.SetSocksAuthentication(socksAuthenticateUsercode);
+    FClient.SetSocksServer(ToCp1252(FOptions.SocksHost));
+    FClient.SetSocksPort(ToCp1252(FOptions.SocksPort));
+    FClient.SetSocksLevel(ToCp1252(FOptions.SocksLevel));
+    if (!FOptions.SocksUser.isEmpty()) {
+        FClient.SetSocksUsercode(ToCp1252(FOptions.SocksUser));
+        FClient.SetSocksPassword(ToCp1252(FOptions.SocksPassword));
+        FClient.SetSocksAuthentication(socksAuthenticateUsercode);
     }
 }
 
 THttpReportInput TCliRun::Request() {
-    if (options_.Timeout)
-        timeout_.start(*options_.Timeout);
+    if (FOptions.Timeout)
+        FTimeout.start(*FOptions.Timeout);
     QElapsedTimer clock;
     clock.start();
     bool success = false;
     try {
-        if (options_.Get)
-            client_.Get();
+        if (FOptions.Get)
+            FClient.Get();
         else
-            client_.Head();
+            FClient.Head();
         success = true;
     } catch (const std::exception&) {
         // The client's status and reason phrase tell what went wrong; the
         // report's error section shows them.
     }
     const qint64 nanoseconds = clock.nsecsElapsed();
-    timeout_.stop();
+    FTimeout.stop();
 
-    THttpReportInput input = queryclient::QueryReportInput(client_, success);
+    THttpReportInput input = queryclient::QueryReportInput(FClient, success);
     // The rate as the user waited for it: from the request to its end,
     // lookup and connection included.
-    if (options_.Get && nanoseconds > 0)
-        input.TransferRate = static_cast<double>(client_.ReceivedCount()) * kNanosecondsPerSecond /
+    if (FOptions.Get && nanoseconds > 0)
+        input.TransferRate = static_cast<double>(FClient.ReceivedCount()) * kNanosecondsPerSecond /
                              static_cast<double>(nanoseconds);
     return input;
 }
@@ -124,18 +124,18 @@ void TCliRun::Print(const THttpReportInput& input, QIODevice& out) {
     // Report values and header lines are the server's bytes.
     const TReportLines lines = httpreport::ComposeHttpReport(input);
     WriteUtf8(out,
-              TerminalText(options_.Lines ? DecodedLines(lines) : httpreport::ReportText(lines)));
-    if (options_.Headers && !input.ReceivedHeader.empty())
+              TerminalText(FOptions.Lines ? DecodedLines(lines) : httpreport::ReportText(lines)));
+    if (FOptions.Headers && !input.ReceivedHeader.empty())
         WriteUtf8(out, QLatin1Char('\n') + TerminalText(DecodedLines(input.ReceivedHeader)));
 }
 
 void TCliRun::ExplainAbort() {
-    switch (abortCause_) {
+    switch (FAbortCause) {
     case TAbortCause::None:
         break;
     case TAbortCause::Timeout: {
-        const double seconds = std::chrono::duration<double>(*options_.Timeout).count();
-        WriteUtf8(err_, CliNoteText(QStringLiteral("Keine vollständige Antwort nach %1 %2, "
+        const double seconds = std::chrono::duration<double>(*FOptions.Timeout).count();
+        WriteUtf8(FErr, CliNoteText(QStringLiteral("Keine vollständige Antwort nach %1 %2, "
                                                    "die Anfrage wurde abgebrochen.")
                                         .arg(seconds)
                                         .arg(seconds == 1.0 ? QStringLiteral("Sekunde")
@@ -143,19 +143,19 @@ void TCliRun::ExplainAbort() {
         break;
     }
     case TAbortCause::Interrupt:
-        WriteUtf8(err_, CliNoteText(QStringLiteral("Die Anfrage wurde mit Strg+C abgebrochen.")));
+        WriteUtf8(FErr, CliNoteText(QStringLiteral("Die Anfrage wurde mit Strg+C abgebrochen.")));
         break;
     }
 }
 
 bool TCliRun::CloseBodyFile() {
-    if (!bodyFile_ || bodyFile_->Finish())
+    if (!FBodyFile || FBodyFile->Finish())
         return true;
-    WriteUtf8(err_, CliNoteText(bodyFile_->IsStandardOutput()
+    WriteUtf8(FErr, CliNoteText(FBodyFile->IsStandardOutput()
                                     ? QStringLiteral("Der Inhalt konnte nicht vollständig auf die "
                                                      "Standardausgabe geschrieben werden.")
                                     : QStringLiteral("Der Inhalt konnte nicht vollständig in „%1“ "
                                                      "geschrieben werden.")
-                                          .arg(options_.OutputFile)));
+                                          .arg(FOptions.OutputFile)));
     return false;
 }

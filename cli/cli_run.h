@@ -41,11 +41,11 @@ private:
     bool CloseBodyFile();
     void Abort(TAbortCause cause);
 
-    TCliOptions options_;
-    QIODevice& out_;
-    QIODevice& err_;
-    THttpClient client_;
-    std::unique_ptr<TBodyFile> bodyFile_; // with "-o" only
-    QTimer timeout_;
-    TAbortCause abortCause_ = TAbortCause::None;
+    TCliOptions FOptions;
+    QIODevice& FOut;
+    QIODevice& FErr;
+    THttpClient FClient;
+    std::unique_ptr<TBodyFile> FBodyFile; // with "-o" only
+    QTimer FTimeout;
+    TAbortCause FAbortCause = TAbortCause::None;
 };

@@ -16,24 +16,24 @@ sigset_t InterruptSet() {
 } // namespace
 
 TInterruptWatch::TInterruptWatch(std::function<void()> onInterrupt)
-    : onInterrupt_(std::move(onInterrupt)) {
+    : FOnInterrupt(std::move(onInterrupt)) {
     const sigset_t set = InterruptSet();
     if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0)
         return;
-    fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (fd_ < 0) {
+    FFd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (FFd < 0) {
         pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
         return;
     }
-    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { Drain(); });
+    FNotifier = std::make_unique<QSocketNotifier>(FFd, QSocketNotifier::Read);
+    QObject::connect(FNotifier.get(), &QSocketNotifier::activated, [this] { Drain(); });
 }
 
 TInterruptWatch::~TInterruptWatch() {
-    if (fd_ < 0)
+    if (FFd < 0)
         return;
-    notifier_.reset();
-    close(fd_);
+    FNotifier.reset();
+    close(FFd);
     // A Ctrl+C still pending now ends the program as usual.
     const sigset_t set = InterruptSet();
     pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
@@ -42,8 +42,8 @@ TInterruptWatch::~TInterruptWatch() {
 void TInterruptWatch::Drain() {
     signalfd_siginfo info{};
     bool interrupted = false;
-    while (read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+    while (read(FFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
         interrupted = true;
-    if (interrupted && onInterrupt_)
-        onInterrupt_();
+    if (interrupted && FOnInterrupt)
+        FOnInterrupt();
 }

@@ -21,7 +21,7 @@ public:
 private:
     void Drain();
 
-    std::function<void()> onInterrupt_;
-    int fd_ = -1;
-    std::unique_ptr<QSocketNotifier> notifier_;
+    std::function<void()> FOnInterrupt;
+    int FFd = -1;
+    std::unique_ptr<QSocketNotifier> FNotifier;
 };

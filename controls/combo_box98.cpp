@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "base/raise_event.h"
+
 namespace {
 
 // Only a to z are folded: an umlaut must match in its own case.
@@ -58,6 +60,10 @@ void TComboBox98::AttachEditField() {
     });
 }
 
+TComboBox98::~TComboBox98() {
+    FLifeToken.Clear();
+}
+
 void TComboBox98::keyPressEvent(QKeyEvent* event) {
     // Stored before the base handling: that is where the edit field changes
     // its text and the completion asks for the key. A key the owner filters
@@ -81,16 +87,16 @@ void TComboBox98::Change() {
 
     QString tail = itemText(candidate).mid(typed.size());
     bool doComplete = true;
+    const TLifeToken::TWatch watch = FLifeToken.Watch();
     TriggerComplete(tail, doComplete);
-    if (!doComplete)
+    if (!watch.Alive() || !doComplete)
         return;
     edit->setText(typed + tail);
     edit->setSelection(typed.size(), tail.size());
 }
 
 void TComboBox98::TriggerComplete(QString& completeWith, bool& doComplete) {
-    if (OnComplete)
-        OnComplete(*this, FLastKey, completeWith, doComplete);
+    RaiseEvent(FLifeToken, OnComplete, *this, FLastKey, completeWith, doComplete);
 }
 
 int TComboBox98::FindCandidate(const QString& typed) const {

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#include "base/life_token.h"
+
 class QKeyEvent;
 
 // An editable combo box that completes what the user types from its own item
@@ -29,11 +31,15 @@ public:
     // Raised before a completion is applied. `Key` is the last key pressed in
     // the control (a Qt::Key code, 0 before the first); `CompleteWith` is the
     // tail about to be appended and may be changed; setting `DoComplete` to
-    // false leaves the text as typed, and no later item is tried.
+    // false leaves the text as typed, and no later item is tried. The handler
+    // runs through a copy of itself: it may clear or replace OnComplete. It
+    // must not delete the box, whose edit field is still reporting the change;
+    // deleteLater does that safely.
     using TOnComplete =
         std::function<void(TComboBox98& Sender, int Key, QString& CompleteWith, bool& DoComplete)>;
 
     explicit TComboBox98(QWidget* parent = nullptr);
+    ~TComboBox98() override;
 
     bool Complete() const { return FComplete; }
     void SetComplete(bool value) { FComplete = value; }
@@ -55,6 +61,8 @@ private:
     // Takes over the current edit field: its completer off, its edits followed.
     void AttachEditField();
 
+    // Cleared first thing in the destructor; Change checks it after the event.
+    TLifeToken FLifeToken;
     bool FComplete = true;
     quint16 FMinLengthComplete = 0;
     int FLastKey = 0;

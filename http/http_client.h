@@ -2,7 +2,6 @@
 
 #include <QObject>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "base/life_token.h"
 #include "http/http_constants.h"
 #include "http/http_exception.h"
 #include "http/http_target.h"
 #include "http/http_types.h"
+#include "http/line_reader.h"
 #include "http/rfc1123_date.h"
 #include "net/socks_types.h"
 #include "net/tls_peer_info.h"
@@ -56,6 +57,17 @@ using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t
 // those written into the URL) go only to the scheme, host and port of URL.
 //
 // SendStream and ReceiveStream belong to the caller and must outlive the request.
+//
+// Handlers run on the client's thread, each through a copy of itself. A handler
+// may clear or replace its own event or any other. It may delete the client:
+// nothing of it runs after that handler returns, queued messages are dropped,
+// and a Get, Head or Post waiting for the request returns without raising. It
+// may call Abort: the request ends there and no further step of it runs (lines
+// already received then arrive as OnDataAvailable); OnRequestDone still
+// follows. It may start a new request once State is httpReady, that is from
+// OnRequestDone or on OnStateChange's change to httpReady; OnRequestDone of the
+// request that ended follows all the same. Anywhere else the start raises
+// "HTTP component is busy".
 class THttpClient : public QObject {
 public:
     explicit THttpClient(QObject* Owner = nullptr);
@@ -248,6 +260,21 @@ protected:
 private:
     using TLineHandler = void (THttpClient::*)();
 
+    // Taken by a step of a request before it raises an event. The step goes on
+    // afterwards only while Runs: the client lives and that request still
+    // runs, since the handler may have deleted the client, aborted the request
+    // or started the next one.
+    class TRequestWatch {
+    public:
+        explicit TRequestWatch(const THttpClient& Client);
+        bool Runs() const;
+
+    private:
+        TLifeToken::TWatch FLife;
+        const THttpClient* FClient;
+        std::uint64_t FRequest;
+    };
+
     void DoRequestAsync(THttpRequest Rq);
     void DoRequestSync(THttpRequest Rq);
     void ResetRequest(THttpRequest Rq);
@@ -281,12 +308,25 @@ private:
     void ReceiveBody();
     void DeliverBody(const char* Data, std::size_t Len);
     void HeaderEnded();
+    // The header ends and the body begins: the state, the line handler, then
+    // OnHeaderEnd. False when the request stopped meanwhile.
+    bool BeginBody();
     void HeaderField(const std::string& Line);
     void RunLineHandler();
+    // The header budget, one for the proxy's answer and the server's header:
+    // counts the current line's text, and ends the request once the header
+    // is too large.
+    bool HeaderLineFits();
     void DeliverHeldBytesAsBody();
+    // Buffers each line through SendCommand; false when the request stopped
+    // meanwhile.
+    bool SendCommands(const std::vector<std::string>& Lines);
     // Puts SendStream back to where the body starts; returns the body's length.
     std::int64_t RewindBody();
 
+    // Cleared first thing in the destructor: tells a step that raised an
+    // event whether the client outlived its handler.
+    TLifeToken FLifeToken;
     std::unique_ptr<THttpNotifier> FNotifier;
     std::unique_ptr<TAsyncSocket> FSocket;
 
@@ -301,7 +341,7 @@ private:
     TSocksAuthentication FSocksAuthentication = socksNoAuthentication;
     std::string FSender;
     std::string FAgent = "Mozilla/3.0 (compatible)";
-    std::string FAccept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+    std::string FAccept = http_limits::kDefaultAccept;
     std::string FReference;
     std::string FUsername;
     std::string FPassword;
@@ -330,7 +370,6 @@ private:
     std::string FContentType;
     std::vector<std::string> FReceivedHeader;
     std::size_t FResponseHeaderStart = 0;
-    std::size_t FHeaderBytes = 0; // of the current response, without line ends
     std::vector<std::string> FAuthenticateValues;
     std::int64_t FReceivedCount = 0;
     std::int64_t FSentCount = 0;
@@ -354,14 +393,13 @@ private:
     bool FRelocationPending = false;
 
     std::string FRequestBuffer;
-    std::array<char, http_limits::kReceiveBufferSize> FReceiveBuffer{};
-    std::size_t FReceiveLength = 0;
+    // The held bytes of the proxy's answer and of the header, and their budget.
+    TLineReader FLineReader;
     std::string FCurrentLine;
     // The body's receive area (kBodyReceiveSize), made at the first body.
     std::vector<char> FBodyBuffer;
     std::string FCurrentLineEnd; // the line feed, with a carriage return before it
     TLineHandler FLineHandler = nullptr;
-    int FHeaderLineCount = 0;
     int FBodyLineCount = 0;
     // The POST body's send area (kSendChunkSize), made at the first body.
     std::vector<char> FSendBuffer;

@@ -32,6 +32,8 @@ inline constexpr int kMaxHeaderLines = 1000;
 inline constexpr std::size_t kMaxHeaderBytes = 256 * 1024;
 // Highest TCP port number; 0 is no port either.
 inline constexpr unsigned kMaxPort = 65535;
+// The types a request accepts unless the caller names others.
+inline constexpr char kDefaultAccept[] = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
 
 } // namespace http_limits
 

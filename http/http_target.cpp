@@ -1,5 +1,6 @@
 #include "http/http_target.h"
 
+#include "base/ascii_text.h"
 #include "http/http_constants.h"
 #include "http/text_utils.h"
 #include "http/url.h"

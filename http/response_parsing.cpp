@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "base/ascii_text.h"
 #include "http/text_utils.h"
 
 namespace {

@@ -27,15 +27,6 @@ int Posn(const std::string& substr, const std::string& s, int count) {
     return static_cast<int>(hit) + 1;
 }
 
-std::string LowerCase(const std::string& s) {
-    std::string result = s;
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return result;
-}
-
 bool HoldsControlByte(const std::string& s) {
     constexpr char kDeleteByte = 0x7F;
     for (const char c : s)

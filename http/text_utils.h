@@ -9,9 +9,6 @@
 // occurrences the result is 0. Count == 0 and an empty `substr` find nothing.
 int Posn(const std::string& substr, const std::string& s, int count);
 
-// ASCII lower-case copy; bytes above 127 are left as they are.
-std::string LowerCase(const std::string& s);
-
 // Whether the text holds a control byte (0x00 to 0x1F, 0x7F): one that could
 // end or split a request line.
 bool HoldsControlByte(const std::string& s);

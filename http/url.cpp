@@ -1,7 +1,7 @@
 #include "http/url.h"
 
+#include "base/ascii_text.h"
 #include "http/http_constants.h"
-#include "http/text_utils.h"
 
 namespace {
 

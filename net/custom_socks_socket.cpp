@@ -4,9 +4,9 @@
 #include <sys/socket.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
+#include "base/ascii_text.h"
 #include "net/socket_errors.h"
 #include "net/socket_resolve.h"
 #include "net/socks_request.h"
@@ -71,12 +71,6 @@ template <std::size_t N> TFailure ReplyFailure(const TReplyError (&Table)[N], in
         if (Entry.Code == Code)
             return {Entry.Number, Entry.Text};
     return {socks_errors::Unassigned, "unassigned error #" + std::to_string(Code)};
-}
-
-std::string LowerCase(std::string Text) {
-    std::transform(Text.begin(), Text.end(), Text.begin(),
-                   [](unsigned char C) { return static_cast<char>(std::tolower(C)); });
-    return Text;
 }
 
 } // namespace

@@ -46,18 +46,18 @@ constexpr std::string_view kNoLocation = "0";
 
 class TReportWriter {
 public:
-    explicit TReportWriter(TReportLines& lines) : lines_(lines) {}
+    explicit TReportWriter(TReportLines& lines) : FLines(lines) {}
 
     void Section(std::string_view title, std::string_view value) {
-        lines_.push_back(reportline::Heading(title));
-        lines_.push_back(reportline::Value(value));
+        FLines.push_back(reportline::Heading(title));
+        FLines.push_back(reportline::Value(value));
     }
-    void Heading(std::string_view title) { lines_.push_back(reportline::Heading(title)); }
-    void Value(std::string_view text) { lines_.push_back(reportline::Value(text)); }
-    void Separator() { lines_.emplace_back(); }
+    void Heading(std::string_view title) { FLines.push_back(reportline::Heading(title)); }
+    void Value(std::string_view text) { FLines.push_back(reportline::Value(text)); }
+    void Separator() { FLines.emplace_back(); }
 
 private:
-    TReportLines& lines_;
+    TReportLines& FLines;
 };
 
 std::string SizeText(std::int64_t contentLength, const QLocale& locale) {

@@ -21,7 +21,7 @@ std::string QueryAgent() {
 
 void ApplyQuerySettings(THttpClient& client) {
     client.SetAgent(QueryAgent());
-    client.SetAccept(kAccept);
+    client.SetAccept(http_limits::kDefaultAccept);
 }
 
 } // namespace queryclient

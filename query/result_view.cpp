@@ -58,8 +58,8 @@ class TReportLineDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    int RowWidth() const { return rowWidth_; }
-    void SetRowWidth(int width) { rowWidth_ = width; }
+    int RowWidth() const { return FRowWidth; }
+    void SetRowWidth(int width) { FRowWidth = width; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -78,7 +78,7 @@ public:
     }
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return {rowWidth_, TResultView::kItemHeight};
+        return {FRowWidth, TResultView::kItemHeight};
     }
 
 private:
@@ -91,12 +91,12 @@ private:
             ->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
     }
 
-    int rowWidth_ = 0;
+    int FRowWidth = 0;
 };
 
 TResultView::TResultView(QWidget* parent)
-    : QListWidget(parent), delegate_(new TReportLineDelegate(this)) {
-    setItemDelegate(delegate_);
+    : QListWidget(parent), FDelegate(new TReportLineDelegate(this)) {
+    setItemDelegate(FDelegate);
     setUniformItemSizes(true);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 }
@@ -115,7 +115,7 @@ void TResultView::Refresh(const TReportLines& lines) {
 }
 
 int TResultView::HorizontalExtent() const {
-    return delegate_->RowWidth();
+    return FDelegate->RowWidth();
 }
 
 void TResultView::changeEvent(QEvent* event) {
@@ -137,6 +137,6 @@ void TResultView::UpdateExtent() {
         const int drawn = (row.Heading ? bold : plain).horizontalAdvance(row.Text) + kTextIndent;
         widest = std::max({widest, measure.horizontalAdvance(item(i)->text()), drawn});
     }
-    delegate_->SetRowWidth(widest + kExtentMargin);
+    FDelegate->SetRowWidth(widest + kExtentMargin);
     scheduleDelayedItemsLayout();
 }

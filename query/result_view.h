@@ -36,5 +36,5 @@ protected:
 private:
     void UpdateExtent();
 
-    TReportLineDelegate* delegate_;
+    TReportLineDelegate* FDelegate;
 };

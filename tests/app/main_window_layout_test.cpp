@@ -45,19 +45,29 @@ const char* const kNeverShown[] = {
     "gBoxResultViewStyle", "cBoxResultViewStyle", "gBoxFinishOptions", "gBoxLegende",
 };
 
+void PrintTo(const Placement& placement, std::ostream* os) {
+    *os << placement.Name;
+}
+
+class ControlPlacementTest : public MainWindowTest,
+                             public ::testing::WithParamInterface<Placement> {};
+
 } // namespace
 
-TEST_F(MainWindowTest, EveryControlSitsAtItsPlaceOnItsPageAndTheHiddenOnesNeverShow) {
-    for (const Placement& placement : kLayout) {
-        SCOPED_TRACE(placement.Name);
-        QWidget* control = Child(placement.Name);
-        ASSERT_NE(control, nullptr);
-        EXPECT_EQ(control->geometry(), placement.Geometry);
-        QWidget* expectedParent = placement.Page == kFrame
-                                      ? static_cast<QWidget*>(Window)
-                                      : Window->Notebook->widget(placement.Page);
-        EXPECT_TRUE(expectedParent->isAncestorOf(control));
-    }
+TEST_P(ControlPlacementTest, SitsAtItsPlaceOnItsPage) {
+    const Placement& placement = GetParam();
+    QWidget* control = Child(placement.Name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->geometry(), placement.Geometry);
+    QWidget* expectedParent = placement.Page == kFrame ? static_cast<QWidget*>(Window)
+                                                       : Window->Notebook->widget(placement.Page);
+    EXPECT_TRUE(expectedParent->isAncestorOf(control));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryControl, ControlPlacementTest, ::testing::ValuesIn(kLayout),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(MainWindowTest, TheHiddenControlsNeverShow) {
     for (int page = 0; page < TFrmMain::kPageCount; ++page) {
         Window->ShowPage(page);
         for (const char* name : kNeverShown) {

@@ -183,28 +183,32 @@ TEST_F(QueryRunTest, CancelDuringTheLookupEndsWithTheAbortedReport) {
     EXPECT_TRUE(Presenter.Shown.empty());
 }
 
-TEST_F(QueryRunTest, CancelEscapeAndCloseAbortASilentServerAndTheWindowStays) {
+// The case: the way the user cancels (the button, Escape, closing the window).
+class QueryCancelTest : public QueryRunTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(QueryCancelTest, CancelEscapeAndCloseAbortASilentServerAndTheWindowStays) {
     const std::function<void()> ways[] = {
         [this] { Window->BtnCancel->click(); },
         [this] { Press(Qt::Key_Escape); },
         [this] { EXPECT_FALSE(Window->close()); },
     };
-    for (const auto& cancel : ways) {
-        SCOPED_TRACE(&cancel - ways);
-        TScriptedServer server(kSilent);
-        WhenClientEnters(THttpState::httpWaitingHeader, cancel);
-        RunQueryTo(Url(server));
-        ASSERT_FALSE(Window.isNull());
-        EXPECT_TRUE(Window->isVisible());
-        ExpectAbortedReport();
-        EXPECT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
-        Window->BtnNext->click();
-    }
+    TScriptedServer server(kSilent);
+    WhenClientEnters(THttpState::httpWaitingHeader, ways[GetParam()]);
+    RunQueryTo(Url(server));
+    ASSERT_FALSE(Window.isNull());
+    EXPECT_TRUE(Window->isVisible());
+    ExpectAbortedReport();
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
+    Window->BtnNext->click();
     EXPECT_TRUE(Presenter.Shown.empty());
     // Once the request is over, a close ends the program.
     EXPECT_TRUE(Window->close());
     EXPECT_TRUE(WaitClosed());
 }
+
+const char* const kCancelWays[] = {"CancelButton", "Escape", "CloseWindow"};
+INSTANTIATE_TEST_SUITE_P(Ways, QueryCancelTest, ::testing::Range(0, 3),
+                         [](const auto& info) { return std::string(kCancelWays[info.param]); });
 
 TEST_F(QueryRunTest, HttpsAddressEndsWithTheEncryptionSectionOrTheCertificateFailure) {
     const testsupport::TTestCertificates certificates;

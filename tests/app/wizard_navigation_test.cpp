@@ -163,7 +163,12 @@ TEST_F(MainWindowTest, NextWithoutAnAddressAsksForOneAndStays) {
     EXPECT_EQ(QApplication::focusWidget(), Window->edURL);
 }
 
-TEST_F(MainWindowTest, QuitButtonEnterEscapeAndCloseEndTheProgramExceptOnTheProgressPage) {
+// The case: a page, and the way the user quits there (the quit button, Enter
+// on it, Escape, closing the window).
+class QuitTest : public MainWindowTest,
+                 public ::testing::WithParamInterface<std::tuple<int, int>> {};
+
+TEST_P(QuitTest, QuitButtonEnterEscapeAndCloseEndTheProgramExceptOnTheProgressPage) {
     const std::function<void()> ways[] = {
         [this] { Window->BtnCancel->click(); },
         [this] {
@@ -173,33 +178,38 @@ TEST_F(MainWindowTest, QuitButtonEnterEscapeAndCloseEndTheProgramExceptOnTheProg
         [this] { Press(Qt::Key_Escape); },
         [this] { EXPECT_EQ(Window->close(), Window->CurrentPage() != TFrmMain::kPageProgress); },
     };
-    // The Progress page last: there the window stays.
-    for (int page : {TFrmMain::kPageInput, TFrmMain::kPageFinish, TFrmMain::kPageProgress}) {
-        for (std::size_t way = 0; way < std::size(ways); ++way) {
-            SCOPED_TRACE(testing::Message() << "way " << way << " on page " << page);
-            if (Window.isNull())
-                Start();
-            if (page == TFrmMain::kPageFinish)
-                RunQueryTo(QStringLiteral("http://localhost/"));
-            else
-                Window->ShowPage(page);
-            QFile::remove(SettingsPath());
-            ways[way]();
-            // An allowed close writes the settings; on the Progress page it only cancels.
-            if (page != TFrmMain::kPageProgress) {
-                EXPECT_TRUE(WaitClosed());
-                EXPECT_TRUE(QFile::exists(SettingsPath()));
-                continue;
-            }
-            testsupport::PumpEvents();
-            EXPECT_FALSE(QFile::exists(SettingsPath()));
-            ASSERT_FALSE(Window.isNull());
-            EXPECT_TRUE(Window->isVisible());
-            EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageProgress);
-        }
+    const auto [page, way] = GetParam();
+    if (page == TFrmMain::kPageFinish)
+        RunQueryTo(QStringLiteral("http://localhost/"));
+    else
+        Window->ShowPage(page);
+    QFile::remove(SettingsPath());
+    ways[way]();
+    // An allowed close writes the settings; on the Progress page it only cancels.
+    if (page != TFrmMain::kPageProgress) {
+        EXPECT_TRUE(WaitClosed());
+        EXPECT_TRUE(QFile::exists(SettingsPath()));
+    } else {
+        testsupport::PumpEvents();
+        EXPECT_FALSE(QFile::exists(SettingsPath()));
+        ASSERT_FALSE(Window.isNull());
+        EXPECT_TRUE(Window->isVisible());
+        EXPECT_EQ(Window->CurrentPage(), TFrmMain::kPageProgress);
     }
     EXPECT_TRUE(Presenter.Shown.empty());
 }
+
+const char* const kPageNames[] = {"InputPage", "ProgressPage", "FinishPage"};
+const char* const kQuitWays[] = {"QuitButton", "EnterOnQuit", "Escape", "CloseWindow"};
+INSTANTIATE_TEST_SUITE_P(PagesAndWays, QuitTest,
+                         ::testing::Combine(::testing::Values(TFrmMain::kPageInput,
+                                                              TFrmMain::kPageFinish,
+                                                              TFrmMain::kPageProgress),
+                                            ::testing::Range(0, 4)),
+                         [](const auto& info) {
+                             return std::string(kPageNames[std::get<0>(info.param)]) + "_" +
+                                    kQuitWays[std::get<1>(info.param)];
+                         });
 
 TEST_F(MainWindowTest, EscapeWaitingBehindNextOrBackClosesOnThePageItWasMeantFor) {
     for (int page : {TFrmMain::kPageInput, TFrmMain::kPageFinish}) {

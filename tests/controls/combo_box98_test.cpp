@@ -117,6 +117,27 @@ TEST_F(ComboBoxTest, HandlerSeesTheTailAndCanChangeOrRefuseIt) {
     EXPECT_EQ(Selected(), "-omega");
 }
 
+// The handler runs through a copy: clearing its own event frees nothing it
+// still runs on, and its choice applies.
+TEST_F(ComboBoxTest, HandlerMayClearItsOwnEvent) {
+    SetItems({"alpha"});
+    int calls = 0;
+    QString seen;
+    combo->OnComplete = [this, &calls, &seen](TComboBox98& sender, int, QString& tail, bool&) {
+        sender.OnComplete = nullptr;
+        ++calls;
+        seen = tail;
+        tail = "pine";
+        EXPECT_EQ(&sender, combo.get());
+    };
+    Type("a");
+    EXPECT_EQ(seen, "lpha");
+    EXPECT_EQ(Text(), "apine");
+    Type("l"); // completes without the handler
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(Text(), "alpha");
+}
+
 TEST_F(ComboBoxTest, NoCompletionWhenSwitchedOffOrBelowTheMinimumLength) {
     SetItems({"alpha"});
     combo->SetMinLength(3);

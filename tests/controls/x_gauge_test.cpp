@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int W = 353; // the main window's gauge
-constexpr int H = 20;
+constexpr int kWidth = 353; // the main window's gauge
+constexpr int kHeight = 20;
 const QColor kBarFore(0, 0, 255);
 const QColor kBarBack(255, 255, 255);
 const QColor kTextFore(255, 0, 0);
@@ -31,7 +31,7 @@ int CountColor(const QImage& image, const QRect& area, const QColor& color) {
 class GaugeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        gauge->resize(W, H);
+        gauge->resize(kWidth, kHeight);
         gauge->SetBorder(gbNone);
         gauge->SetBarForeColor(kBarFore);
         gauge->SetBarBackColor(kBarBack);
@@ -54,20 +54,20 @@ protected:
         return gauge->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
 
-    int BarWidth() const { return CountColor(Paint(), QRect(0, 0, W, 1), kBarFore); }
+    int BarWidth() const { return CountColor(Paint(), QRect(0, 0, kWidth, 1), kBarFore); }
 
     // A bar of `barWidth` with `text` centred on it in one colour: what the
     // gauge must show when the text lies wholly on one side of the bar's end.
     QImage Expected(int barWidth, const QString& text, const QColor& textColor) const {
-        QImage image(W, H, QImage::Format_ARGB32_Premultiplied);
+        QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&image);
-        painter.fillRect(0, 0, barWidth, H, kBarFore);
-        painter.fillRect(barWidth, 0, W - barWidth, H, kBarBack);
+        painter.fillRect(0, 0, barWidth, kHeight, kBarFore);
+        painter.fillRect(barWidth, 0, kWidth - barWidth, kHeight, kBarBack);
         painter.setFont(gauge->font());
         painter.setPen(textColor);
         const QFontMetrics metrics = painter.fontMetrics();
-        const int x = (W - metrics.horizontalAdvance(text)) / 2;
-        const int y = (H - metrics.height()) / 2;
+        const int x = (kWidth - metrics.horizontalAdvance(text)) / 2;
+        const int y = (kHeight - metrics.height()) / 2;
         painter.drawText(x, y + metrics.ascent(), text);
         return image;
     }
@@ -94,8 +94,8 @@ TEST_P(GaugePercentTest, BarWidthIsTruncatedAndTextShowsWholePercent) {
 
     gauge->SetShowText(false);
     const QImage bare = Paint();
-    EXPECT_EQ(CountColor(bare, bare.rect(), kBarFore), c.barWidth * H);
-    EXPECT_EQ(CountColor(bare, bare.rect(), kBarBack), (W - c.barWidth) * H);
+    EXPECT_EQ(CountColor(bare, bare.rect(), kBarFore), c.barWidth * kHeight);
+    EXPECT_EQ(CountColor(bare, bare.rect(), kBarBack), (kWidth - c.barWidth) * kHeight);
 
     gauge->SetShowText(true);
     EXPECT_EQ(Paint(), Expected(c.barWidth, c.text, c.textOverBar ? kTextBack : kTextFore));
@@ -117,8 +117,8 @@ TEST_F(GaugeTest, TextOverTheBarTakesTheOtherColour) {
     gauge->setFont(bold);
     SetRange(0, 2, 1); // the bar ends under the middle of "50%"
     const QImage image = Paint();
-    const QRect done(0, 0, BarWidth(), H);
-    const QRect remaining(BarWidth(), 0, W - BarWidth(), H);
+    const QRect done(0, 0, BarWidth(), kHeight);
+    const QRect remaining(BarWidth(), 0, kWidth - BarWidth(), kHeight);
 
     EXPECT_GT(CountColor(image, done, kTextBack), 0);
     EXPECT_EQ(CountColor(image, done, kTextFore), 0);
@@ -130,7 +130,7 @@ TEST_F(GaugeTest, SettersKeepProgressWithinLimitsThatNeverCross) {
     SetRange(0, 3, 2);
     gauge->SetProgress(4);
     EXPECT_EQ(gauge->Progress(), 3);
-    EXPECT_EQ(BarWidth(), W);
+    EXPECT_EQ(BarWidth(), kWidth);
     gauge->SetProgress(-1);
     EXPECT_EQ(gauge->Progress(), 0);
     EXPECT_EQ(BarWidth(), 0);
@@ -218,27 +218,28 @@ TEST_P(GaugeBorderTest, PaintsTheBevelColoursAtTheEdges) {
 // Sunken: dark at the left and top, light at the right and bottom; raised the reverse.
 INSTANTIATE_TEST_SUITE_P(
     Styles, GaugeBorderTest,
-    ::testing::Values(BorderCase{gbNone, {{{0, 0}, kBarBack}, {{W - 1, H - 1}, kBarBack}}},
-                      BorderCase{gbSingle,
-                                 {{{0, 0}, kFrame}, {{W - 1, H - 1}, kFrame}, {{1, 1}, kBarBack}}},
-                      BorderCase{gbSunken,
-                                 {{{W - 1, 0}, kDark},
-                                  {{0, H - 1}, kDark},
-                                  {{W - 1, 1}, kLight},
-                                  {{1, H - 1}, kLight},
-                                  {{1, 1}, kBarBack}}},
-                      BorderCase{gbDeepSunken,
-                                 {{{0, 0}, kDark},
-                                  {{W - 1, H - 1}, kLight},
-                                  {{W - 2, 1}, kShadow},
-                                  {{1, H - 2}, kShadow},
-                                  {{W - 2, H - 2}, kButton},
-                                  {{2, 2}, kBarBack}}},
-                      BorderCase{gbRaised,
-                                 {{{W - 1, 0}, kLight},
-                                  {{0, H - 1}, kLight},
-                                  {{W - 1, 1}, kDark},
-                                  {{1, H - 1}, kDark},
-                                  {{1, 1}, kBarBack}}}));
+    ::testing::Values(
+        BorderCase{gbNone, {{{0, 0}, kBarBack}, {{kWidth - 1, kHeight - 1}, kBarBack}}},
+        BorderCase{gbSingle,
+                   {{{0, 0}, kFrame}, {{kWidth - 1, kHeight - 1}, kFrame}, {{1, 1}, kBarBack}}},
+        BorderCase{gbSunken,
+                   {{{kWidth - 1, 0}, kDark},
+                    {{0, kHeight - 1}, kDark},
+                    {{kWidth - 1, 1}, kLight},
+                    {{1, kHeight - 1}, kLight},
+                    {{1, 1}, kBarBack}}},
+        BorderCase{gbDeepSunken,
+                   {{{0, 0}, kDark},
+                    {{kWidth - 1, kHeight - 1}, kLight},
+                    {{kWidth - 2, 1}, kShadow},
+                    {{1, kHeight - 2}, kShadow},
+                    {{kWidth - 2, kHeight - 2}, kButton},
+                    {{2, 2}, kBarBack}}},
+        BorderCase{gbRaised,
+                   {{{kWidth - 1, 0}, kLight},
+                    {{0, kHeight - 1}, kLight},
+                    {{kWidth - 1, 1}, kDark},
+                    {{1, kHeight - 1}, kDark},
+                    {{1, 1}, kBarBack}}}));
 
 } // namespace

@@ -12,9 +12,9 @@ using testsupport::TScriptedServer;
 using TScript = TScriptedServer::TScript;
 using namespace std::string_literals;
 
-const std::string Offer = "\x05\x01\x00"s;
-const std::string Chosen = "\x05\x00"s;
-const std::string Granted = "\x05\x00\x00\x01\x7f\x00\x00\x01\x1f\x90"s;
+const std::string kOffer = "\x05\x01\x00"s;
+const std::string kChosen = "\x05\x00"s;
+const std::string kGranted = "\x05\x00\x00\x01\x7f\x00\x00\x01\x1f\x90"s;
 
 // The SOCKS 5 connect request for Host:Port (Port < 256 * 256).
 std::string ConnectRequest(const std::string& Host, int Port) {
@@ -23,10 +23,10 @@ std::string ConnectRequest(const std::string& Host, int Port) {
 
 // One hop through the SOCKS server: negotiation, then one HTTP exchange.
 TScript Hop(const std::string& Host, int Port, const std::string& Response) {
-    return {TScriptedServer::Expect(Offer),
-            TScriptedServer::Send(Chosen),
+    return {TScriptedServer::Expect(kOffer),
+            TScriptedServer::Send(kChosen),
             TScriptedServer::Expect(ConnectRequest(Host, Port)),
-            TScriptedServer::Send(Granted),
+            TScriptedServer::Send(kGranted),
             TScriptedServer::ExpectUntil("\r\n\r\n"),
             TScriptedServer::Send(Response),
             TScriptedServer::Close()};
@@ -71,12 +71,12 @@ TEST_F(HttpClientSocksTest, SocksFailuresEndLikeARefusedConnection) {
         std::string Reason;
     } Cases[] = {
         {"refused by the SOCKS server",
-         {TScriptedServer::Expect(Offer), TScriptedServer::Send(Chosen),
+         {TScriptedServer::Expect(kOffer), TScriptedServer::Send(kChosen),
           TScriptedServer::Expect(ConnectRequest("a.test", 80)),
           TScriptedServer::Send("\x05\x05\x00\x01"s)},
          "connection refused (Error #20008)"},
         {"SOCKS server leaves",
-         {TScriptedServer::Expect(Offer), TScriptedServer::Close()},
+         {TScriptedServer::Expect(kOffer), TScriptedServer::Close()},
          "socks server closed the connection (Error #10053)"},
         {"no SOCKS server", {}, "Connection refused (Error #10061)"},
     };

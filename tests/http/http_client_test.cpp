@@ -2,9 +2,9 @@
 
 #include <QBuffer>
 
-#include <array>
 #include <functional>
 #include <future>
+#include <optional>
 
 #include "http/http_client.h"
 #include "net/async_socket.h"
@@ -267,6 +267,232 @@ TEST_F(HttpClientTest, HeadRaisesEventsInOrder) {
                       "RequestDone3/0");
 }
 
+// --- what handlers may do -----------------------------------------------------------
+
+// The handler is called through a copy: clearing its own event inside it frees
+// nothing it still runs on, and the request goes on.
+TEST_F(HttpClientTest, StateChangeHandlerMayClearItsOwnEvent) {
+    TScriptedServer server({Answer(kOk)});
+    std::vector<std::string> seen;
+    Client.OnStateChange = [&seen, tag = std::string("state ")](THttpClient* Sender) {
+        Sender->OnStateChange = nullptr;
+        seen.push_back(tag + std::to_string(static_cast<int>(Sender->State())));
+    };
+    HeadAndWait(server.Url());
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(seen, std::vector<std::string>{"state 1"});
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(DoneError, 0);
+}
+
+// A request started once the client is ready again runs, and the request that
+// ended still reports its own kind and error.
+TEST_F(HttpClientTest, NextRequestMayStartOnTheChangeToReady) {
+    const std::string refusedPort = TScriptedServer({}).PortStr(); // closed again at once
+    TScriptedServer server({Answer(kOk)});
+    std::vector<std::pair<THttpRequest, std::uint16_t>> done;
+    Client.OnRequestDone = [&done](THttpClient*, THttpRequest Rq, std::uint16_t Error) {
+        done.emplace_back(Rq, Error);
+    };
+    Client.OnStateChange = [&server](THttpClient* Sender) {
+        if (Sender->State() != THttpState::httpReady ||
+            Sender->RequestType() == THttpRequest::httpGET)
+            return;
+        Sender->SetURL(server.Url());
+        Sender->GetASync();
+    };
+    Client.SetURL("http://127.0.0.1:" + refusedPort + "/");
+    Client.HeadASync();
+    ASSERT_TRUE(testsupport::WaitUntil([&done] { return done.size() == 2; }));
+    EXPECT_TRUE(Served(server));
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(done, (std::vector<std::pair<THttpRequest, std::uint16_t>>{
+                        {THttpRequest::httpHEAD, 10061}, {THttpRequest::httpGET, 0}}));
+}
+
+// Each case: a request and the handler of one event that acts (deletes the
+// client, or aborts) the first time it runs.
+struct THandlerCase {
+    std::string name;
+    THttpRequest request;
+    std::vector<std::string> answers; // one per hop
+    std::function<void(THttpClient&, const THttpNotifyEvent& Act)> hook;
+};
+
+void PrintTo(const THandlerCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+TScriptedServer ServerFor(const THandlerCase& c) {
+    std::vector<TScript> scripts;
+    for (const std::string& answer : c.answers)
+        scripts.push_back(Answer(answer));
+    return TScriptedServer(scripts);
+}
+
+// Sets the client up for the case: the address and the body to post.
+void Prepare(THttpClient& Client, QBuffer& Body, const std::string& Url) {
+    Body.setData("a=1");
+    Body.open(QIODevice::ReadOnly);
+    Client.SetSendStream(&Body);
+    Client.SetURL(Url);
+}
+
+// Nothing of the client may be touched after a handler deleted it, neither by
+// the step that raised the event, nor by a message still queued for it, nor by
+// the synchronous call waiting for the request.
+class HandlerDeletesClientTest : public ::testing::TestWithParam<THandlerCase> {};
+
+TEST_P(HandlerDeletesClientTest, NothingTouchesTheDeletedClient) {
+    const THandlerCase& c = GetParam();
+    TScriptedServer server = ServerFor(c);
+    QBuffer postBody;
+    bool deleted = false;
+    auto* client = new THttpClient;
+    Prepare(*client, postBody, server.Url());
+    c.hook(*client, [&deleted](THttpClient* Sender) {
+        deleted = true;
+        delete Sender;
+    });
+    if (c.request == THttpRequest::httpPOST)
+        client->Post();
+    else
+        client->Get();
+    ASSERT_TRUE(testsupport::WaitUntil([&deleted] { return deleted; }));
+    testsupport::PumpEvents();
+}
+
+// An abort from a handler ends the request there, and the client serves the
+// next one.
+class HandlerAbortsRequestTest : public ::testing::TestWithParam<THandlerCase> {};
+
+TEST_P(HandlerAbortsRequestTest, RequestEndsThereAndTheNextOneRuns) {
+    const THandlerCase& c = GetParam();
+    TScriptedServer server = ServerFor(c);
+    THttpClient client;
+    QBuffer postBody;
+    Prepare(client, postBody, server.Url());
+    std::optional<THttpState> abortedIn;
+    c.hook(client, [&abortedIn](THttpClient* Sender) {
+        if (abortedIn)
+            return;
+        abortedIn = Sender->State();
+        Sender->Abort();
+    });
+    if (c.request == THttpRequest::httpPOST)
+        client.PostASync();
+    else
+        client.GetASync();
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return abortedIn && client.State() == THttpState::httpReady; }));
+    if (*abortedIn != THttpState::httpReady) {
+        EXPECT_EQ(client.ReasonPhrase(), "Connection aborted on request");
+        EXPECT_EQ(client.RequestDoneError(), http_errors::kAborted);
+    }
+    TScriptedServer next({Answer(kOk)});
+    client.SetURL(next.Url());
+    client.Head();
+    EXPECT_EQ(client.StatusCode(), 200);
+    EXPECT_TRUE(Served(next));
+}
+
+// Acts when a state change reaches `State`.
+std::function<void(THttpClient&, const THttpNotifyEvent&)> OnState(THttpState State) {
+    return [State](THttpClient& C, const THttpNotifyEvent& Act) {
+        C.OnStateChange = [State, Act](THttpClient* Sender) {
+            if (Sender->State() == State)
+                Act(Sender);
+        };
+    };
+}
+
+const std::string kDocument = "HTTP/1.0 200 OK\r\nSet-Cookie: a=1\r\n\r\nbody";
+const std::vector<std::string> kPlain{kDocument};
+const std::vector<std::string> kRedirected{Redirect("/next"), kDocument};
+
+const std::vector<THandlerCase> kHandlerCases{
+    THandlerCase{"StateChangeAtRequestStart", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpNotConnected)},
+    THandlerCase{"StateChangeToLookupDone", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpDnsLookupDone)},
+    THandlerCase{"StateChangeToConnected", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpConnected)},
+    THandlerCase{"StateChangeToWaitingBody", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpWaitingBody)},
+    THandlerCase{"StateChangeToReady", THttpRequest::httpGET, kPlain,
+                 OnState(THttpState::httpReady)},
+    THandlerCase{"SessionConnected", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnSessionConnected = D; }},
+    THandlerCase{"RequestHeaderBegin", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnRequestHeaderBegin = D; }},
+    THandlerCase{"Command", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnCommand = [D](THttpClient* Sender, std::string&) { D(Sender); };
+                 }},
+    THandlerCase{"RequestHeaderEnd", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnRequestHeaderEnd = D; }},
+    THandlerCase{"SendBegin", THttpRequest::httpPOST, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnSendBegin = D; }},
+    THandlerCase{"SendData", THttpRequest::httpPOST, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnSendData = [D](THttpClient* Sender, const void*, std::int32_t) {
+                         D(Sender);
+                     };
+                 }},
+    THandlerCase{"SendEnd", THttpRequest::httpPOST, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnSendEnd = D; }},
+    THandlerCase{"HeaderBegin", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderBegin = D; }},
+    THandlerCase{"HeaderData", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderData = D; }},
+    THandlerCase{"Cookie", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnCookie = [D](THttpClient* Sender, const std::string&, bool&) {
+                         D(Sender);
+                     };
+                 }},
+    THandlerCase{"HeaderEnd", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderEnd = D; }},
+    THandlerCase{"HeaderEndOfARedirection", THttpRequest::httpGET, kRedirected,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderEnd = D; }},
+    THandlerCase{"HeaderEndOfAnHtmlFirstLine",
+                 THttpRequest::httpGET,
+                 {"<HTML>\r\nbody"},
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderEnd = D; }},
+    THandlerCase{"LocationChange", THttpRequest::httpGET, kRedirected,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnLocationChange = D; }},
+    THandlerCase{"DocBegin", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnDocBegin = D; }},
+    THandlerCase{"DocData", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnDocData = [D](THttpClient* Sender, const void*, std::int32_t) {
+                         D(Sender);
+                     };
+                 }},
+    THandlerCase{"DocEnd", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnDocEnd = D; }},
+    THandlerCase{"RequestDone", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnRequestDone = [D](THttpClient* Sender, THttpRequest, std::uint16_t) {
+                         D(Sender);
+                     };
+                 }},
+    // Lines held when a handler aborts arrive while no header is expected.
+    THandlerCase{"DataAvailable", THttpRequest::httpGET, kPlain,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnHeaderData = [](THttpClient* Sender) {
+                         Sender->OnHeaderData = nullptr;
+                         Sender->Abort();
+                     };
+                     C.OnDataAvailable = [D](THttpClient* Sender, std::uint16_t) { D(Sender); };
+                 }}};
+
+const auto kCaseName = [](const auto& info) { return info.param.name; };
+INSTANTIATE_TEST_SUITE_P(Handlers, HandlerDeletesClientTest, ::testing::ValuesIn(kHandlerCases),
+                         kCaseName);
+INSTANTIATE_TEST_SUITE_P(Handlers, HandlerAbortsRequestTest, ::testing::ValuesIn(kHandlerCases),
+                         kCaseName);
+
 TEST_F(HttpClientTest, ParsesStatusAndHeaderFields) {
     TScriptedServer server({Answer("HTTP/1.1 200 Fine Thanks\r\n"
                                    "Content-Length: 5000000000\r\n"
@@ -355,28 +581,35 @@ TEST_F(HttpClientTest, ErrorAnswerWithItsBodyInOnePacketEndsTheDocument) {
     EXPECT_EQ(Client.ReceivedHeader().back(), "Server: x");
 }
 
-TEST_F(HttpClientTest, ResponseSplitAtEveryPosition) {
-    const std::string response =
-        "HTTP/1.0 200 OK\r\nContent-Length: 4\r\nContent-Type: a/b\r\n\r\ndata";
-    for (std::size_t split = 1; split < response.size(); ++split) {
-        SCOPED_TRACE("split at " + std::to_string(split));
-        TScriptedServer server(
-            {{RequestHeader(), TScriptedServer::Send(response.substr(0, split)),
-              TScriptedServer::Pause(std::chrono::milliseconds(2)),
-              TScriptedServer::Send(response.substr(split)), TScriptedServer::Close()}});
-        QBuffer received;
-        received.open(QIODevice::WriteOnly);
-        Client.SetReceiveStream(&received);
-        Client.SetURL(server.Url());
-        Client.Get();
-        EXPECT_EQ(Client.StatusCode(), 200);
-        EXPECT_EQ(Client.ContentLength(), 4);
-        EXPECT_EQ(Client.ContentType(), "a/b");
-        EXPECT_EQ(Client.ReceivedHeader().size(), 3u);
-        EXPECT_EQ(received.data().toStdString(), "data");
-        Client.SetReceiveStream(nullptr);
-    }
+const std::string kSplitResponse =
+    "HTTP/1.0 200 OK\r\nContent-Length: 4\r\nContent-Type: a/b\r\n\r\ndata";
+
+class ResponseSplitTest : public HttpClientTest,
+                          public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(ResponseSplitTest, AtEveryPosition) {
+    const std::string& response = kSplitResponse;
+    const std::size_t split = GetParam();
+    TScriptedServer server(
+        {{RequestHeader(), TScriptedServer::Send(response.substr(0, split)),
+          TScriptedServer::Pause(std::chrono::milliseconds(2)),
+          TScriptedServer::Send(response.substr(split)), TScriptedServer::Close()}});
+    QBuffer received;
+    received.open(QIODevice::WriteOnly);
+    Client.SetReceiveStream(&received);
+    Client.SetURL(server.Url());
+    Client.Get();
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(Client.ContentLength(), 4);
+    EXPECT_EQ(Client.ContentType(), "a/b");
+    EXPECT_EQ(Client.ReceivedHeader().size(), 3u);
+    EXPECT_EQ(received.data().toStdString(), "data");
+    Client.SetReceiveStream(nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Splits, ResponseSplitTest,
+                         ::testing::Range<std::size_t>(1, kSplitResponse.size()),
+                         [](const auto& info) { return "At" + std::to_string(info.param); });
 
 TEST_F(HttpClientTest, HeaderLineLimit) {
     // 8190 characters plus CR LF: exactly the bytes the client holds.
@@ -480,33 +713,50 @@ TEST_F(HttpClientTest, BusyClientAndPostWithoutBodyRaise) {
 
 // Each case: status, location, the next request line and the location
 // reported, which never carries the port, even a non-default one.
-TEST_F(HttpClientTest, RedirectOnTheSameServer) {
-    const std::array<std::string, 4> cases[] = {
-        {"302 Found", "/x", "HEAD /x HTTP/1.0", "http://127.0.0.1/x"},
-        {"301 Moved", "word", "HEAD http://127.0.0.1/word HTTP/1.0", "http://127.0.0.1/word"},
-        {"302 Found", "0", "HEAD http://127.0.0.1/0 HTTP/1.0", "http://127.0.0.1/0"},
-        {"200 OK", "/again", "HEAD /again HTTP/1.0", "http://127.0.0.1/again"}};
-    for (const auto& [status, location, requestLine, newLocation] : cases) {
-        SCOPED_TRACE(location);
-        TScriptedServer server({Answer(Redirect(location, status)),
-                                Answer("HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\n")});
-        std::vector<std::string> locations;
-        Client.OnLocationChange = [&locations](THttpClient* Sender) {
-            locations.push_back(Sender->Location());
-        };
-        HeadAndWait(server.Url("/start"));
-        ASSERT_TRUE(Served(server));
-        EXPECT_EQ(server.Received(1).substr(0, requestLine.size() + 2), requestLine + "\r\n");
-        EXPECT_EQ(locations, std::vector<std::string>{newLocation});
-        EXPECT_EQ(Client.StatusCode(), 200);
-        EXPECT_EQ(Client.ContentLength(), 7);
-        EXPECT_EQ(Client.ResponseHeaderStart(), 2u);
-        // Both answers' lines are kept, in arrival order.
-        EXPECT_EQ(Client.ReceivedHeader(),
-                  (std::vector<std::string>{"HTTP/1.0 " + status, "Location: " + location,
-                                            "HTTP/1.0 200 OK", "Content-Length: 7"}));
-    }
+struct TSameServerRedirect {
+    std::string name, status, location, requestLine, newLocation;
+};
+
+void PrintTo(const TSameServerRedirect& c, std::ostream* os) {
+    *os << c.name;
 }
+
+class RedirectOnTheSameServerTest : public HttpClientTest,
+                                    public ::testing::WithParamInterface<TSameServerRedirect> {};
+
+TEST_P(RedirectOnTheSameServerTest, FollowsTheLocation) {
+    const auto& [name, status, location, requestLine, newLocation] = GetParam();
+    TScriptedServer server({Answer(Redirect(location, status)),
+                            Answer("HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\n")});
+    std::vector<std::string> locations;
+    Client.OnLocationChange = [&locations](THttpClient* Sender) {
+        locations.push_back(Sender->Location());
+    };
+    HeadAndWait(server.Url("/start"));
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(server.Received(1).substr(0, requestLine.size() + 2), requestLine + "\r\n");
+    EXPECT_EQ(locations, std::vector<std::string>{newLocation});
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(Client.ContentLength(), 7);
+    EXPECT_EQ(Client.ResponseHeaderStart(), 2u);
+    // Both answers' lines are kept, in arrival order.
+    EXPECT_EQ(Client.ReceivedHeader(),
+              (std::vector<std::string>{"HTTP/1.0 " + status, "Location: " + location,
+                                        "HTTP/1.0 200 OK", "Content-Length: 7"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locations, RedirectOnTheSameServerTest,
+    ::testing::Values(TSameServerRedirect{"AbsolutePath", "302 Found", "/x", "HEAD /x HTTP/1.0",
+                                          "http://127.0.0.1/x"},
+                      TSameServerRedirect{"RelativeWord", "301 Moved", "word",
+                                          "HEAD http://127.0.0.1/word HTTP/1.0",
+                                          "http://127.0.0.1/word"},
+                      TSameServerRedirect{"Zero", "302 Found", "0",
+                                          "HEAD http://127.0.0.1/0 HTTP/1.0", "http://127.0.0.1/0"},
+                      TSameServerRedirect{"OkStatus", "200 OK", "/again", "HEAD /again HTTP/1.0",
+                                          "http://127.0.0.1/again"}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(HttpClientTest, AbsoluteRedirectGoesToTheNamedServer) {
     TScriptedServer target({Answer(kOk)});
@@ -589,36 +839,43 @@ TEST_F(HttpClientTest, AbortDuringLookup) {
 }
 
 // What the server sends before the client aborts; nothing: abort while connecting.
-TEST_F(HttpClientTest, AbortWhileConnectingAndInHeaderAndBody) {
-    const std::string header = "HTTP/1.0 200 OK\r\n";
-    for (const std::string& sent : {std::string(), header, header + "\r\npart"}) {
-        SCOPED_TRACE(sent);
-        DoneCount = 0;
-        TScriptedServer server({sent.empty() ? TScript{TScriptedServer::Drain()}
-                                             : TScript{RequestHeader(), TScriptedServer::Send(sent),
-                                                       TScriptedServer::Drain()}});
-        int docEnd = 0;
-        Client.OnDocEnd = [&docEnd](THttpClient*) { ++docEnd; };
-        Client.SetURL(server.Url());
-        Client.GetASync();
-        if (sent.empty()) { // a numeric host is looked up inside the call
-            ASSERT_EQ(Client.State(), THttpState::httpDnsLookupDone);
-        } else {
-            ASSERT_TRUE(testsupport::WaitUntil([&] {
-                return sent == header ? !Client.ReceivedHeader().empty()
-                                      : Client.ReceivedCount() == 4;
-            }));
-        }
-        Client.Abort();
-        ExpectAborted();
-        EXPECT_EQ(docEnd, sent.size() > header.size() ? 1 : 0);
-        if (sent.empty()) {
-            EXPECT_EQ(server.Received(0), "");
-        } else {
-            EXPECT_TRUE(Served(server));
-        }
+const std::string kAbortedHeader = "HTTP/1.0 200 OK\r\n";
+
+class AbortTest : public HttpClientTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(AbortTest, EndsTheRequestAsAborted) {
+    const std::string& sent = GetParam();
+    const std::string& header = kAbortedHeader;
+    DoneCount = 0;
+    TScriptedServer server({sent.empty() ? TScript{TScriptedServer::Drain()}
+                                         : TScript{RequestHeader(), TScriptedServer::Send(sent),
+                                                   TScriptedServer::Drain()}});
+    int docEnd = 0;
+    Client.OnDocEnd = [&docEnd](THttpClient*) { ++docEnd; };
+    Client.SetURL(server.Url());
+    Client.GetASync();
+    if (sent.empty()) { // a numeric host is looked up inside the call
+        ASSERT_EQ(Client.State(), THttpState::httpDnsLookupDone);
+    } else {
+        ASSERT_TRUE(testsupport::WaitUntil([&] {
+            return sent == header ? !Client.ReceivedHeader().empty() : Client.ReceivedCount() == 4;
+        }));
+    }
+    Client.Abort();
+    ExpectAborted();
+    EXPECT_EQ(docEnd, sent.size() > header.size() ? 1 : 0);
+    if (sent.empty()) {
+        EXPECT_EQ(server.Received(0), "");
+    } else {
+        EXPECT_TRUE(Served(server));
     }
 }
+
+const char* const kAbortCaseNames[] = {"WhileConnecting", "InHeader", "InBody"};
+INSTANTIATE_TEST_SUITE_P(Sent, AbortTest,
+                         ::testing::Values(std::string(), kAbortedHeader,
+                                           kAbortedHeader + "\r\npart"),
+                         [](const auto& info) { return kAbortCaseNames[info.index]; });
 
 TEST_F(HttpClientTest, RequestStartedRightAfterAbortRunsToItsEnd) {
     TScriptedServer server(
@@ -662,20 +919,28 @@ TEST_F(HttpClientTest, RefusedConnection) {
 }
 
 // A failed lookup, and an address without a host, end like a failed lookup.
-TEST_F(HttpClientTest, HostThatDoesNotResolve) {
+// Each case: the address and the resolver's error number; an address without
+// a host gets some error.
+class HostThatDoesNotResolveTest
+    : public HttpClientTest,
+      public ::testing::WithParamInterface<std::pair<const char*, int>> {};
+
+TEST_P(HostThatDoesNotResolveTest, EndsLikeAFailedLookup) {
+    const auto& [url, error] = GetParam();
     Client.Socket().Resolver().NameWork = [](const std::string&) {
         return TLookupResult{11001, {}};
     };
-    // The resolver's error number; an address without a host gets some error.
-    const std::pair<const char*, int> cases[] = {
-        {"http://nowhere.test/", 11001}, {"/only/path", -1}, {"http:dir/file", -1}};
-    for (const auto& [url, error] : cases) {
-        SCOPED_TRACE(url);
-        Client.SetURL(url);
-        ExpectHeadFails("can't resolve hostname to IP address");
-        EXPECT_TRUE(error > 0 ? DoneError == error : DoneError != 0) << DoneError;
-    }
+    Client.SetURL(url);
+    ExpectHeadFails("can't resolve hostname to IP address");
+    EXPECT_TRUE(error > 0 ? DoneError == error : DoneError != 0) << DoneError;
 }
+
+const char* const kUnresolvedNames[] = {"UnknownHost", "BarePath", "SchemeWithoutSlashes"};
+INSTANTIATE_TEST_SUITE_P(Addresses, HostThatDoesNotResolveTest,
+                         ::testing::Values(std::pair{"http://nowhere.test/", 11001},
+                                           std::pair{"/only/path", -1},
+                                           std::pair{"http:dir/file", -1}),
+                         [](const auto& info) { return kUnresolvedNames[info.index]; });
 
 TEST_F(HttpClientTest, ServerClosingWithoutAnswerGivesStatusZero) {
     TScriptedServer server({{RequestHeader(), TScriptedServer::Close()}});

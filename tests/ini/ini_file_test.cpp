@@ -156,49 +156,60 @@ int SaveAs(uid_t uid, const std::string& path) {
 // Settings are replaced only in the caller's own file with its owner write
 // bit, root included (root passes every permission check, so the owner and
 // the bit must decide); a replaced file keeps its group and mode.
-TEST(IniFile, ASaveNeedsTheCallersOwnWritableFileAndKeepsGroupAndMode) {
+struct TSaveCase {
+    const char* Case;
+    bool OwnerIsRoot; // else the test's user: nobody when it runs as root
+    mode_t Mode;
+    bool SaverIsRoot;
+    int Error;
+};
+
+void PrintTo(const TSaveCase& c, std::ostream* os) {
+    *os << c.Case;
+}
+
+class IniFileSave : public ::testing::TestWithParam<TSaveCase> {};
+
+TEST_P(IniFileSave, NeedsTheCallersOwnWritableFileAndKeepsGroupAndMode) {
     constexpr uid_t kRoot = 0;
     constexpr uid_t kNobody = 65534;
     constexpr gid_t kUsersGroup = 100;
+    const TSaveCase& c = GetParam();
     const bool root = ::geteuid() == kRoot;
     const uid_t user = root ? kNobody : ::geteuid();
-    const struct {
-        const char* Case;
-        uid_t Owner;
-        mode_t Mode;
-        uid_t Saver;
-        int Error;
-    } cases[] = {{"the owner's read-only file", user, 0444, user, EACCES},
-                 {"read-only for its owner, writable for others", user, 0466, user, EACCES},
-                 {"root and its own read-only file", kRoot, 0444, kRoot, EACCES},
-                 {"root and another user's file", kNobody, 0640, kRoot, EACCES},
-                 {"another user's file writable for all", kRoot, 0666, kNobody, EACCES},
-                 {"the owner's file with a group", user, 0640, user, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Case);
-        if (!root && (c.Owner != user || c.Saver != user))
-            continue; // giving files away and acting as another user need root
-        TTempFolder folder;
-        ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
-        const std::string path = folder.Put("quorvik.ini", kSettings);
-        const gid_t group = root ? kUsersGroup : ::getegid();
-        ASSERT_EQ(::chown(path.c_str(), c.Owner, group), 0);
-        ASSERT_EQ(::chmod(path.c_str(), c.Mode), 0);
+    const uid_t owner = c.OwnerIsRoot ? kRoot : user;
+    const uid_t saver = c.SaverIsRoot ? kRoot : user;
+    if (!root && (owner != user || saver != user))
+        GTEST_SKIP() << "giving files away and acting as another user need root";
+    TTempFolder folder;
+    ASSERT_EQ(::chmod(folder.Path().c_str(), 0777), 0);
+    const std::string path = folder.Put("quorvik.ini", kSettings);
+    const gid_t group = root ? kUsersGroup : ::getegid();
+    ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
+    ASSERT_EQ(::chmod(path.c_str(), c.Mode), 0);
 
-        EXPECT_EQ(SaveAs(c.Saver, path), c.Error);
-        if (c.Error == 0)
-            EXPECT_EQ(TIniPlus(path).ReadInteger("Position", "Top", 0), 7);
-        else
-            EXPECT_EQ(ReadWholeFile(path), kSettings);
-        struct stat info {};
-        ASSERT_EQ(::stat(path.c_str(), &info), 0);
-        EXPECT_EQ(info.st_uid, c.Owner);
-        EXPECT_EQ(info.st_gid, group);
-        EXPECT_EQ(info.st_mode & 07777, c.Mode);
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()),
-                  1);
-    }
+    EXPECT_EQ(SaveAs(saver, path), c.Error);
+    if (c.Error == 0)
+        EXPECT_EQ(TIniPlus(path).ReadInteger("Position", "Top", 0), 7);
+    else
+        EXPECT_EQ(ReadWholeFile(path), kSettings);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, owner);
+    EXPECT_EQ(info.st_gid, group);
+    EXPECT_EQ(info.st_mode & 07777, c.Mode);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Owners, IniFileSave,
+    ::testing::Values(TSaveCase{"OwnersReadOnlyFile", false, 0444, false, EACCES},
+                      TSaveCase{"ReadOnlyForItsOwnerWritableForOthers", false, 0466, false, EACCES},
+                      TSaveCase{"RootAndItsOwnReadOnlyFile", true, 0444, true, EACCES},
+                      TSaveCase{"RootAndAnotherUsersFile", false, 0640, true, EACCES},
+                      TSaveCase{"AnotherUsersFileWritableForAll", true, 0666, false, EACCES},
+                      TSaveCase{"OwnersFileWithAGroup", false, 0640, false, 0}),
+    [](const auto& info) { return std::string(info.param.Case); });
 
 // A save through a symbolic link replaces the link's target, also one that
 // does not exist yet; the other names of a hard-linked file see the new content.

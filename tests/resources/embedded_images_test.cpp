@@ -49,9 +49,11 @@ struct Expected {
     QSize size;
 };
 
-} // namespace
+void PrintTo(const Expected& picture, std::ostream* os) {
+    *os << picture.name.toStdString();
+}
 
-TEST(EmbeddedImages, EveryPictureExistsWithItsSize) {
+QList<Expected> EveryPicture() {
     QList<Expected> pictures = {
         {Name(kBlueIconResource, kLowColourSuffix), {48, 48}},
         {Name(kBlueIconResource, kHighColourSuffix), {48, 48}},
@@ -70,14 +72,32 @@ TEST(EmbeddedImages, EveryPictureExistsWithItsSize) {
     };
     for (const int size : kAppIconSizes)
         pictures.push_back({Name(kAppIconResource) + QString::number(size), {size, size}});
-    for (const auto& picture : pictures) {
-        SCOPED_TRACE(picture.name.toStdString());
-        ASSERT_TRUE(QFile::exists(picture.name));
-        const QImage image(picture.name);
-        ASSERT_FALSE(image.isNull());
-        EXPECT_EQ(image.size(), picture.size);
-    }
+    return pictures;
 }
+
+// The resource name with what a test name may not hold left out.
+std::string CaseName(const QString& resource) {
+    std::string name;
+    for (const QChar c : resource)
+        if (c.isLetterOrNumber() || c == QLatin1Char('_'))
+            name += c.toLatin1();
+    return name;
+}
+
+class EmbeddedPicture : public ::testing::TestWithParam<Expected> {};
+
+} // namespace
+
+TEST_P(EmbeddedPicture, ExistsWithItsSize) {
+    const Expected& picture = GetParam();
+    ASSERT_TRUE(QFile::exists(picture.name));
+    const QImage image(picture.name);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), picture.size);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPicture, EmbeddedPicture, ::testing::ValuesIn(EveryPicture()),
+                         [](const auto& info) { return CaseName(info.param.name); });
 
 TEST(EmbeddedImages, RawBitmapsAreWindowsBitmaps) {
     for (const QString& name :

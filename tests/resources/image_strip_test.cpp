@@ -16,31 +16,35 @@ QImage IconImage(const QIcon& icon) {
     return icon.pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
+// The case: which icon of the menu strip.
+class MenuStripIcon : public ::testing::TestWithParam<int> {};
+
 } // namespace
 
-TEST(LoadImageStrip, CutsTheMenuStripIntoSevenMaskedIcons) {
+TEST_P(MenuStripIcon, IsCutFromTheStripAndMasked) {
+    const int i = GetParam();
     const QString name = QString::fromLatin1(kMenuIconStripResource);
     const QImage strip = QImage(name).convertToFormat(QImage::Format_RGB32);
     QList<QIcon> icons;
     LoadImageStrip(icons, name);
     ASSERT_EQ(icons.size(), kMenuIconCount);
-    for (int i = 0; i < kMenuIconCount; ++i) {
-        SCOPED_TRACE(i);
-        const QImage icon = IconImage(icons[i]);
-        ASSERT_EQ(icon.size(), QSize(16, 16));
-        for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) {
-                const QRgb source = strip.pixel(i * 16 + x, y);
-                const QRgb shown = icon.pixel(x, y);
-                if (source == kMagenta) {
-                    EXPECT_EQ(qAlpha(shown), 0) << x << "," << y;
-                } else {
-                    EXPECT_EQ(shown, source | 0xff000000u) << x << "," << y;
-                }
+    const QImage icon = IconImage(icons[i]);
+    ASSERT_EQ(icon.size(), QSize(16, 16));
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const QRgb source = strip.pixel(i * 16 + x, y);
+            const QRgb shown = icon.pixel(x, y);
+            if (source == kMagenta) {
+                EXPECT_EQ(qAlpha(shown), 0) << x << "," << y;
+            } else {
+                EXPECT_EQ(shown, source | 0xff000000u) << x << "," << y;
             }
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(LoadImageStrip, MenuStripIcon, ::testing::Range(0, int(kMenuIconCount)),
+                         [](const auto& info) { return "Icon" + std::to_string(info.param); });
 
 TEST(LoadImageStrip, OnlyExactMagentaIsTransparentAndARemainderIsDropped) {
     QTemporaryDir dir;

@@ -7,8 +7,8 @@ namespace testsupport {
 
 namespace {
 
-constexpr int StartAttempts = 3;
-constexpr int ProcessWaitMs = 5000;
+constexpr int kStartAttempts = 3;
+constexpr int kProcessWaitMs = 5000;
 
 } // namespace
 
@@ -20,7 +20,7 @@ TDaemonProcess::TDaemonProcess(const QString& Program, const QByteArray& ReadyMa
     FProcess.setProcessChannelMode(QProcess::MergedChannels);
     QObject::connect(&FProcess, &QProcess::readyRead, [this] { FLog += FProcess.readAll(); });
     // A free port: one the kernel gave a listener that is closed again.
-    for (int Attempt = 0; Attempt < StartAttempts && !FReady; ++Attempt) {
+    for (int Attempt = 0; Attempt < kStartAttempts && !FReady; ++Attempt) {
         const std::uint16_t Port = TScriptedServer({}).Port();
         Start(Program, Port);
     }
@@ -28,13 +28,13 @@ TDaemonProcess::TDaemonProcess(const QString& Program, const QByteArray& ReadyMa
 
 TDaemonProcess::~TDaemonProcess() {
     FProcess.terminate();
-    FProcess.waitForFinished(ProcessWaitMs); // if it still runs, the QProcess destructor kills it
+    FProcess.waitForFinished(kProcessWaitMs); // if it still runs, the QProcess destructor kills it
 }
 
 void TDaemonProcess::Start(const QString& Program, std::uint16_t Port) {
     if (FProcess.state() != QProcess::NotRunning) {
         FProcess.kill();
-        FProcess.waitForFinished(ProcessWaitMs);
+        FProcess.waitForFinished(kProcessWaitMs);
     }
     FPort = Port;
     FLog.clear();
@@ -42,7 +42,7 @@ void TDaemonProcess::Start(const QString& Program, std::uint16_t Port) {
     if (!Arguments)
         return;
     FProcess.start(Program, *Arguments);
-    if (!FProcess.waitForStarted(ProcessWaitMs))
+    if (!FProcess.waitForStarted(kProcessWaitMs))
         return;
     WaitUntil(
         [&] { return FLog.contains(FReadyMark) || FProcess.state() == QProcess::NotRunning; });

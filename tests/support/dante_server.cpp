@@ -12,9 +12,9 @@ namespace testsupport {
 namespace {
 
 // danted writes this to its log once it listens.
-constexpr char ReadyMark[] = " running";
+constexpr char kReadyMark[] = " running";
 // ... and this for every connection it makes for a client.
-constexpr char ConnectMark[] = "tcp/connect [";
+constexpr char kConnectMark[] = "tcp/connect [";
 
 // danted switches to these users for its work; the one running the test can
 // always be switched to (root in CI, where danted warns about it and goes on).
@@ -49,10 +49,10 @@ QString TDanteServer::Executable() {
     return QStandardPaths::findExecutable("danted", {"/usr/sbin", "/usr/local/sbin"});
 }
 
-TDanteServer::TDanteServer() : FProcess(Executable(), ReadyMark, Configure) {}
+TDanteServer::TDanteServer() : FProcess(Executable(), kReadyMark, Configure) {}
 
 int TDanteServer::Connections() const {
-    return static_cast<int>(FProcess.Log().count(ConnectMark));
+    return static_cast<int>(FProcess.Log().count(kConnectMark));
 }
 
 } // namespace testsupport

@@ -12,8 +12,8 @@ namespace testsupport {
 
 namespace {
 
-constexpr int StartAttempts = 3;
-constexpr int ProcessTimeoutMs = 5000;
+constexpr int kStartAttempts = 3;
+constexpr int kProcessTimeoutMs = 5000;
 
 } // namespace
 
@@ -32,7 +32,7 @@ TNginxServer::TNginxServer(const QString& ServerBlocks) {
     }
     // Free ports: ones the kernel gave listeners that are closed again. One
     // taken between that probe and nginx's own bind is retried.
-    for (int Attempt = 0; Attempt < StartAttempts; ++Attempt)
+    for (int Attempt = 0; Attempt < kStartAttempts; ++Attempt)
         if (Start(Nginx, ServerBlocks))
             return;
     QFile Log(FDir.filePath("error.log"));
@@ -43,7 +43,7 @@ TNginxServer::TNginxServer(const QString& ServerBlocks) {
 
 TNginxServer::~TNginxServer() {
     FProcess.terminate();
-    FProcess.waitForFinished(ProcessTimeoutMs); // if it still runs, QProcess kills it
+    FProcess.waitForFinished(kProcessTimeoutMs); // if it still runs, QProcess kills it
 }
 
 // Waits until nginx listens: it writes its pid file after opening the sockets.
@@ -74,7 +74,7 @@ bool TNginxServer::Start(const QString& Nginx, const QString& ServerBlocks) {
     Config.close();
     QFileSystemWatcher Watcher({Dir}); // wakes the wait when the pid file appears
     FProcess.start(Nginx, {"-p", Dir, "-c", Config.fileName(), "-e", Dir + "/error.log"});
-    if (!FProcess.waitForStarted(ProcessTimeoutMs))
+    if (!FProcess.waitForStarted(kProcessTimeoutMs))
         return false;
     WaitUntil([&] { return QFile::exists(PidFile) || FProcess.state() == QProcess::NotRunning; });
     return FProcess.state() == QProcess::Running && QFile::exists(PidFile);

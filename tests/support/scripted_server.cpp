@@ -19,8 +19,8 @@ namespace testsupport {
 
 namespace {
 
-constexpr int Backlog = 8;
-constexpr std::size_t ReadChunk = 65536;
+constexpr int kBacklog = 8;
+constexpr std::size_t kReadChunk = 65536;
 
 std::string Printable(const std::string& Bytes) {
     std::string Out;
@@ -46,7 +46,7 @@ TScriptedServer::TScriptedServer(std::vector<TScript> Scripts) : FScripts(std::m
     socklen_t Len = sizeof Addr;
     if (FListenFd < 0 || FStopFd < 0 ||
         bind(FListenFd, reinterpret_cast<sockaddr*>(&Addr), sizeof Addr) != 0 ||
-        listen(FListenFd, Backlog) != 0 ||
+        listen(FListenFd, kBacklog) != 0 ||
         getsockname(FListenFd, reinterpret_cast<sockaddr*>(&Addr), &Len) != 0)
         throw std::runtime_error(std::string("scripted server: ") + std::strerror(errno));
     FPort = ntohs(Addr.sin_port);
@@ -129,7 +129,7 @@ bool TScriptedServer::WaitFor(int Fd, short Events) {
 bool TScriptedServer::ReadMore(int Fd, std::size_t Index) {
     if (!WaitReadable(Fd))
         return false;
-    std::string Chunk(ReadChunk, '\0');
+    std::string Chunk(kReadChunk, '\0');
     const ssize_t N = recv(Fd, Chunk.data(), Chunk.size(), 0);
     if (N <= 0) {
         const std::lock_guard<std::mutex> Guard(FMutex);

@@ -8,7 +8,7 @@ namespace testsupport {
 
 namespace {
 
-constexpr int CommandTimeoutMs = 30000;
+constexpr int kCommandTimeoutMs = 30000;
 const char* const LocalNames = "DNS:localhost,IP:127.0.0.1";
 
 // A minimal signing authority: the certificates copy the request's
@@ -70,7 +70,7 @@ bool TTestCertificates::Run(const QStringList& Arguments, const QString& San) {
     Environment.insert("SAN", San.isEmpty() ? LocalNames : San);
     Openssl.setProcessEnvironment(Environment);
     Openssl.start("openssl", Arguments);
-    if (!Openssl.waitForFinished(CommandTimeoutMs) ||
+    if (!Openssl.waitForFinished(kCommandTimeoutMs) ||
         Openssl.exitStatus() != QProcess::NormalExit || Openssl.exitCode() != 0) {
         FFailure = "openssl " + Arguments.join(' ') + ": " + Openssl.readAllStandardError();
         return false;

@@ -9,7 +9,7 @@ namespace testsupport {
 namespace {
 
 // tinyproxy writes this once it listens.
-constexpr char ReadyMark[] = "Accepting connections";
+constexpr char kReadyMark[] = "Accepting connections";
 
 std::optional<QStringList> Configure(const QString& Folder, std::uint16_t Port) {
     QFile Config(QDir(Folder).filePath("tinyproxy.conf"));
@@ -35,6 +35,6 @@ QString TTinyproxyServer::Executable() {
     return QStandardPaths::findExecutable("tinyproxy", {"/usr/bin", "/usr/sbin"});
 }
 
-TTinyproxyServer::TTinyproxyServer() : FProcess(Executable(), ReadyMark, Configure) {}
+TTinyproxyServer::TTinyproxyServer() : FProcess(Executable(), kReadyMark, Configure) {}
 
 } // namespace testsupport

@@ -65,29 +65,36 @@ TEST_F(ComponentTextTest, AComponentBecomesTextAndComesBackAsItWas) {
     EXPECT_EQ(Honk.Compilierung(), QStringLiteral("Jun 16 2001  (19:37:39 Uhr)"));
 }
 
-TEST_F(ComponentTextTest, AFaultShowsTheStreamingErrorAndGivesNothing) {
+// Each case: a faulty text and its name.
+class ComponentTextFaultTest
+    : public HonkFixture,
+      public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(ComponentTextFaultTest, AFaultShowsTheStreamingErrorAndGivesNothing) {
     qRegisterMetaType<TSample*>();
-    const char* const faults[] = {
-        "",
-        "object Probe: TSample\n",
-        "object Probe TSample\nend\n",
-        "object Probe: TNoSuchClass\nend\n",
-        "object Probe: TSample\n  Missing = 'x'\nend\n",
-        "object Probe: TSample\n  Count = 'zwölf'\nend\n",
-        "object Probe: TSample\n  Count = 12\nend\n",
-        "object Probe: TSample\n  Caption = 'open\nend\n",
-        "object Probe: TSample\n  Caption = #65\nend\n",
-        "object Probe: TSample\n  Computed = '1'\nend\n",
-    };
-    for (const char* fault : faults) {
-        SCOPED_TRACE(fault);
-        Presenter.Shown.clear();
-        EXPECT_EQ(Honk.StringToComponent(QString::fromUtf8(fault)), nullptr);
-        ASSERT_EQ(Presenter.Shown.size(), 1u);
-        EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Streaming-Fehler."));
-        EXPECT_EQ(Presenter.Shown[0].Caption, kTitle);
-    }
+    const char* const fault = GetParam().second;
     Presenter.Shown.clear();
+    EXPECT_EQ(Honk.StringToComponent(QString::fromUtf8(fault)), nullptr);
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Streaming-Fehler."));
+    EXPECT_EQ(Presenter.Shown[0].Caption, kTitle);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, ComponentTextFaultTest,
+    ::testing::Values(
+        std::pair{"EmptyText", ""}, std::pair{"NoEnd", "object Probe: TSample\n"},
+        std::pair{"NoColon", "object Probe TSample\nend\n"},
+        std::pair{"UnknownClass", "object Probe: TNoSuchClass\nend\n"},
+        std::pair{"UnknownProperty", "object Probe: TSample\n  Missing = 'x'\nend\n"},
+        std::pair{"NotANumber", "object Probe: TSample\n  Count = 'zwölf'\nend\n"},
+        std::pair{"UnquotedValue", "object Probe: TSample\n  Count = 12\nend\n"},
+        std::pair{"OpenQuote", "object Probe: TSample\n  Caption = 'open\nend\n"},
+        std::pair{"CharacterCodeOnly", "object Probe: TSample\n  Caption = #65\nend\n"},
+        std::pair{"ReadOnlyProperty", "object Probe: TSample\n  Computed = '1'\nend\n"}),
+    [](const auto& info) { return std::string(info.param.first); });
+
+TEST_F(ComponentTextTest, NoComponentShowsTheStreamingErrorAndGivesNoText) {
     EXPECT_EQ(Honk.ComponentToString(nullptr), QString());
     ASSERT_EQ(Presenter.Shown.size(), 1u);
     EXPECT_EQ(Presenter.Shown[0].Text, QStringLiteral("Streaming-Fehler."));

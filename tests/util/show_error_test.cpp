@@ -10,48 +10,63 @@ namespace {
 
 using ShowErrorTest = HonkFixture;
 
-TEST_F(ShowErrorTest, ShowsTheBoxOfEachKindInEachLanguage) {
-    const char* askDE =
-        "Fehler beim ändern der Anzeige.  [721]\n\nMöchten Sie die Anwendung fortsetzen?";
-    const char* askUS = "Fehler beim ändern der Anzeige.  [721]\n\nDo you want to continue?";
-    const char* plain = "Fehler beim ändern der Anzeige.  [721]";
-    const char* fileDE = "Konnte Datei \"Fehler beim ändern der Anzeige.\" nicht finden.  [721]";
-    const char* fileUS = "File \"Fehler beim ändern der Anzeige.\" not found.  [721]";
-    using I = TMsgIcon;
-    const struct {
-        int Kind;
-        TZarvoLng Language;
-        const char* Text;
-        TMsgIcon Icon;
-        TMsgButtons Buttons;
-        TMsgButton Default;
-    } cases[] = {{1, lngDE, askDE, I::Error, TMsgButtons::YesNo, TMsgButton::No},
-                 {1, lngUS, askUS, I::Error, TMsgButtons::YesNo, TMsgButton::No},
-                 {2, lngDE, fileDE, I::Warning, TMsgButtons::Ok, TMsgButton::None},
-                 {2, lngUS, fileUS, I::Warning, TMsgButtons::Ok, TMsgButton::None},
-                 {3, lngDE, plain, I::Error, TMsgButtons::Ok, TMsgButton::None},
-                 {3, lngUS, plain, I::Error, TMsgButtons::Ok, TMsgButton::None},
-                 {0, lngDE, plain, I::Warning, TMsgButtons::Ok, TMsgButton::None},
-                 {4, lngUS, plain, I::Warning, TMsgButtons::Ok, TMsgButton::None},
-                 {-1, lngDE, plain, I::Warning, TMsgButtons::Ok, TMsgButton::None}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "kind " << c.Kind << " lng " << c.Language);
-        Honk.SetLanguage(c.Language);
-        Presenter.Shown.clear();
-        // Yes keeps the test's application running for kind 1.
-        Presenter.Answers = {TMsgButton::Yes};
-        Honk.ShowError(QString::fromUtf8("Fehler beim ändern der Anzeige."), c.Kind, false, 721);
-        ASSERT_EQ(Presenter.Shown.size(), 1u);
-        const TMessageBoxRequest& box = Presenter.Shown.front();
-        EXPECT_EQ(box.Caption, kTitle);
-        EXPECT_EQ(box.Text, QString::fromUtf8(c.Text));
-        EXPECT_EQ(box.Icon, c.Icon);
-        EXPECT_EQ(box.Buttons, c.Buttons);
-        EXPECT_EQ(box.DefaultButton, c.Default);
-        EXPECT_FALSE(box.SystemModal);
-    }
+// Each case: the kind and language, and the box they show.
+struct TErrorBoxCase {
+    const char* Name;
+    int Kind;
+    TZarvoLng Language;
+    const char* Text;
+    TMsgIcon Icon;
+    TMsgButtons Buttons;
+    TMsgButton Default;
+};
+
+void PrintTo(const TErrorBoxCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class ShowErrorBoxTest : public HonkFixture, public ::testing::WithParamInterface<TErrorBoxCase> {};
+
+TEST_P(ShowErrorBoxTest, ShowsTheBoxOfEachKindInEachLanguage) {
+    const TErrorBoxCase& c = GetParam();
+    Honk.SetLanguage(c.Language);
+    Presenter.Shown.clear();
+    // Yes keeps the test's application running for kind 1.
+    Presenter.Answers = {TMsgButton::Yes};
+    Honk.ShowError(QString::fromUtf8("Fehler beim ändern der Anzeige."), c.Kind, false, 721);
+    ASSERT_EQ(Presenter.Shown.size(), 1u);
+    const TMessageBoxRequest& box = Presenter.Shown.front();
+    EXPECT_EQ(box.Caption, kTitle);
+    EXPECT_EQ(box.Text, QString::fromUtf8(c.Text));
+    EXPECT_EQ(box.Icon, c.Icon);
+    EXPECT_EQ(box.Buttons, c.Buttons);
+    EXPECT_EQ(box.DefaultButton, c.Default);
+    EXPECT_FALSE(box.SystemModal);
     EXPECT_FALSE(QFile::exists(LogPath())) << "no log without WriteLog";
 }
+
+const char* const kAskDE =
+    "Fehler beim ändern der Anzeige.  [721]\n\nMöchten Sie die Anwendung fortsetzen?";
+const char* const kAskUS = "Fehler beim ändern der Anzeige.  [721]\n\nDo you want to continue?";
+const char* const kPlain = "Fehler beim ändern der Anzeige.  [721]";
+const char* const kFileDE = "Konnte Datei \"Fehler beim ändern der Anzeige.\" nicht finden.  [721]";
+const char* const kFileUS = "File \"Fehler beim ändern der Anzeige.\" not found.  [721]";
+using I = TMsgIcon;
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ShowErrorBoxTest,
+    ::testing::Values(
+        TErrorBoxCase{"Ask_DE", 1, lngDE, kAskDE, I::Error, TMsgButtons::YesNo, TMsgButton::No},
+        TErrorBoxCase{"Ask_US", 1, lngUS, kAskUS, I::Error, TMsgButtons::YesNo, TMsgButton::No},
+        TErrorBoxCase{"File_DE", 2, lngDE, kFileDE, I::Warning, TMsgButtons::Ok, TMsgButton::None},
+        TErrorBoxCase{"File_US", 2, lngUS, kFileUS, I::Warning, TMsgButtons::Ok, TMsgButton::None},
+        TErrorBoxCase{"Stop_DE", 3, lngDE, kPlain, I::Error, TMsgButtons::Ok, TMsgButton::None},
+        TErrorBoxCase{"Stop_US", 3, lngUS, kPlain, I::Error, TMsgButtons::Ok, TMsgButton::None},
+        TErrorBoxCase{"KindZero", 0, lngDE, kPlain, I::Warning, TMsgButtons::Ok, TMsgButton::None},
+        TErrorBoxCase{"KindFour", 4, lngUS, kPlain, I::Warning, TMsgButtons::Ok, TMsgButton::None},
+        TErrorBoxCase{"KindMinusOne", -1, lngDE, kPlain, I::Warning, TMsgButtons::Ok,
+                      TMsgButton::None}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(ShowErrorTest, PlaceholdersInTheMessageAreShownLiterally) {
     Honk.ShowError("100%2 %1 done", 3, false, 9);

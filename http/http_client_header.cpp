@@ -1,0 +1,114 @@
+// THttpClient: the response header. Its lines, the fields the client keeps,
+// and its end, where the body begins or a redirection goes on.
+
+#include "http/http_client.h"
+
+#include "base/ascii_text.h"
+#include "http/http_target.h"
+#include "http/response_parsing.h"
+#include "http/url.h"
+#include "net/async_socket.h"
+
+void THttpClient::GetHeaderLineNext() {
+    const TRequestWatch watch(*this);
+    if (FLineReader.HeaderLines() == 0) {
+        TriggerHeaderBegin();
+        if (!watch.Runs())
+            return;
+    }
+    FLineReader.CountHeaderLine();
+
+    if (IsHtmlTagLine(FCurrentLine)) {
+        // A response without a header: this line is the first piece of the body.
+        if (FContentType.empty())
+            FContentType = "text/html";
+        if (!BeginBody())
+            return;
+        FCurrentLine += FCurrentLineEnd; // a saved document must hold the bytes sent
+        GetBodyLineNext();
+        return;
+    }
+    if (FCurrentLine.empty()) {
+        HeaderEnded();
+        return;
+    }
+    if (!HeaderLineFits())
+        return;
+    FReceivedHeader.push_back(FCurrentLine);
+    if (IsStatusLine(FCurrentLine)) {
+        // A code that is not a number leaves the status as it was.
+        if (const auto code = StatusCodeOf(FCurrentLine)) {
+            FStatusCode = *code;
+            FReasonPhrase = ReasonPhraseOf(FCurrentLine);
+        }
+    } else {
+        HeaderField(FCurrentLine);
+        if (!watch.Runs())
+            return;
+    }
+    TriggerHeaderData();
+}
+
+void THttpClient::HeaderField(const std::string& Line) {
+    std::string field, value;
+    if (!SplitHeaderField(Line, field, value))
+        return;
+    if (field == "location") {
+        if (FStatusCode >= http_errors::kFirstErrorStatus)
+            return; // an error answer ends the request, wherever it points
+        const auto target = RedirectionTarget(value);
+        if (!target) {
+            EndWithLocalFailure(http_errors::kInvalidRedirection, "invalid redirection target");
+            return;
+        }
+        FRelocationPending = true;
+        FollowLocation(FTarget, *target, FViaProxy);
+    } else if (field == "content-length") {
+        if (const auto length = ParseDecimal(value))
+            FContentLength = *length;
+    } else if (field == "content-range") {
+        ParseContentRange(value, FContentRangeBegin, FContentRangeEnd);
+    } else if (field == "accept-ranges") {
+        FAcceptRanges = value;
+    } else if (field == "content-type") {
+        FContentType = LowerCase(value);
+    } else if (field == "www-authenticate") {
+        FAuthenticateValues.push_back(value);
+    } else if (field == "set-cookie") {
+        bool accept = true;
+        TriggerCookie(value, accept);
+    }
+}
+
+void THttpClient::HeaderEnded() {
+    const TRequestWatch watch(*this);
+    if (FRelocationPending) {
+        TriggerHeaderEnd();
+        if (!watch.Runs())
+            return;
+        if (FRedirections >= http_limits::kMaxRedirections) {
+            // A server that keeps redirecting would otherwise hold the client forever.
+            EndWithLocalFailure(http_errors::kTooManyRedirections, "too many redirections");
+            return;
+        }
+        ++FRedirections;
+        FLineReader.Clear(); // the rest of this answer belongs to a document not asked for
+        StartResponse();
+        AttachSessionClosed(&THttpClient::LocationSessionClosed);
+        FSocket->Close();
+        return;
+    }
+    FTarget.DocName = DocNameForContentType(FTarget.DocName, FContentType);
+    if (BeginBody())
+        DeliverHeldBytesAsBody();
+}
+
+bool THttpClient::BeginBody() {
+    const TRequestWatch watch(*this);
+    StateChange(THttpState::httpWaitingBody);
+    if (!watch.Runs())
+        return false;
+    FLineHandler = &THttpClient::GetBodyLineNext;
+    TriggerHeaderEnd();
+    return watch.Runs();
+}
