@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ascii_text.h"
 #include "http/text_utils.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "base/ascii_text.h"
 #include "http/cookie_date.h"
 #include "http/text_utils.h"
 

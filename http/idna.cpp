@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "base/ascii_text.h"
 #include "http/text_utils.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/ascii_text.h"
 #include "http/http_constants.h"
 #include "http/text_utils.h"
 
