@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "base/raise_event.h"
 #include "net/resolver.h"
 #include "net/socket_endpoint.h"
 #include "net/socket_errors.h"
@@ -36,15 +37,6 @@ constexpr std::uint64_t ReceiveRoundLimit = 256 * 1024;
 constexpr std::chrono::milliseconds AcceptRetryDelay(100);
 constexpr const char* AnyAddress = "0.0.0.0";
 
-// Handlers are called through a copy: a handler may reassign its own event.
-template <class TEvent, class... TArgs> bool Raise(const TEvent& Event, TArgs... Args) {
-    if (!Event)
-        return false;
-    const TEvent Handler = Event;
-    Handler(Args...);
-    return true;
-}
-
 // Blocks until at least one event has been handled: waiting costs no CPU time.
 void WaitForEvents() {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -62,8 +54,7 @@ bool IsSessionEndingSendError(int Error) {
 
 } // namespace
 
-TCustomAsyncSocket::TCustomAsyncSocket(QObject* Owner)
-    : QObject(Owner), FAlive(std::make_shared<bool>(true)) {
+TCustomAsyncSocket::TCustomAsyncSocket(QObject* Owner) : QObject(Owner) {
     FEndpoint = std::make_unique<TSocketEndpoint>(
         [this](TSocketMessage& Msg) { Dispatch(Msg); },
         [this](int Handle, bool Writable) { HandleReadiness(Handle, Writable); },
@@ -74,6 +65,7 @@ TCustomAsyncSocket::TCustomAsyncSocket(QObject* Owner)
 }
 
 TCustomAsyncSocket::~TCustomAsyncSocket() {
+    FLife.Clear();
     FDestroying = true;
     try {
         CancelDnsLookup();
@@ -87,7 +79,6 @@ TCustomAsyncSocket::~TCustomAsyncSocket() {
     }
     FResolver.reset(); // closes the channel: running lookups post nothing
     FEndpoint.reset();
-    *FAlive = false;
     SocketReleaseLibraryRef();
 }
 
@@ -225,14 +216,14 @@ void TCustomAsyncSocket::Dispatch(TSocketMessage& Msg) {
         TakeQuitMessage();
         return;
     }
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     try {
         WndProc(Msg);
     } catch (const std::exception& E) {
-        if (*Alive)
+        if (watch.Alive())
             HandleBackGroundException(E);
     } catch (...) {
-        if (*Alive)
+        if (watch.Alive())
             HandleBackGroundException(ESocketException("Unknown exception in socket event"));
     }
 }
@@ -303,9 +294,9 @@ void TCustomAsyncSocket::HandleReadiness(int Handle, bool Writable) {
         FReadBusy = true;
     }
     UpdateNotifiers();
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     Dispatch(Msg);
-    if (!*Alive)
+    if (!watch.Alive())
         return;
     (Writable ? FWriteBusy : FReadBusy) = false;
     UpdateNotifiers();
@@ -356,11 +347,11 @@ void TCustomAsyncSocket::UpdateNotifiers() {
 void TCustomAsyncSocket::WMASyncSelect(TSocketMessage& Msg) {
     if (Msg.WParam != FHSocket || FPaused || (Msg.Session != 0 && Msg.Session != FSessionId))
         return;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     // A handler may end this session, and even start the next one: each step
     // after an event is taken only while the message's own session lasts.
     const std::uint64_t Session = FSessionId;
-    const auto Current = [&] { return *Alive && FSessionId == Session && FHSocket >= 0; };
+    const auto Current = [&] { return watch.Alive() && FSessionId == Session && FHSocket >= 0; };
     const std::uint32_t Bits = Msg.LParam & 0xFFFF;
     const auto Error = static_cast<std::uint16_t>(Msg.LParam >> 16);
     if (Bits & FD_CONNECT_BIT) {
@@ -392,7 +383,7 @@ void TCustomAsyncSocket::WMASyncSelect(TSocketMessage& Msg) {
 }
 
 void TCustomAsyncSocket::ASyncReceive(std::uint16_t Error) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     const std::uint64_t Session = FSessionId;
     const std::uint64_t BytesBefore = FRecvBytes;
     // From here on every arrival is news to the handlers called below.
@@ -402,7 +393,7 @@ void TCustomAsyncSocket::ASyncReceive(std::uint16_t Error) {
             FLastError = 0;
             const std::uint64_t CallsBefore = FRecvCalls;
             const bool Taken = TriggerDataAvailable(Error);
-            if (!*Alive || FSessionId != Session)
+            if (!watch.Alive() || FSessionId != Session)
                 return;
             if (!Taken) {
                 char Scratch[DiscardChunk];
@@ -458,13 +449,13 @@ void TCustomAsyncSocket::WMAsyncLookupDone(TSocketMessage& Msg) {
 }
 
 void TCustomAsyncSocket::HandleBackGroundException(const std::exception& E) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     bool CanClose = true;
     try {
-        Raise(OnBgException, this, std::cref(E), std::ref(CanClose));
+        RaiseEvent(FLife, OnBgException, this, E, CanClose);
     } catch (...) {
     }
-    if (*Alive && CanClose) {
+    if (watch.Alive() && CanClose) {
         try {
             Abort();
         } catch (...) {
@@ -505,31 +496,34 @@ void TCustomAsyncSocket::ChangeState(TSocketState NewState) {
 // --- triggers --------------------------------------------------------------
 
 bool TCustomAsyncSocket::TriggerDataAvailable(std::uint16_t Error) {
-    return Raise(OnDataAvailable, this, Error);
+    if (!OnDataAvailable)
+        return false;
+    RaiseEvent(FLife, OnDataAvailable, this, Error);
+    return true;
 }
 void TCustomAsyncSocket::TriggerSessionAvailable(std::uint16_t Error) {
-    Raise(OnSessionAvailable, this, Error);
+    RaiseEvent(FLife, OnSessionAvailable, this, Error);
 }
 void TCustomAsyncSocket::TriggerSessionConnected(std::uint16_t Error) {
-    Raise(OnSessionConnected, this, Error);
+    RaiseEvent(FLife, OnSessionConnected, this, Error);
 }
 void TCustomAsyncSocket::TriggerSessionClosed(std::uint16_t Error) {
-    Raise(OnSessionClosed, this, Error);
+    RaiseEvent(FLife, OnSessionClosed, this, Error);
 }
 void TCustomAsyncSocket::TriggerDataSent(std::uint16_t Error) {
-    Raise(OnDataSent, this, Error);
+    RaiseEvent(FLife, OnDataSent, this, Error);
 }
 void TCustomAsyncSocket::TriggerChangeState(TSocketState OldState, TSocketState NewState) {
-    Raise(OnChangeState, this, OldState, NewState);
+    RaiseEvent(FLife, OnChangeState, this, OldState, NewState);
 }
 void TCustomAsyncSocket::TriggerDNSLookupDone(std::uint16_t Error) {
-    Raise(OnDnsLookupDone, this, Error);
+    RaiseEvent(FLife, OnDnsLookupDone, this, Error);
 }
 void TCustomAsyncSocket::TriggerError() {
-    Raise(OnError, this);
+    RaiseEvent(FLife, OnError, this);
 }
 void TCustomAsyncSocket::TriggerSendData(std::int32_t BytesSent) {
-    Raise(OnSendData, this, BytesSent);
+    RaiseEvent(FLife, OnSendData, this, BytesSent);
 }
 
 // --- connection ------------------------------------------------------------
@@ -644,9 +638,9 @@ void TCustomAsyncSocket::Connect() {
         return;
     }
     AdoptHandle(Handle);
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     ChangeState(wsOpened);
-    if (!*Alive)
+    if (!watch.Alive())
         return;
     if (FSocketType == SOCK_DGRAM) {
         BindSocket();
@@ -655,7 +649,7 @@ void TCustomAsyncSocket::Connect() {
             return;
         ChangeState(wsConnected);
         UpdateNotifiers();
-        if (*Alive)
+        if (watch.Alive())
             TriggerSessionConnected(0);
         return;
     }
@@ -680,11 +674,11 @@ void TCustomAsyncSocket::Close() {
 }
 
 void TCustomAsyncSocket::InternalClose(bool Shut, std::uint16_t Error) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     if (FHSocket < 0) {
         if (FState != wsClosed) {
             ChangeState(wsClosed);
-            if (*Alive && FHSocket < 0)
+            if (watch.Alive() && FHSocket < 0)
                 AssignDefaultValue();
         }
         return;
@@ -702,11 +696,11 @@ void TCustomAsyncSocket::InternalClose(bool Shut, std::uint16_t Error) {
     // end only and would wipe the new one.
     const std::uint64_t Session = FSessionId;
     ChangeState(wsClosed);
-    if (*Alive && FSessionId == Session && !FDestroying && !FCloseNotified) {
+    if (watch.Alive() && FSessionId == Session && !FDestroying && !FCloseNotified) {
         FCloseNotified = true;
         TriggerSessionClosed(Error);
     }
-    if (*Alive && FSessionId == Session)
+    if (watch.Alive() && FSessionId == Session)
         AssignDefaultValue();
 }
 
@@ -730,26 +724,26 @@ void TCustomAsyncSocket::Abort() {
 }
 
 void TCustomAsyncSocket::Flush() {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     // Inside an OnDataSent handler the write notifier is off; this loop wants it.
     const bool WasBusy = FWriteBusy;
     FWriteBusy = false;
-    while (*Alive && FHSocket >= 0 && !FAllSent) {
+    while (watch.Alive() && FHSocket >= 0 && !FAllSent) {
         TryToSend();
-        if (!*Alive || FHSocket < 0 || FAllSent)
+        if (!watch.Alive() || FHSocket < 0 || FAllSent)
             break;
         WaitForEvents();
     }
-    if (*Alive)
+    if (watch.Alive())
         FWriteBusy = WasBusy;
 }
 
 void TCustomAsyncSocket::WaitForClose() {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     const bool WasBusy = BeginReadWait();
-    while (*Alive && FHSocket >= 0 && FState != wsClosed)
+    while (watch.Alive() && FHSocket >= 0 && FState != wsClosed)
         WaitForEvents();
-    if (*Alive)
+    if (watch.Alive())
         EndReadWait(WasBusy);
 }
 
@@ -791,15 +785,15 @@ void TCustomAsyncSocket::Listen() {
         SocketErrorNum(Error, "Bind");
         return;
     }
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     ChangeState(wsBound);
-    if (!*Alive)
+    if (!watch.Alive())
         return;
     if (FSocketType == SOCK_DGRAM) {
         ChangeState(wsListening);
-        if (*Alive)
+        if (watch.Alive())
             ChangeState(wsConnected);
-        if (*Alive)
+        if (watch.Alive())
             TriggerSessionConnected(0);
     } else {
         if (::listen(FHSocket, ListenBacklog) != 0) {
@@ -808,7 +802,7 @@ void TCustomAsyncSocket::Listen() {
         }
         ChangeState(wsListening);
     }
-    if (*Alive)
+    if (watch.Alive())
         UpdateNotifiers();
 }
 
@@ -846,14 +840,14 @@ void TCustomAsyncSocket::Dup(int NewHandle) {
         SocketErrorNum(wsaerr::InvalidArgument, "Dup");
         return;
     }
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     if (FState != wsClosed) {
         if (!CloseHandleNow()) {
             SocketError("Dup (closesocket)");
             return;
         }
         ChangeState(wsClosed);
-        if (!*Alive)
+        if (!watch.Alive())
             return;
     }
     // The new peer must not get what was meant for the previous one.
@@ -863,7 +857,7 @@ void TCustomAsyncSocket::Dup(int NewHandle) {
     AdoptHandle(NewHandle);
     ApplyLinger();
     ChangeState(wsConnected);
-    if (*Alive)
+    if (watch.Alive())
         UpdateNotifiers();
 }
 
@@ -995,11 +989,11 @@ int TCustomAsyncSocket::Send(const void* Data, int Len) {
         Result = Len;
         PutDataInSendBuffer(Data, Len);
     }
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TryToSend();
     // OnDataSent comes from the event loop, never from inside Send, so its
     // handler may send again without recursion.
-    if (*Alive && FAllSent && FHSocket >= 0)
+    if (watch.Alive() && FAllSent && FHSocket >= 0)
         PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_WRITE_BIT, 0));
     return Result;
 }
@@ -1039,7 +1033,7 @@ void TCustomAsyncSocket::TryToSend() {
         FAllSent = true; // nothing was ever queued: nothing is owed either
         return;
     }
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     for (;;) {
         std::int32_t Len = 0;
         const char* Data = FSendBuffers.front()->Peek(Len);
@@ -1053,7 +1047,7 @@ void TCustomAsyncSocket::TryToSend() {
         }
         const int N = RealSend(Data, Len);
         const int Error = N < 0 ? LastSocketError() : 0;
-        if (!*Alive || N == 0)
+        if (!watch.Alive() || N == 0)
             return;
         if (N < 0) {
             if (IsSessionEndingSendError(Error)) {
@@ -1209,14 +1203,14 @@ void TCustomAsyncSocket::ProcessMessages() {
 void TCustomAsyncSocket::MessageLoop() {
     if (FTerminated)
         return;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     QEventLoop Loop;
     QEventLoop* const Outer = FMessageLoop;
     FMessageLoop = &Loop;
     // exec also returns when the thread's loop is asked to quit, and at once
     // when that request came earlier.
     Loop.exec();
-    if (!*Alive)
+    if (!watch.Alive())
         return;
     FMessageLoop = Outer;
     FTerminated = true;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/life_token.h"
 #include "net/buffer.h"
 #include "net/socket_exception.h"
 #include "net/socket_message.h"
@@ -234,9 +235,10 @@ protected:
     bool FAddrResolved = false;
     bool FPortAssigned = false;
     bool FPortResolved = false;
-    // Cleared by the destructor; code that raised an event checks it before
-    // touching the object again, since a handler may have deleted it.
-    std::shared_ptr<bool> FAlive;
+    // Cleared first thing by the destructor; code that raised an event
+    // watches it before touching the object again, since a handler may have
+    // deleted it.
+    TLifeToken FLife;
 
 private:
     void Dispatch(TSocketMessage& Msg);

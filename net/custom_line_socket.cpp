@@ -51,11 +51,11 @@ void TCustomLineSocket::WMTriggerDataAvailable() {
         DeliverLines(0, false);
         return;
     }
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     while (!FLineBuffer.empty() && !CuttingLines()) {
         const std::size_t Before = FLineBuffer.size();
         const bool Taken = TCustomTlsSocket::TriggerDataAvailable(0);
-        if (!*Alive)
+        if (!watch.Alive())
             return;
         if (!Taken) {
             FLineBuffer.clear();
@@ -134,12 +134,12 @@ bool TCustomLineSocket::TriggerDataAvailable(std::uint16_t Error) {
     std::size_t NewCount = ReceiveIntoLineBuffer();
     if (NewCount == 0)
         return true;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     if (FLineEdit)
         EditLine(NewCount);
     else if (FLineEcho)
         SendStr(FLineBuffer.substr(FLineBuffer.size() - NewCount));
-    if (!*Alive)
+    if (!watch.Alive())
         return true;
     // An echo that failed may have closed the session, which took the held bytes.
     const std::size_t OldCount = FLineBuffer.size() - std::min(NewCount, FLineBuffer.size());
@@ -178,7 +178,7 @@ void TCustomLineSocket::EditLine(std::size_t& NewCount) {
 }
 
 void TCustomLineSocket::DeliverLines(std::size_t SearchFrom, bool AtEnd) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     while (CuttingLines()) {
         if (FPendingLineLength == 0) {
             const std::size_t At =
@@ -194,7 +194,7 @@ void TCustomLineSocket::DeliverLines(std::size_t SearchFrom, bool AtEnd) {
         }
         const std::size_t Before = FPendingLineLength;
         const bool Taken = TCustomTlsSocket::TriggerDataAvailable(0);
-        if (!*Alive)
+        if (!watch.Alive())
             return;
         if (!Taken)
             DropFront(FPendingLineLength);
@@ -205,9 +205,9 @@ void TCustomLineSocket::DeliverLines(std::size_t SearchFrom, bool AtEnd) {
 
 void TCustomLineSocket::TriggerSessionClosed(std::uint16_t Error) {
     FLineArrived = true;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     DeliverLines(0, true);
-    if (!*Alive)
+    if (!watch.Alive())
         return;
     TakeHeldBytes();
     TCustomTlsSocket::TriggerSessionClosed(Error);

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "base/raise_event.h"
 #include "net/socket_errors.h"
 #include "net/socket_resolve.h"
 #include "net/socks_request.h"
@@ -177,8 +178,8 @@ void TCustomSocksSocket::InternalClose(bool Shut, std::uint16_t Error) {
     TCustomAsyncSocket::InternalClose(Shut, Error);
 }
 
-bool TCustomSocksSocket::StillConnected(const std::shared_ptr<bool>& Alive) const {
-    return *Alive && FState == wsConnected;
+bool TCustomSocksSocket::StillConnected(const TLifeToken::TWatch& Watch) const {
+    return Watch.Alive() && FState == wsConnected;
 }
 
 void TCustomSocksSocket::TriggerSessionConnected(std::uint16_t Error) {
@@ -187,9 +188,9 @@ void TCustomSocksSocket::TriggerSessionConnected(std::uint16_t Error) {
         return;
     }
     FProxyConnectPending = false;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSocksConnected(Error);
-    if (!*Alive)
+    if (!watch.Alive())
         return;
     if (Error != 0) {
         // The proxy cannot be reached: an ordinary failed connect.
@@ -198,7 +199,7 @@ void TCustomSocksSocket::TriggerSessionConnected(std::uint16_t Error) {
         TCustomAsyncSocket::TriggerSessionConnected(Error);
         return;
     }
-    if (!StillConnected(Alive))
+    if (!StillConnected(watch))
         return;
     if (FSocksLevel != Socks5Level) {
         SocksDoConnect();
@@ -246,9 +247,9 @@ void TCustomSocksSocket::SocksDoConnect() {
 void TCustomSocksSocket::SocksDoAuthenticate() {
     FSocksState = socksAuthenticate;
     FRcvCnt = 0;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSocksAuthState(socksAuthStart);
-    if (!StillConnected(Alive))
+    if (!StillConnected(watch))
         return;
     TSocksRequest Request;
     Request.Byte(AuthVersion);
@@ -274,24 +275,24 @@ void TCustomSocksSocket::SendRequest(const TSocksRequest& Request) {
 
 void TCustomSocksSocket::ReportFailure(int Code, const std::string& Msg) {
     FOutcomeReported = true;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSocksError(Code, Msg);
-    if (*Alive)
+    if (watch.Alive())
         TriggerSessionConnected(static_cast<std::uint16_t>(Code));
 }
 
 void TCustomSocksSocket::DataAvailableError(int Code, const std::string& Msg) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     ReportFailure(Code, Msg);
-    if (*Alive)
+    if (watch.Alive())
         InternalClose(true, static_cast<std::uint16_t>(Code));
 }
 
 void TCustomSocksSocket::TriggerSessionClosed(std::uint16_t Error) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     if (FSocksState == socksAuthenticate) {
         TriggerSocksAuthState(socksAuthFailure);
-        if (!*Alive)
+        if (!watch.Alive())
             return;
     }
     if ((Negotiating() || FSendCut) && !FOutcomeReported) {
@@ -299,7 +300,7 @@ void TCustomSocksSocket::TriggerSessionClosed(std::uint16_t Error) {
         if (Error == 0)
             Error = wsaerr::ConnAborted;
         ReportFailure(Error, "socks server closed the connection");
-        if (!*Alive)
+        if (!watch.Alive())
             return;
     }
     FSendCut = false;
@@ -360,9 +361,9 @@ void TCustomSocksSocket::MethodReply() {
     switch (FRcvBuf[1]) {
     case MethodNone:
         if (FAuthMethod == MethodUsercode) {
-            const auto Alive = FAlive;
+            const TLifeToken::TWatch watch = FLife.Watch();
             TriggerSocksAuthState(socksAuthNotRequired);
-            if (!StillConnected(Alive))
+            if (!StillConnected(watch))
                 return;
         }
         SocksDoConnect();
@@ -392,9 +393,9 @@ void TCustomSocksSocket::AuthenticationReply() {
         return;
     }
     FRcvCnt = 0;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSocksAuthState(socksAuthSuccess);
-    if (StillConnected(Alive))
+    if (StillConnected(watch))
         SocksDoConnect();
 }
 
@@ -454,18 +455,18 @@ void TCustomSocksSocket::Connected(int ReplyLength) {
     FRcvCnt = 0;
     FSocksState = socksData;
     FOutcomeReported = true;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSessionConnected(0);
     // Bytes behind the reply are the application's: offered while a handler
     // takes some, thrown away when nobody takes data at all.
-    while (StillConnected(Alive) && FLeftoverCount > 0) {
+    while (StillConnected(watch) && FLeftoverCount > 0) {
         const int Before = FLeftoverCount;
         if (!TriggerDataAvailable(0)) {
-            if (*Alive)
+            if (watch.Alive())
                 FLeftoverCount = 0;
             return;
         }
-        if (!*Alive || FLeftoverCount == Before)
+        if (!watch.Alive() || FLeftoverCount == Before)
             return;
     }
 }
@@ -503,18 +504,14 @@ void TCustomSocksSocket::TriggerSendData(std::int32_t BytesSent) {
         TCustomAsyncSocket::TriggerSendData(BytesSent);
 }
 
-// Handlers are called through a copy: a handler may reassign its own event.
 void TCustomSocksSocket::TriggerSocksConnected(std::uint16_t Error) {
-    if (const TSessionEvent Handler = OnSocksConnected)
-        Handler(this, Error);
+    RaiseEvent(FLife, OnSocksConnected, this, Error);
 }
 
 void TCustomSocksSocket::TriggerSocksError(int Error, const std::string& Msg) {
-    if (const TSocksErrorEvent Handler = OnSocksError)
-        Handler(this, Error, Msg);
+    RaiseEvent(FLife, OnSocksError, this, Error, Msg);
 }
 
 void TCustomSocksSocket::TriggerSocksAuthState(TSocksAuthState AuthState) {
-    if (const TSocksAuthStateEvent Handler = OnSocksAuthState)
-        Handler(this, AuthState);
+    RaiseEvent(FLife, OnSocksAuthState, this, AuthState);
 }

@@ -89,7 +89,7 @@ private:
 
     bool Negotiating() const { return FSocksState != socksData; }
     // False once a handler has deleted or closed the socket.
-    bool StillConnected(const std::shared_ptr<bool>& Alive) const;
+    bool StillConnected(const TLifeToken::TWatch& Watch) const;
     // Bytes the current reply may still add to the buffer.
     int ReplyRoom() const;
     // Sends a request that fits its area; one that does not ends the session.

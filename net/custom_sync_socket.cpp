@@ -35,18 +35,18 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
     }
     FWaitTimeout = ReadLineTimeoutMs(Timeout);
     FLineArrived = false;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     const TSessionEvent CallerHandler = OnDataAvailable;
     const bool CallerLineMode = LineMode();
     // Gives the caller's settings back also when an exception passes.
     struct TRestore {
         TCustomSyncSocket& Socket;
-        const std::shared_ptr<bool>& Alive;
+        const TLifeToken::TWatch& Watch;
         const TSessionEvent& Handler;
         bool LineMode;
         bool ReadWasBusy;
         ~TRestore() {
-            if (!*Alive)
+            if (!Watch.Alive())
                 return;
             Socket.EndReadWait(ReadWasBusy);
             Socket.OnDataAvailable = Handler;
@@ -55,7 +55,7 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
             else
                 Socket.SetLineMode(LineMode);
         }
-    } Restore{*this, Alive, CallerHandler, CallerLineMode, BeginReadWait()};
+    } Restore{*this, watch, CallerHandler, CallerLineMode, BeginReadWait()};
 
     bool Taken = false;
     OnDataAvailable = [this, &Line, &Taken](TCustomAsyncSocket*, std::uint16_t) {
@@ -70,26 +70,26 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
     if (Taken)
         return 0;
     const int Result = WaitUntilReady(FLineArrived);
-    if (Result != 0 && *Alive && !Taken)
+    if (Result != 0 && watch.Alive() && !Taken)
         Line = TakeHeldBytes();
     return Result;
 }
 
 int TCustomSyncSocket::WaitUntilReady(const bool& Ready) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     const QDeadlineTimer Deadline(FWaitTimeout, Qt::PreciseTimer);
     QTimer Wake; // ends the blocking wait at the deadline
     Wake.setSingleShot(true);
     Wake.setTimerType(Qt::PreciseTimer);
     for (;;) {
-        if (!*Alive)
+        if (!watch.Alive())
             return WaitAborted;
         if (Ready)
             return 0;
         if (Deadline.hasExpired() || ApplicationTerminating() || Terminated())
             return WaitAborted;
         MessagePump();
-        if (!*Alive || Ready)
+        if (!watch.Alive() || Ready)
             continue;
         Wake.start(std::max<qint64>(1, Deadline.remainingTime()));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

@@ -119,12 +119,12 @@ void TCustomTlsSocket::ContinueHandshake() {
 void TCustomTlsSocket::Fail(const std::string& Text) {
     FErrorText = Text;
     FLastError = TlsFailure;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     const bool Held = !FHandshakeDone;
     FHandshakeDone = true; // nothing of this session goes through the handshake again
     if (Held)
         TCustomSocksSocket::TriggerSessionConnected(TlsFailure);
-    if (*Alive && FState != wsClosed)
+    if (watch.Alive() && FState != wsClosed)
         InternalClose(false, TlsFailure);
 }
 
