@@ -46,6 +46,24 @@ bool IsResourceShortage(int Error) {
     return Error == wsaerr::TooManyFiles || Error == wsaerr::NoBufferSpace;
 }
 
+// Sets a flag of the socket while it lives, unless the socket went first.
+class TScopedFlag {
+public:
+    TScopedFlag(bool& Flag, const TLifeToken::TWatch& Watch) : FFlag(Flag), FWatch(Watch) {
+        FFlag = true;
+    }
+    ~TScopedFlag() {
+        if (FWatch.Alive())
+            FFlag = false;
+    }
+    TScopedFlag(const TScopedFlag&) = delete;
+    TScopedFlag& operator=(const TScopedFlag&) = delete;
+
+private:
+    bool& FFlag;
+    const TLifeToken::TWatch FWatch;
+};
+
 bool IsSessionEndingSendError(int Error) {
     return Error == wsaerr::ConnReset || Error == wsaerr::NotSocket ||
            Error == wsaerr::NotConnected || Error == wsaerr::InvalidArgument ||
@@ -728,7 +746,8 @@ void TCustomAsyncSocket::Flush() {
     // Inside an OnDataSent handler the write notifier is off; this loop wants it.
     const bool WasBusy = FWriteBusy;
     FWriteBusy = false;
-    while (watch.Alive() && FHSocket >= 0 && !FAllSent) {
+    // Inside a handover the chain is that handover's to finish.
+    while (watch.Alive() && FHSocket >= 0 && !FAllSent && !FHandingOver) {
         TryToSend();
         if (!watch.Alive() || FHSocket < 0 || FAllSent)
             break;
@@ -1027,7 +1046,9 @@ int TCustomAsyncSocket::RealSend(const void* Data, int Len) {
 }
 
 void TCustomAsyncSocket::TryToSend() {
-    if (FHSocket < 0)
+    // A Send from an OnSendData handler: the handover running below it takes
+    // the new bytes too, while a second one would offer its block again.
+    if (FHSocket < 0 || FHandingOver)
         return;
     if (FSendBuffers.empty()) {
         FAllSent = true; // nothing was ever queued: nothing is owed either
@@ -1045,7 +1066,11 @@ void TCustomAsyncSocket::TryToSend() {
             FSendBuffers.pop_front();
             continue;
         }
-        const int N = RealSend(Data, Len);
+        int N = 0;
+        {
+            const TScopedFlag InFlight(FHandingOver, watch);
+            N = RealSend(Data, Len);
+        }
         const int Error = N < 0 ? LastSocketError() : 0;
         if (!watch.Alive() || N == 0)
             return;

@@ -278,6 +278,8 @@ private:
     std::uintptr_t FLookupHandle = 0;
 
     std::deque<std::unique_ptr<TBuffer>> FSendBuffers;
+    // A block is being handed to the system; its bytes are still in the chain.
+    bool FHandingOver = false;
     int FSendFlags = 0;
     TSocketLingerOnOff FLingerOnOff = wsLingerOn;
     std::int32_t FLingerTimeout = 0;
