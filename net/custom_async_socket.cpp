@@ -83,6 +83,15 @@ TCustomAsyncSocket::TCustomAsyncSocket(QObject* Owner) : QObject(Owner) {
 }
 
 TCustomAsyncSocket::~TCustomAsyncSocket() {
+    BeginDestruction();
+    FResolver.reset(); // closes the channel: running lookups post nothing
+    FEndpoint.reset();
+    SocketReleaseLibraryRef();
+}
+
+void TCustomAsyncSocket::BeginDestruction() {
+    if (FDestroying)
+        return;
     FLife.Clear();
     FDestroying = true;
     try {
@@ -95,9 +104,6 @@ TCustomAsyncSocket::~TCustomAsyncSocket() {
         } catch (...) {
         }
     }
-    FResolver.reset(); // closes the channel: running lookups post nothing
-    FEndpoint.reset();
-    SocketReleaseLibraryRef();
 }
 
 // --- properties ------------------------------------------------------------

@@ -32,8 +32,9 @@ class TSocketEndpoint;
 // may only be used on an object that nobody else deletes (heap-allocated,
 // owned by a QObject parent or by nobody).
 //
-// Destroying an open socket closes it: OnChangeState is still raised (so its
-// handler must outlive the socket, or be cleared first), OnSessionClosed is not.
+// Destroying an open socket closes it while every layer still lives:
+// OnChangeState is still raised (so its handler must outlive the socket, or be
+// cleared first), OnSessionClosed is not.
 //
 // OnDataAvailable is raised again at once while readable bytes remain and the
 // handler keeps receiving, up to a bound per notification, after which the
@@ -219,6 +220,11 @@ protected:
     // is reported through the write path (OnDataSent's trigger).
     void RequestWriteNotification();
     bool Destroying() const { return FDestroying; }
+    // Ends the object's life: watches read false from now on, a pending
+    // lookup is dropped and an open socket closed. Every layer's destructor
+    // calls it first, so the most-derived one closes with all layers alive;
+    // later calls do nothing.
+    void BeginDestruction();
     // Posts a private message (WM_...) for the current handle to this object;
     // it runs from the event loop.
     void PostSocketMessage(unsigned Msg, std::uint32_t LParam = 0);

@@ -30,6 +30,7 @@ public:
     static constexpr std::size_t TabWidth = 8;
 
     using TCustomTlsSocket::TCustomTlsSocket;
+    ~TCustomLineSocket() override { BeginDestruction(); }
 
     bool LineMode() const { return FLineMode; }
     virtual void SetLineMode(bool Value);

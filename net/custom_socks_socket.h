@@ -35,6 +35,7 @@ class TSocksRequest;
 class TCustomSocksSocket : public TCustomAsyncSocket {
 public:
     using TCustomAsyncSocket::TCustomAsyncSocket;
+    ~TCustomSocksSocket() override { BeginDestruction(); }
 
     // Each may change only while wsClosed; SocksServer and SocksPort are
     // stored trimmed, SocksLevel is "4", "4A" or "5".

@@ -19,6 +19,7 @@ public:
     static constexpr std::int64_t DefaultWaitTimeoutMs = 60000;
 
     using TCustomLineSocket::TCustomLineSocket;
+    ~TCustomSyncSocket() override { BeginDestruction(); }
 
     // Waits for one line and returns it in Line, LineEnd included. Timeout: 0
     // waits 60 s, a negative value -Timeout milliseconds, a positive one

@@ -8,7 +8,9 @@
 
 TCustomTlsSocket::TCustomTlsSocket(QObject* Owner) : TCustomSocksSocket(Owner) {}
 
-TCustomTlsSocket::~TCustomTlsSocket() = default;
+TCustomTlsSocket::~TCustomTlsSocket() {
+    BeginDestruction();
+}
 
 // --- settings ----------------------------------------------------------------
 

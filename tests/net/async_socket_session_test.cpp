@@ -162,6 +162,24 @@ TEST(AsyncSocketLifetime, DestroyingAConnectedSocketRaisesNoSessionClosed) {
     EXPECT_TRUE(WaitUntil([&] { return Server.Done(); }));
 }
 
+TEST(AsyncSocketLifetime, DestroyingAnOpenSocketClosesItWhileEveryLayerLives) {
+    TScriptedServer Server({{TScriptedServer::Drain()}});
+    const std::string User(40, 'u'); // longer than a string holds in place
+    auto Owned = std::make_unique<TAsyncSocket>();
+    Owned->SetSocksUsercode(User);
+    ASSERT_TRUE(nettest::ConnectAndWait(*Owned, Server.Port()));
+    std::string SeenUser;
+    bool WholeObject = false;
+    Owned->OnChangeState = [&](TCustomAsyncSocket* Sender, TSocketState, TSocketState) {
+        SeenUser = static_cast<TCustomSocksSocket*>(Sender)->SocksUsercode();
+        WholeObject = dynamic_cast<TCustomSyncSocket*>(Sender) != nullptr;
+    };
+    Owned.reset();
+    EXPECT_EQ(SeenUser, User);
+    EXPECT_TRUE(WholeObject);
+    EXPECT_TRUE(WaitUntil([&] { return Server.Done(); }));
+}
+
 // true: the handler calls Release, which deletes the socket afterwards;
 // false: the handler deletes it directly.
 class HandlerDestroysTheSocket : public testing::TestWithParam<bool> {};
