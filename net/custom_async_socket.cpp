@@ -497,8 +497,11 @@ void TCustomAsyncSocket::SocketErrorNum(int Error, const std::string& FunctionNa
     const std::string Text = "Error " + std::to_string(Error) + " in function " + FunctionName +
                              "\r\n" + SocketErrorDesc(Error);
     if (Error == wsaerr::ConnReset || Error == wsaerr::NotConnected) {
+        const TLifeToken::TWatch watch = FLife.Watch();
         CloseHandleNow();
         ChangeState(wsClosed);
+        if (!watch.Alive())
+            return;
     }
     FLastError = Error;
     RaiseException(Text);
@@ -672,9 +675,10 @@ void TCustomAsyncSocket::Connect() {
             !SetSockOption(SO_BROADCAST, 1, "setsockopt(SO_BROADCAST)"))
             return;
         ChangeState(wsConnected);
+        if (!watch.Alive())
+            return;
         UpdateNotifiers();
-        if (watch.Alive())
-            TriggerSessionConnected(0);
+        TriggerSessionConnected(0);
         return;
     }
     if (FLocalPortNumber != 0 || FLocalAddr != AnyAddress)
@@ -690,7 +694,8 @@ void TCustomAsyncSocket::Connect() {
         return;
     }
     ChangeState(wsConnecting);
-    UpdateNotifiers();
+    if (watch.Alive())
+        UpdateNotifiers();
 }
 
 void TCustomAsyncSocket::Close() {

@@ -180,6 +180,43 @@ TEST(AsyncSocketLifetime, DestroyingAnOpenSocketClosesItWhileEveryLayerLives) {
     EXPECT_TRUE(WaitUntil([&] { return Server.Done(); }));
 }
 
+// A handler of OnChangeState deletes the socket on one change; nothing may
+// touch the object afterwards.
+struct TDeleteOnChange {
+    const char* Name;
+    TSocketState DeleteOn;
+    const char* Proto;
+    bool SendWhenClosed; // the change comes from a Send on a closed socket
+};
+
+class HandlerDeletesTheSocketOnAStateChange : public testing::TestWithParam<TDeleteOnChange> {};
+
+TEST_P(HandlerDeletesTheSocketOnAStateChange, AndTheCallReturnsWithoutTouchingIt) {
+    const TDeleteOnChange& Case = GetParam();
+    TScriptedServer Server({{TScriptedServer::Drain()}});
+    QPointer<TAsyncSocket> Doomed = new TAsyncSocket;
+    Doomed->OnChangeState = [&Case](TCustomAsyncSocket* Sender, TSocketState, TSocketState New) {
+        if (New != Case.DeleteOn)
+            return;
+        Sender->OnChangeState = nullptr; // the close on destruction changes the state again
+        delete Sender;
+    };
+    if (Case.SendWhenClosed) {
+        EXPECT_EQ(MessageOf([&] { EXPECT_EQ(Doomed->SendStr("x"), -1); }), "(no exception)");
+    } else {
+        Doomed->SetProto(Case.Proto);
+        nettest::StartConnect(*Doomed, Server.Port());
+    }
+    EXPECT_EQ(Doomed, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Socket, HandlerDeletesTheSocketOnAStateChange,
+    testing::Values(TDeleteOnChange{"ToConnecting", wsConnecting, "tcp", false},
+                    TDeleteOnChange{"DatagramToConnected", wsConnected, "udp", false},
+                    TDeleteOnChange{"ClosedOnSend", wsClosed, "tcp", true}),
+    [](const testing::TestParamInfo<TDeleteOnChange>& Info) { return Info.param.Name; });
+
 // true: the handler calls Release, which deletes the socket afterwards;
 // false: the handler deletes it directly.
 class HandlerDestroysTheSocket : public testing::TestWithParam<bool> {};
