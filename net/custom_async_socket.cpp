@@ -262,7 +262,9 @@ void TCustomAsyncSocket::WndProc(TSocketMessage& Msg) {
         WMAsyncLookupDone(Msg);
         break;
     case WM_CLOSE_DELAYED:
-        Close();
+        // A close asked for in an earlier session must not end this one.
+        if (Msg.Session == FSessionId)
+            Close();
         break;
     case WM_RELEASE:
         delete this;

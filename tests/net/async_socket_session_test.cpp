@@ -293,6 +293,20 @@ TEST(AsyncSocketPrivateMessages, CloseWhileConnectingIsIgnoredTestExceptionIsRai
     EXPECT_EQ(Seen, "Test exception in socket");
 }
 
+TEST_F(AsyncSocketSession, StaleDelayedCloseLeavesTheNextSessionAlone) {
+    TScriptedServer Server({{TScriptedServer::Drain()}, {TScriptedServer::Drain()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    Socket.CloseDelayed();
+    Socket.Close();
+    Events.Entries.clear();
+    EXPECT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    for (int I = 0; I < 5; ++I)
+        testsupport::PumpEvents();
+    EXPECT_EQ(Socket.State(), wsConnected);
+    EXPECT_EQ(Events.Entries, (Log{"state Closed>Opened", "state Opened>Connecting",
+                                   "state Connecting>Connected", "connected 0"}));
+}
+
 TEST_F(AsyncSocketSession, PausedSocketDeliversNothingUntilResumed) {
     TScriptedServer Server(
         {{TScriptedServer::WaitGate(0), TScriptedServer::Send("late"), TScriptedServer::Drain()}});
