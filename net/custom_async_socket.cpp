@@ -287,10 +287,8 @@ void TCustomAsyncSocket::HandleReadiness(int Handle, bool Writable) {
         FWantWrite = false;
         if (FState == wsConnecting) {
             // The first readiness after a non-blocking connect is its outcome.
-            int Error = 0;
-            socklen_t Len = sizeof Error;
-            getsockopt(Handle, SOL_SOCKET, SO_ERROR, &Error, &Len);
-            Msg.LParam = MakeSelectParam(FD_CONNECT_BIT, WinsockErrorFromErrno(Error));
+            const int Error = PendingSocketError();
+            Msg.LParam = MakeSelectParam(FD_CONNECT_BIT, Error);
             FReadArmed = Error == 0;
         } else {
             Msg.LParam = MakeSelectParam(FD_WRITE_BIT, 0);
@@ -343,10 +341,14 @@ void TCustomAsyncSocket::HandleArrival(int Handle, bool Hangup) {
 // The peer's close or reset is reported from the event loop; bytes still
 // unread are offered first, as for any close.
 void TCustomAsyncSocket::PostCloseNotification() {
+    PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_CLOSE_BIT, PendingSocketError()));
+}
+
+int TCustomAsyncSocket::PendingSocketError() {
     int Error = 0;
     socklen_t Len = sizeof Error;
     getsockopt(FHSocket, SOL_SOCKET, SO_ERROR, &Error, &Len);
-    PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_CLOSE_BIT, WinsockErrorFromErrno(Error)));
+    return WinsockErrorFromErrno(Error);
 }
 
 // A data handler took nothing: waiting for the read notification would spin
@@ -500,8 +502,15 @@ void TCustomAsyncSocket::SocketErrorNum(int Error, const std::string& FunctionNa
                              "\r\n" + SocketErrorDesc(Error);
     if (Error == wsaerr::ConnReset || Error == wsaerr::NotConnected) {
         const TLifeToken::TWatch watch = FLife.Watch();
-        CloseHandleNow();
-        ChangeState(wsClosed);
+        if (FHSocket >= 0 && FState != wsClosed) {
+            // The connection is gone: its session ends here, once, with the
+            // error the system holds for it (a peer's reset) or this one.
+            const int Pending = PendingSocketError();
+            InternalClose(false, static_cast<std::uint16_t>(Pending != 0 ? Pending : Error));
+        } else {
+            CloseHandleNow();
+            ChangeState(wsClosed);
+        }
         if (!watch.Alive())
             return;
     }

@@ -210,7 +210,9 @@ protected:
     // The receive chain; the innermost level calls the OS.
     virtual int DoRecv(void* Buffer, int BufferSize, int Flags);
 
-    // Builds "Error N in function Name" from the current socket error and raises it.
+    // Builds "Error N in function Name" from the current socket error and raises
+    // it. A lost connection (10054, 10057) first ends the session: the state
+    // change and, for an open session, its one OnSessionClosed.
     void SocketError(const std::string& FunctionName);
     // Same, with an explicit Winsock error number.
     void SocketErrorNum(int Error, const std::string& FunctionName);
@@ -251,6 +253,9 @@ private:
     void HandleReadiness(int Handle, bool Writable);
     void HandleArrival(int Handle, bool Hangup);
     void PostCloseNotification();
+    // The error the system holds for the descriptor (a failed connect, a
+    // reset) as a Winsock number, 0 when none; reading it clears it.
+    int PendingSocketError();
     void WaitForArrival();
     void WMASyncSelect(TSocketMessage& Msg);
     void WMAsyncLookupDone(TSocketMessage& Msg);
