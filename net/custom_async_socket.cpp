@@ -108,8 +108,16 @@ void TCustomAsyncSocket::BeginDestruction() {
 
 // --- properties ------------------------------------------------------------
 
+bool TCustomAsyncSocket::CloseEndedSession() {
+    if (FState == wsClosed || !FCloseNotified || FHSocket < 0)
+        return true;
+    const TLifeToken::TWatch watch = FLife.Watch();
+    Close();
+    return watch.Alive();
+}
+
 void TCustomAsyncSocket::SetAddr(const std::string& Value) {
-    if (FAddrAssigned && Value == FAddrStr)
+    if (!CloseEndedSession() || (FAddrAssigned && Value == FAddrStr))
         return;
     if (FState != wsClosed) {
         RaiseException("Cannot change Addr if not closed");
@@ -121,7 +129,7 @@ void TCustomAsyncSocket::SetAddr(const std::string& Value) {
 }
 
 void TCustomAsyncSocket::SetRemotePort(const std::string& Value) {
-    if (FPortAssigned && Value == FPortStr)
+    if (!CloseEndedSession() || (FPortAssigned && Value == FPortStr))
         return;
     if (FState != wsClosed) {
         RaiseException("Cannot change Port if not closed");
@@ -133,7 +141,7 @@ void TCustomAsyncSocket::SetRemotePort(const std::string& Value) {
 }
 
 void TCustomAsyncSocket::SetProto(const std::string& Value) {
-    if (FProtoAssigned && Value == FProtoStr)
+    if (!CloseEndedSession() || (FProtoAssigned && Value == FProtoStr))
         return;
     if (FState != wsClosed) {
         RaiseException("Cannot change Proto if not closed");
@@ -145,6 +153,8 @@ void TCustomAsyncSocket::SetProto(const std::string& Value) {
 }
 
 void TCustomAsyncSocket::SetLocalPort(const std::string& Value) {
+    if (!CloseEndedSession())
+        return;
     if (FState != wsClosed) {
         RaiseException("Cannot change LocalPort if not closed");
         return;
@@ -154,6 +164,8 @@ void TCustomAsyncSocket::SetLocalPort(const std::string& Value) {
 }
 
 void TCustomAsyncSocket::SetLocalAddr(const std::string& Value) {
+    if (!CloseEndedSession())
+        return;
     if (FState != wsClosed) {
         RaiseException("Cannot change LocalAddr if not closed");
         return;
@@ -647,6 +659,8 @@ void TCustomAsyncSocket::BindSocket() {
 }
 
 void TCustomAsyncSocket::Connect() {
+    if (!CloseEndedSession())
+        return;
     if (FHSocket != -1 && FState != wsClosed) {
         RaiseException("Connect: Socket already in use");
         return;

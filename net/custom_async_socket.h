@@ -41,7 +41,9 @@ class TSocketEndpoint;
 // event loop runs before reception goes on. A handler that receives nothing
 // (or only peeks) is not called again until new bytes arrive, the peer closes
 // or the next receive call, so it cannot spin. Events of a session end with
-// its OnSessionClosed; a handler may connect again from any event.
+// its OnSessionClosed; a handler may connect again from any event. (A peer
+// close raises OnSessionClosed while the state is still wsConnected; setting
+// Addr, Port or another setting, or Connect, there closes the socket first.)
 //
 // Failures of operations go through RaiseException: with OnError assigned the
 // handler is called and the operation continues, otherwise ESocketException
@@ -222,6 +224,11 @@ protected:
     // is reported through the write path (OnDataSent's trigger).
     void RequestWriteNotification();
     bool Destroying() const { return FDestroying; }
+    // A peer close raises OnSessionClosed before its state change. A setting
+    // or Connect inside that handler closes the ended session first, so the
+    // handler may set up the next one; false when a handler of that close
+    // deleted the object.
+    bool CloseEndedSession();
     // Ends the object's life: watches read false from now on, a pending
     // lookup is dropped and an open socket closed. Every layer's destructor
     // calls it first, so the most-derived one closes with all layers alive;

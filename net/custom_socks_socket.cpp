@@ -85,6 +85,8 @@ std::string LowerCase(std::string Text) {
 // --- settings --------------------------------------------------------------
 
 void TCustomSocksSocket::SetSocksServer(const std::string& Value) {
+    if (!CloseEndedSession())
+        return;
     if (FState != wsClosed) {
         RaiseException("Can't change socks server if not closed");
         return;
@@ -93,6 +95,8 @@ void TCustomSocksSocket::SetSocksServer(const std::string& Value) {
 }
 
 void TCustomSocksSocket::SetSocksPort(const std::string& Value) {
+    if (!CloseEndedSession())
+        return;
     if (FState != wsClosed) {
         RaiseException("Can't change socks port if not closed");
         return;
@@ -101,6 +105,8 @@ void TCustomSocksSocket::SetSocksPort(const std::string& Value) {
 }
 
 void TCustomSocksSocket::SetSocksLevel(const std::string& Value) {
+    if (!CloseEndedSession())
+        return;
     if (FState != wsClosed) {
         RaiseException("Can't change socks level if not closed");
         return;
@@ -127,6 +133,8 @@ void TCustomSocksSocket::AssignDefaultValue() {
 // --- connection ------------------------------------------------------------
 
 void TCustomSocksSocket::Connect() {
+    if (!CloseEndedSession())
+        return;
     const bool InUse = FHSocket != -1 && FState != wsClosed;
     if (FSocksServer.empty() || InUse || !FPortAssigned || !FAddrAssigned) {
         TCustomAsyncSocket::Connect(); // refuses what is missing in its own words

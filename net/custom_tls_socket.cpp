@@ -15,6 +15,8 @@ TCustomTlsSocket::~TCustomTlsSocket() {
 // --- settings ----------------------------------------------------------------
 
 bool TCustomTlsSocket::CanChange(const char* What) {
+    if (!CloseEndedSession())
+        return false;
     if (FState == wsClosed)
         return true;
     RaiseException(std::string("Can't change ") + What + " if not closed");
