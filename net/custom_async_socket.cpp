@@ -696,8 +696,8 @@ void TCustomAsyncSocket::Connect() {
         return;
     if (FSocketType == SOCK_DGRAM) {
         BindSocket();
-        if (FRemoteSockAddr.sin_addr.s_addr == INADDR_BROADCAST &&
-            !SetSockOption(SO_BROADCAST, 1, "setsockopt(SO_BROADCAST)"))
+        if (!watch.Alive() || (FRemoteSockAddr.sin_addr.s_addr == INADDR_BROADCAST &&
+                               !SetSockOption(SO_BROADCAST, 1, "setsockopt(SO_BROADCAST)")))
             return;
         ChangeState(wsConnected);
         if (!watch.Alive())
@@ -708,8 +708,10 @@ void TCustomAsyncSocket::Connect() {
     }
     if (FLocalPortNumber != 0 || FLocalAddr != AnyAddress)
         BindSocket();
+    if (!watch.Alive())
+        return;
     ApplyLinger();
-    if (!SetSockOption(SO_KEEPALIVE, -1, "setsockopt(SO_KEEPALIVE)") ||
+    if (!watch.Alive() || !SetSockOption(SO_KEEPALIVE, -1, "setsockopt(SO_KEEPALIVE)") ||
         !SetSockOption(SO_REUSEADDR, -1, "setsockopt(SO_REUSEADDR)"))
         return;
     if (::connect(FHSocket, reinterpret_cast<const sockaddr*>(&FRemoteSockAddr),
@@ -767,12 +769,17 @@ void TCustomAsyncSocket::Release() {
 }
 
 void TCustomAsyncSocket::Abort() {
+    const TLifeToken::TWatch watch = FLife.Watch();
     CancelDnsLookup();
+    if (!watch.Alive())
+        return;
     DeleteBufferedData();
     if (FState == wsConnected && FProtoNumber == TcpProtocol) {
         // Without linger the close lets the system finish sending in the background.
         FLingerOnOff = wsLingerOff;
         ApplyLinger();
+        if (!watch.Alive())
+            return;
     }
     InternalClose(false, 0);
 }
@@ -911,6 +918,8 @@ void TCustomAsyncSocket::Dup(int NewHandle) {
     fcntl(NewHandle, F_SETFL, fcntl(NewHandle, F_GETFL) | O_NONBLOCK);
     AdoptHandle(NewHandle);
     ApplyLinger();
+    if (!watch.Alive())
+        return;
     ChangeState(wsConnected);
     if (watch.Alive())
         UpdateNotifiers();
@@ -1144,10 +1153,16 @@ void TCustomAsyncSocket::StartLookup(unsigned Msg, const std::string& Query) {
     }
 }
 
+void TCustomAsyncSocket::RefuseEmptyHost() {
+    const TLifeToken::TWatch watch = FLife.Watch();
+    RaiseException("DNS lookup: invalid host name.");
+    if (watch.Alive())
+        TriggerDNSLookupDone(wsaerr::InvalidArgument);
+}
+
 void TCustomAsyncSocket::DnsLookup(const std::string& HostName) {
     if (HostName.empty()) {
-        RaiseException("DNS lookup: invalid host name.");
-        TriggerDNSLookupDone(wsaerr::InvalidArgument);
+        RefuseEmptyHost();
         return;
     }
     FLookupHandle = 0; // a replaced lookup ends silently
@@ -1165,8 +1180,7 @@ void TCustomAsyncSocket::DnsLookup(const std::string& HostName) {
 
 void TCustomAsyncSocket::ReverseDnsLookup(const std::string& HostAddr) {
     if (HostAddr.empty()) {
-        RaiseException("DNS lookup: invalid host name.");
-        TriggerDNSLookupDone(wsaerr::InvalidArgument);
+        RefuseEmptyHost();
         return;
     }
     FLookupHandle = 0;

@@ -273,6 +273,8 @@ private:
     void AdoptHandle(int Handle);
     bool CloseHandleNow();
     void StartLookup(unsigned Msg, const std::string& Query);
+    // An empty host raises; with OnError assigned the lookup ends at once (10022).
+    void RefuseEmptyHost();
     void ResolveForConnect(bool WithLocalPort);
 
     std::unique_ptr<TSocketEndpoint> FEndpoint;

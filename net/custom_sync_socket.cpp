@@ -69,6 +69,8 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
     DeliverLines(0, false); // a complete line may be held already
     if (Taken)
         return 0;
+    if (!watch.Alive())
+        return WaitAborted;
     const int Result = WaitUntilReady(FLineArrived);
     if (Result != 0 && watch.Alive() && !Taken)
         Line = TakeHeldBytes();
