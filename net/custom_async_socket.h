@@ -276,6 +276,12 @@ private:
     // An empty host raises; with OnError assigned the lookup ends at once (10022).
     void RefuseEmptyHost();
     void ResolveForConnect(bool WithLocalPort);
+    // The datagram parts of Connect and Listen: connected at once.
+    void ConnectDatagram();
+    void ListenDatagram();
+
+    static constexpr int TcpProtocol = 6;
+    static constexpr const char* AnyAddress = "0.0.0.0";
 
     std::unique_ptr<TSocketEndpoint> FEndpoint;
     std::unique_ptr<TResolver> FResolver;

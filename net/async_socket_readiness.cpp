@@ -1,0 +1,192 @@
+// Readiness and notifications. Qt's notifiers watch the descriptor, and its
+// readiness becomes the Winsock event bits of a WM_ASYNCSELECT message:
+//   writable while wsConnecting    connect (16), its error from SO_ERROR
+//   writable otherwise             write (2)
+//   readable, listening            accept (8)
+//   readable, datagram socket      read (1)
+//   readable, a peek finds bytes   read (1)
+//   readable, a peek finds none    close (32): error 0 for the peer's close,
+//                                  the reset's number for a reset
+// As on Winsock, a read notification is armed by a receive call (or an
+// accept) and used up when it fires, and the write notifier is on only while
+// connecting or while a send is blocked, never while idle. The notifier that
+// fired stays off while its event runs, so a handler that runs the event loop
+// is not re-entered by the same readiness. A handler that took nothing waits
+// for new bytes or a hang-up through the endpoint's arrival watch instead.
+#include "net/custom_async_socket.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+
+#include "net/socket_endpoint.h"
+#include "net/socket_errors.h"
+
+// Translates descriptor readiness into the Winsock event bits. The notifier
+// that fired stays off while its event runs, so a handler that runs the event
+// loop is not re-entered by the same readiness.
+void TCustomAsyncSocket::HandleReadiness(int Handle, bool Writable) {
+    if (Handle != FHSocket)
+        return;
+    TSocketMessage Msg{WM_ASYNCSELECT, Handle, 0, {}, 0};
+    if (Writable) {
+        FWantWrite = false;
+        if (FState == wsConnecting) {
+            // The first readiness after a non-blocking connect is its outcome.
+            const int Error = PendingSocketError();
+            Msg.LParam = MakeSelectParam(FD_CONNECT_BIT, Error);
+            FReadArmed = Error == 0;
+        } else {
+            Msg.LParam = MakeSelectParam(FD_WRITE_BIT, 0);
+        }
+        FWriteBusy = true;
+    } else {
+        FReadArmed = false;
+        if (FState == wsListening) {
+            Msg.LParam = MakeSelectParam(FD_ACCEPT_BIT, 0);
+        } else if (FSocketType == SOCK_DGRAM) {
+            Msg.LParam = MakeSelectParam(FD_READ_BIT, 0);
+        } else {
+            // Readable without data means the peer closed (0) or reset (error).
+            char Probe;
+            const ssize_t N = recv(Handle, &Probe, 1, MSG_PEEK);
+            if (N > 0) {
+                Msg.LParam = MakeSelectParam(FD_READ_BIT, 0);
+            } else if (N == 0) {
+                Msg.LParam = MakeSelectParam(FD_CLOSE_BIT, 0);
+            } else if (errno == EAGAIN || errno == EINTR) {
+                FReadArmed = true;
+                return;
+            } else {
+                Msg.LParam = MakeSelectParam(FD_CLOSE_BIT, LastSocketError());
+            }
+        }
+        FReadBusy = true;
+    }
+    UpdateNotifiers();
+    const TLifeToken::TWatch watch = FLife.Watch();
+    Dispatch(Msg);
+    if (!watch.Alive())
+        return;
+    (Writable ? FWriteBusy : FReadBusy) = false;
+    UpdateNotifiers();
+}
+
+// Bytes or a hang-up arrived while the reader waited for more than it had.
+void TCustomAsyncSocket::HandleArrival(int Handle, bool Hangup) {
+    if (Handle != FHSocket)
+        return;
+    if (Hangup) {
+        PostCloseNotification();
+        return;
+    }
+    FReadArmed = true;
+    UpdateNotifiers();
+}
+
+// The peer's close or reset is reported from the event loop; bytes still
+// unread are offered first, as for any close.
+void TCustomAsyncSocket::PostCloseNotification() {
+    PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_CLOSE_BIT, PendingSocketError()));
+}
+
+int TCustomAsyncSocket::PendingSocketError() {
+    int Error = 0;
+    socklen_t Len = sizeof Error;
+    getsockopt(FHSocket, SOL_SOCKET, SO_ERROR, &Error, &Len);
+    return WinsockErrorFromErrno(Error);
+}
+
+// A data handler took nothing: waiting for the read notification would spin
+// on the unread bytes, so the arrival watch waits for new ones instead. A
+// hang-up that has already happened is reported at once.
+void TCustomAsyncSocket::WaitForArrival() {
+    pollfd Probe{FHSocket, POLLRDHUP, 0};
+    if (poll(&Probe, 1, 0) > 0 && (Probe.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) {
+        PostCloseNotification();
+        return;
+    }
+    FEndpoint->SetArrivalEnabled(true);
+}
+
+void TCustomAsyncSocket::UpdateNotifiers() {
+    if (FHSocket < 0)
+        return;
+    const bool Active = !FPaused;
+    FEndpoint->SetReadEnabled(Active && FReadArmed && !FReadBusy &&
+                              (FState == wsConnected || FState == wsListening));
+    FEndpoint->SetWriteEnabled(Active && !FWriteBusy && (FState == wsConnecting || FWantWrite));
+}
+
+void TCustomAsyncSocket::WMASyncSelect(TSocketMessage& Msg) {
+    if (Msg.WParam != FHSocket || FPaused || (Msg.Session != 0 && Msg.Session != FSessionId))
+        return;
+    const TLifeToken::TWatch watch = FLife.Watch();
+    // A handler may end this session, and even start the next one: each step
+    // after an event is taken only while the message's own session lasts.
+    const std::uint64_t Session = FSessionId;
+    const auto Current = [&] { return watch.Alive() && FSessionId == Session && FHSocket >= 0; };
+    const std::uint32_t Bits = Msg.LParam & 0xFFFF;
+    const auto Error = static_cast<std::uint16_t>(Msg.LParam >> 16);
+    if (Bits & FD_CONNECT_BIT) {
+        // Winsock reports a failed connect as connected-with-error first.
+        ChangeState(wsConnected);
+        if (Current())
+            TriggerSessionConnected(Error);
+        if (Current() && Error != 0 && FState != wsClosed)
+            Close();
+    }
+    if (Current() && (Bits & FD_READ_BIT))
+        ASyncReceive(Error);
+    if (Current() && (Bits & FD_WRITE_BIT)) {
+        TryToSend();
+        if (Current() && FAllSent)
+            TriggerDataSent(Error);
+    }
+    if (Current() && (Bits & FD_ACCEPT_BIT))
+        TriggerSessionAvailable(Error);
+    if (Current() && (Bits & FD_CLOSE_BIT) && FState != wsConnecting) {
+        ASyncReceive(0); // whatever is still readable comes before the close
+        if (Current() && !FCloseNotified) {
+            FCloseNotified = true;
+            TriggerSessionClosed(Error);
+        }
+        if (Current() && FState != wsClosed)
+            Close();
+    }
+}
+
+void TCustomAsyncSocket::RequestWriteNotification() {
+    FWantWrite = true;
+    UpdateNotifiers();
+}
+
+void TCustomAsyncSocket::CountReceiveCall(int Flags) {
+    // A receive call arms the next read notification, as on Winsock. A peek
+    // does not: the bytes it saw would fire that notification at once, and a
+    // reader that waits for more is woken by their arrival instead.
+    if ((Flags & MSG_PEEK) != 0)
+        return;
+    ++FRecvCalls;
+    FReadArmed = true;
+    UpdateNotifiers();
+}
+
+bool TCustomAsyncSocket::BeginReadWait() {
+    const bool WasBusy = FReadBusy;
+    FReadBusy = false;
+    FReadArmed = true;
+    UpdateNotifiers();
+    return WasBusy;
+}
+
+void TCustomAsyncSocket::Pause() {
+    FPaused = true;
+    UpdateNotifiers();
+}
+
+void TCustomAsyncSocket::Resume() {
+    FPaused = false;
+    UpdateNotifiers();
+}
