@@ -96,8 +96,7 @@ void TCustomAsyncSocket::Abort() {
 void TCustomAsyncSocket::Flush() {
     const TLifeToken::TWatch watch = FLife.Watch();
     // Inside an OnDataSent handler the write notifier is off; this loop wants it.
-    const bool WasBusy = FWriteBusy;
-    FWriteBusy = false;
+    const bool WasBusy = FReadiness.BeginWriteWait();
     // Inside a handover the chain is that handover's to finish.
     while (watch.Alive() && FHSocket >= 0 && !FAllSent && !FHandingOver) {
         TryToSend();
@@ -106,7 +105,7 @@ void TCustomAsyncSocket::Flush() {
         WaitForEvents();
     }
     if (watch.Alive())
-        FWriteBusy = WasBusy;
+        FReadiness.EndWriteWait(WasBusy);
 }
 
 void TCustomAsyncSocket::WaitForClose() {

@@ -42,8 +42,7 @@ void TCustomAsyncSocket::AdoptHandle(int Handle) {
     FHSocket = Handle;
     ++FSessionId;
     FCloseNotified = false;
-    FReadArmed = true;
-    FWantWrite = FReadBusy = FWriteBusy = false;
+    FReadiness.Reset();
     FEndpoint->Watch(Handle);
 }
 

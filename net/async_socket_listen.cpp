@@ -95,11 +95,11 @@ int TCustomAsyncSocket::Accept() {
         QTimer::singleShot(AcceptRetryDelay, FEndpoint.get(), [this, Session] {
             if (Session != FSessionId)
                 return;
-            FReadArmed = true;
+            FReadiness.ArmRead();
             UpdateNotifiers();
         });
     } else {
-        FReadArmed = true; // like Winsock, accepting arms the next accept notification
+        FReadiness.ArmRead(); // like Winsock, accepting arms the next accept notification
         UpdateNotifiers();
     }
     if (Handle < 0) {

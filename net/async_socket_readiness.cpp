@@ -23,26 +23,22 @@
 #include "net/socket_endpoint.h"
 #include "net/socket_errors.h"
 
-// Translates descriptor readiness into the Winsock event bits. The notifier
-// that fired stays off while its event runs, so a handler that runs the event
-// loop is not re-entered by the same readiness.
+// The table above, as code.
 void TCustomAsyncSocket::HandleReadiness(int Handle, bool Writable) {
     if (Handle != FHSocket)
         return;
     TSocketMessage Msg{WM_ASYNCSELECT, Handle, 0, {}, 0};
     if (Writable) {
-        FWantWrite = false;
         if (FState == wsConnecting) {
             // The first readiness after a non-blocking connect is its outcome.
             const int Error = PendingSocketError();
             Msg.LParam = MakeSelectParam(FD_CONNECT_BIT, Error);
-            FReadArmed = Error == 0;
+            FReadiness.ConnectFired(Error == 0);
         } else {
             Msg.LParam = MakeSelectParam(FD_WRITE_BIT, 0);
+            FReadiness.WriteFired();
         }
-        FWriteBusy = true;
     } else {
-        FReadArmed = false;
         if (FState == wsListening) {
             Msg.LParam = MakeSelectParam(FD_ACCEPT_BIT, 0);
         } else if (FSocketType == SOCK_DGRAM) {
@@ -56,20 +52,22 @@ void TCustomAsyncSocket::HandleReadiness(int Handle, bool Writable) {
             } else if (N == 0) {
                 Msg.LParam = MakeSelectParam(FD_CLOSE_BIT, 0);
             } else if (errno == EAGAIN || errno == EINTR) {
-                FReadArmed = true;
-                return;
+                return; // nothing after all: the notification stays armed
             } else {
                 Msg.LParam = MakeSelectParam(FD_CLOSE_BIT, LastSocketError());
             }
         }
-        FReadBusy = true;
+        FReadiness.ReadFired();
     }
     UpdateNotifiers();
     const TLifeToken::TWatch watch = FLife.Watch();
     Dispatch(Msg);
     if (!watch.Alive())
         return;
-    (Writable ? FWriteBusy : FReadBusy) = false;
+    if (Writable)
+        FReadiness.WriteHandled();
+    else
+        FReadiness.ReadHandled();
     UpdateNotifiers();
 }
 
@@ -81,7 +79,7 @@ void TCustomAsyncSocket::HandleArrival(int Handle, bool Hangup) {
         PostCloseNotification();
         return;
     }
-    FReadArmed = true;
+    FReadiness.ArmRead();
     UpdateNotifiers();
 }
 
@@ -114,9 +112,9 @@ void TCustomAsyncSocket::UpdateNotifiers() {
     if (FHSocket < 0)
         return;
     const bool Active = !FPaused;
-    FEndpoint->SetReadEnabled(Active && FReadArmed && !FReadBusy &&
+    FEndpoint->SetReadEnabled(Active && FReadiness.ReadEnabled() &&
                               (FState == wsConnected || FState == wsListening));
-    FEndpoint->SetWriteEnabled(Active && !FWriteBusy && (FState == wsConnecting || FWantWrite));
+    FEndpoint->SetWriteEnabled(Active && FReadiness.WriteEnabled(FState == wsConnecting));
 }
 
 void TCustomAsyncSocket::WMASyncSelect(TSocketMessage& Msg) {
@@ -158,7 +156,7 @@ void TCustomAsyncSocket::WMASyncSelect(TSocketMessage& Msg) {
 }
 
 void TCustomAsyncSocket::RequestWriteNotification() {
-    FWantWrite = true;
+    FReadiness.WantWrite();
     UpdateNotifiers();
 }
 
@@ -169,14 +167,12 @@ void TCustomAsyncSocket::CountReceiveCall(int Flags) {
     if ((Flags & MSG_PEEK) != 0)
         return;
     ++FRecvCalls;
-    FReadArmed = true;
+    FReadiness.ArmRead();
     UpdateNotifiers();
 }
 
 bool TCustomAsyncSocket::BeginReadWait() {
-    const bool WasBusy = FReadBusy;
-    FReadBusy = false;
-    FReadArmed = true;
+    const bool WasBusy = FReadiness.BeginReadWait();
     UpdateNotifiers();
     return WasBusy;
 }

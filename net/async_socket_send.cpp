@@ -126,7 +126,7 @@ void TCustomAsyncSocket::TryToSend() {
             if (IsSessionEndingSendError(Error)) {
                 InternalClose(false, static_cast<std::uint16_t>(Error));
             } else if (Error == wsaerr::WouldBlock) {
-                FWantWrite = true;
+                FReadiness.WantWrite();
                 UpdateNotifiers();
             } else {
                 SocketErrorNum(Error, "TryToSend failed");
@@ -138,7 +138,7 @@ void TCustomAsyncSocket::TryToSend() {
         FSendBuffers.front()->Remove(N);
         if (N < Len) {
             // The system buffer is full: the rest goes when it reports room.
-            FWantWrite = true;
+            FReadiness.WantWrite();
             UpdateNotifiers();
             return;
         }

@@ -15,6 +15,7 @@
 #include "net/buffer.h"
 #include "net/socket_exception.h"
 #include "net/socket_message.h"
+#include "net/socket_readiness.h"
 #include "net/socket_types.h"
 
 class QEventLoop;
@@ -314,12 +315,7 @@ private:
     std::int64_t FReadCount = 0;
     bool FDestroying = false;
 
-    // Readiness emulation: a read notification is re-armed only by a receive
-    // call (or accept), and each notifier is off while its own event runs.
-    bool FReadArmed = false;
-    bool FWantWrite = false;
-    bool FReadBusy = false;
-    bool FWriteBusy = false;
+    TSocketReadiness FReadiness;
     // Receive calls (not peeks); tells whether an OnDataAvailable handler read.
     std::uint64_t FRecvCalls = 0;
     // Bytes those calls took from the system; bounds one round of reception.
@@ -359,7 +355,7 @@ protected:
     // off while that handler runs: this lets them through and returns what
     // EndReadWait takes to put them back.
     bool BeginReadWait();
-    void EndReadWait(bool WasBusy) { FReadBusy = WasBusy; }
+    void EndReadWait(bool WasBusy) { FReadiness.EndReadWait(WasBusy); }
 
 private:
     void TakeQuitMessage();
