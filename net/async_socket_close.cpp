@@ -98,7 +98,7 @@ void TCustomAsyncSocket::Flush() {
     // Inside an OnDataSent handler the write notifier is off; this loop wants it.
     const bool WasBusy = FReadiness.BeginWriteWait();
     // Inside a handover the chain is that handover's to finish.
-    while (watch.Alive() && FHSocket >= 0 && !FAllSent && !FHandingOver) {
+    while (watch.Alive() && FHSocket >= 0 && !FAllSent && !FSendChain.HandingOver()) {
         TryToSend();
         if (!watch.Alive() || FHSocket < 0 || FAllSent)
             break;

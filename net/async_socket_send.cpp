@@ -9,24 +9,6 @@
 
 namespace {
 
-// Sets a flag of the socket while it lives, unless the socket went first.
-class TScopedFlag {
-public:
-    TScopedFlag(bool& Flag, const TLifeToken::TWatch& Watch) : FFlag(Flag), FWatch(Watch) {
-        FFlag = true;
-    }
-    ~TScopedFlag() {
-        if (FWatch.Alive())
-            FFlag = false;
-    }
-    TScopedFlag(const TScopedFlag&) = delete;
-    TScopedFlag& operator=(const TScopedFlag&) = delete;
-
-private:
-    bool& FFlag;
-    const TLifeToken::TWatch FWatch;
-};
-
 bool IsSessionEndingSendError(int Error) {
     return Error == wsaerr::ConnReset || Error == wsaerr::NotSocket ||
            Error == wsaerr::NotConnected || Error == wsaerr::InvalidArgument ||
@@ -36,16 +18,7 @@ bool IsSessionEndingSendError(int Error) {
 } // namespace
 
 void TCustomAsyncSocket::PutDataInSendBuffer(const void* Data, int Len) {
-    if (Len <= 0)
-        return;
-    if (FSendBuffers.empty())
-        FSendBuffers.push_back(std::make_unique<TBuffer>(SendBlockSize));
-    const char* Bytes = static_cast<const char*>(Data);
-    std::int32_t Taken = FSendBuffers.back()->Write(Bytes, Len);
-    while (Taken < Len) {
-        FSendBuffers.push_back(std::make_unique<TBuffer>(SendBlockSize));
-        Taken += FSendBuffers.back()->Write(Bytes + Taken, Len - Taken);
-    }
+    FSendChain.Put(Data, Len);
 }
 
 void TCustomAsyncSocket::PutStringInSendBuffer(const std::string& Str) {
@@ -53,7 +26,7 @@ void TCustomAsyncSocket::PutStringInSendBuffer(const std::string& Str) {
 }
 
 void TCustomAsyncSocket::DeleteBufferedData() {
-    FSendBuffers.clear();
+    FSendChain.Clear();
 }
 
 int TCustomAsyncSocket::Send(const void* Data, int Len) {
@@ -96,27 +69,23 @@ int TCustomAsyncSocket::RealSend(const void* Data, int Len) {
 void TCustomAsyncSocket::TryToSend() {
     // A Send from an OnSendData handler: the handover running below it takes
     // the new bytes too, while a second one would offer its block again.
-    if (FHSocket < 0 || FHandingOver)
+    if (FHSocket < 0 || FSendChain.HandingOver())
         return;
-    if (FSendBuffers.empty()) {
+    if (FSendChain.Empty()) {
         FAllSent = true; // nothing was ever queued: nothing is owed either
         return;
     }
     const TLifeToken::TWatch watch = FLife.Watch();
     for (;;) {
         std::int32_t Len = 0;
-        const char* Data = FSendBuffers.front()->Peek(Len);
-        if (Len == 0) {
-            if (FSendBuffers.size() == 1) {
-                FAllSent = true;
-                return;
-            }
-            FSendBuffers.pop_front();
-            continue;
+        const char* Data = FSendChain.Next(Len);
+        if (Data == nullptr) {
+            FAllSent = true;
+            return;
         }
         int N = 0;
         {
-            const TScopedFlag InFlight(FHandingOver, watch);
+            const TSendChain::THandover InFlight(FSendChain, watch);
             N = RealSend(Data, Len);
         }
         const int Error = N < 0 ? LastSocketError() : 0;
@@ -133,9 +102,9 @@ void TCustomAsyncSocket::TryToSend() {
             }
             return;
         }
-        if (FSendBuffers.empty() || FHSocket < 0)
+        if (FSendChain.Empty() || FHSocket < 0)
             return; // an OnSendData handler discarded the chain or closed
-        FSendBuffers.front()->Remove(N);
+        FSendChain.Remove(N);
         if (N < Len) {
             // The system buffer is full: the rest goes when it reports room.
             FReadiness.WantWrite();

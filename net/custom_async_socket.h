@@ -6,13 +6,13 @@
 #include <sys/time.h>
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/life_token.h"
 #include "net/buffer.h"
+#include "net/send_chain.h"
 #include "net/socket_exception.h"
 #include "net/socket_message.h"
 #include "net/socket_readiness.h"
@@ -304,9 +304,7 @@ private:
     std::vector<std::string> FDnsResultList;
     std::uintptr_t FLookupHandle = 0;
 
-    std::deque<std::unique_ptr<TBuffer>> FSendBuffers;
-    // A block is being handed to the system; its bytes are still in the chain.
-    bool FHandingOver = false;
+    TSendChain FSendChain{SendBlockSize};
     int FSendFlags = 0;
     TSocketLingerOnOff FLingerOnOff = wsLingerOn;
     std::int32_t FLingerTimeout = 0;
