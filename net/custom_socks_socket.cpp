@@ -10,69 +10,12 @@
 #include "base/raise_event.h"
 #include "net/socket_errors.h"
 #include "net/socket_resolve.h"
+#include "net/socks_protocol.h"
 #include "net/socks_request.h"
 
 namespace {
 
-constexpr std::uint8_t Socks4Version = 4;
-constexpr std::uint8_t Socks4ReplyVersion = 0;
-constexpr std::uint8_t Socks5Version = 5;
-constexpr std::uint8_t AuthVersion = 1; // user name and password sub-negotiation
-constexpr std::uint8_t CommandConnect = 1;
-constexpr std::uint8_t MethodNone = 0;
-constexpr std::uint8_t MethodUsercode = 2;
-constexpr std::uint8_t AddressIPv4 = 1;
-constexpr std::uint8_t AddressDomain = 3;
-constexpr std::uint8_t AddressIPv6 = 4;
-constexpr std::uint32_t Socks4aAddress = 1; // 0.0.0.1: the host name follows the user id
-constexpr std::uint8_t Socks4Granted = 90;
-constexpr std::uint8_t Socks5Succeeded = 0;
-constexpr std::uint8_t AuthSucceeded = 0;
-
-constexpr int ShortReplySize = 2;    // method choice, authentication status
-constexpr int Socks5ReplyHead = 5;   // enough to know the length of the whole reply
-constexpr int Socks5IPv4Reply = 10;  // header, 4 address bytes, port
-constexpr int Socks5IPv6Reply = 22;  // header, 16 address bytes, port
-constexpr int Socks5DomainReply = 7; // header, length byte, port; plus the name
-
-constexpr const char* Socks5Level = "5";
-constexpr const char* Socks4aLevel = "4A";
-
-struct TReplyError {
-    int Code;
-    int Number;
-    const char* Text;
-};
-
-constexpr TReplyError Socks5ReplyErrors[] = {
-    {1, socks_errors::GeneralFailure, "general SOCKS server failure"},
-    {2, socks_errors::NotAllowed, "connection not allowed by ruleset"},
-    {3, socks_errors::NetworkUnreachable, "network unreachable"},
-    {4, socks_errors::HostUnreachable, "host unreachable"},
-    {5, socks_errors::ConnectionRefused, "connection refused"},
-    {6, socks_errors::TtlExpired, "time to live expired"},
-    {7, socks_errors::CommandNotSupported, "command not supported"},
-    {8, socks_errors::AddressTypeNotSupported, "address type not supported"},
-};
-
-constexpr TReplyError Socks4ReplyErrors[] = {
-    {91, socks_errors::RequestRejected, "request rejected or failed"},
-    {92, socks_errors::ConnectionRefused, "connection refused"},
-    {93, socks_errors::AuthenticationFailed, "authentification failed"},
-};
-
-struct TFailure {
-    int Number;
-    std::string Text;
-};
-
-// The failure a reply code stands for; codes outside the table are unassigned.
-template <std::size_t N> TFailure ReplyFailure(const TReplyError (&Table)[N], int Code) {
-    for (const TReplyError& Entry : Table)
-        if (Entry.Code == Code)
-            return {Entry.Number, Entry.Text};
-    return {socks_errors::Unassigned, "unassigned error #" + std::to_string(Code)};
-}
+using namespace socks_protocol;
 
 std::string LowerCase(std::string Text) {
     std::transform(Text.begin(), Text.end(), Text.begin(),
@@ -122,7 +65,8 @@ void TCustomSocksSocket::AssignDefaultValue() {
     TCustomAsyncSocket::AssignDefaultValue();
     FSocksServer.clear();
     FSocksPort.clear();
-    FSocksLevel = Socks5Level;
+    // Moved in: GCC 12 warns falsely (-Wrestrict) on assigning the text in place.
+    FSocksLevel = std::string(Socks5Level);
     FSocksState = socksData;
     FProxyConnectPending = false;
     FRcvCnt = 0;
@@ -413,7 +357,7 @@ void TCustomSocksSocket::Socks4Reply() {
     if (FRcvBuf[0] != Socks4ReplyVersion) {
         DataAvailableError(socks_errors::VersionError, "socks version error");
     } else if (FRcvBuf[1] != Socks4Granted) {
-        const TFailure Failure = ReplyFailure(Socks4ReplyErrors, FRcvBuf[1]);
+        const TFailure Failure = Socks4ReplyFailure(FRcvBuf[1]);
         DataAvailableError(Failure.Number, Failure.Text);
     } else {
         Connected(Socks4ReplySize);
@@ -428,7 +372,7 @@ void TCustomSocksSocket::Socks5Reply() {
     if (FRcvCnt < ShortReplySize)
         return;
     if (FRcvBuf[1] != Socks5Succeeded) {
-        const TFailure Failure = ReplyFailure(Socks5ReplyErrors, FRcvBuf[1]);
+        const TFailure Failure = Socks5ReplyFailure(FRcvBuf[1]);
         DataAvailableError(Failure.Number, Failure.Text);
         return;
     }
