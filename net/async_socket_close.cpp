@@ -47,26 +47,26 @@ void TCustomAsyncSocket::InternalClose(bool Shut, std::uint16_t Error) {
     }
     // A handler below may connect again; the defaults are for this session's
     // end only and would wipe the new one.
-    const std::uint64_t Session = FSessionId;
+    const std::uint64_t session = FSessionId;
     ChangeState(wsClosed);
-    if (watch.Alive() && FSessionId == Session && !FDestroying && !FCloseNotified) {
+    if (watch.Alive() && FSessionId == session && !FDestroying && !FCloseNotified) {
         FCloseNotified = true;
         TriggerSessionClosed(Error);
     }
-    if (watch.Alive() && FSessionId == Session)
+    if (watch.Alive() && FSessionId == session)
         AssignDefaultValue();
 }
 
 // Closes the descriptor at once (its notifiers go first); false on failure,
 // with the error left in errno.
 bool TCustomAsyncSocket::CloseHandleNow() {
-    const int Handle = FHSocket;
-    if (Handle < 0)
+    const int handle = FHSocket;
+    if (handle < 0)
         return true;
     FEndpoint->Watch(-1);
     FHSocket = -1;
     // Linux releases the descriptor even when close reports EINTR.
-    return ::close(Handle) == 0 || errno == EINTR;
+    return ::close(handle) == 0 || errno == EINTR;
 }
 
 void TCustomAsyncSocket::CloseDelayed() {
@@ -83,7 +83,7 @@ void TCustomAsyncSocket::Abort() {
     if (!watch.Alive())
         return;
     DeleteBufferedData();
-    if (FState == wsConnected && FProtoNumber == TcpProtocol) {
+    if (FState == wsConnected && FProtoNumber == kTcpProtocol) {
         // Without linger the close lets the system finish sending in the background.
         FLingerOnOff = wsLingerOff;
         ApplyLinger();
@@ -96,7 +96,7 @@ void TCustomAsyncSocket::Abort() {
 void TCustomAsyncSocket::Flush() {
     const TLifeToken::TWatch watch = FLife.Watch();
     // Inside an OnDataSent handler the write notifier is off; this loop wants it.
-    const bool WasBusy = FReadiness.BeginWriteWait();
+    const bool wasBusy = FReadiness.BeginWriteWait();
     // Inside a handover the chain is that handover's to finish.
     while (watch.Alive() && FHSocket >= 0 && !FAllSent && !FSendChain.HandingOver()) {
         TryToSend();
@@ -105,16 +105,16 @@ void TCustomAsyncSocket::Flush() {
         WaitForEvents();
     }
     if (watch.Alive())
-        FReadiness.EndWriteWait(WasBusy);
+        FReadiness.EndWriteWait(wasBusy);
 }
 
 void TCustomAsyncSocket::WaitForClose() {
     const TLifeToken::TWatch watch = FLife.Watch();
-    const bool WasBusy = BeginReadWait();
+    const bool wasBusy = BeginReadWait();
     while (watch.Alive() && FHSocket >= 0 && FState != wsClosed)
         WaitForEvents();
     if (watch.Alive())
-        EndReadWait(WasBusy);
+        EndReadWait(wasBusy);
 }
 
 void TCustomAsyncSocket::Shutdown(int How) {

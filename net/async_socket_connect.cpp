@@ -14,14 +14,14 @@
 
 namespace {
 
-constexpr int UdpProtocol = 17;
+constexpr int kUdpProtocol = 17;
 
 } // namespace
 
 void TCustomAsyncSocket::ResolveForConnect(bool WithLocalPort) {
     if (!FProtoResolved) {
         FProtoNumber = SocketResolveProto(FProtoStr);
-        FSocketType = FProtoNumber == UdpProtocol ? SOCK_DGRAM : SOCK_STREAM;
+        FSocketType = FProtoNumber == kUdpProtocol ? SOCK_DGRAM : SOCK_STREAM;
         FProtoResolved = true;
     }
     if (!FPortResolved) {
@@ -60,28 +60,28 @@ void TCustomAsyncSocket::ApplyLinger() {
         RaiseException("Cannot set linger option at this time");
         return;
     }
-    linger Linger{};
-    Linger.l_onoff = FLingerOnOff == wsLingerOn ? 1 : 0;
-    Linger.l_linger = FLingerTimeout & 0xFFFF;
-    if (setsockopt(FHSocket, SOL_SOCKET, SO_LINGER, &Linger, sizeof Linger) != 0)
+    linger option{};
+    option.l_onoff = FLingerOnOff == wsLingerOn ? 1 : 0;
+    option.l_linger = FLingerTimeout & 0xFFFF;
+    if (setsockopt(FHSocket, SOL_SOCKET, SO_LINGER, &option, sizeof option) != 0)
         SocketError("setsockopt(SO_LINGER)");
 }
 
 void TCustomAsyncSocket::BindSocket() {
-    sockaddr_in Local{};
-    Local.sin_family = AF_INET;
-    Local.sin_port = htons(static_cast<std::uint16_t>(FLocalPortNumber));
-    Local.sin_addr.s_addr = SocketResolveHost(FLocalAddr);
-    if (bind(FHSocket, reinterpret_cast<const sockaddr*>(&Local), sizeof Local) != 0) {
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(static_cast<std::uint16_t>(FLocalPortNumber));
+    local.sin_addr.s_addr = SocketResolveHost(FLocalAddr);
+    if (bind(FHSocket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
         RaiseException("winsock.bind failed, error #" + std::to_string(LastSocketError()));
         return;
     }
-    socklen_t Len = sizeof Local;
-    if (getsockname(FHSocket, reinterpret_cast<sockaddr*>(&Local), &Len) != 0) {
+    socklen_t len = sizeof local;
+    if (getsockname(FHSocket, reinterpret_cast<sockaddr*>(&local), &len) != 0) {
         RaiseException("winsock.getsockname failed, error #" + std::to_string(LastSocketError()));
         return;
     }
-    FLocalPortNumber = ntohs(Local.sin_port);
+    FLocalPortNumber = ntohs(local.sin_port);
     FLocalPortStr = std::to_string(FLocalPortNumber);
 }
 
@@ -106,17 +106,17 @@ void TCustomAsyncSocket::Connect() {
     }
     try {
         ResolveForConnect(true);
-    } catch (const ESocketException& E) {
-        RaiseException(std::string("connect: ") + E.what());
+    } catch (const ESocketException& e) {
+        RaiseException(std::string("connect: ") + e.what());
         return;
     }
     DeleteBufferedData();
-    const int Handle = socket(AF_INET, FSocketType | SOCK_NONBLOCK | SOCK_CLOEXEC, FProtoNumber);
-    if (Handle < 0) {
+    const int handle = socket(AF_INET, FSocketType | SOCK_NONBLOCK | SOCK_CLOEXEC, FProtoNumber);
+    if (handle < 0) {
         SocketError("Connect (socket)");
         return;
     }
-    AdoptHandle(Handle);
+    AdoptHandle(handle);
     const TLifeToken::TWatch watch = FLife.Watch();
     ChangeState(wsOpened);
     if (!watch.Alive())
@@ -125,7 +125,7 @@ void TCustomAsyncSocket::Connect() {
         ConnectDatagram();
         return;
     }
-    if (FLocalPortNumber != 0 || FLocalAddr != AnyAddress)
+    if (FLocalPortNumber != 0 || FLocalAddr != kAnyAddress)
         BindSocket();
     if (!watch.Alive())
         return;

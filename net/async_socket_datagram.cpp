@@ -31,25 +31,25 @@ void TCustomAsyncSocket::ListenDatagram() {
 }
 
 int TCustomAsyncSocket::SendTo(const sockaddr_in& Dest, const void* Data, int Len) {
-    const auto N = static_cast<int>(sendto(FHSocket, Data, static_cast<std::size_t>(Len),
+    const auto n = static_cast<int>(sendto(FHSocket, Data, static_cast<std::size_t>(Len),
                                            FSendFlags | MSG_NOSIGNAL,
                                            reinterpret_cast<const sockaddr*>(&Dest), sizeof Dest));
-    if (N < 0)
+    if (n < 0)
         FLastError = LastSocketError();
-    else if (N > 0)
-        TriggerSendData(N);
-    return N;
+    else if (n > 0)
+        TriggerSendData(n);
+    return n;
 }
 
 int TCustomAsyncSocket::ReceiveFrom(void* Buffer, int BufferSize, sockaddr_in& From) {
-    socklen_t Len = sizeof From;
-    const auto N =
+    socklen_t len = sizeof From;
+    const auto n =
         static_cast<int>(recvfrom(FHSocket, Buffer, static_cast<std::size_t>(BufferSize),
-                                  MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&From), &Len));
-    if (N < 0)
+                                  MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&From), &len));
+    if (n < 0)
         FLastError = LastSocketError();
     else
-        FReadCount += N;
+        FReadCount += n;
     CountReceiveCall(0);
-    return N;
+    return n;
 }

@@ -14,10 +14,10 @@
 
 namespace {
 
-constexpr int ListenBacklog = 5;
+constexpr int kListenBacklog = 5;
 // A listener whose accept failed for lack of descriptors or memory tries
 // again after this long instead of at once, which would spin.
-constexpr std::chrono::milliseconds AcceptRetryDelay(100);
+constexpr std::chrono::milliseconds kAcceptRetryDelay(100);
 
 bool IsResourceShortage(int Error) {
     return Error == wsaerr::TooManyFiles || Error == wsaerr::NoBufferSpace;
@@ -44,23 +44,23 @@ void TCustomAsyncSocket::Listen() {
     }
     try {
         ResolveForConnect(false);
-    } catch (const ESocketException& E) {
-        RaiseException(std::string("listen: ") + E.what());
+    } catch (const ESocketException& e) {
+        RaiseException(std::string("listen: ") + e.what());
         return;
     }
     DeleteBufferedData();
-    const int Handle = socket(AF_INET, FSocketType | SOCK_NONBLOCK | SOCK_CLOEXEC, FProtoNumber);
-    if (Handle < 0) {
+    const int handle = socket(AF_INET, FSocketType | SOCK_NONBLOCK | SOCK_CLOEXEC, FProtoNumber);
+    if (handle < 0) {
         SocketError("socket");
         return;
     }
-    AdoptHandle(Handle);
+    AdoptHandle(handle);
     if (bind(FHSocket, reinterpret_cast<const sockaddr*>(&FRemoteSockAddr),
              sizeof FRemoteSockAddr) != 0) {
         // The state is still wsClosed, so a plain Close would keep the handle.
-        const int Error = LastSocketError();
+        const int error = LastSocketError();
         CloseHandleNow();
-        SocketErrorNum(Error, "Bind");
+        SocketErrorNum(error, "Bind");
         return;
     }
     const TLifeToken::TWatch watch = FLife.Watch();
@@ -70,7 +70,7 @@ void TCustomAsyncSocket::Listen() {
     if (FSocketType == SOCK_DGRAM) {
         ListenDatagram();
     } else {
-        if (::listen(FHSocket, ListenBacklog) != 0) {
+        if (::listen(FHSocket, kListenBacklog) != 0) {
             SocketError("Listen");
             return;
         }
@@ -85,15 +85,15 @@ int TCustomAsyncSocket::Accept() {
         SocketErrorNum(wsaerr::InvalidArgument, "not a listening socket");
         return -1;
     }
-    socklen_t Len = sizeof FRemoteSockAddr;
-    const int Handle =
-        accept4(FHSocket, reinterpret_cast<sockaddr*>(&FRemoteSockAddr), &Len, SOCK_CLOEXEC);
-    const int Error = LastSocketError();
-    if (Handle < 0 && IsResourceShortage(Error)) {
+    socklen_t len = sizeof FRemoteSockAddr;
+    const int handle =
+        accept4(FHSocket, reinterpret_cast<sockaddr*>(&FRemoteSockAddr), &len, SOCK_CLOEXEC);
+    const int error = LastSocketError();
+    if (handle < 0 && IsResourceShortage(error)) {
         // The connection still waits, so a notification now would fire at once.
-        const std::uint64_t Session = FSessionId;
-        QTimer::singleShot(AcceptRetryDelay, FEndpoint.get(), [this, Session] {
-            if (Session != FSessionId)
+        const std::uint64_t session = FSessionId;
+        QTimer::singleShot(kAcceptRetryDelay, FEndpoint.get(), [this, session] {
+            if (session != FSessionId)
                 return;
             FReadiness.ArmRead();
             UpdateNotifiers();
@@ -102,11 +102,11 @@ int TCustomAsyncSocket::Accept() {
         FReadiness.ArmRead(); // like Winsock, accepting arms the next accept notification
         UpdateNotifiers();
     }
-    if (Handle < 0) {
-        SocketErrorNum(Error, "Accept");
+    if (handle < 0) {
+        SocketErrorNum(error, "Accept");
         return -1;
     }
-    return Handle;
+    return handle;
 }
 
 void TCustomAsyncSocket::Dup(int NewHandle) {

@@ -13,8 +13,8 @@ void TCustomAsyncSocket::StartLookup(unsigned Msg, const std::string& Query) {
     try {
         FLookupHandle = FResolver->Start(
             Msg, Query, Msg == WM_ASYNCGETHOSTBYNAME ? FResolver->NameWork : FResolver->AddrWork);
-    } catch (const ESocketException& E) {
-        RaiseException(E.what());
+    } catch (const ESocketException& e) {
+        RaiseException(e.what());
     }
 }
 
@@ -34,9 +34,9 @@ void TCustomAsyncSocket::DnsLookup(const std::string& HostName) {
     FDnsResult.clear();
     FDnsResultList.clear();
     // 255.255.255.255 cannot be told from a failed conversion and is looked up.
-    const in_addr_t Addr = inet_addr(HostName.c_str());
-    if (Addr != INADDR_NONE) {
-        FDnsResult = SocketAddrToDotted(Addr);
+    const in_addr_t addr = inet_addr(HostName.c_str());
+    if (addr != INADDR_NONE) {
+        FDnsResult = SocketAddrToDotted(addr);
         TriggerDNSLookupDone(0);
         return;
     }
@@ -66,10 +66,10 @@ void TCustomAsyncSocket::WMAsyncLookupDone(TSocketMessage& Msg) {
     if (FLookupHandle == 0 || static_cast<std::uintptr_t>(Msg.WParam) != FLookupHandle)
         return;
     FLookupHandle = 0;
-    const auto Error = static_cast<std::uint16_t>(Msg.LParam >> 16);
-    if (Error == 0 && !Msg.Results.empty()) {
+    const auto error = static_cast<std::uint16_t>(Msg.LParam >> 16);
+    if (error == 0 && !Msg.Results.empty()) {
         FDnsResultList = std::move(Msg.Results);
         FDnsResult = FDnsResultList.front();
     }
-    TriggerDNSLookupDone(Error);
+    TriggerDNSLookupDone(error);
 }

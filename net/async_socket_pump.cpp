@@ -22,9 +22,9 @@ void TCustomAsyncSocket::Dispatch(TSocketMessage& Msg) {
     const TLifeToken::TWatch watch = FLife.Watch();
     try {
         WndProc(Msg);
-    } catch (const std::exception& E) {
+    } catch (const std::exception& e) {
         if (watch.Alive())
-            HandleBackGroundException(E);
+            HandleBackGroundException(e);
     } catch (...) {
         if (watch.Alive())
             HandleBackGroundException(ESocketException("Unknown exception in socket event"));
@@ -74,12 +74,12 @@ void TCustomAsyncSocket::TakeQuitMessage() {
 }
 
 bool TCustomAsyncSocket::ProcessMessage() {
-    QAbstractEventDispatcher* const Dispatcher = QAbstractEventDispatcher::instance();
-    return Dispatcher != nullptr && Dispatcher->processEvents(QEventLoop::AllEvents);
+    QAbstractEventDispatcher* const dispatcher = QAbstractEventDispatcher::instance();
+    return dispatcher != nullptr && dispatcher->processEvents(QEventLoop::AllEvents);
 }
 
 void TCustomAsyncSocket::ProcessMessages() {
-    for (int Round = 0; Round < MaxPumpRounds && ProcessMessage(); ++Round) {
+    for (int round = 0; round < kMaxPumpRounds && ProcessMessage(); ++round) {
     }
 }
 
@@ -87,15 +87,15 @@ void TCustomAsyncSocket::MessageLoop() {
     if (FTerminated)
         return;
     const TLifeToken::TWatch watch = FLife.Watch();
-    QEventLoop Loop;
-    QEventLoop* const Outer = FMessageLoop;
-    FMessageLoop = &Loop;
+    QEventLoop loop;
+    QEventLoop* const outer = FMessageLoop;
+    FMessageLoop = &loop;
     // exec also returns when the thread's loop is asked to quit, and at once
     // when that request came earlier.
-    Loop.exec();
+    loop.exec();
     if (!watch.Alive())
         return;
-    FMessageLoop = Outer;
+    FMessageLoop = outer;
     FTerminated = true;
 }
 

@@ -27,41 +27,41 @@
 void TCustomAsyncSocket::HandleReadiness(int Handle, bool Writable) {
     if (Handle != FHSocket)
         return;
-    TSocketMessage Msg{WM_ASYNCSELECT, Handle, 0, {}, 0};
+    TSocketMessage msg{WM_ASYNCSELECT, Handle, 0, {}, 0};
     if (Writable) {
         if (FState == wsConnecting) {
             // The first readiness after a non-blocking connect is its outcome.
-            const int Error = PendingSocketError();
-            Msg.LParam = MakeSelectParam(FD_CONNECT_BIT, Error);
-            FReadiness.ConnectFired(Error == 0);
+            const int error = PendingSocketError();
+            msg.LParam = MakeSelectParam(FD_CONNECT_BIT, error);
+            FReadiness.ConnectFired(error == 0);
         } else {
-            Msg.LParam = MakeSelectParam(FD_WRITE_BIT, 0);
+            msg.LParam = MakeSelectParam(FD_WRITE_BIT, 0);
             FReadiness.WriteFired();
         }
     } else {
         if (FState == wsListening) {
-            Msg.LParam = MakeSelectParam(FD_ACCEPT_BIT, 0);
+            msg.LParam = MakeSelectParam(FD_ACCEPT_BIT, 0);
         } else if (FSocketType == SOCK_DGRAM) {
-            Msg.LParam = MakeSelectParam(FD_READ_BIT, 0);
+            msg.LParam = MakeSelectParam(FD_READ_BIT, 0);
         } else {
             // Readable without data means the peer closed (0) or reset (error).
-            char Probe;
-            const ssize_t N = recv(Handle, &Probe, 1, MSG_PEEK);
-            if (N > 0) {
-                Msg.LParam = MakeSelectParam(FD_READ_BIT, 0);
-            } else if (N == 0) {
-                Msg.LParam = MakeSelectParam(FD_CLOSE_BIT, 0);
+            char probe;
+            const ssize_t n = recv(Handle, &probe, 1, MSG_PEEK);
+            if (n > 0) {
+                msg.LParam = MakeSelectParam(FD_READ_BIT, 0);
+            } else if (n == 0) {
+                msg.LParam = MakeSelectParam(FD_CLOSE_BIT, 0);
             } else if (errno == EAGAIN || errno == EINTR) {
                 return; // nothing after all: the notification stays armed
             } else {
-                Msg.LParam = MakeSelectParam(FD_CLOSE_BIT, LastSocketError());
+                msg.LParam = MakeSelectParam(FD_CLOSE_BIT, LastSocketError());
             }
         }
         FReadiness.ReadFired();
     }
     UpdateNotifiers();
     const TLifeToken::TWatch watch = FLife.Watch();
-    Dispatch(Msg);
+    Dispatch(msg);
     if (!watch.Alive())
         return;
     if (Writable)
@@ -90,18 +90,18 @@ void TCustomAsyncSocket::PostCloseNotification() {
 }
 
 int TCustomAsyncSocket::PendingSocketError() {
-    int Error = 0;
-    socklen_t Len = sizeof Error;
-    getsockopt(FHSocket, SOL_SOCKET, SO_ERROR, &Error, &Len);
-    return WinsockErrorFromErrno(Error);
+    int error = 0;
+    socklen_t len = sizeof error;
+    getsockopt(FHSocket, SOL_SOCKET, SO_ERROR, &error, &len);
+    return WinsockErrorFromErrno(error);
 }
 
 // A data handler took nothing: waiting for the read notification would spin
 // on the unread bytes, so the arrival watch waits for new ones instead. A
 // hang-up that has already happened is reported at once.
 void TCustomAsyncSocket::WaitForArrival() {
-    pollfd Probe{FHSocket, POLLRDHUP, 0};
-    if (poll(&Probe, 1, 0) > 0 && (Probe.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) {
+    pollfd probe{FHSocket, POLLRDHUP, 0};
+    if (poll(&probe, 1, 0) > 0 && (probe.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) {
         PostCloseNotification();
         return;
     }
@@ -111,10 +111,10 @@ void TCustomAsyncSocket::WaitForArrival() {
 void TCustomAsyncSocket::UpdateNotifiers() {
     if (FHSocket < 0)
         return;
-    const bool Active = !FPaused;
-    FEndpoint->SetReadEnabled(Active && FReadiness.ReadEnabled() &&
+    const bool active = !FPaused;
+    FEndpoint->SetReadEnabled(active && FReadiness.ReadEnabled() &&
                               (FState == wsConnected || FState == wsListening));
-    FEndpoint->SetWriteEnabled(Active && FReadiness.WriteEnabled(FState == wsConnecting));
+    FEndpoint->SetWriteEnabled(active && FReadiness.WriteEnabled(FState == wsConnecting));
 }
 
 void TCustomAsyncSocket::WMASyncSelect(TSocketMessage& Msg) {
@@ -123,34 +123,34 @@ void TCustomAsyncSocket::WMASyncSelect(TSocketMessage& Msg) {
     const TLifeToken::TWatch watch = FLife.Watch();
     // A handler may end this session, and even start the next one: each step
     // after an event is taken only while the message's own session lasts.
-    const std::uint64_t Session = FSessionId;
-    const auto Current = [&] { return watch.Alive() && FSessionId == Session && FHSocket >= 0; };
-    const std::uint32_t Bits = Msg.LParam & 0xFFFF;
-    const auto Error = static_cast<std::uint16_t>(Msg.LParam >> 16);
-    if (Bits & FD_CONNECT_BIT) {
+    const std::uint64_t session = FSessionId;
+    const auto current = [&] { return watch.Alive() && FSessionId == session && FHSocket >= 0; };
+    const std::uint32_t bits = Msg.LParam & 0xFFFF;
+    const auto error = static_cast<std::uint16_t>(Msg.LParam >> 16);
+    if (bits & FD_CONNECT_BIT) {
         // Winsock reports a failed connect as connected-with-error first.
         ChangeState(wsConnected);
-        if (Current())
-            TriggerSessionConnected(Error);
-        if (Current() && Error != 0 && FState != wsClosed)
+        if (current())
+            TriggerSessionConnected(error);
+        if (current() && error != 0 && FState != wsClosed)
             Close();
     }
-    if (Current() && (Bits & FD_READ_BIT))
-        ASyncReceive(Error);
-    if (Current() && (Bits & FD_WRITE_BIT)) {
+    if (current() && (bits & FD_READ_BIT))
+        ASyncReceive(error);
+    if (current() && (bits & FD_WRITE_BIT)) {
         TryToSend();
-        if (Current() && FAllSent)
-            TriggerDataSent(Error);
+        if (current() && FAllSent)
+            TriggerDataSent(error);
     }
-    if (Current() && (Bits & FD_ACCEPT_BIT))
-        TriggerSessionAvailable(Error);
-    if (Current() && (Bits & FD_CLOSE_BIT) && FState != wsConnecting) {
+    if (current() && (bits & FD_ACCEPT_BIT))
+        TriggerSessionAvailable(error);
+    if (current() && (bits & FD_CLOSE_BIT) && FState != wsConnecting) {
         ASyncReceive(0); // whatever is still readable comes before the close
-        if (Current() && !FCloseNotified) {
+        if (current() && !FCloseNotified) {
             FCloseNotified = true;
-            TriggerSessionClosed(Error);
+            TriggerSessionClosed(error);
         }
-        if (Current() && FState != wsClosed)
+        if (current() && FState != wsClosed)
             Close();
     }
 }
@@ -172,9 +172,9 @@ void TCustomAsyncSocket::CountReceiveCall(int Flags) {
 }
 
 bool TCustomAsyncSocket::BeginReadWait() {
-    const bool WasBusy = FReadiness.BeginReadWait();
+    const bool wasBusy = FReadiness.BeginReadWait();
     UpdateNotifiers();
-    return WasBusy;
+    return wasBusy;
 }
 
 void TCustomAsyncSocket::Pause() {

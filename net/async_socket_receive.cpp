@@ -13,36 +13,36 @@
 
 namespace {
 
-constexpr int DiscardChunk = 1024; // unclaimed data is thrown away in steps of this size
+constexpr int kDiscardChunk = 1024; // unclaimed data is thrown away in steps of this size
 // Bytes one readiness notification may take before the receive loop lets the
 // event loop run: a peer that never pauses must not starve timers and input.
-constexpr std::uint64_t ReceiveRoundLimit = 256 * 1024;
+constexpr std::uint64_t kReceiveRoundLimit = 256 * 1024;
 
 } // namespace
 
 void TCustomAsyncSocket::ASyncReceive(std::uint16_t Error) {
     const TLifeToken::TWatch watch = FLife.Watch();
-    const std::uint64_t Session = FSessionId;
-    const std::uint64_t BytesBefore = FRecvBytes;
+    const std::uint64_t session = FSessionId;
+    const std::uint64_t bytesBefore = FRecvBytes;
     // From here on every arrival is news to the handlers called below.
     FEndpoint->ForgetArrivals();
     for (;;) {
         try {
             FLastError = 0;
-            const std::uint64_t CallsBefore = FRecvCalls;
-            const bool Taken = TriggerDataAvailable(Error);
-            if (!watch.Alive() || FSessionId != Session)
+            const std::uint64_t callsBefore = FRecvCalls;
+            const bool taken = TriggerDataAvailable(Error);
+            if (!watch.Alive() || FSessionId != session)
                 return;
-            if (!Taken) {
-                char Scratch[DiscardChunk];
-                if (DoRecv(Scratch, sizeof Scratch, 0) < 0) {
+            if (!taken) {
+                char scratch[kDiscardChunk];
+                if (DoRecv(scratch, sizeof scratch, 0) < 0) {
                     FLastError = LastSocketError();
                     if (FLastError == wsaerr::WouldBlock) {
                         FLastError = 0;
                         return;
                     }
                 }
-            } else if (FRecvCalls == CallsBefore) {
+            } else if (FRecvCalls == callsBefore) {
                 // A handler that reads nothing would be called forever; new
                 // bytes, a hang-up or its next receive call wake it again.
                 if (FHSocket >= 0)
@@ -56,15 +56,15 @@ void TCustomAsyncSocket::ASyncReceive(std::uint16_t Error) {
             if (FRecvDrained && !HoldsBytes())
                 return;
             // Bytes the layers above hold count as much as the system's.
-            const std::int32_t Readable = GetRcvdCount();
-            if (Readable <= 0)
+            const std::int32_t readable = GetRcvdCount();
+            if (readable <= 0)
                 return;
-            if (FRecvBytes - BytesBefore >= ReceiveRoundLimit) {
+            if (FRecvBytes - bytesBefore >= kReceiveRoundLimit) {
                 // The next round follows at once, after the event loop has
                 // had its turn: the armed read notification brings it, or,
                 // when only a layer holds the bytes, a posted one.
-                int System = 0;
-                if (ioctl(FHSocket, FIONREAD, &System) == 0 && System == 0)
+                int system = 0;
+                if (ioctl(FHSocket, FIONREAD, &system) == 0 && system == 0)
                     PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_READ_BIT, 0));
                 return;
             }
@@ -79,49 +79,49 @@ int TCustomAsyncSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
         errno = ENOTSOCK;
         return -1;
     }
-    const auto N = static_cast<int>(
+    const auto n = static_cast<int>(
         recv(FHSocket, Buffer, static_cast<std::size_t>(BufferSize), Flags | MSG_DONTWAIT));
-    const int SavedErrno = errno;
+    const int savedErrno = errno;
     if ((Flags & MSG_PEEK) == 0) {
-        FRecvBytes += static_cast<std::uint64_t>(std::max(N, 0));
-        FRecvDrained = N < BufferSize;
+        FRecvBytes += static_cast<std::uint64_t>(std::max(n, 0));
+        FRecvDrained = n < BufferSize;
     }
     CountReceiveCall(Flags);
-    errno = SavedErrno;
-    return N;
+    errno = savedErrno;
+    return n;
 }
 
 std::int32_t TCustomAsyncSocket::GetRcvdCount() {
-    int Readable = 0;
-    if (ioctl(FHSocket, FIONREAD, &Readable) < 0) {
+    int readable = 0;
+    if (ioctl(FHSocket, FIONREAD, &readable) < 0) {
         SocketError("ioctlSocket");
         return -1;
     }
-    return Readable;
+    return readable;
 }
 
 int TCustomAsyncSocket::Receive(void* Buffer, int BufferSize) {
-    const int N = DoRecv(Buffer, BufferSize, 0);
-    if (N < 0)
+    const int n = DoRecv(Buffer, BufferSize, 0);
+    if (n < 0)
         FLastError = LastSocketError();
     else
-        FReadCount += N;
-    return N;
+        FReadCount += n;
+    return n;
 }
 
 std::string TCustomAsyncSocket::ReceiveStr() {
-    const std::int32_t Count = RcvdCount();
-    if (Count <= 0)
+    const std::int32_t count = RcvdCount();
+    if (count <= 0)
         return {};
-    std::string Data(static_cast<std::size_t>(Count), '\0');
-    const int N = Receive(Data.data(), Count);
-    Data.resize(static_cast<std::size_t>(std::max(N, 0)));
-    return Data;
+    std::string data(static_cast<std::size_t>(count), '\0');
+    const int n = Receive(data.data(), count);
+    data.resize(static_cast<std::size_t>(std::max(n, 0)));
+    return data;
 }
 
 int TCustomAsyncSocket::PeekData(void* Buffer, int BufferSize) {
-    const int N = DoRecv(Buffer, BufferSize, MSG_PEEK);
-    if (N < 0)
+    const int n = DoRecv(Buffer, BufferSize, MSG_PEEK);
+    if (n < 0)
         FLastError = LastSocketError();
-    return N;
+    return n;
 }

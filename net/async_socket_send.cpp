@@ -35,9 +35,9 @@ int TCustomAsyncSocket::Send(const void* Data, int Len) {
         return -1;
     }
     FAllSent = false;
-    int Result = 0;
+    int result = 0;
     if (Len > 0) {
-        Result = Len;
+        result = Len;
         PutDataInSendBuffer(Data, Len);
     }
     const TLifeToken::TWatch watch = FLife.Watch();
@@ -46,7 +46,7 @@ int TCustomAsyncSocket::Send(const void* Data, int Len) {
     // handler may send again without recursion.
     if (watch.Alive() && FAllSent && FHSocket >= 0)
         PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_WRITE_BIT, 0));
-    return Result;
+    return result;
 }
 
 int TCustomAsyncSocket::SendStr(const std::string& Str) {
@@ -54,16 +54,16 @@ int TCustomAsyncSocket::SendStr(const std::string& Str) {
 }
 
 int TCustomAsyncSocket::RealSend(const void* Data, int Len) {
-    const auto Size = static_cast<std::size_t>(Len);
-    const int Flags = FSendFlags | MSG_NOSIGNAL;
-    const auto N = static_cast<int>(
+    const auto size = static_cast<std::size_t>(Len);
+    const int flags = FSendFlags | MSG_NOSIGNAL;
+    const auto n = static_cast<int>(
         FSocketType == SOCK_DGRAM
-            ? sendto(FHSocket, Data, Size, Flags,
+            ? sendto(FHSocket, Data, size, flags,
                      reinterpret_cast<const sockaddr*>(&FRemoteSockAddr), sizeof FRemoteSockAddr)
-            : send(FHSocket, Data, Size, Flags));
-    if (N > 0)
-        TriggerSendData(N);
-    return N;
+            : send(FHSocket, Data, size, flags));
+    if (n > 0)
+        TriggerSendData(n);
+    return n;
 }
 
 void TCustomAsyncSocket::TryToSend() {
@@ -77,35 +77,35 @@ void TCustomAsyncSocket::TryToSend() {
     }
     const TLifeToken::TWatch watch = FLife.Watch();
     for (;;) {
-        std::int32_t Len = 0;
-        const char* Data = FSendChain.Next(Len);
-        if (Data == nullptr) {
+        std::int32_t len = 0;
+        const char* data = FSendChain.Next(len);
+        if (data == nullptr) {
             FAllSent = true;
             return;
         }
-        int N = 0;
+        int n = 0;
         {
-            const TSendChain::THandover InFlight(FSendChain, watch);
-            N = RealSend(Data, Len);
+            const TSendChain::THandover inFlight(FSendChain, watch);
+            n = RealSend(data, len);
         }
-        const int Error = N < 0 ? LastSocketError() : 0;
-        if (!watch.Alive() || N == 0)
+        const int error = n < 0 ? LastSocketError() : 0;
+        if (!watch.Alive() || n == 0)
             return;
-        if (N < 0) {
-            if (IsSessionEndingSendError(Error)) {
-                InternalClose(false, static_cast<std::uint16_t>(Error));
-            } else if (Error == wsaerr::WouldBlock) {
+        if (n < 0) {
+            if (IsSessionEndingSendError(error)) {
+                InternalClose(false, static_cast<std::uint16_t>(error));
+            } else if (error == wsaerr::WouldBlock) {
                 FReadiness.WantWrite();
                 UpdateNotifiers();
             } else {
-                SocketErrorNum(Error, "TryToSend failed");
+                SocketErrorNum(error, "TryToSend failed");
             }
             return;
         }
         if (FSendChain.Empty() || FHSocket < 0)
             return; // an OnSendData handler discarded the chain or closed
-        FSendChain.Remove(N);
-        if (N < Len) {
+        FSendChain.Remove(n);
+        if (n < len) {
             // The system buffer is full: the rest goes when it reports room.
             FReadiness.WantWrite();
             UpdateNotifiers();

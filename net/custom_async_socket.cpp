@@ -114,13 +114,13 @@ void TCustomAsyncSocket::SetLocalAddr(const std::string& Value) {
         RaiseException("Cannot change LocalAddr if not closed");
         return;
     }
-    const std::string Text = Value.empty() ? AnyAddress : Value;
-    const in_addr_t Addr = inet_addr(Text.c_str());
-    if (Addr == INADDR_NONE) {
+    const std::string text = Value.empty() ? kAnyAddress : Value;
+    const in_addr_t addr = inet_addr(text.c_str());
+    if (addr == INADDR_NONE) {
         RaiseException("SetLocalAddr(): Invalid IP address");
         return;
     }
-    FLocalAddr = SocketAddrToDotted(Addr);
+    FLocalAddr = SocketAddrToDotted(addr);
 }
 
 TSocketSendFlags TCustomAsyncSocket::SendFlags() const {
@@ -141,44 +141,44 @@ void TCustomAsyncSocket::SetSendFlags(TSocketSendFlags Value) {
 }
 
 std::string TCustomAsyncSocket::PeerAddr() {
-    sockaddr_in Peer{};
+    sockaddr_in peer{};
     if (FState != wsConnected)
         return "error";
-    if (GetPeerName(Peer) != 0) {
+    if (GetPeerName(peer) != 0) {
         SocketError("GetPeerName");
         return "error";
     }
-    return SocketAddrToDotted(Peer.sin_addr.s_addr);
+    return SocketAddrToDotted(peer.sin_addr.s_addr);
 }
 
 std::string TCustomAsyncSocket::PeerPort() {
-    sockaddr_in Peer{};
+    sockaddr_in peer{};
     if (FState != wsConnected)
         return "error";
-    if (GetPeerName(Peer) != 0) {
+    if (GetPeerName(peer) != 0) {
         SocketError("GetPeerPort");
         return "error";
     }
-    return std::to_string(ntohs(Peer.sin_port));
+    return std::to_string(ntohs(peer.sin_port));
 }
 
 int TCustomAsyncSocket::GetPeerName(sockaddr_in& Name) {
     if (FState != wsConnected)
         return -1;
-    socklen_t Len = sizeof Name;
-    return getpeername(FHSocket, reinterpret_cast<sockaddr*>(&Name), &Len);
+    socklen_t len = sizeof Name;
+    return getpeername(FHSocket, reinterpret_cast<sockaddr*>(&Name), &len);
 }
 
 int TCustomAsyncSocket::GetSockName(sockaddr_in& Name) {
-    socklen_t Len = sizeof Name;
-    return getsockname(FHSocket, reinterpret_cast<sockaddr*>(&Name), &Len);
+    socklen_t len = sizeof Name;
+    return getsockname(FHSocket, reinterpret_cast<sockaddr*>(&Name), &len);
 }
 
 std::string TCustomAsyncSocket::GetXPort() {
-    sockaddr_in Local{};
+    sockaddr_in local{};
     if ((FState == wsBound || FState == wsConnected || FState == wsListening) &&
-        GetSockName(Local) == 0)
-        return std::to_string(ntohs(Local.sin_port));
+        GetSockName(local) == 0)
+        return std::to_string(ntohs(local.sin_port));
     return "error";
 }
 
@@ -188,11 +188,11 @@ void TCustomAsyncSocket::AssignDefaultValue() {
     FPortAssigned = FAddrAssigned = false;
     FAddrResolved = FPortResolved = FProtoResolved = FLocalPortResolved = false;
     FProtoAssigned = true;
-    FProtoNumber = TcpProtocol;
+    FProtoNumber = kTcpProtocol;
     FProtoStr = "tcp";
     FSocketType = SOCK_STREAM;
     FLocalPortStr = "0";
-    FLocalAddr = AnyAddress;
+    FLocalAddr = kAnyAddress;
     FLingerOnOff = wsLingerOn;
     FLingerTimeout = 0;
     FHSocket = -1;
@@ -210,15 +210,15 @@ void TCustomAsyncSocket::SocketError(const std::string& FunctionName) {
 }
 
 void TCustomAsyncSocket::SocketErrorNum(int Error, const std::string& FunctionName) {
-    const std::string Text = "Error " + std::to_string(Error) + " in function " + FunctionName +
+    const std::string text = "Error " + std::to_string(Error) + " in function " + FunctionName +
                              "\r\n" + SocketErrorDesc(Error);
     if (Error == wsaerr::ConnReset || Error == wsaerr::NotConnected) {
         const TLifeToken::TWatch watch = FLife.Watch();
         if (FHSocket >= 0 && FState != wsClosed) {
             // The connection is gone: its session ends here, once, with the
             // error the system holds for it (a peer's reset) or this one.
-            const int Pending = PendingSocketError();
-            InternalClose(false, static_cast<std::uint16_t>(Pending != 0 ? Pending : Error));
+            const int pending = PendingSocketError();
+            InternalClose(false, static_cast<std::uint16_t>(pending != 0 ? pending : Error));
         } else {
             CloseHandleNow();
             ChangeState(wsClosed);
@@ -227,7 +227,7 @@ void TCustomAsyncSocket::SocketErrorNum(int Error, const std::string& FunctionNa
             return;
     }
     FLastError = Error;
-    RaiseException(Text);
+    RaiseException(text);
 }
 
 void TCustomAsyncSocket::RaiseException(const std::string& Message) {
@@ -239,12 +239,12 @@ void TCustomAsyncSocket::RaiseException(const std::string& Message) {
 
 void TCustomAsyncSocket::HandleBackGroundException(const std::exception& E) {
     const TLifeToken::TWatch watch = FLife.Watch();
-    bool CanClose = true;
+    bool canClose = true;
     try {
-        RaiseEvent(FLife, OnBgException, this, E, CanClose);
+        RaiseEvent(FLife, OnBgException, this, E, canClose);
     } catch (...) {
     }
-    if (watch.Alive() && CanClose) {
+    if (watch.Alive() && canClose) {
         try {
             Abort();
         } catch (...) {
@@ -253,9 +253,9 @@ void TCustomAsyncSocket::HandleBackGroundException(const std::exception& E) {
 }
 
 void TCustomAsyncSocket::ChangeState(TSocketState NewState) {
-    const TSocketState OldState = FState;
+    const TSocketState oldState = FState;
     FState = NewState;
-    TriggerChangeState(OldState, NewState);
+    TriggerChangeState(oldState, NewState);
 }
 
 // --- triggers --------------------------------------------------------------

@@ -52,7 +52,7 @@ class TSocketEndpoint;
 class TCustomAsyncSocket : public QObject {
 public:
     // Capacity of every send block.
-    static constexpr std::int32_t SendBlockSize = TBuffer::DefaultSize;
+    static constexpr std::int32_t kSendBlockSize = TBuffer::kDefaultSize;
 
     explicit TCustomAsyncSocket(QObject* Owner = nullptr);
     ~TCustomAsyncSocket() override;
@@ -281,8 +281,8 @@ private:
     void ConnectDatagram();
     void ListenDatagram();
 
-    static constexpr int TcpProtocol = 6;
-    static constexpr const char* AnyAddress = "0.0.0.0";
+    static constexpr int kTcpProtocol = 6;
+    static constexpr const char* kAnyAddress = "0.0.0.0";
 
     std::unique_ptr<TSocketEndpoint> FEndpoint;
     std::unique_ptr<TResolver> FResolver;
@@ -304,7 +304,7 @@ private:
     std::vector<std::string> FDnsResultList;
     std::uintptr_t FLookupHandle = 0;
 
-    TSendChain FSendChain{SendBlockSize};
+    TSendChain FSendChain{kSendBlockSize};
     int FSendFlags = 0;
     TSocketLingerOnOff FLingerOnOff = wsLingerOn;
     std::int32_t FLingerTimeout = 0;
@@ -332,12 +332,12 @@ private:
     // ReadLine or WaitUntilReady ends at once with 12001.
 public:
     // Bound of ProcessMessages, so that a steady stream of events cannot hold it.
-    static constexpr int MaxPumpRounds = 1000;
+    static constexpr int kMaxPumpRounds = 1000;
 
     // Runs the events of the calling thread's own event dispatcher that are
     // waiting now, once; returns whether the dispatcher handled any.
     bool ProcessMessage();
-    // Repeats ProcessMessage until nothing is left (at most MaxPumpRounds times).
+    // Repeats ProcessMessage until nothing is left (at most kMaxPumpRounds times).
     void ProcessMessages();
     // Runs the calling thread's event loop until the quit message, then sets
     // Terminated. Returns at once when Terminated is already set.

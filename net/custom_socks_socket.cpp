@@ -54,11 +54,11 @@ void TCustomSocksSocket::SetSocksLevel(const std::string& Value) {
         RaiseException("Can't change socks level if not closed");
         return;
     }
-    if (Value != "4" && Value != Socks5Level && Value != Socks4aLevel && Value != "4a") {
+    if (Value != "4" && Value != kSocks5Level && Value != kSocks4aLevel && Value != "4a") {
         RaiseException("Invalid socks level. Must be 4, 4A or 5.");
         return;
     }
-    FSocksLevel = Value == "4a" ? Socks4aLevel : Value;
+    FSocksLevel = Value == "4a" ? kSocks4aLevel : Value;
 }
 
 void TCustomSocksSocket::AssignDefaultValue() {
@@ -66,7 +66,7 @@ void TCustomSocksSocket::AssignDefaultValue() {
     FSocksServer.clear();
     FSocksPort.clear();
     // Moved in: GCC 12 warns falsely (-Wrestrict) on assigning the text in place.
-    FSocksLevel = std::string(Socks5Level);
+    FSocksLevel = std::string(kSocks5Level);
     FSocksState = socksData;
     FProxyConnectPending = false;
     FRcvCnt = 0;
@@ -79,8 +79,8 @@ void TCustomSocksSocket::AssignDefaultValue() {
 void TCustomSocksSocket::Connect() {
     if (!CloseEndedSession())
         return;
-    const bool InUse = FHSocket != -1 && FState != wsClosed;
-    if (FSocksServer.empty() || InUse || !FPortAssigned || !FAddrAssigned) {
+    const bool inUse = FHSocket != -1 && FState != wsClosed;
+    if (FSocksServer.empty() || inUse || !FPortAssigned || !FAddrAssigned) {
         TCustomAsyncSocket::Connect(); // refuses what is missing in its own words
         return;
     }
@@ -96,8 +96,8 @@ void TCustomSocksSocket::Connect() {
         FRemoteSockAddr.sin_addr.s_addr = SocketResolveHost(FSocksServer);
         FAddrResolved = true;
         FTargetPort = SocketResolvePort(Port(), Proto());
-    } catch (const ESocketException& E) {
-        RaiseException(std::string("connect: ") + E.what());
+    } catch (const ESocketException& e) {
+        RaiseException(std::string("connect: ") + e.what());
         return;
     }
     FSocksState = socksNegociateMethods;
@@ -153,47 +153,47 @@ void TCustomSocksSocket::TriggerSessionConnected(std::uint16_t Error) {
     }
     if (!StillConnected(watch))
         return;
-    if (FSocksLevel != Socks5Level) {
+    if (FSocksLevel != kSocks5Level) {
         SocksDoConnect();
         return;
     }
-    FAuthMethod = FSocksAuthentication == socksAuthenticateUsercode ? MethodUsercode : MethodNone;
-    TSocksRequest Offer;
-    Offer.Byte(Socks5Version);
-    Offer.Byte(1); // one method offered
-    Offer.Byte(FAuthMethod);
-    SendRequest(Offer);
+    FAuthMethod = FSocksAuthentication == socksAuthenticateUsercode ? kMethodUsercode : kMethodNone;
+    TSocksRequest offer;
+    offer.Byte(kSocks5Version);
+    offer.Byte(1); // one method offered
+    offer.Byte(FAuthMethod);
+    SendRequest(offer);
 }
 
 void TCustomSocksSocket::SocksDoConnect() {
     FSocksState = socksConnect;
     FRcvCnt = 0;
-    TSocksRequest Request;
-    if (FSocksLevel == Socks5Level) {
+    TSocksRequest request;
+    if (FSocksLevel == kSocks5Level) {
         // The host always goes as a name, a dotted address too: the proxy resolves it.
-        Request.Byte(Socks5Version);
-        Request.Byte(CommandConnect);
-        Request.Byte(0); // reserved
-        Request.Byte(AddressDomain);
-        Request.Counted(Addr());
-        Request.Word(FTargetPort);
+        request.Byte(kSocks5Version);
+        request.Byte(kCommandConnect);
+        request.Byte(0); // reserved
+        request.Byte(kAddressDomain);
+        request.Counted(Addr());
+        request.Word(FTargetPort);
     } else {
-        const bool Socks4a = FSocksLevel == Socks4aLevel;
-        Request.Byte(Socks4Version);
-        Request.Byte(CommandConnect);
-        Request.Word(FTargetPort);
+        const bool socks4a = FSocksLevel == kSocks4aLevel;
+        request.Byte(kSocks4Version);
+        request.Byte(kCommandConnect);
+        request.Word(FTargetPort);
         try {
-            Request.Address(Socks4a ? htonl(Socks4aAddress) : SocketResolveHost(Addr()));
-        } catch (const ESocketException& E) {
-            DataAvailableError(socks_errors::HostResolution,
-                               std::string("ESocketException ") + E.what());
+            request.Address(socks4a ? htonl(kSocks4aAddress) : SocketResolveHost(Addr()));
+        } catch (const ESocketException& e) {
+            DataAvailableError(socks_errors::kHostResolution,
+                               std::string("ESocketException ") + e.what());
             return;
         }
-        Request.ZeroTerminated(FSocksUsercode);
-        if (Socks4a)
-            Request.ZeroTerminated(Addr());
+        request.ZeroTerminated(FSocksUsercode);
+        if (socks4a)
+            request.ZeroTerminated(Addr());
     }
-    SendRequest(Request);
+    SendRequest(request);
 }
 
 void TCustomSocksSocket::SocksDoAuthenticate() {
@@ -203,16 +203,16 @@ void TCustomSocksSocket::SocksDoAuthenticate() {
     TriggerSocksAuthState(socksAuthStart);
     if (!StillConnected(watch))
         return;
-    TSocksRequest Request;
-    Request.Byte(AuthVersion);
-    Request.Counted(FSocksUsercode);
-    Request.Counted(FSocksPassword);
-    SendRequest(Request);
+    TSocksRequest request;
+    request.Byte(kAuthVersion);
+    request.Counted(FSocksUsercode);
+    request.Counted(FSocksPassword);
+    SendRequest(request);
 }
 
 void TCustomSocksSocket::SendRequest(const TSocksRequest& Request) {
     if (!Request.Fits()) {
-        DataAvailableError(socks_errors::FieldTooLong, "socks request field too long");
+        DataAvailableError(socks_errors::kFieldTooLong, "socks request field too long");
         return;
     }
     try {
@@ -262,8 +262,8 @@ void TCustomSocksSocket::TriggerSessionClosed(std::uint16_t Error) {
 // --- replies ---------------------------------------------------------------
 
 int TCustomSocksSocket::ReplyRoom() const {
-    const bool Socks4Reply = FSocksState == socksConnect && FSocksLevel != Socks5Level;
-    return (Socks4Reply ? Socks4ReplySize : ReplyBufferSize) - FRcvCnt;
+    const bool socks4Reply = FSocksState == socksConnect && FSocksLevel != kSocks5Level;
+    return (socks4Reply ? kSocks4ReplySize : kReplyBufferSize) - FRcvCnt;
 }
 
 bool TCustomSocksSocket::TriggerDataAvailable(std::uint16_t Error) {
@@ -274,10 +274,10 @@ bool TCustomSocksSocket::TriggerDataAvailable(std::uint16_t Error) {
         return true;
     }
     // The engine's receive: the reply bytes come straight from the system.
-    const int N = TCustomAsyncSocket::DoRecv(FRcvBuf.data() + FRcvCnt, ReplyRoom(), 0);
-    if (N <= 0)
+    const int n = TCustomAsyncSocket::DoRecv(FRcvBuf.data() + FRcvCnt, ReplyRoom(), 0);
+    if (n <= 0)
         return true; // nothing yet, or the close that follows reports itself
-    FRcvCnt += N;
+    FRcvCnt += n;
     switch (FSocksState) {
     case socksNegociateMethods:
         MethodReply();
@@ -286,33 +286,33 @@ bool TCustomSocksSocket::TriggerDataAvailable(std::uint16_t Error) {
         AuthenticationReply();
         break;
     case socksConnect:
-        if (FSocksLevel == Socks5Level)
+        if (FSocksLevel == kSocks5Level)
             Socks5Reply();
         else
             Socks4Reply();
         break;
     case socksData:
-        DataAvailableError(socks_errors::InternalError, "internal error");
+        DataAvailableError(socks_errors::kInternalError, "internal error");
         break;
     }
     return true;
 }
 
 void TCustomSocksSocket::MethodReply() {
-    if (FSocksLevel != Socks5Level) {
-        DataAvailableError(socks_errors::LogicError, "TAsyncSocket logic error");
+    if (FSocksLevel != kSocks5Level) {
+        DataAvailableError(socks_errors::kLogicError, "TAsyncSocket logic error");
         return;
     }
-    if (FRcvCnt < ShortReplySize)
+    if (FRcvCnt < kShortReplySize)
         return;
     FRcvCnt = 0;
-    if (FRcvBuf[0] != Socks5Version) {
-        DataAvailableError(socks_errors::VersionError, "socks version error");
+    if (FRcvBuf[0] != kSocks5Version) {
+        DataAvailableError(socks_errors::kVersionError, "socks version error");
         return;
     }
     switch (FRcvBuf[1]) {
-    case MethodNone:
-        if (FAuthMethod == MethodUsercode) {
+    case kMethodNone:
+        if (FAuthMethod == kMethodUsercode) {
             const TLifeToken::TWatch watch = FLife.Watch();
             TriggerSocksAuthState(socksAuthNotRequired);
             if (!StillConnected(watch))
@@ -320,28 +320,28 @@ void TCustomSocksSocket::MethodReply() {
         }
         SocksDoConnect();
         break;
-    case MethodUsercode:
+    case kMethodUsercode:
         SocksDoAuthenticate();
         break;
     default:
-        DataAvailableError(socks_errors::MethodNotAcceptable,
+        DataAvailableError(socks_errors::kMethodNotAcceptable,
                            "authentification method not acceptable");
     }
 }
 
 void TCustomSocksSocket::AuthenticationReply() {
-    if (FRcvBuf[0] != AuthVersion) {
-        DataAvailableError(socks_errors::VersionError, "socks version error");
+    if (FRcvBuf[0] != kAuthVersion) {
+        DataAvailableError(socks_errors::kVersionError, "socks version error");
         return;
     }
-    if (FRcvCnt > ShortReplySize) {
-        DataAvailableError(socks_errors::LogicError, "too much data availaible");
+    if (FRcvCnt > kShortReplySize) {
+        DataAvailableError(socks_errors::kLogicError, "too much data availaible");
         return;
     }
-    if (FRcvCnt < ShortReplySize)
+    if (FRcvCnt < kShortReplySize)
         return;
-    if (FRcvBuf[1] != AuthSucceeded) {
-        DataAvailableError(socks_errors::AuthenticationFailed, "socks authentication failed");
+    if (FRcvBuf[1] != kAuthSucceeded) {
+        DataAvailableError(socks_errors::kAuthenticationFailed, "socks authentication failed");
         return;
     }
     FRcvCnt = 0;
@@ -352,53 +352,53 @@ void TCustomSocksSocket::AuthenticationReply() {
 }
 
 void TCustomSocksSocket::Socks4Reply() {
-    if (FRcvCnt < Socks4ReplySize)
+    if (FRcvCnt < kSocks4ReplySize)
         return;
-    if (FRcvBuf[0] != Socks4ReplyVersion) {
-        DataAvailableError(socks_errors::VersionError, "socks version error");
-    } else if (FRcvBuf[1] != Socks4Granted) {
-        const TFailure Failure = Socks4ReplyFailure(FRcvBuf[1]);
-        DataAvailableError(Failure.Number, Failure.Text);
+    if (FRcvBuf[0] != kSocks4ReplyVersion) {
+        DataAvailableError(socks_errors::kVersionError, "socks version error");
+    } else if (FRcvBuf[1] != kSocks4Granted) {
+        const TFailure failure = Socks4ReplyFailure(FRcvBuf[1]);
+        DataAvailableError(failure.Number, failure.Text);
     } else {
-        Connected(Socks4ReplySize);
+        Connected(kSocks4ReplySize);
     }
 }
 
 void TCustomSocksSocket::Socks5Reply() {
-    if (FRcvBuf[0] != Socks5Version) {
-        DataAvailableError(socks_errors::VersionError, "socks version error");
+    if (FRcvBuf[0] != kSocks5Version) {
+        DataAvailableError(socks_errors::kVersionError, "socks version error");
         return;
     }
-    if (FRcvCnt < ShortReplySize)
+    if (FRcvCnt < kShortReplySize)
         return;
-    if (FRcvBuf[1] != Socks5Succeeded) {
-        const TFailure Failure = Socks5ReplyFailure(FRcvBuf[1]);
-        DataAvailableError(Failure.Number, Failure.Text);
+    if (FRcvBuf[1] != kSocks5Succeeded) {
+        const TFailure failure = Socks5ReplyFailure(FRcvBuf[1]);
+        DataAvailableError(failure.Number, failure.Text);
         return;
     }
-    if (FRcvCnt < Socks5ReplyHead)
+    if (FRcvCnt < kSocks5ReplyHead)
         return;
-    int Length = 0;
+    int length = 0;
     switch (FRcvBuf[3]) {
-    case AddressIPv4:
-        Length = Socks5IPv4Reply;
+    case kAddressIPv4:
+        length = kSocks5IPv4Reply;
         break;
-    case AddressDomain:
-        Length = Socks5DomainReply + FRcvBuf[4];
+    case kAddressDomain:
+        length = kSocks5DomainReply + FRcvBuf[4];
         break;
-    case AddressIPv6:
-        Length = Socks5IPv6Reply;
+    case kAddressIPv6:
+        length = kSocks5IPv6Reply;
         break;
     default:
         break;
     }
     // A bound name too long for the reply buffer could never be read whole.
-    if (Length == 0 || Length > ReplyBufferSize) {
-        DataAvailableError(socks_errors::AddressTypeNotSupported, "address type not supported");
+    if (length == 0 || length > kReplyBufferSize) {
+        DataAvailableError(socks_errors::kAddressTypeNotSupported, "address type not supported");
         return;
     }
-    if (FRcvCnt >= Length)
-        Connected(Length);
+    if (FRcvCnt >= length)
+        Connected(length);
 }
 
 void TCustomSocksSocket::Connected(int ReplyLength) {
@@ -412,13 +412,13 @@ void TCustomSocksSocket::Connected(int ReplyLength) {
     // Bytes behind the reply are the application's: offered while a handler
     // takes some, thrown away when nobody takes data at all.
     while (StillConnected(watch) && FLeftoverCount > 0) {
-        const int Before = FLeftoverCount;
+        const int before = FLeftoverCount;
         if (!TriggerDataAvailable(0)) {
             if (watch.Alive())
                 FLeftoverCount = 0;
             return;
         }
-        if (!watch.Alive() || FLeftoverCount == Before)
+        if (!watch.Alive() || FLeftoverCount == before)
             return;
     }
 }
@@ -428,16 +428,16 @@ void TCustomSocksSocket::Connected(int ReplyLength) {
 int TCustomSocksSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
     if (FLeftoverCount <= 0)
         return TCustomAsyncSocket::DoRecv(Buffer, BufferSize, Flags);
-    const int N = std::clamp(BufferSize, 0, FLeftoverCount);
-    std::memcpy(Buffer, FRcvBuf.data() + FLeftoverStart, static_cast<std::size_t>(N));
+    const int n = std::clamp(BufferSize, 0, FLeftoverCount);
+    std::memcpy(Buffer, FRcvBuf.data() + FLeftoverStart, static_cast<std::size_t>(n));
     if ((Flags & MSG_PEEK) == 0) {
-        FLeftoverStart += N;
-        FLeftoverCount -= N;
+        FLeftoverStart += n;
+        FLeftoverCount -= n;
         // Counts as a receive call, which arms the next read notification
         // for what follows the leftover.
         CountReceiveCall(Flags);
     }
-    return N;
+    return n;
 }
 
 std::int32_t TCustomSocksSocket::GetRcvdCount() {

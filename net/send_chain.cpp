@@ -5,20 +5,20 @@ void TSendChain::Put(const void* Data, std::int32_t Len) {
         return;
     if (FBlocks.empty())
         FBlocks.push_back(std::make_unique<TBuffer>(FBlockSize));
-    const char* Bytes = static_cast<const char*>(Data);
-    std::int32_t Taken = FBlocks.back()->Write(Bytes, Len);
-    while (Taken < Len) {
+    const char* bytes = static_cast<const char*>(Data);
+    std::int32_t taken = FBlocks.back()->Write(bytes, Len);
+    while (taken < Len) {
         FBlocks.push_back(std::make_unique<TBuffer>(FBlockSize));
-        Taken += FBlocks.back()->Write(Bytes + Taken, Len - Taken);
+        taken += FBlocks.back()->Write(bytes + taken, Len - taken);
     }
 }
 
 const char* TSendChain::Next(std::int32_t& Len) {
     Len = 0;
     while (!FBlocks.empty()) {
-        const char* Data = FBlocks.front()->Peek(Len);
+        const char* data = FBlocks.front()->Peek(Len);
         if (Len > 0 || FBlocks.size() == 1)
-            return Data;
+            return data;
         FBlocks.pop_front();
     }
     return nullptr;

@@ -31,10 +31,10 @@ constexpr TWinsockError kWinsockErrors[] = {QUORVIK_WINSOCK_ERRORS(QUORVIK_WINSO
 
 // The number of the row that lists Value in the given column, else Otherwise.
 int NumberOf(TSystemValues TWinsockError::*Column, int Value, int Otherwise) {
-    for (const TWinsockError& Row : kWinsockErrors)
-        for (const int Listed : Row.*Column)
-            if (Listed == Value)
-                return Row.Number;
+    for (const TWinsockError& row : kWinsockErrors)
+        for (const int listed : row.*Column)
+            if (listed == Value)
+                return row.Number;
     return Otherwise;
 }
 
@@ -59,8 +59,8 @@ int LastSocketError() {
 }
 
 std::string SocketErrorDesc(int Error) {
-    for (const TWinsockError& Row : kWinsockErrors)
-        if (Row.Number == Error)
-            return Row.Text;
+    for (const TWinsockError& row : kWinsockErrors)
+        if (row.Number == Error)
+            return row.Text;
     return "Not a WinSock error";
 }

@@ -21,14 +21,14 @@ void TSocketReadiness::ConnectFired(bool Connected) {
 }
 
 bool TSocketReadiness::BeginReadWait() {
-    const bool WasBusy = FReadBusy;
+    const bool wasBusy = FReadBusy;
     FReadBusy = false;
     FReadArmed = true;
-    return WasBusy;
+    return wasBusy;
 }
 
 bool TSocketReadiness::BeginWriteWait() {
-    const bool WasBusy = FWriteBusy;
+    const bool wasBusy = FWriteBusy;
     FWriteBusy = false;
-    return WasBusy;
+    return wasBusy;
 }

@@ -7,30 +7,30 @@
 // and reads them, and the failures the proxies' reply codes stand for.
 namespace socks_protocol {
 
-constexpr std::uint8_t Socks4Version = 4;
-constexpr std::uint8_t Socks4ReplyVersion = 0;
-constexpr std::uint8_t Socks5Version = 5;
-constexpr std::uint8_t AuthVersion = 1; // user name and password sub-negotiation
-constexpr std::uint8_t CommandConnect = 1;
-constexpr std::uint8_t MethodNone = 0;
-constexpr std::uint8_t MethodUsercode = 2;
-constexpr std::uint8_t AddressIPv4 = 1;
-constexpr std::uint8_t AddressDomain = 3;
-constexpr std::uint8_t AddressIPv6 = 4;
-constexpr std::uint32_t Socks4aAddress = 1; // 0.0.0.1: the host name follows the user id
-constexpr std::uint8_t Socks4Granted = 90;
-constexpr std::uint8_t Socks5Succeeded = 0;
-constexpr std::uint8_t AuthSucceeded = 0;
+constexpr std::uint8_t kSocks4Version = 4;
+constexpr std::uint8_t kSocks4ReplyVersion = 0;
+constexpr std::uint8_t kSocks5Version = 5;
+constexpr std::uint8_t kAuthVersion = 1; // user name and password sub-negotiation
+constexpr std::uint8_t kCommandConnect = 1;
+constexpr std::uint8_t kMethodNone = 0;
+constexpr std::uint8_t kMethodUsercode = 2;
+constexpr std::uint8_t kAddressIPv4 = 1;
+constexpr std::uint8_t kAddressDomain = 3;
+constexpr std::uint8_t kAddressIPv6 = 4;
+constexpr std::uint32_t kSocks4aAddress = 1; // 0.0.0.1: the host name follows the user id
+constexpr std::uint8_t kSocks4Granted = 90;
+constexpr std::uint8_t kSocks5Succeeded = 0;
+constexpr std::uint8_t kAuthSucceeded = 0;
 
-constexpr int ShortReplySize = 2;    // method choice, authentication status
-constexpr int Socks5ReplyHead = 5;   // enough to know the length of the whole reply
-constexpr int Socks5IPv4Reply = 10;  // header, 4 address bytes, port
-constexpr int Socks5IPv6Reply = 22;  // header, 16 address bytes, port
-constexpr int Socks5DomainReply = 7; // header, length byte, port; plus the name
+constexpr int kShortReplySize = 2;    // method choice, authentication status
+constexpr int kSocks5ReplyHead = 5;   // enough to know the length of the whole reply
+constexpr int kSocks5IPv4Reply = 10;  // header, 4 address bytes, port
+constexpr int kSocks5IPv6Reply = 22;  // header, 16 address bytes, port
+constexpr int kSocks5DomainReply = 7; // header, length byte, port; plus the name
 
 // The SocksLevel texts.
-constexpr char Socks5Level[] = "5";
-constexpr char Socks4aLevel[] = "4A";
+constexpr char kSocks5Level[] = "5";
+constexpr char kSocks4aLevel[] = "4A";
 
 // A failed negotiation's number (socks_errors) and text.
 struct TFailure {

@@ -58,7 +58,7 @@ TEST(Buffer, ResizeKeepsWhatFitsAndNonPositiveSizeMeansDefault) {
     Buffer.SetBufSize(5); // shrinking below the bytes held keeps what fits
     EXPECT_EQ(ReadAll(Buffer), "bcde");
     Buffer.SetBufSize(0);
-    EXPECT_EQ(Buffer.BufSize(), TBuffer::DefaultSize);
+    EXPECT_EQ(Buffer.BufSize(), TBuffer::kDefaultSize);
 }
 
 // Far more than loopback socket buffers hold, so the system takes only part.
