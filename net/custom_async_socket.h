@@ -31,7 +31,10 @@ class TSocketEndpoint;
 // Handlers may call back into the object: Send, Close, Abort, CloseDelayed and
 // Release are safe inside any event. Release deletes the object later, so it
 // may only be used on an object that nobody else deletes (heap-allocated,
-// owned by a QObject parent or by nobody).
+// owned by a QObject parent or by nobody). A handler may also clear its own
+// event or delete the object at once: every event is raised through
+// RaiseEvent, and the code that raised it touches nothing once the object's
+// life token says it is gone.
 //
 // Destroying an open socket closes it while every layer still lives:
 // OnChangeState is still raised (so its handler must outlive the socket, or be
@@ -297,7 +300,7 @@ private:
     bool FProtoResolved = false;
     bool FLocalPortResolved = false;
     int FSocketType = 0;
-    int FProtoNumber = 6;
+    int FProtoNumber = kTcpProtocol;
     int FLocalPortNumber = 0;
 
     std::string FDnsResult;
