@@ -38,6 +38,24 @@ void TCustomAsyncSocket::ResolveForConnect(bool WithLocalPort) {
     }
 }
 
+bool TCustomAsyncSocket::OpenSocket(bool WithLocalPort, const char* Operation,
+                                    const char* SocketFunction) {
+    try {
+        ResolveForConnect(WithLocalPort);
+    } catch (const ESocketException& e) {
+        RaiseException(std::string(Operation) + ": " + e.what());
+        return false;
+    }
+    DeleteBufferedData();
+    const int handle = socket(AF_INET, FSocketType | SOCK_NONBLOCK | SOCK_CLOEXEC, FProtoNumber);
+    if (handle < 0) {
+        SocketError(SocketFunction);
+        return false;
+    }
+    AdoptHandle(handle);
+    return true;
+}
+
 void TCustomAsyncSocket::AdoptHandle(int Handle) {
     FHSocket = Handle;
     ++FSessionId;
@@ -104,19 +122,8 @@ void TCustomAsyncSocket::Connect() {
         RaiseException("Connect: No Protocol Specified");
         return;
     }
-    try {
-        ResolveForConnect(true);
-    } catch (const ESocketException& e) {
-        RaiseException(std::string("connect: ") + e.what());
+    if (!OpenSocket(true, "connect", "Connect (socket)"))
         return;
-    }
-    DeleteBufferedData();
-    const int handle = socket(AF_INET, FSocketType | SOCK_NONBLOCK | SOCK_CLOEXEC, FProtoNumber);
-    if (handle < 0) {
-        SocketError("Connect (socket)");
-        return;
-    }
-    AdoptHandle(handle);
     const TLifeToken::TWatch watch = FLife.Watch();
     ChangeState(wsOpened);
     if (!watch.Alive())

@@ -42,19 +42,8 @@ void TCustomAsyncSocket::Listen() {
         SocketErrorNum(wsaerr::InvalidArgument, "listen: address not assigned");
         return;
     }
-    try {
-        ResolveForConnect(false);
-    } catch (const ESocketException& e) {
-        RaiseException(std::string("listen: ") + e.what());
+    if (!OpenSocket(false, "listen", "socket"))
         return;
-    }
-    DeleteBufferedData();
-    const int handle = socket(AF_INET, FSocketType | SOCK_NONBLOCK | SOCK_CLOEXEC, FProtoNumber);
-    if (handle < 0) {
-        SocketError("socket");
-        return;
-    }
-    AdoptHandle(handle);
     if (bind(FHSocket, reinterpret_cast<const sockaddr*>(&FRemoteSockAddr),
              sizeof FRemoteSockAddr) != 0) {
         // The state is still wsClosed, so a plain Close would keep the handle.

@@ -280,6 +280,11 @@ private:
     // An empty host raises; with OnError assigned the lookup ends at once (10022).
     void RefuseEmptyHost();
     void ResolveForConnect(bool WithLocalPort);
+    // Resolves what is not resolved yet, empties the send chain and opens a
+    // fresh descriptor; false (raised) when either failed. A resolution
+    // failure reads "<Operation>: <reason>", a socket failure names
+    // SocketFunction.
+    bool OpenSocket(bool WithLocalPort, const char* Operation, const char* SocketFunction);
     // The datagram parts of Connect and Listen: connected at once.
     void ConnectDatagram();
     void ListenDatagram();
