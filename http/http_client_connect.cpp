@@ -133,7 +133,7 @@ void THttpClient::SendTunnelRequest() {
 std::string THttpClient::ConnectErrorText(std::uint16_t Error) const {
     if (FSocksError == Error && !FSocksErrorText.empty())
         return ErrorText(Error, FSocksErrorText);
-    if (Error == TCustomTlsSocket::TlsFailure && !FSocket->SslErrorText().empty())
+    if (Error == TCustomTlsSocket::kTlsFailure && !FSocket->SslErrorText().empty())
         return ErrorText(Error, FSocket->SslErrorText());
     return ErrorText(Error);
 }

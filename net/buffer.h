@@ -9,11 +9,11 @@
 // partial reads is not reclaimed before that.
 class TBuffer {
 public:
-    static constexpr std::int32_t DefaultSize = 1514; // one Ethernet frame
+    static constexpr std::int32_t kDefaultSize = 1514; // one Ethernet frame
 
     explicit TBuffer(std::int32_t Size);
 
-    // A size <= 0 means DefaultSize. Data held is kept; a size below the
+    // A size <= 0 means kDefaultSize. Data held is kept; a size below the
     // bytes held is not supported.
     void SetBufSize(std::int32_t Size);
     std::int32_t BufSize() const { return FBufSize; }

@@ -6,14 +6,16 @@
 #include <sys/time.h>
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/life_token.h"
 #include "net/buffer.h"
+#include "net/send_chain.h"
 #include "net/socket_exception.h"
 #include "net/socket_message.h"
+#include "net/socket_readiness.h"
 #include "net/socket_types.h"
 
 class QEventLoop;
@@ -29,17 +31,23 @@ class TSocketEndpoint;
 // Handlers may call back into the object: Send, Close, Abort, CloseDelayed and
 // Release are safe inside any event. Release deletes the object later, so it
 // may only be used on an object that nobody else deletes (heap-allocated,
-// owned by a QObject parent or by nobody).
+// owned by a QObject parent or by nobody). A handler may also clear its own
+// event or delete the object at once: every event is raised through
+// RaiseEvent, and the code that raised it touches nothing once the object's
+// life token says it is gone.
 //
-// Destroying an open socket closes it: OnChangeState is still raised (so its
-// handler must outlive the socket, or be cleared first), OnSessionClosed is not.
+// Destroying an open socket closes it while every layer still lives:
+// OnChangeState is still raised (so its handler must outlive the socket, or be
+// cleared first), OnSessionClosed is not.
 //
 // OnDataAvailable is raised again at once while readable bytes remain and the
 // handler keeps receiving, up to a bound per notification, after which the
 // event loop runs before reception goes on. A handler that receives nothing
 // (or only peeks) is not called again until new bytes arrive, the peer closes
 // or the next receive call, so it cannot spin. Events of a session end with
-// its OnSessionClosed; a handler may connect again from any event.
+// its OnSessionClosed; a handler may connect again from any event. (A peer
+// close raises OnSessionClosed while the state is still wsConnected; setting
+// Addr, Port or another setting, or Connect, there closes the socket first.)
 //
 // Failures of operations go through RaiseException: with OnError assigned the
 // handler is called and the operation continues, otherwise ESocketException
@@ -47,7 +55,7 @@ class TSocketEndpoint;
 class TCustomAsyncSocket : public QObject {
 public:
     // Capacity of every send block.
-    static constexpr std::int32_t SendBlockSize = TBuffer::DefaultSize;
+    static constexpr std::int32_t kSendBlockSize = TBuffer::kDefaultSize;
 
     explicit TCustomAsyncSocket(QObject* Owner = nullptr);
     ~TCustomAsyncSocket() override;
@@ -208,7 +216,9 @@ protected:
     // The receive chain; the innermost level calls the OS.
     virtual int DoRecv(void* Buffer, int BufferSize, int Flags);
 
-    // Builds "Error N in function Name" from the current socket error and raises it.
+    // Builds "Error N in function Name" from the current socket error and raises
+    // it. A lost connection (10054, 10057) first ends the session: the state
+    // change and, for an open session, its one OnSessionClosed.
     void SocketError(const std::string& FunctionName);
     // Same, with an explicit Winsock error number.
     void SocketErrorNum(int Error, const std::string& FunctionName);
@@ -218,6 +228,16 @@ protected:
     // is reported through the write path (OnDataSent's trigger).
     void RequestWriteNotification();
     bool Destroying() const { return FDestroying; }
+    // A peer close raises OnSessionClosed before its state change. A setting
+    // or Connect inside that handler closes the ended session first, so the
+    // handler may set up the next one; false when a handler of that close
+    // deleted the object.
+    bool CloseEndedSession();
+    // Ends the object's life: watches read false from now on, a pending
+    // lookup is dropped and an open socket closed. Every layer's destructor
+    // calls it first, so the most-derived one closes with all layers alive;
+    // later calls do nothing.
+    void BeginDestruction();
     // Posts a private message (WM_...) for the current handle to this object;
     // it runs from the event loop.
     void PostSocketMessage(unsigned Msg, std::uint32_t LParam = 0);
@@ -234,15 +254,19 @@ protected:
     bool FAddrResolved = false;
     bool FPortAssigned = false;
     bool FPortResolved = false;
-    // Cleared by the destructor; code that raised an event checks it before
-    // touching the object again, since a handler may have deleted it.
-    std::shared_ptr<bool> FAlive;
+    // Cleared first thing by the destructor; code that raised an event
+    // watches it before touching the object again, since a handler may have
+    // deleted it.
+    TLifeToken FLife;
 
 private:
     void Dispatch(TSocketMessage& Msg);
     void HandleReadiness(int Handle, bool Writable);
     void HandleArrival(int Handle, bool Hangup);
     void PostCloseNotification();
+    // The error the system holds for the descriptor (a failed connect, a
+    // reset) as a Winsock number, 0 when none; reading it clears it.
+    int PendingSocketError();
     void WaitForArrival();
     void WMASyncSelect(TSocketMessage& Msg);
     void WMAsyncLookupDone(TSocketMessage& Msg);
@@ -253,7 +277,20 @@ private:
     void AdoptHandle(int Handle);
     bool CloseHandleNow();
     void StartLookup(unsigned Msg, const std::string& Query);
+    // An empty host raises; with OnError assigned the lookup ends at once (10022).
+    void RefuseEmptyHost();
     void ResolveForConnect(bool WithLocalPort);
+    // Resolves what is not resolved yet, empties the send chain and opens a
+    // fresh descriptor; false (raised) when either failed. A resolution
+    // failure reads "<Operation>: <reason>", a socket failure names
+    // SocketFunction.
+    bool OpenSocket(bool WithLocalPort, const char* Operation, const char* SocketFunction);
+    // The datagram parts of Connect and Listen: connected at once.
+    void ConnectDatagram();
+    void ListenDatagram();
+
+    static constexpr int kTcpProtocol = 6;
+    static constexpr const char* kAnyAddress = "0.0.0.0";
 
     std::unique_ptr<TSocketEndpoint> FEndpoint;
     std::unique_ptr<TResolver> FResolver;
@@ -268,14 +305,14 @@ private:
     bool FProtoResolved = false;
     bool FLocalPortResolved = false;
     int FSocketType = 0;
-    int FProtoNumber = 6;
+    int FProtoNumber = kTcpProtocol;
     int FLocalPortNumber = 0;
 
     std::string FDnsResult;
     std::vector<std::string> FDnsResultList;
     std::uintptr_t FLookupHandle = 0;
 
-    std::deque<std::unique_ptr<TBuffer>> FSendBuffers;
+    TSendChain FSendChain{kSendBlockSize};
     int FSendFlags = 0;
     TSocketLingerOnOff FLingerOnOff = wsLingerOn;
     std::int32_t FLingerTimeout = 0;
@@ -284,12 +321,7 @@ private:
     std::int64_t FReadCount = 0;
     bool FDestroying = false;
 
-    // Readiness emulation: a read notification is re-armed only by a receive
-    // call (or accept), and each notifier is off while its own event runs.
-    bool FReadArmed = false;
-    bool FWantWrite = false;
-    bool FReadBusy = false;
-    bool FWriteBusy = false;
+    TSocketReadiness FReadiness;
     // Receive calls (not peeks); tells whether an OnDataAvailable handler read.
     std::uint64_t FRecvCalls = 0;
     // Bytes those calls took from the system; bounds one round of reception.
@@ -308,12 +340,12 @@ private:
     // ReadLine or WaitUntilReady ends at once with 12001.
 public:
     // Bound of ProcessMessages, so that a steady stream of events cannot hold it.
-    static constexpr int MaxPumpRounds = 1000;
+    static constexpr int kMaxPumpRounds = 1000;
 
     // Runs the events of the calling thread's own event dispatcher that are
     // waiting now, once; returns whether the dispatcher handled any.
     bool ProcessMessage();
-    // Repeats ProcessMessage until nothing is left (at most MaxPumpRounds times).
+    // Repeats ProcessMessage until nothing is left (at most kMaxPumpRounds times).
     void ProcessMessages();
     // Runs the calling thread's event loop until the quit message, then sets
     // Terminated. Returns at once when Terminated is already set.
@@ -329,7 +361,7 @@ protected:
     // off while that handler runs: this lets them through and returns what
     // EndReadWait takes to put them back.
     bool BeginReadWait();
-    void EndReadWait(bool WasBusy) { FReadBusy = WasBusy; }
+    void EndReadWait(bool WasBusy) { FReadiness.EndReadWait(WasBusy); }
 
 private:
     void TakeQuitMessage();

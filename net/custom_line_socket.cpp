@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr char Backspace = '\b';
-constexpr char Tab = '\t';
-constexpr std::string_view BackspaceEcho = "\b \b";
+constexpr char kBackspace = '\b';
+constexpr char kTab = '\t';
+constexpr std::string_view kBackspaceEcho = "\b \b";
 
 } // namespace
 
@@ -51,17 +51,17 @@ void TCustomLineSocket::WMTriggerDataAvailable() {
         DeliverLines(0, false);
         return;
     }
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     while (!FLineBuffer.empty() && !CuttingLines()) {
-        const std::size_t Before = FLineBuffer.size();
-        const bool Taken = TCustomTlsSocket::TriggerDataAvailable(0);
-        if (!*Alive)
+        const std::size_t before = FLineBuffer.size();
+        const bool taken = TCustomTlsSocket::TriggerDataAvailable(0);
+        if (!watch.Alive())
             return;
-        if (!Taken) {
+        if (!taken) {
             FLineBuffer.clear();
             return;
         }
-        if (FLineBuffer.size() >= Before)
+        if (FLineBuffer.size() >= before)
             return; // the handler read nothing; its next receive call goes on
     }
 }
@@ -76,8 +76,8 @@ std::int32_t TCustomLineSocket::GetRcvdCount() {
 }
 
 int TCustomLineSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
-    const std::size_t Held = CuttingLines() ? FPendingLineLength : FLineBuffer.size();
-    if (Held == 0) {
+    const std::size_t held = CuttingLines() ? FPendingLineLength : FLineBuffer.size();
+    if (held == 0) {
         if (CuttingLines()) {
             // No line to hand out: the system's bytes belong behind any held
             // ones, and reach the application only cut, through the buffer,
@@ -87,12 +87,12 @@ int TCustomLineSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
         }
         return TCustomTlsSocket::DoRecv(Buffer, BufferSize, Flags);
     }
-    const std::size_t Count = std::min(Held, static_cast<std::size_t>(std::max(BufferSize, 0)));
-    std::memcpy(Buffer, FLineBuffer.data(), Count);
+    const std::size_t count = std::min(held, static_cast<std::size_t>(std::max(BufferSize, 0)));
+    std::memcpy(Buffer, FLineBuffer.data(), count);
     if ((Flags & MSG_PEEK) == 0)
-        DropFront(Count);
+        DropFront(count);
     CountReceiveCall(Flags);
-    return static_cast<int>(Count);
+    return static_cast<int>(count);
 }
 
 void TCustomLineSocket::DropFront(std::size_t Count) {
@@ -101,113 +101,113 @@ void TCustomLineSocket::DropFront(std::size_t Count) {
 }
 
 std::string TCustomLineSocket::TakeHeldBytes() {
-    std::string Held;
-    Held.swap(FLineBuffer);
+    std::string held;
+    held.swap(FLineBuffer);
     FPendingLineLength = 0;
-    return Held;
+    return held;
 }
 
-// Appends what the layer below can deliver now, up to MaxLineLength held
+// Appends what the layer below can deliver now, up to kMaxLineLength held
 // bytes; returns the number appended.
 std::size_t TCustomLineSocket::ReceiveIntoLineBuffer() {
-    if (FHSocket < 0 || FLineBuffer.size() >= MaxLineLength)
+    if (FHSocket < 0 || FLineBuffer.size() >= kMaxLineLength)
         return 0;
-    const std::int32_t Ready = TCustomTlsSocket::GetRcvdCount();
-    if (Ready <= 0)
+    const std::int32_t ready = TCustomTlsSocket::GetRcvdCount();
+    if (ready <= 0)
         return 0;
-    const std::size_t Old = FLineBuffer.size();
-    const std::size_t Want = std::min(static_cast<std::size_t>(Ready), MaxLineLength - Old);
-    FLineBuffer.resize(Old + Want);
+    const std::size_t old = FLineBuffer.size();
+    const std::size_t want = std::min(static_cast<std::size_t>(ready), kMaxLineLength - old);
+    FLineBuffer.resize(old + want);
     // Straight to the layer below: ReadCount counts bytes handed to the
     // application, once.
-    const int N = TCustomTlsSocket::DoRecv(FLineBuffer.data() + Old, static_cast<int>(Want), 0);
-    if (N < 0)
+    const int n = TCustomTlsSocket::DoRecv(FLineBuffer.data() + old, static_cast<int>(want), 0);
+    if (n < 0)
         FLastError = LastSocketError();
-    FLineBuffer.resize(Old + static_cast<std::size_t>(std::max(N, 0)));
-    return FLineBuffer.size() - Old;
+    FLineBuffer.resize(old + static_cast<std::size_t>(std::max(n, 0)));
+    return FLineBuffer.size() - old;
 }
 
 bool TCustomLineSocket::TriggerDataAvailable(std::uint16_t Error) {
     // The bytes of a SOCKS negotiation or a handshake are not lines.
     if (!CuttingLines() || Negotiating())
         return TCustomTlsSocket::TriggerDataAvailable(Error);
-    std::size_t NewCount = ReceiveIntoLineBuffer();
-    if (NewCount == 0)
+    std::size_t newCount = ReceiveIntoLineBuffer();
+    if (newCount == 0)
         return true;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     if (FLineEdit)
-        EditLine(NewCount);
+        EditLine(newCount);
     else if (FLineEcho)
-        SendStr(FLineBuffer.substr(FLineBuffer.size() - NewCount));
-    if (!*Alive)
+        SendStr(FLineBuffer.substr(FLineBuffer.size() - newCount));
+    if (!watch.Alive())
         return true;
     // An echo that failed may have closed the session, which took the held bytes.
-    const std::size_t OldCount = FLineBuffer.size() - std::min(NewCount, FLineBuffer.size());
+    const std::size_t oldCount = FLineBuffer.size() - std::min(newCount, FLineBuffer.size());
     // A terminator split across two receptions starts before the new bytes.
-    DeliverLines(OldCount - std::min(OldCount, FLineEnd.size()), false);
+    DeliverLines(oldCount - std::min(oldCount, FLineEnd.size()), false);
     return true;
 }
 
 void TCustomLineSocket::EditLine(std::size_t& NewCount) {
-    const std::size_t Start = FLineBuffer.size() - NewCount;
+    const std::size_t start = FLineBuffer.size() - NewCount;
     // A line already offered is final: editing starts behind it.
-    const std::size_t LineStart = FPendingLineLength;
-    std::string Edited = FLineBuffer.substr(0, Start);
-    std::string Echo;
-    std::size_t Lowest = Start;
-    for (const char C : std::string_view(FLineBuffer).substr(Start)) {
-        if (C == Backspace) {
-            if (Edited.size() > LineStart) {
-                Edited.pop_back();
-                Echo += BackspaceEcho;
+    const std::size_t lineStart = FPendingLineLength;
+    std::string edited = FLineBuffer.substr(0, start);
+    std::string echo;
+    std::size_t lowest = start;
+    for (const char c : std::string_view(FLineBuffer).substr(start)) {
+        if (c == kBackspace) {
+            if (edited.size() > lineStart) {
+                edited.pop_back();
+                echo += kBackspaceEcho;
             }
-            Lowest = std::min(Lowest, Edited.size());
-        } else if (C == Tab) {
-            const std::size_t Spaces = TabWidth - (Edited.size() - LineStart) % TabWidth;
-            Edited.append(Spaces, ' ');
-            Echo.append(Spaces, ' ');
+            lowest = std::min(lowest, edited.size());
+        } else if (c == kTab) {
+            const std::size_t spaces = kTabWidth - (edited.size() - lineStart) % kTabWidth;
+            edited.append(spaces, ' ');
+            echo.append(spaces, ' ');
         } else {
-            Edited += C;
-            Echo += C;
+            edited += c;
+            echo += c;
         }
     }
-    FLineBuffer.replace(Lowest, std::string::npos, Edited, Lowest);
-    NewCount = FLineBuffer.size() - Lowest;
-    if (FLineEcho && !Echo.empty())
-        SendStr(Echo);
+    FLineBuffer.replace(lowest, std::string::npos, edited, lowest);
+    NewCount = FLineBuffer.size() - lowest;
+    if (FLineEcho && !echo.empty())
+        SendStr(echo);
 }
 
 void TCustomLineSocket::DeliverLines(std::size_t SearchFrom, bool AtEnd) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     while (CuttingLines()) {
         if (FPendingLineLength == 0) {
-            const std::size_t At =
+            const std::size_t at =
                 FLineBuffer.find(FLineEnd, std::min(SearchFrom, FLineBuffer.size()));
-            if (At != std::string::npos)
-                FPendingLineLength = At + FLineEnd.size();
-            else if (!FLineBuffer.empty() && (AtEnd || FLineBuffer.size() >= MaxLineLength))
+            if (at != std::string::npos)
+                FPendingLineLength = at + FLineEnd.size();
+            else if (!FLineBuffer.empty() && (AtEnd || FLineBuffer.size() >= kMaxLineLength))
                 FPendingLineLength = FLineBuffer.size();
             else
                 return;
             FLineArrived = true;
             SearchFrom = 0;
         }
-        const std::size_t Before = FPendingLineLength;
-        const bool Taken = TCustomTlsSocket::TriggerDataAvailable(0);
-        if (!*Alive)
+        const std::size_t before = FPendingLineLength;
+        const bool taken = TCustomTlsSocket::TriggerDataAvailable(0);
+        if (!watch.Alive())
             return;
-        if (!Taken)
+        if (!taken)
             DropFront(FPendingLineLength);
-        else if (FPendingLineLength >= Before && FPendingLineLength > 0)
+        else if (FPendingLineLength >= before && FPendingLineLength > 0)
             return; // read nothing: the line waits for the next reception
     }
 }
 
 void TCustomLineSocket::TriggerSessionClosed(std::uint16_t Error) {
     FLineArrived = true;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     DeliverLines(0, true);
-    if (!*Alive)
+    if (!watch.Alive())
         return;
     TakeHeldBytes();
     TCustomTlsSocket::TriggerSessionClosed(Error);

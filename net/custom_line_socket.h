@@ -13,12 +13,12 @@
 // next reception. Without a handler the line is dropped.
 //
 // The held bytes are bounded by the peer's data only, so a line that reaches
-// MaxLineLength bytes without LineEnd is delivered as it is. When the session
+// kMaxLineLength bytes without LineEnd is delivered as it is. When the session
 // closes, the held rest is delivered as a last line before OnSessionClosed.
 //
 // LineEcho sends every received byte back at once. LineEdit applies editing
 // first: backspace removes the byte before it (echoed as BS, space, BS) and
-// tab becomes spaces up to the next multiple of TabWidth (at least one).
+// tab becomes spaces up to the next multiple of kTabWidth (at least one).
 //
 // With LineMode off everything passes through, except that bytes still held
 // from a line-mode period are handed out first, in order. Changing LineMode
@@ -26,10 +26,11 @@
 // as lines when on, to OnDataAvailable when off (dropped if nobody takes them).
 class TCustomLineSocket : public TCustomTlsSocket {
 public:
-    static constexpr std::size_t MaxLineLength = 65536;
-    static constexpr std::size_t TabWidth = 8;
+    static constexpr std::size_t kMaxLineLength = 65536;
+    static constexpr std::size_t kTabWidth = 8;
 
     using TCustomTlsSocket::TCustomTlsSocket;
+    ~TCustomLineSocket() override { BeginDestruction(); }
 
     bool LineMode() const { return FLineMode; }
     virtual void SetLineMode(bool Value);

@@ -7,77 +7,23 @@
 #include <cstring>
 
 #include "base/ascii_text.h"
+#include "base/raise_event.h"
 #include "net/socket_errors.h"
 #include "net/socket_resolve.h"
+#include "net/socks_protocol.h"
 #include "net/socks_request.h"
 
 namespace {
 
-constexpr std::uint8_t Socks4Version = 4;
-constexpr std::uint8_t Socks4ReplyVersion = 0;
-constexpr std::uint8_t Socks5Version = 5;
-constexpr std::uint8_t AuthVersion = 1; // user name and password sub-negotiation
-constexpr std::uint8_t CommandConnect = 1;
-constexpr std::uint8_t MethodNone = 0;
-constexpr std::uint8_t MethodUsercode = 2;
-constexpr std::uint8_t AddressIPv4 = 1;
-constexpr std::uint8_t AddressDomain = 3;
-constexpr std::uint8_t AddressIPv6 = 4;
-constexpr std::uint32_t Socks4aAddress = 1; // 0.0.0.1: the host name follows the user id
-constexpr std::uint8_t Socks4Granted = 90;
-constexpr std::uint8_t Socks5Succeeded = 0;
-constexpr std::uint8_t AuthSucceeded = 0;
-
-constexpr int ShortReplySize = 2;    // method choice, authentication status
-constexpr int Socks5ReplyHead = 5;   // enough to know the length of the whole reply
-constexpr int Socks5IPv4Reply = 10;  // header, 4 address bytes, port
-constexpr int Socks5IPv6Reply = 22;  // header, 16 address bytes, port
-constexpr int Socks5DomainReply = 7; // header, length byte, port; plus the name
-
-constexpr const char* Socks5Level = "5";
-constexpr const char* Socks4aLevel = "4A";
-
-struct TReplyError {
-    int Code;
-    int Number;
-    const char* Text;
-};
-
-constexpr TReplyError Socks5ReplyErrors[] = {
-    {1, socks_errors::GeneralFailure, "general SOCKS server failure"},
-    {2, socks_errors::NotAllowed, "connection not allowed by ruleset"},
-    {3, socks_errors::NetworkUnreachable, "network unreachable"},
-    {4, socks_errors::HostUnreachable, "host unreachable"},
-    {5, socks_errors::ConnectionRefused, "connection refused"},
-    {6, socks_errors::TtlExpired, "time to live expired"},
-    {7, socks_errors::CommandNotSupported, "command not supported"},
-    {8, socks_errors::AddressTypeNotSupported, "address type not supported"},
-};
-
-constexpr TReplyError Socks4ReplyErrors[] = {
-    {91, socks_errors::RequestRejected, "request rejected or failed"},
-    {92, socks_errors::ConnectionRefused, "connection refused"},
-    {93, socks_errors::AuthenticationFailed, "authentification failed"},
-};
-
-struct TFailure {
-    int Number;
-    std::string Text;
-};
-
-// The failure a reply code stands for; codes outside the table are unassigned.
-template <std::size_t N> TFailure ReplyFailure(const TReplyError (&Table)[N], int Code) {
-    for (const TReplyError& Entry : Table)
-        if (Entry.Code == Code)
-            return {Entry.Number, Entry.Text};
-    return {socks_errors::Unassigned, "unassigned error #" + std::to_string(Code)};
-}
+using namespace socks_protocol;
 
 } // namespace
 
 // --- settings --------------------------------------------------------------
 
 void TCustomSocksSocket::SetSocksServer(const std::string& Value) {
+    if (!CloseEndedSession())
+        return;
     if (FState != wsClosed) {
         RaiseException("Can't change socks server if not closed");
         return;
@@ -86,6 +32,8 @@ void TCustomSocksSocket::SetSocksServer(const std::string& Value) {
 }
 
 void TCustomSocksSocket::SetSocksPort(const std::string& Value) {
+    if (!CloseEndedSession())
+        return;
     if (FState != wsClosed) {
         RaiseException("Can't change socks port if not closed");
         return;
@@ -94,22 +42,25 @@ void TCustomSocksSocket::SetSocksPort(const std::string& Value) {
 }
 
 void TCustomSocksSocket::SetSocksLevel(const std::string& Value) {
+    if (!CloseEndedSession())
+        return;
     if (FState != wsClosed) {
         RaiseException("Can't change socks level if not closed");
         return;
     }
-    if (Value != "4" && Value != Socks5Level && Value != Socks4aLevel && Value != "4a") {
+    if (Value != "4" && Value != kSocks5Level && Value != kSocks4aLevel && Value != "4a") {
         RaiseException("Invalid socks level. Must be 4, 4A or 5.");
         return;
     }
-    FSocksLevel = Value == "4a" ? Socks4aLevel : Value;
+    FSocksLevel = Value == "4a" ? kSocks4aLevel : Value;
 }
 
 void TCustomSocksSocket::AssignDefaultValue() {
     TCustomAsyncSocket::AssignDefaultValue();
     FSocksServer.clear();
     FSocksPort.clear();
-    FSocksLevel = Socks5Level;
+    // Moved in: GCC 12 warns falsely (-Wrestrict) on assigning the text in place.
+    FSocksLevel = std::string(kSocks5Level);
     FSocksState = socksData;
     FProxyConnectPending = false;
     FRcvCnt = 0;
@@ -120,8 +71,10 @@ void TCustomSocksSocket::AssignDefaultValue() {
 // --- connection ------------------------------------------------------------
 
 void TCustomSocksSocket::Connect() {
-    const bool InUse = FHSocket != -1 && FState != wsClosed;
-    if (FSocksServer.empty() || InUse || !FPortAssigned || !FAddrAssigned) {
+    if (!CloseEndedSession())
+        return;
+    const bool inUse = FHSocket != -1 && FState != wsClosed;
+    if (FSocksServer.empty() || inUse || !FPortAssigned || !FAddrAssigned) {
         TCustomAsyncSocket::Connect(); // refuses what is missing in its own words
         return;
     }
@@ -137,8 +90,8 @@ void TCustomSocksSocket::Connect() {
         FRemoteSockAddr.sin_addr.s_addr = SocketResolveHost(FSocksServer);
         FAddrResolved = true;
         FTargetPort = SocketResolvePort(Port(), Proto());
-    } catch (const ESocketException& E) {
-        RaiseException(std::string("connect: ") + E.what());
+    } catch (const ESocketException& e) {
+        RaiseException(std::string("connect: ") + e.what());
         return;
     }
     FSocksState = socksNegociateMethods;
@@ -171,8 +124,8 @@ void TCustomSocksSocket::InternalClose(bool Shut, std::uint16_t Error) {
     TCustomAsyncSocket::InternalClose(Shut, Error);
 }
 
-bool TCustomSocksSocket::StillConnected(const std::shared_ptr<bool>& Alive) const {
-    return *Alive && FState == wsConnected;
+bool TCustomSocksSocket::StillConnected(const TLifeToken::TWatch& Watch) const {
+    return Watch.Alive() && FState == wsConnected;
 }
 
 void TCustomSocksSocket::TriggerSessionConnected(std::uint16_t Error) {
@@ -181,9 +134,9 @@ void TCustomSocksSocket::TriggerSessionConnected(std::uint16_t Error) {
         return;
     }
     FProxyConnectPending = false;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSocksConnected(Error);
-    if (!*Alive)
+    if (!watch.Alive())
         return;
     if (Error != 0) {
         // The proxy cannot be reached: an ordinary failed connect.
@@ -192,68 +145,68 @@ void TCustomSocksSocket::TriggerSessionConnected(std::uint16_t Error) {
         TCustomAsyncSocket::TriggerSessionConnected(Error);
         return;
     }
-    if (!StillConnected(Alive))
+    if (!StillConnected(watch))
         return;
-    if (FSocksLevel != Socks5Level) {
+    if (FSocksLevel != kSocks5Level) {
         SocksDoConnect();
         return;
     }
-    FAuthMethod = FSocksAuthentication == socksAuthenticateUsercode ? MethodUsercode : MethodNone;
-    TSocksRequest Offer;
-    Offer.Byte(Socks5Version);
-    Offer.Byte(1); // one method offered
-    Offer.Byte(FAuthMethod);
-    SendRequest(Offer);
+    FAuthMethod = FSocksAuthentication == socksAuthenticateUsercode ? kMethodUsercode : kMethodNone;
+    TSocksRequest offer;
+    offer.Byte(kSocks5Version);
+    offer.Byte(1); // one method offered
+    offer.Byte(FAuthMethod);
+    SendRequest(offer);
 }
 
 void TCustomSocksSocket::SocksDoConnect() {
     FSocksState = socksConnect;
     FRcvCnt = 0;
-    TSocksRequest Request;
-    if (FSocksLevel == Socks5Level) {
+    TSocksRequest request;
+    if (FSocksLevel == kSocks5Level) {
         // The host always goes as a name, a dotted address too: the proxy resolves it.
-        Request.Byte(Socks5Version);
-        Request.Byte(CommandConnect);
-        Request.Byte(0); // reserved
-        Request.Byte(AddressDomain);
-        Request.Counted(Addr());
-        Request.Word(FTargetPort);
+        request.Byte(kSocks5Version);
+        request.Byte(kCommandConnect);
+        request.Byte(0); // reserved
+        request.Byte(kAddressDomain);
+        request.Counted(Addr());
+        request.Word(FTargetPort);
     } else {
-        const bool Socks4a = FSocksLevel == Socks4aLevel;
-        Request.Byte(Socks4Version);
-        Request.Byte(CommandConnect);
-        Request.Word(FTargetPort);
+        const bool socks4a = FSocksLevel == kSocks4aLevel;
+        request.Byte(kSocks4Version);
+        request.Byte(kCommandConnect);
+        request.Word(FTargetPort);
         try {
-            Request.Address(Socks4a ? htonl(Socks4aAddress) : SocketResolveHost(Addr()));
-        } catch (const ESocketException& E) {
-            DataAvailableError(socks_errors::HostResolution,
-                               std::string("ESocketException ") + E.what());
+            request.Address(socks4a ? htonl(kSocks4aAddress) : SocketResolveHost(Addr()));
+        } catch (const ESocketException& e) {
+            DataAvailableError(socks_errors::kHostResolution,
+                               std::string("ESocketException ") + e.what());
             return;
         }
-        Request.ZeroTerminated(FSocksUsercode);
-        if (Socks4a)
-            Request.ZeroTerminated(Addr());
+        request.ZeroTerminated(FSocksUsercode);
+        if (socks4a)
+            request.ZeroTerminated(Addr());
     }
-    SendRequest(Request);
+    SendRequest(request);
 }
 
 void TCustomSocksSocket::SocksDoAuthenticate() {
     FSocksState = socksAuthenticate;
     FRcvCnt = 0;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSocksAuthState(socksAuthStart);
-    if (!StillConnected(Alive))
+    if (!StillConnected(watch))
         return;
-    TSocksRequest Request;
-    Request.Byte(AuthVersion);
-    Request.Counted(FSocksUsercode);
-    Request.Counted(FSocksPassword);
-    SendRequest(Request);
+    TSocksRequest request;
+    request.Byte(kAuthVersion);
+    request.Counted(FSocksUsercode);
+    request.Counted(FSocksPassword);
+    SendRequest(request);
 }
 
 void TCustomSocksSocket::SendRequest(const TSocksRequest& Request) {
     if (!Request.Fits()) {
-        DataAvailableError(socks_errors::FieldTooLong, "socks request field too long");
+        DataAvailableError(socks_errors::kFieldTooLong, "socks request field too long");
         return;
     }
     try {
@@ -268,24 +221,24 @@ void TCustomSocksSocket::SendRequest(const TSocksRequest& Request) {
 
 void TCustomSocksSocket::ReportFailure(int Code, const std::string& Msg) {
     FOutcomeReported = true;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSocksError(Code, Msg);
-    if (*Alive)
+    if (watch.Alive())
         TriggerSessionConnected(static_cast<std::uint16_t>(Code));
 }
 
 void TCustomSocksSocket::DataAvailableError(int Code, const std::string& Msg) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     ReportFailure(Code, Msg);
-    if (*Alive)
+    if (watch.Alive())
         InternalClose(true, static_cast<std::uint16_t>(Code));
 }
 
 void TCustomSocksSocket::TriggerSessionClosed(std::uint16_t Error) {
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     if (FSocksState == socksAuthenticate) {
         TriggerSocksAuthState(socksAuthFailure);
-        if (!*Alive)
+        if (!watch.Alive())
             return;
     }
     if ((Negotiating() || FSendCut) && !FOutcomeReported) {
@@ -293,7 +246,7 @@ void TCustomSocksSocket::TriggerSessionClosed(std::uint16_t Error) {
         if (Error == 0)
             Error = wsaerr::ConnAborted;
         ReportFailure(Error, "socks server closed the connection");
-        if (!*Alive)
+        if (!watch.Alive())
             return;
     }
     FSendCut = false;
@@ -303,8 +256,8 @@ void TCustomSocksSocket::TriggerSessionClosed(std::uint16_t Error) {
 // --- replies ---------------------------------------------------------------
 
 int TCustomSocksSocket::ReplyRoom() const {
-    const bool Socks4Reply = FSocksState == socksConnect && FSocksLevel != Socks5Level;
-    return (Socks4Reply ? Socks4ReplySize : ReplyBufferSize) - FRcvCnt;
+    const bool socks4Reply = FSocksState == socksConnect && FSocksLevel != kSocks5Level;
+    return (socks4Reply ? kSocks4ReplySize : kReplyBufferSize) - FRcvCnt;
 }
 
 bool TCustomSocksSocket::TriggerDataAvailable(std::uint16_t Error) {
@@ -315,10 +268,10 @@ bool TCustomSocksSocket::TriggerDataAvailable(std::uint16_t Error) {
         return true;
     }
     // The engine's receive: the reply bytes come straight from the system.
-    const int N = TCustomAsyncSocket::DoRecv(FRcvBuf.data() + FRcvCnt, ReplyRoom(), 0);
-    if (N <= 0)
+    const int n = TCustomAsyncSocket::DoRecv(FRcvBuf.data() + FRcvCnt, ReplyRoom(), 0);
+    if (n <= 0)
         return true; // nothing yet, or the close that follows reports itself
-    FRcvCnt += N;
+    FRcvCnt += n;
     switch (FSocksState) {
     case socksNegociateMethods:
         MethodReply();
@@ -327,119 +280,119 @@ bool TCustomSocksSocket::TriggerDataAvailable(std::uint16_t Error) {
         AuthenticationReply();
         break;
     case socksConnect:
-        if (FSocksLevel == Socks5Level)
+        if (FSocksLevel == kSocks5Level)
             Socks5Reply();
         else
             Socks4Reply();
         break;
     case socksData:
-        DataAvailableError(socks_errors::InternalError, "internal error");
+        DataAvailableError(socks_errors::kInternalError, "internal error");
         break;
     }
     return true;
 }
 
 void TCustomSocksSocket::MethodReply() {
-    if (FSocksLevel != Socks5Level) {
-        DataAvailableError(socks_errors::LogicError, "TAsyncSocket logic error");
+    if (FSocksLevel != kSocks5Level) {
+        DataAvailableError(socks_errors::kLogicError, "TAsyncSocket logic error");
         return;
     }
-    if (FRcvCnt < ShortReplySize)
+    if (FRcvCnt < kShortReplySize)
         return;
     FRcvCnt = 0;
-    if (FRcvBuf[0] != Socks5Version) {
-        DataAvailableError(socks_errors::VersionError, "socks version error");
+    if (FRcvBuf[0] != kSocks5Version) {
+        DataAvailableError(socks_errors::kVersionError, "socks version error");
         return;
     }
     switch (FRcvBuf[1]) {
-    case MethodNone:
-        if (FAuthMethod == MethodUsercode) {
-            const auto Alive = FAlive;
+    case kMethodNone:
+        if (FAuthMethod == kMethodUsercode) {
+            const TLifeToken::TWatch watch = FLife.Watch();
             TriggerSocksAuthState(socksAuthNotRequired);
-            if (!StillConnected(Alive))
+            if (!StillConnected(watch))
                 return;
         }
         SocksDoConnect();
         break;
-    case MethodUsercode:
+    case kMethodUsercode:
         SocksDoAuthenticate();
         break;
     default:
-        DataAvailableError(socks_errors::MethodNotAcceptable,
+        DataAvailableError(socks_errors::kMethodNotAcceptable,
                            "authentification method not acceptable");
     }
 }
 
 void TCustomSocksSocket::AuthenticationReply() {
-    if (FRcvBuf[0] != AuthVersion) {
-        DataAvailableError(socks_errors::VersionError, "socks version error");
+    if (FRcvBuf[0] != kAuthVersion) {
+        DataAvailableError(socks_errors::kVersionError, "socks version error");
         return;
     }
-    if (FRcvCnt > ShortReplySize) {
-        DataAvailableError(socks_errors::LogicError, "too much data availaible");
+    if (FRcvCnt > kShortReplySize) {
+        DataAvailableError(socks_errors::kLogicError, "too much data availaible");
         return;
     }
-    if (FRcvCnt < ShortReplySize)
+    if (FRcvCnt < kShortReplySize)
         return;
-    if (FRcvBuf[1] != AuthSucceeded) {
-        DataAvailableError(socks_errors::AuthenticationFailed, "socks authentication failed");
+    if (FRcvBuf[1] != kAuthSucceeded) {
+        DataAvailableError(socks_errors::kAuthenticationFailed, "socks authentication failed");
         return;
     }
     FRcvCnt = 0;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSocksAuthState(socksAuthSuccess);
-    if (StillConnected(Alive))
+    if (StillConnected(watch))
         SocksDoConnect();
 }
 
 void TCustomSocksSocket::Socks4Reply() {
-    if (FRcvCnt < Socks4ReplySize)
+    if (FRcvCnt < kSocks4ReplySize)
         return;
-    if (FRcvBuf[0] != Socks4ReplyVersion) {
-        DataAvailableError(socks_errors::VersionError, "socks version error");
-    } else if (FRcvBuf[1] != Socks4Granted) {
-        const TFailure Failure = ReplyFailure(Socks4ReplyErrors, FRcvBuf[1]);
-        DataAvailableError(Failure.Number, Failure.Text);
+    if (FRcvBuf[0] != kSocks4ReplyVersion) {
+        DataAvailableError(socks_errors::kVersionError, "socks version error");
+    } else if (FRcvBuf[1] != kSocks4Granted) {
+        const TFailure failure = Socks4ReplyFailure(FRcvBuf[1]);
+        DataAvailableError(failure.Number, failure.Text);
     } else {
-        Connected(Socks4ReplySize);
+        Connected(kSocks4ReplySize);
     }
 }
 
 void TCustomSocksSocket::Socks5Reply() {
-    if (FRcvBuf[0] != Socks5Version) {
-        DataAvailableError(socks_errors::VersionError, "socks version error");
+    if (FRcvBuf[0] != kSocks5Version) {
+        DataAvailableError(socks_errors::kVersionError, "socks version error");
         return;
     }
-    if (FRcvCnt < ShortReplySize)
+    if (FRcvCnt < kShortReplySize)
         return;
-    if (FRcvBuf[1] != Socks5Succeeded) {
-        const TFailure Failure = ReplyFailure(Socks5ReplyErrors, FRcvBuf[1]);
-        DataAvailableError(Failure.Number, Failure.Text);
+    if (FRcvBuf[1] != kSocks5Succeeded) {
+        const TFailure failure = Socks5ReplyFailure(FRcvBuf[1]);
+        DataAvailableError(failure.Number, failure.Text);
         return;
     }
-    if (FRcvCnt < Socks5ReplyHead)
+    if (FRcvCnt < kSocks5ReplyHead)
         return;
-    int Length = 0;
+    int length = 0;
     switch (FRcvBuf[3]) {
-    case AddressIPv4:
-        Length = Socks5IPv4Reply;
+    case kAddressIPv4:
+        length = kSocks5IPv4Reply;
         break;
-    case AddressDomain:
-        Length = Socks5DomainReply + FRcvBuf[4];
+    case kAddressDomain:
+        length = kSocks5DomainReply + FRcvBuf[4];
         break;
-    case AddressIPv6:
-        Length = Socks5IPv6Reply;
+    case kAddressIPv6:
+        length = kSocks5IPv6Reply;
         break;
     default:
         break;
     }
     // A bound name too long for the reply buffer could never be read whole.
-    if (Length == 0 || Length > ReplyBufferSize) {
-        DataAvailableError(socks_errors::AddressTypeNotSupported, "address type not supported");
+    if (length == 0 || length > kReplyBufferSize) {
+        DataAvailableError(socks_errors::kAddressTypeNotSupported, "address type not supported");
         return;
     }
-    if (FRcvCnt >= Length)
-        Connected(Length);
+    if (FRcvCnt >= length)
+        Connected(length);
 }
 
 void TCustomSocksSocket::Connected(int ReplyLength) {
@@ -448,18 +401,18 @@ void TCustomSocksSocket::Connected(int ReplyLength) {
     FRcvCnt = 0;
     FSocksState = socksData;
     FOutcomeReported = true;
-    const auto Alive = FAlive;
+    const TLifeToken::TWatch watch = FLife.Watch();
     TriggerSessionConnected(0);
     // Bytes behind the reply are the application's: offered while a handler
     // takes some, thrown away when nobody takes data at all.
-    while (StillConnected(Alive) && FLeftoverCount > 0) {
-        const int Before = FLeftoverCount;
+    while (StillConnected(watch) && FLeftoverCount > 0) {
+        const int before = FLeftoverCount;
         if (!TriggerDataAvailable(0)) {
-            if (*Alive)
+            if (watch.Alive())
                 FLeftoverCount = 0;
             return;
         }
-        if (!*Alive || FLeftoverCount == Before)
+        if (!watch.Alive() || FLeftoverCount == before)
             return;
     }
 }
@@ -469,16 +422,16 @@ void TCustomSocksSocket::Connected(int ReplyLength) {
 int TCustomSocksSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
     if (FLeftoverCount <= 0)
         return TCustomAsyncSocket::DoRecv(Buffer, BufferSize, Flags);
-    const int N = std::clamp(BufferSize, 0, FLeftoverCount);
-    std::memcpy(Buffer, FRcvBuf.data() + FLeftoverStart, static_cast<std::size_t>(N));
+    const int n = std::clamp(BufferSize, 0, FLeftoverCount);
+    std::memcpy(Buffer, FRcvBuf.data() + FLeftoverStart, static_cast<std::size_t>(n));
     if ((Flags & MSG_PEEK) == 0) {
-        FLeftoverStart += N;
-        FLeftoverCount -= N;
+        FLeftoverStart += n;
+        FLeftoverCount -= n;
         // Counts as a receive call, which arms the next read notification
         // for what follows the leftover.
         CountReceiveCall(Flags);
     }
-    return N;
+    return n;
 }
 
 std::int32_t TCustomSocksSocket::GetRcvdCount() {
@@ -497,18 +450,14 @@ void TCustomSocksSocket::TriggerSendData(std::int32_t BytesSent) {
         TCustomAsyncSocket::TriggerSendData(BytesSent);
 }
 
-// Handlers are called through a copy: a handler may reassign its own event.
 void TCustomSocksSocket::TriggerSocksConnected(std::uint16_t Error) {
-    if (const TSessionEvent Handler = OnSocksConnected)
-        Handler(this, Error);
+    RaiseEvent(FLife, OnSocksConnected, this, Error);
 }
 
 void TCustomSocksSocket::TriggerSocksError(int Error, const std::string& Msg) {
-    if (const TSocksErrorEvent Handler = OnSocksError)
-        Handler(this, Error, Msg);
+    RaiseEvent(FLife, OnSocksError, this, Error, Msg);
 }
 
 void TCustomSocksSocket::TriggerSocksAuthState(TSocksAuthState AuthState) {
-    if (const TSocksAuthStateEvent Handler = OnSocksAuthState)
-        Handler(this, AuthState);
+    RaiseEvent(FLife, OnSocksAuthState, this, AuthState);
 }

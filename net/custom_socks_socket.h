@@ -35,6 +35,7 @@ class TSocksRequest;
 class TCustomSocksSocket : public TCustomAsyncSocket {
 public:
     using TCustomAsyncSocket::TCustomAsyncSocket;
+    ~TCustomSocksSocket() override { BeginDestruction(); }
 
     // Each may change only while wsClosed; SocksServer and SocksPort are
     // stored trimmed, SocksLevel is "4", "4A" or "5".
@@ -84,12 +85,12 @@ protected:
 
 private:
     // The proxy's replies are read into this buffer; a SOCKS 4 reply is 8 bytes.
-    static constexpr int ReplyBufferSize = 128;
-    static constexpr int Socks4ReplySize = 8;
+    static constexpr int kReplyBufferSize = 128;
+    static constexpr int kSocks4ReplySize = 8;
 
     bool Negotiating() const { return FSocksState != socksData; }
     // False once a handler has deleted or closed the socket.
-    bool StillConnected(const std::shared_ptr<bool>& Alive) const;
+    bool StillConnected(const TLifeToken::TWatch& Watch) const;
     // Bytes the current reply may still add to the buffer.
     int ReplyRoom() const;
     // Sends a request that fits its area; one that does not ends the session.
@@ -119,7 +120,7 @@ private:
     std::uint8_t FAuthMethod = 0; // the SOCKS 5 method offered
     std::uint16_t FTargetPort = 0;
 
-    std::array<std::uint8_t, ReplyBufferSize> FRcvBuf{};
+    std::array<std::uint8_t, kReplyBufferSize> FRcvBuf{};
     int FRcvCnt = 0;
     // Application bytes behind the final reply, inside FRcvBuf.
     int FLeftoverStart = 0;

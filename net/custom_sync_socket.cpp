@@ -11,14 +11,14 @@
 
 namespace {
 
-constexpr std::int64_t MsPerSecond = 1000;
+constexpr std::int64_t kMsPerSecond = 1000;
 
 std::int64_t ReadLineTimeoutMs(int Timeout) {
     if (Timeout == 0)
-        return TCustomSyncSocket::DefaultWaitTimeoutMs;
+        return TCustomSyncSocket::kDefaultWaitTimeoutMs;
     if (Timeout < 0)
         return -static_cast<std::int64_t>(Timeout);
-    return static_cast<std::int64_t>(Timeout) * MsPerSecond;
+    return static_cast<std::int64_t>(Timeout) * kMsPerSecond;
 }
 
 bool ApplicationTerminating() {
@@ -35,18 +35,18 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
     }
     FWaitTimeout = ReadLineTimeoutMs(Timeout);
     FLineArrived = false;
-    const auto Alive = FAlive;
-    const TSessionEvent CallerHandler = OnDataAvailable;
-    const bool CallerLineMode = LineMode();
+    const TLifeToken::TWatch watch = FLife.Watch();
+    const TSessionEvent callerHandler = OnDataAvailable;
+    const bool callerLineMode = LineMode();
     // Gives the caller's settings back also when an exception passes.
     struct TRestore {
         TCustomSyncSocket& Socket;
-        const std::shared_ptr<bool>& Alive;
+        const TLifeToken::TWatch& Watch;
         const TSessionEvent& Handler;
         bool LineMode;
         bool ReadWasBusy;
         ~TRestore() {
-            if (!*Alive)
+            if (!Watch.Alive())
                 return;
             Socket.EndReadWait(ReadWasBusy);
             Socket.OnDataAvailable = Handler;
@@ -55,43 +55,45 @@ int TCustomSyncSocket::ReadLine(int Timeout, std::string& Line) {
             else
                 Socket.SetLineMode(LineMode);
         }
-    } Restore{*this, Alive, CallerHandler, CallerLineMode, BeginReadWait()};
+    } restore{*this, watch, callerHandler, callerLineMode, BeginReadWait()};
 
-    bool Taken = false;
-    OnDataAvailable = [this, &Line, &Taken](TCustomAsyncSocket*, std::uint16_t) {
-        if (Taken)
+    bool taken = false;
+    OnDataAvailable = [this, &Line, &taken](TCustomAsyncSocket*, std::uint16_t) {
+        if (taken)
             return; // one line per call: the next one stays held
         Line = ReceiveStr();
-        Taken = true;
+        taken = true;
         FLineArrived = true;
     };
     SetLineMode(true);
     DeliverLines(0, false); // a complete line may be held already
-    if (Taken)
+    if (taken)
         return 0;
-    const int Result = WaitUntilReady(FLineArrived);
-    if (Result != 0 && *Alive && !Taken)
+    if (!watch.Alive())
+        return kWaitAborted;
+    const int result = WaitUntilReady(FLineArrived);
+    if (result != 0 && watch.Alive() && !taken)
         Line = TakeHeldBytes();
-    return Result;
+    return result;
 }
 
 int TCustomSyncSocket::WaitUntilReady(const bool& Ready) {
-    const auto Alive = FAlive;
-    const QDeadlineTimer Deadline(FWaitTimeout, Qt::PreciseTimer);
-    QTimer Wake; // ends the blocking wait at the deadline
-    Wake.setSingleShot(true);
-    Wake.setTimerType(Qt::PreciseTimer);
+    const TLifeToken::TWatch watch = FLife.Watch();
+    const QDeadlineTimer deadline(FWaitTimeout, Qt::PreciseTimer);
+    QTimer wake; // ends the blocking wait at the deadline
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
     for (;;) {
-        if (!*Alive)
-            return WaitAborted;
+        if (!watch.Alive())
+            return kWaitAborted;
         if (Ready)
             return 0;
-        if (Deadline.hasExpired() || ApplicationTerminating() || Terminated())
-            return WaitAborted;
+        if (deadline.hasExpired() || ApplicationTerminating() || Terminated())
+            return kWaitAborted;
         MessagePump();
-        if (!*Alive || Ready)
+        if (!watch.Alive() || Ready)
             continue;
-        Wake.start(std::max<qint64>(1, Deadline.remainingTime()));
+        wake.start(std::max<qint64>(1, deadline.remainingTime()));
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }

@@ -13,17 +13,18 @@ class TCustomSyncSocket : public TCustomLineSocket {
 public:
     // Result of a wait that ended before its flag was set: the deadline passed,
     // the application is closing down or the quit message was taken.
-    static constexpr int WaitAborted = 12001;
+    static constexpr int kWaitAborted = 12001;
     // ReadLine's wait for a timeout of 0, and the wait of WaitUntilReady
     // before any ReadLine.
-    static constexpr std::int64_t DefaultWaitTimeoutMs = 60000;
+    static constexpr std::int64_t kDefaultWaitTimeoutMs = 60000;
 
     using TCustomLineSocket::TCustomLineSocket;
+    ~TCustomSyncSocket() override { BeginDestruction(); }
 
     // Waits for one line and returns it in Line, LineEnd included. Timeout: 0
     // waits 60 s, a negative value -Timeout milliseconds, a positive one
     // Timeout seconds. Returns 0 when a line arrived or the session closed (Line
-    // then holds the last bytes, maybe none), WaitAborted when the wait ended
+    // then holds the last bytes, maybe none), kWaitAborted when the wait ended
     // first (Line holds the partly received line, which is no longer held).
     // OnDataAvailable and LineMode are the caller's again afterwards; lines
     // that came with this one stay held and are offered to the caller's
@@ -31,7 +32,7 @@ public:
     // ReadLine called before that. Not connected: RaiseException with
     // "ReadLine failed: not connected"; with OnError assigned it returns 10057.
     int ReadLine(int Timeout, std::string& Line);
-    // Waits until Ready is set and returns 0; returns WaitAborted after
+    // Waits until Ready is set and returns 0; returns kWaitAborted after
     // WaitTimeout ms, when the application closes down, or once Terminated.
     virtual int WaitUntilReady(const bool& Ready);
     // Runs Proc (when given), then WaitUntilReady.
@@ -41,5 +42,5 @@ public:
     std::int64_t WaitTimeout() const { return FWaitTimeout; }
 
 private:
-    std::int64_t FWaitTimeout = DefaultWaitTimeoutMs;
+    std::int64_t FWaitTimeout = kDefaultWaitTimeoutMs;
 };

@@ -8,11 +8,15 @@
 
 TCustomTlsSocket::TCustomTlsSocket(QObject* Owner) : TCustomSocksSocket(Owner) {}
 
-TCustomTlsSocket::~TCustomTlsSocket() = default;
+TCustomTlsSocket::~TCustomTlsSocket() {
+    BeginDestruction();
+}
 
 // --- settings ----------------------------------------------------------------
 
 bool TCustomTlsSocket::CanChange(const char* What) {
+    if (!CloseEndedSession())
+        return false;
     if (FState == wsClosed)
         return true;
     RaiseException(std::string("Can't change ") + What + " if not closed");
@@ -79,18 +83,18 @@ void TCustomTlsSocket::StartSsl() {
 void TCustomTlsSocket::StartHandshake() {
     FPeerInfo = TTlsPeerInfo{};
     FErrorText.clear();
-    TTlsSettings Settings = FSettings;
-    if (Settings.HostName.empty())
-        Settings.HostName = Addr();
+    TTlsSettings settings = FSettings;
+    if (settings.HostName.empty())
+        settings.HostName = Addr();
     FSession = std::make_unique<TTlsSession>(
-        Settings,
+        settings,
         [this](void* Buffer, int Size) { return TCustomSocksSocket::DoRecv(Buffer, Size, 0); },
         [this](const void* Data, int Len) {
-            const auto N = static_cast<int>(
+            const auto n = static_cast<int>(
                 ::send(FHSocket, Data, static_cast<std::size_t>(Len), MSG_NOSIGNAL));
-            if (N < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
                 RequestWriteNotification();
-            return N;
+            return n;
         });
     FHandshakeDone = false;
     ContinueHandshake();
@@ -115,17 +119,17 @@ void TCustomTlsSocket::ContinueHandshake() {
     }
 }
 
-// Reported like a failed connect; the session ends once, with TlsFailure.
+// Reported like a failed connect; the session ends once, with kTlsFailure.
 void TCustomTlsSocket::Fail(const std::string& Text) {
     FErrorText = Text;
-    FLastError = TlsFailure;
-    const auto Alive = FAlive;
-    const bool Held = !FHandshakeDone;
+    FLastError = kTlsFailure;
+    const TLifeToken::TWatch watch = FLife.Watch();
+    const bool held = !FHandshakeDone;
     FHandshakeDone = true; // nothing of this session goes through the handshake again
-    if (Held)
-        TCustomSocksSocket::TriggerSessionConnected(TlsFailure);
-    if (*Alive && FState != wsClosed)
-        InternalClose(false, TlsFailure);
+    if (held)
+        TCustomSocksSocket::TriggerSessionConnected(kTlsFailure);
+    if (watch.Alive() && FState != wsClosed)
+        InternalClose(false, kTlsFailure);
 }
 
 void TCustomTlsSocket::InternalClose(bool Shut, std::uint16_t Error) {
@@ -163,14 +167,14 @@ int TCustomTlsSocket::DoRecv(void* Buffer, int BufferSize, int Flags) {
         errno = EAGAIN;
         return -1;
     }
-    TTlsSession::TResult Result;
-    const int N = FSession->Read(Buffer, BufferSize, Result, (Flags & MSG_PEEK) != 0);
-    if (N > 0) {
+    TTlsSession::TResult result;
+    const int n = FSession->Read(Buffer, BufferSize, result, (Flags & MSG_PEEK) != 0);
+    if (n > 0) {
         if ((Flags & MSG_PEEK) == 0)
             CountReceiveCall(Flags);
-        return N;
+        return n;
     }
-    switch (Result) {
+    switch (result) {
     case TTlsSession::TResult::Closed:
         // close_notify: the session ends as if the peer had closed.
         PostSocketMessage(WM_ASYNCSELECT, MakeSelectParam(FD_CLOSE_BIT, 0));
@@ -190,8 +194,8 @@ std::int32_t TCustomTlsSocket::GetRcvdCount() {
         return TCustomSocksSocket::GetRcvdCount();
     if (!SslEstablished())
         return 0;
-    const int Pending = FSession->Pending();
-    return Pending > 0 ? Pending : TCustomSocksSocket::GetRcvdCount();
+    const int pending = FSession->Pending();
+    return pending > 0 ? pending : TCustomSocksSocket::GetRcvdCount();
 }
 
 bool TCustomTlsSocket::HoldsBytes() const {
@@ -201,13 +205,13 @@ bool TCustomTlsSocket::HoldsBytes() const {
 int TCustomTlsSocket::RealSend(const void* Data, int Len) {
     if (!SslEstablished())
         return TCustomSocksSocket::RealSend(Data, Len);
-    TTlsSession::TResult Result;
-    const int N = FSession->Write(Data, Len, Result);
-    if (N > 0) {
-        TriggerSendData(N);
-        return N;
+    TTlsSession::TResult result;
+    const int n = FSession->Write(Data, Len, result);
+    if (n > 0) {
+        TriggerSendData(n);
+        return n;
     }
-    if (Result == TTlsSession::TResult::Failed) {
+    if (result == TTlsSession::TResult::Failed) {
         FErrorText = FSession->ErrorText();
         errno = FSession->TransportErrno() != 0 ? FSession->TransportErrno() : ECONNRESET;
         return -1;

@@ -17,8 +17,8 @@ class TTlsSession;
 // handshake is driven by the socket's own readiness events alone.
 //
 // A failed handshake or check is reported like a failed connect, with
-// TlsFailure as error number: OnSessionConnected(TlsFailure), then
-// OnSessionClosed(TlsFailure) once; SslErrorText says what failed.
+// kTlsFailure as error number: OnSessionConnected(kTlsFailure), then
+// OnSessionClosed(kTlsFailure) once; SslErrorText says what failed.
 //
 // Like the SOCKS settings, SslEnable, SslHostName, SslVerify and SslCAFile
 // last for one session: every close clears them. SslPeerInfo and
@@ -26,7 +26,7 @@ class TTlsSession;
 class TCustomTlsSocket : public TCustomSocksSocket {
 public:
     // Not a Winsock number: the table calls it "Not a WinSock error".
-    static constexpr std::uint16_t TlsFailure = 20100;
+    static constexpr std::uint16_t kTlsFailure = 20100;
 
     explicit TCustomTlsSocket(QObject* Owner = nullptr);
     ~TCustomTlsSocket() override;
@@ -44,7 +44,7 @@ public:
     // Starts TLS on a connection that is already the application's, such as
     // a tunnel an HTTP proxy has opened, with the settings above: the
     // handshake runs, then OnSessionConnected follows once more (0, or
-    // TlsFailure as for a connect). Raises unless connected and still plain.
+    // kTlsFailure as for a connect). Raises unless connected and still plain.
     void StartSsl();
 
     // True while a session is encrypted (handshake done).

@@ -30,67 +30,67 @@ TResolver::TResolver(QObject* Receiver)
 }
 
 TResolver::~TResolver() {
-    const std::lock_guard<std::mutex> Guard(FChannel->Lock);
+    const std::lock_guard<std::mutex> guard(FChannel->Lock);
     FChannel->Receiver = nullptr;
 }
 
 std::uintptr_t TResolver::Start(unsigned Msg, const std::string& Query, const TLookupWork& Work) {
-    const std::uintptr_t Handle = ++FLastHandle;
+    const std::uintptr_t handle = ++FLastHandle;
     try {
-        std::thread([Channel = FChannel, Work, Query, Msg, Handle] {
-            TLookupResult Result;
+        std::thread([channel = FChannel, Work, Query, Msg, handle] {
+            TLookupResult result;
             try {
-                Result = Work(Query);
+                result = Work(Query);
             } catch (...) {
                 // Nothing may escape a worker; the owner learns of a failed lookup.
-                Result = TLookupResult{wsaerr::NoRecovery, {}};
+                result = TLookupResult{wsaerr::NoRecovery, {}};
             }
-            TSocketMessage Done{Msg, static_cast<std::intptr_t>(Handle),
-                                MakeSelectParam(0, Result.Error), std::move(Result.Names)};
-            const std::lock_guard<std::mutex> Guard(Channel->Lock);
-            if (Channel->Receiver != nullptr)
-                QCoreApplication::postEvent(Channel->Receiver,
-                                            new TSocketMessageEvent(std::move(Done)));
+            TSocketMessage done{Msg, static_cast<std::intptr_t>(handle),
+                                MakeSelectParam(0, result.Error), std::move(result.Names)};
+            const std::lock_guard<std::mutex> guard(channel->Lock);
+            if (channel->Receiver != nullptr)
+                QCoreApplication::postEvent(channel->Receiver,
+                                            new TSocketMessageEvent(std::move(done)));
         }).detach();
-    } catch (const std::system_error& E) {
+    } catch (const std::system_error& e) {
         throw ESocketException(Query + ": can't start DNS lookup, error #" +
-                               std::to_string(WinsockErrorFromErrno(E.code().value())));
+                               std::to_string(WinsockErrorFromErrno(e.code().value())));
     }
-    return Handle;
+    return handle;
 }
 
 TLookupResult TResolver::LookupName(const std::string& Host) {
-    addrinfo Hints{};
-    Hints.ai_family = AF_INET;
-    Hints.ai_socktype = SOCK_STREAM; // one entry per address instead of one per socket type
-    addrinfo* List = nullptr;
-    const int Rc = getaddrinfo(Host.c_str(), nullptr, &Hints, &List);
-    TLookupResult Result;
-    if (Rc != 0) {
-        Result.Error = WinsockErrorFromEai(Rc, errno);
-        return Result;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM; // one entry per address instead of one per socket type
+    addrinfo* list = nullptr;
+    const int rc = getaddrinfo(Host.c_str(), nullptr, &hints, &list);
+    TLookupResult result;
+    if (rc != 0) {
+        result.Error = WinsockErrorFromEai(rc, errno);
+        return result;
     }
-    for (const addrinfo* Entry = List; Entry != nullptr; Entry = Entry->ai_next) {
-        const auto* Addr = reinterpret_cast<const sockaddr_in*>(Entry->ai_addr);
-        Result.Names.push_back(SocketAddrToDotted(Addr->sin_addr.s_addr));
+    for (const addrinfo* entry = list; entry != nullptr; entry = entry->ai_next) {
+        const auto* addr = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
+        result.Names.push_back(SocketAddrToDotted(addr->sin_addr.s_addr));
     }
-    freeaddrinfo(List);
-    if (Result.Names.empty())
-        Result.Error = wsaerr::NoData;
-    return Result;
+    freeaddrinfo(list);
+    if (result.Names.empty())
+        result.Error = wsaerr::NoData;
+    return result;
 }
 
 TLookupResult TResolver::LookupAddr(const std::string& Dotted) {
-    sockaddr_in Addr{};
-    Addr.sin_family = AF_INET;
-    Addr.sin_addr.s_addr = inet_addr(Dotted.c_str());
-    char Host[NI_MAXHOST] = {};
-    const int Rc = getnameinfo(reinterpret_cast<const sockaddr*>(&Addr), sizeof Addr, Host,
-                               sizeof Host, nullptr, 0, NI_NAMEREQD);
-    TLookupResult Result;
-    if (Rc != 0)
-        Result.Error = WinsockErrorFromEai(Rc, errno);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = inet_addr(Dotted.c_str());
+    char host[NI_MAXHOST] = {};
+    const int rc = getnameinfo(reinterpret_cast<const sockaddr*>(&addr), sizeof addr, host,
+                               sizeof host, nullptr, 0, NI_NAMEREQD);
+    TLookupResult result;
+    if (rc != 0)
+        result.Error = WinsockErrorFromEai(rc, errno);
     else
-        Result.Names.emplace_back(Host);
-    return Result;
+        result.Names.emplace_back(host);
+    return result;
 }

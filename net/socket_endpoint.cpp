@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr std::uint32_t ArrivalEvents = EPOLLIN | EPOLLRDHUP | EPOLLET;
-constexpr std::uint32_t HangupEvents = EPOLLRDHUP | EPOLLHUP | EPOLLERR;
-constexpr int ArrivalBatch = 4; // one handle is watched: a few slots take all
+constexpr std::uint32_t kArrivalEvents = EPOLLIN | EPOLLRDHUP | EPOLLET;
+constexpr std::uint32_t kHangupEvents = EPOLLRDHUP | EPOLLHUP | EPOLLERR;
+constexpr int kArrivalBatch = 4; // one handle is watched: a few slots take all
 
 } // namespace
 
@@ -45,12 +45,12 @@ void TSocketEndpoint::Watch(int Handle) {
     QObject::connect(FWriteNotifier.get(), &QSocketNotifier::activated, this,
                      [this, Handle] { Notify(Handle, true); });
     FArrivalWatch = epoll_create1(EPOLL_CLOEXEC);
-    epoll_event Event{};
-    Event.events = ArrivalEvents;
-    Event.data.fd = Handle;
+    epoll_event event{};
+    event.events = kArrivalEvents;
+    event.data.fd = Handle;
     // Without the watch a reader that waits for more only hears of it at its
     // next receive call, as before; nothing else depends on it.
-    if (FArrivalWatch < 0 || epoll_ctl(FArrivalWatch, EPOLL_CTL_ADD, Handle, &Event) != 0)
+    if (FArrivalWatch < 0 || epoll_ctl(FArrivalWatch, EPOLL_CTL_ADD, Handle, &event) != 0)
         return;
     FWatched = Handle;
     FArrivalNotifier = std::make_unique<QSocketNotifier>(FArrivalWatch, QSocketNotifier::Read);
@@ -60,18 +60,18 @@ void TSocketEndpoint::Watch(int Handle) {
 }
 
 void TSocketEndpoint::Notify(int Handle, bool Writable) {
-    const TReadiness Readiness = FReadiness; // the handler may delete this endpoint
-    Readiness(Handle, Writable);
+    const TReadiness readiness = FReadiness; // the handler may delete this endpoint
+    readiness(Handle, Writable);
 }
 
 std::uint32_t TSocketEndpoint::TakeArrivals() {
-    std::uint32_t Bits = 0;
-    epoll_event Events[ArrivalBatch];
-    int N = 0;
-    while (FWatched >= 0 && (N = epoll_wait(FArrivalWatch, Events, ArrivalBatch, 0)) > 0)
-        for (int I = 0; I < N; ++I)
-            Bits |= Events[I].events;
-    return Bits;
+    std::uint32_t bits = 0;
+    epoll_event events[kArrivalBatch];
+    int n = 0;
+    while (FWatched >= 0 && (n = epoll_wait(FArrivalWatch, events, kArrivalBatch, 0)) > 0)
+        for (int i = 0; i < n; ++i)
+            bits |= events[i].events;
+    return bits;
 }
 
 void TSocketEndpoint::ForgetArrivals() {
@@ -80,11 +80,11 @@ void TSocketEndpoint::ForgetArrivals() {
 
 void TSocketEndpoint::NotifyArrival(int Handle) {
     SetArrivalEnabled(false);
-    const std::uint32_t Bits = TakeArrivals();
-    if (Bits == 0)
+    const std::uint32_t bits = TakeArrivals();
+    if (bits == 0)
         return;
-    const TArrival Arrival = FArrival; // the handler may delete this endpoint
-    Arrival(Handle, (Bits & HangupEvents) != 0);
+    const TArrival arrival = FArrival; // the handler may delete this endpoint
+    arrival(Handle, (bits & kHangupEvents) != 0);
 }
 
 void TSocketEndpoint::SetReadEnabled(bool Enabled) {
@@ -106,7 +106,7 @@ bool TSocketEndpoint::event(QEvent* Event) {
     if (Event->type() <= QEvent::User || Event->type() > QEvent::MaxUser)
         return QObject::event(Event);
     // Called through a copy: the handler may delete the owner, and with it this endpoint.
-    const TDispatch Dispatch = FDispatch;
-    Dispatch(static_cast<TSocketMessageEvent*>(Event)->Message);
+    const TDispatch dispatch = FDispatch;
+    dispatch(static_cast<TSocketMessageEvent*>(Event)->Message);
     return true;
 }

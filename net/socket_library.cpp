@@ -15,9 +15,9 @@ std::atomic<int> GCount = 0;
 std::atomic<bool> GForced = false;
 std::atomic<bool> GLoaded = false;
 
-constexpr std::uint16_t LibraryVersion = 0x0101;    // 1.1, low byte major
-constexpr std::uint16_t MaxSocketsReported = 65535; // the record's field is 16 bits
-constexpr std::uint16_t MaxUdpDatagram = 65507;     // IPv4 datagram less the headers
+constexpr std::uint16_t kLibraryVersion = 0x0101;    // 1.1, low byte major
+constexpr std::uint16_t kMaxSocketsReported = 65535; // the record's field is 16 bits
+constexpr std::uint16_t kMaxUdpDatagram = 65507;     // IPv4 datagram less the headers
 
 } // namespace
 
@@ -48,14 +48,14 @@ void SocketCancelForceLoadLibrary() {
 void SocketLibraryInfo(TSocketLibraryData& Data) {
     GLoaded = true;
     Data = TSocketLibraryData{};
-    Data.Version = Data.HighVersion = LibraryVersion;
+    Data.Version = Data.HighVersion = kLibraryVersion;
     std::strcpy(Data.Description, "Linux BSD sockets");
     std::strcpy(Data.SystemStatus, "Running");
-    rlimit Files{};
-    getrlimit(RLIMIT_NOFILE, &Files);
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
     Data.MaxSockets =
-        static_cast<std::uint16_t>(std::min<rlim_t>(Files.rlim_cur, MaxSocketsReported));
-    Data.MaxUdpDg = MaxUdpDatagram;
+        static_cast<std::uint16_t>(std::min<rlim_t>(files.rlim_cur, kMaxSocketsReported));
+    Data.MaxUdpDg = kMaxUdpDatagram;
     if (GCount < 1)
         SocketUnloadLibrary();
 }

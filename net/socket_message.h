@@ -7,8 +7,8 @@
 #include <vector>
 
 // Private message numbers of a socket's notification endpoint. A message is
-// posted as a QEvent of type QEvent::User + (number - SocketMsgBase).
-constexpr unsigned SocketMsgBase = 1024;
+// posted as a QEvent of type QEvent::User + (number - kSocketMsgBase).
+constexpr unsigned kSocketMsgBase = 1024;
 constexpr unsigned WM_ASYNCSELECT = 1025;
 constexpr unsigned WM_ASYNCGETHOSTBYNAME = 1026;
 constexpr unsigned WM_ASYNCGETHOSTBYADDR = 1027;
@@ -44,7 +44,7 @@ inline std::uint32_t MakeSelectParam(std::uint32_t Bits, int Error) {
 class TSocketMessageEvent : public QEvent {
 public:
     explicit TSocketMessageEvent(TSocketMessage Message)
-        : QEvent(static_cast<QEvent::Type>(QEvent::User + (Message.Msg - SocketMsgBase))),
+        : QEvent(static_cast<QEvent::Type>(QEvent::User + (Message.Msg - kSocketMsgBase))),
           Message(std::move(Message)) {}
 
     TSocketMessage Message;

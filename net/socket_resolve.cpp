@@ -17,14 +17,14 @@
 
 namespace {
 
-constexpr std::size_t MaxHostLength = 256;
-constexpr std::size_t MaxPortLength = 32; // port and protocol texts must be shorter
-constexpr std::size_t HostNameArea = 64;
-constexpr std::size_t DatabaseBufferSize = 1024;
+constexpr std::size_t kMaxHostLength = 256;
+constexpr std::size_t kMaxPortLength = 32; // port and protocol texts must be shorter
+constexpr std::size_t kHostNameArea = 64;
+constexpr std::size_t kDatabaseBufferSize = 1024;
 // Host records with many aliases and addresses need more; the lookup asks
 // again with twice the area until this bound.
-constexpr std::size_t MaxHostRecordSize = 64 * 1024;
-constexpr int MaxOctet = 255;
+constexpr std::size_t kMaxHostRecordSize = 64 * 1024;
+constexpr int kMaxOctet = 255;
 
 bool IsDigit(char C) {
     return std::isdigit(static_cast<unsigned char>(C)) != 0;
@@ -36,40 +36,40 @@ std::string Format(const char* Prefix, const std::string& Text, int Error) {
 
 // The decimal value of the leading digits; wraps like the 16-bit field it fills.
 std::uint32_t LeadingNumber(const std::string& Text) {
-    std::uint32_t Value = 0;
-    for (const char C : Text) {
-        if (!IsDigit(C))
+    std::uint32_t value = 0;
+    for (const char c : Text) {
+        if (!IsDigit(c))
             break;
-        Value = Value * 10 + static_cast<std::uint32_t>(C - '0');
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
     }
-    return Value;
+    return value;
 }
 
 THostEntry ToHostEntry(const hostent& Record) {
-    THostEntry Entry{Record.h_name ? Record.h_name : "", {}, {}};
-    for (char** Alias = Record.h_aliases; Alias && *Alias; ++Alias)
-        Entry.Aliases.emplace_back(*Alias);
-    for (char** Addr = Record.h_addr_list; Addr && *Addr; ++Addr) {
-        std::uint32_t Value = 0;
-        std::memcpy(&Value, *Addr, sizeof Value);
-        Entry.Addresses.push_back(SocketAddrToDotted(Value));
+    THostEntry entry{Record.h_name ? Record.h_name : "", {}, {}};
+    for (char** alias = Record.h_aliases; alias && *alias; ++alias)
+        entry.Aliases.emplace_back(*alias);
+    for (char** addr = Record.h_addr_list; addr && *addr; ++addr) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, *addr, sizeof value);
+        entry.Addresses.push_back(SocketAddrToDotted(value));
     }
-    return Entry;
+    return entry;
 }
 
 // Runs one of the reentrant host lookups, growing its area while it is too small.
 template <class TLookup> std::optional<THostEntry> LookupHostRecord(TLookup Lookup) {
-    for (std::size_t Size = DatabaseBufferSize; Size <= MaxHostRecordSize; Size *= 2) {
-        std::vector<char> Area(Size);
-        hostent Record{};
-        hostent* Found = nullptr;
-        int HostError = 0;
-        const int Result = Lookup(Record, Area.data(), Area.size(), Found, HostError);
-        if (Result == ERANGE)
+    for (std::size_t size = kDatabaseBufferSize; size <= kMaxHostRecordSize; size *= 2) {
+        std::vector<char> area(size);
+        hostent record{};
+        hostent* found = nullptr;
+        int hostError = 0;
+        const int result = Lookup(record, area.data(), area.size(), found, hostError);
+        if (result == ERANGE)
             continue;
-        if (Result != 0 || Found == nullptr || Record.h_addrtype != AF_INET)
+        if (result != 0 || found == nullptr || record.h_addrtype != AF_INET)
             return std::nullopt;
-        return ToHostEntry(Record);
+        return ToHostEntry(record);
     }
     return std::nullopt;
 }
@@ -84,112 +84,112 @@ std::optional<THostEntry> SocketGetHostByName(const std::string& Name) {
 }
 
 std::optional<THostEntry> SocketGetHostByAddr(const std::string& Dotted) {
-    in_addr Addr{};
-    if (inet_pton(AF_INET, TrimSpaces(Dotted).c_str(), &Addr) != 1)
+    in_addr addr{};
+    if (inet_pton(AF_INET, TrimSpaces(Dotted).c_str(), &addr) != 1)
         return std::nullopt;
     return LookupHostRecord(
         [&](hostent& Record, char* Area, std::size_t Size, hostent*& Found, int& HostError) {
-            return gethostbyaddr_r(&Addr, sizeof Addr, AF_INET, &Record, Area, Size, &Found,
+            return gethostbyaddr_r(&addr, sizeof addr, AF_INET, &Record, Area, Size, &Found,
                                    &HostError);
         });
 }
 
 bool SocketIsDottedIP(const std::string& Text) {
-    std::size_t I = 0;
-    while (I < Text.size() && Text[I] == ' ')
-        ++I;
-    if (I < Text.size() && Text[I] == '.')
+    std::size_t i = 0;
+    while (i < Text.size() && Text[i] == ' ')
+        ++i;
+    if (i < Text.size() && Text[i] == '.')
         return false;
-    int Dots = 0;
-    int Value = 0;
-    for (; I < Text.size(); ++I) {
-        const char C = Text[I];
-        if (IsDigit(C)) {
+    int dots = 0;
+    int value = 0;
+    for (; i < Text.size(); ++i) {
+        const char c = Text[i];
+        if (IsDigit(c)) {
             // Saturates: any value above 255 fails in the same way.
-            Value = std::min(Value * 10 + (C - '0'), MaxOctet + 1);
-        } else if (C == '.') {
-            ++Dots;
-            if (Dots > 3 || Value > MaxOctet || I + 1 == Text.size() || !IsDigit(Text[I + 1]))
+            value = std::min(value * 10 + (c - '0'), kMaxOctet + 1);
+        } else if (c == '.') {
+            ++dots;
+            if (dots > 3 || value > kMaxOctet || i + 1 == Text.size() || !IsDigit(Text[i + 1]))
                 return false;
-            Value = 0;
+            value = 0;
         } else {
-            if (Text.find_first_not_of(' ', I) != std::string::npos)
+            if (Text.find_first_not_of(' ', i) != std::string::npos)
                 return false;
             break;
         }
     }
-    return Dots == 3 && Value <= MaxOctet;
+    return dots == 3 && value <= kMaxOctet;
 }
 
 std::uint32_t SocketResolveHost(const std::string& Host) {
-    if (Host.empty() || Host.size() > MaxHostLength)
+    if (Host.empty() || Host.size() > kMaxHostLength)
         throw ESocketException("SocketResolveHost: '" + Host + "' Invalid Hostname.");
-    const std::string Trimmed = TrimSpaces(Host);
+    const std::string trimmed = TrimSpaces(Host);
     if (SocketIsDottedIP(Host)) {
-        const in_addr_t Addr = inet_addr(Trimmed.c_str());
-        if (Addr == INADDR_NONE && Trimmed != "255.255.255.255")
+        const in_addr_t addr = inet_addr(trimmed.c_str());
+        if (addr == INADDR_NONE && trimmed != "255.255.255.255")
             throw ESocketException("SocketResolveHost: '" + Host + "' Invalid IP address.");
-        return Addr;
+        return addr;
     }
-    const TLookupResult Found = TResolver::LookupName(Trimmed);
-    if (Found.Error != 0)
+    const TLookupResult found = TResolver::LookupName(trimmed);
+    if (found.Error != 0)
         throw ESocketException(
-            Format("SocketResolveHost: Cannot convert host address", Host, Found.Error));
+            Format("SocketResolveHost: Cannot convert host address", Host, found.Error));
     // Back from dotted text; 255.255.255.255 comes back right, as INADDR_NONE is that value.
-    return inet_addr(Found.Names.front().c_str());
+    return inet_addr(found.Names.front().c_str());
 }
 
 std::uint16_t SocketResolvePort(const std::string& Port, const std::string& Proto) {
-    if (Port.empty() || Port.size() >= MaxPortLength)
+    if (Port.empty() || Port.size() >= kMaxPortLength)
         throw ESocketException("SocketResolvePort: Invalid Port.");
-    const std::string Trimmed = TrimSpaces(Port);
-    if (!Trimmed.empty() && IsDigit(Trimmed[0]))
-        return static_cast<std::uint16_t>(LeadingNumber(Trimmed));
-    const std::string TrimmedProto = TrimSpaces(Proto);
-    servent Entry{};
-    servent* Found = nullptr;
-    char Buffer[DatabaseBufferSize];
-    getservbyname_r(Trimmed.c_str(), TrimmedProto.empty() ? nullptr : TrimmedProto.c_str(), &Entry,
-                    Buffer, sizeof Buffer, &Found);
+    const std::string trimmed = TrimSpaces(Port);
+    if (!trimmed.empty() && IsDigit(trimmed[0]))
+        return static_cast<std::uint16_t>(LeadingNumber(trimmed));
+    const std::string trimmedProto = TrimSpaces(Proto);
+    servent entry{};
+    servent* found = nullptr;
+    char buffer[kDatabaseBufferSize];
+    getservbyname_r(trimmed.c_str(), trimmedProto.empty() ? nullptr : trimmedProto.c_str(), &entry,
+                    buffer, sizeof buffer, &found);
     // The services database sets no error number; Winsock reports WSANO_DATA.
-    if (Found == nullptr)
+    if (found == nullptr)
         throw ESocketException(
             Format("SocketResolvePort: Cannot convert port", Port, wsaerr::NoData));
-    return ntohs(static_cast<std::uint16_t>(Found->s_port));
+    return ntohs(static_cast<std::uint16_t>(found->s_port));
 }
 
 int SocketResolveProto(const std::string& Proto) {
-    if (Proto.empty() || Proto.size() >= MaxPortLength)
+    if (Proto.empty() || Proto.size() >= kMaxPortLength)
         throw ESocketException("SocketResolveProto: Invalid Protocol.");
-    const std::string Trimmed = TrimSpaces(Proto);
-    if (!Trimmed.empty() && IsDigit(Trimmed[0]))
-        return static_cast<int>(LeadingNumber(Trimmed));
-    protoent Entry{};
-    protoent* Found = nullptr;
-    char Buffer[DatabaseBufferSize];
-    getprotobyname_r(Trimmed.c_str(), &Entry, Buffer, sizeof Buffer, &Found);
-    if (Found != nullptr)
-        return Found->p_proto;
+    const std::string trimmed = TrimSpaces(Proto);
+    if (!trimmed.empty() && IsDigit(trimmed[0]))
+        return static_cast<int>(LeadingNumber(trimmed));
+    protoent entry{};
+    protoent* found = nullptr;
+    char buffer[kDatabaseBufferSize];
+    getprotobyname_r(trimmed.c_str(), &entry, buffer, sizeof buffer, &found);
+    if (found != nullptr)
+        return found->p_proto;
     // A machine without a protocols database, or a process out of descriptors
     // to read it, must still be able to connect.
-    if (strcasecmp(Trimmed.c_str(), "tcp") == 0)
+    if (strcasecmp(trimmed.c_str(), "tcp") == 0)
         return IPPROTO_TCP;
-    if (strcasecmp(Trimmed.c_str(), "udp") == 0)
+    if (strcasecmp(trimmed.c_str(), "udp") == 0)
         return IPPROTO_UDP;
     throw ESocketException(
         Format("SocketResolveProto: Cannot convert protocol", Proto, wsaerr::NoData));
 }
 
 std::string LocalHostName() {
-    char Name[HostNameArea + 1] = {};
-    if (gethostname(Name, HostNameArea) != 0)
+    char name[kHostNameArea + 1] = {};
+    if (gethostname(name, kHostNameArea) != 0)
         throw ESocketException("Winsock.GetHostName failed");
-    return Name;
+    return name;
 }
 
 std::string SocketResolveIp(const std::string& Dotted) {
-    const TLookupResult Result = TResolver::LookupAddr(Dotted);
-    return Result.Names.empty() ? std::string() : Result.Names.front();
+    const TLookupResult result = TResolver::LookupAddr(Dotted);
+    return result.Names.empty() ? std::string() : result.Names.front();
 }
 
 std::vector<std::string> LocalIPList() {
@@ -197,16 +197,16 @@ std::vector<std::string> LocalIPList() {
 }
 
 std::string TrimSpaces(const std::string& Text) {
-    const auto First = Text.find_first_not_of(' ');
-    if (First == std::string::npos)
+    const auto first = Text.find_first_not_of(' ');
+    if (first == std::string::npos)
         return {};
-    return Text.substr(First, Text.find_last_not_of(' ') - First + 1);
+    return Text.substr(first, Text.find_last_not_of(' ') - first + 1);
 }
 
 std::string SocketAddrToDotted(std::uint32_t Addr) {
-    in_addr In{};
-    In.s_addr = Addr;
-    char Text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &In, Text, sizeof Text);
-    return Text;
+    in_addr address{};
+    address.s_addr = Addr;
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &address, text, sizeof text);
+    return text;
 }

@@ -11,14 +11,14 @@
 // sent, since a cut request would ask the proxy for something else.
 class TSocksRequest {
 public:
-    static constexpr std::size_t Capacity = 128;
+    static constexpr std::size_t kCapacity = 128;
 
     void Byte(std::uint8_t Value) { Append(&Value, 1); }
     // Network byte order.
     void Word(std::uint16_t Value) {
-        const std::uint8_t Bytes[] = {static_cast<std::uint8_t>(Value >> 8),
+        const std::uint8_t bytes[] = {static_cast<std::uint8_t>(Value >> 8),
                                       static_cast<std::uint8_t>(Value & 0xFF)};
-        Append(Bytes, sizeof Bytes);
+        Append(bytes, sizeof bytes);
     }
     // Four bytes as they are stored (an IPv4 address in network byte order).
     void Address(std::uint32_t NetworkOrder) { Append(&NetworkOrder, sizeof NetworkOrder); }
@@ -34,7 +34,7 @@ public:
     }
     // A length byte, then the text.
     void Counted(const std::string& Value) {
-        if (Value.size() > MaxCountedLength) {
+        if (Value.size() > kMaxCountedLength) {
             FFits = false;
             return;
         }
@@ -47,10 +47,10 @@ public:
     int Size() const { return static_cast<int>(FSize); }
 
 private:
-    static constexpr std::size_t MaxCountedLength = 255;
+    static constexpr std::size_t kMaxCountedLength = 255;
 
     void Append(const void* Bytes, std::size_t Len) {
-        if (!FFits || Len > Capacity - FSize) {
+        if (!FFits || Len > kCapacity - FSize) {
             FFits = false;
             return;
         }
@@ -58,7 +58,7 @@ private:
         FSize += Len;
     }
 
-    std::array<std::uint8_t, Capacity> FArea{};
+    std::array<std::uint8_t, kCapacity> FArea{};
     std::size_t FSize = 0;
     bool FFits = true;
 };

@@ -29,21 +29,21 @@ using TSocksAuthStateEvent =
 // Numbers of the negotiation failures. None of them is a socket error, so
 // SocketErrorDesc calls each "Not a WinSock error".
 namespace socks_errors {
-constexpr int LogicError = 20001;
-constexpr int VersionError = 20002;
-constexpr int MethodNotAcceptable = 20003;
-constexpr int GeneralFailure = 20004;
-constexpr int NotAllowed = 20005;
-constexpr int NetworkUnreachable = 20006;
-constexpr int HostUnreachable = 20007;
-constexpr int ConnectionRefused = 20008;
-constexpr int TtlExpired = 20009;
-constexpr int CommandNotSupported = 20010;
-constexpr int AddressTypeNotSupported = 20011;
-constexpr int Unassigned = 20012;
-constexpr int InternalError = 20013;
-constexpr int AuthenticationFailed = 20015;
-constexpr int RequestRejected = 20016;
-constexpr int HostResolution = 20017;
-constexpr int FieldTooLong = 20018;
+constexpr int kLogicError = 20001;
+constexpr int kVersionError = 20002;
+constexpr int kMethodNotAcceptable = 20003;
+constexpr int kGeneralFailure = 20004;
+constexpr int kNotAllowed = 20005;
+constexpr int kNetworkUnreachable = 20006;
+constexpr int kHostUnreachable = 20007;
+constexpr int kConnectionRefused = 20008;
+constexpr int kTtlExpired = 20009;
+constexpr int kCommandNotSupported = 20010;
+constexpr int kAddressTypeNotSupported = 20011;
+constexpr int kUnassigned = 20012;
+constexpr int kInternalError = 20013;
+constexpr int kAuthenticationFailed = 20015;
+constexpr int kRequestRejected = 20016;
+constexpr int kHostResolution = 20017;
+constexpr int kFieldTooLong = 20018;
 } // namespace socks_errors

@@ -13,29 +13,29 @@
 
 namespace {
 
-constexpr int NameArea = 256; // a common name longer than this is cut
-constexpr std::size_t ReadAheadSize = 64 * 1024;
+constexpr int kNameArea = 256; // a common name longer than this is cut
+constexpr std::size_t kReadAheadSize = 64 * 1024;
 
 // The last OpenSSL reason of this thread, with the queue emptied.
 std::string TakeOpenSslReason() {
-    unsigned long Code = 0;
-    unsigned long Last = 0;
-    while ((Code = ERR_get_error()) != 0)
-        Last = Code;
-    if (Last == 0)
+    unsigned long code = 0;
+    unsigned long last = 0;
+    while ((code = ERR_get_error()) != 0)
+        last = code;
+    if (last == 0)
         return {};
-    const char* Reason = ERR_reason_error_string(Last);
-    return Reason ? Reason : "error " + std::to_string(ERR_GET_REASON(Last));
+    const char* reason = ERR_reason_error_string(last);
+    return reason ? reason : "error " + std::to_string(ERR_GET_REASON(last));
 }
 
 std::string NameText(X509_NAME* Name) {
     if (Name == nullptr)
         return {};
-    char Text[NameArea] = {};
-    if (X509_NAME_get_text_by_NID(Name, NID_commonName, Text, sizeof Text) > 0)
-        return Text;
-    X509_NAME_oneline(Name, Text, sizeof Text);
-    return Text;
+    char text[kNameArea] = {};
+    if (X509_NAME_get_text_by_NID(Name, NID_commonName, text, sizeof text) > 0)
+        return text;
+    X509_NAME_oneline(Name, text, sizeof text);
+    return text;
 }
 
 } // namespace
@@ -58,10 +58,10 @@ struct TTlsBioAccess {
     }
     static int Read(BIO* Bio, char* Buffer, int Size) {
         BIO_clear_retry_flags(Bio);
-        const int N = Settle(Bio, SessionOf(Bio)->FRead(Buffer, Size), BIO_FLAGS_READ);
-        if (N == 0)
+        const int n = Settle(Bio, SessionOf(Bio)->FRead(Buffer, Size), BIO_FLAGS_READ);
+        if (n == 0)
             SessionOf(Bio)->FTransportEnded = true;
-        return N;
+        return n;
     }
     // The end of the stream must be told, or OpenSSL takes it for an error
     // without a reason.
@@ -72,14 +72,14 @@ struct TTlsBioAccess {
     }
     // One method table for the process, made on first use.
     static BIO_METHOD* Method() {
-        static BIO_METHOD* const Table = [] {
-            BIO_METHOD* M = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "transport");
-            BIO_meth_set_write(M, &TTlsBioAccess::Write);
-            BIO_meth_set_read(M, &TTlsBioAccess::Read);
-            BIO_meth_set_ctrl(M, &TTlsBioAccess::Control);
-            return M;
+        static BIO_METHOD* const kTable = [] {
+            BIO_METHOD* m = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "transport");
+            BIO_meth_set_write(m, &TTlsBioAccess::Write);
+            BIO_meth_set_read(m, &TTlsBioAccess::Read);
+            BIO_meth_set_ctrl(m, &TTlsBioAccess::Control);
+            return m;
         }();
-        return Table;
+        return kTable;
     }
 };
 
@@ -93,7 +93,7 @@ TTlsSession::TTlsSession(const TTlsSettings& Settings, TRead Read, TWrite Write)
     SSL_CTX_set_min_proto_version(FContext, TLS1_2_VERSION);
     // Several records per receive call instead of a header and a body each.
     SSL_CTX_set_read_ahead(FContext, 1);
-    SSL_CTX_set_default_read_buffer_len(FContext, ReadAheadSize);
+    SSL_CTX_set_default_read_buffer_len(FContext, kReadAheadSize);
     SSL_CTX_set_mode(FContext, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     SSL_CTX_set_verify(FContext, Settings.Verify ? SSL_VERIFY_PEER : SSL_VERIFY_NONE, nullptr);
     if (Settings.Verify) {
@@ -108,10 +108,10 @@ TTlsSession::TTlsSession(const TTlsSettings& Settings, TRead Read, TWrite Write)
         FErrorText = "TLS set-up failed: " + TakeOpenSslReason();
         return;
     }
-    BIO* Bio = BIO_new(TTlsBioAccess::Method());
-    BIO_set_data(Bio, this);
-    BIO_set_init(Bio, 1);
-    SSL_set_bio(FSsl, Bio, Bio);
+    BIO* bio = BIO_new(TTlsBioAccess::Method());
+    BIO_set_data(bio, this);
+    BIO_set_init(bio, 1);
+    SSL_set_bio(FSsl, bio, bio);
     SSL_set_connect_state(FSsl);
     if (!Settings.HostName.empty()) {
         SSL_set_tlsext_host_name(FSsl, Settings.HostName.c_str());
@@ -137,13 +137,13 @@ TTlsSession::TResult TTlsSession::Outcome(int Ret, const char* Stage) {
     default:
         break;
     }
-    std::string Reason = TakeOpenSslReason();
-    const long Verify = SSL_get_verify_result(FSsl);
-    if (!FEstablished && Verify != X509_V_OK)
-        Reason += std::string(" (") + X509_verify_cert_error_string(Verify) + ")";
-    if (Reason.empty())
-        Reason = FTransportErrno != 0 ? std::strerror(FTransportErrno) : "connection closed";
-    FErrorText = std::string(Stage) + ": " + Reason;
+    std::string reason = TakeOpenSslReason();
+    const long verify = SSL_get_verify_result(FSsl);
+    if (!FEstablished && verify != X509_V_OK)
+        reason += std::string(" (") + X509_verify_cert_error_string(verify) + ")";
+    if (reason.empty())
+        reason = FTransportErrno != 0 ? std::strerror(FTransportErrno) : "connection closed";
+    FErrorText = std::string(Stage) + ": " + reason;
     return TResult::Failed;
 }
 
@@ -153,12 +153,12 @@ TTlsSession::TResult TTlsSession::Handshake() {
     if (FEstablished)
         return TResult::Done;
     ERR_clear_error();
-    const int Ret = SSL_do_handshake(FSsl);
-    if (Ret == 1) {
+    const int ret = SSL_do_handshake(FSsl);
+    if (ret == 1) {
         FEstablished = true;
         return TResult::Done;
     }
-    return Outcome(Ret, "TLS handshake failed");
+    return Outcome(ret, "TLS handshake failed");
 }
 
 int TTlsSession::Read(void* Buffer, int Size, TResult& Result, bool Peek) {
@@ -168,12 +168,12 @@ int TTlsSession::Read(void* Buffer, int Size, TResult& Result, bool Peek) {
         return 0;
     }
     ERR_clear_error();
-    const int N = Peek ? SSL_peek(FSsl, Buffer, Size) : SSL_read(FSsl, Buffer, Size);
-    if (N > 0) {
+    const int n = Peek ? SSL_peek(FSsl, Buffer, Size) : SSL_read(FSsl, Buffer, Size);
+    if (n > 0) {
         Result = TResult::Done;
-        return N;
+        return n;
     }
-    Result = Outcome(N, "TLS receive failed");
+    Result = Outcome(n, "TLS receive failed");
     return 0;
 }
 
@@ -183,20 +183,20 @@ int TTlsSession::Write(const void* Data, int Len, TResult& Result) {
         return 0;
     }
     ERR_clear_error();
-    const int N = SSL_write(FSsl, Data, Len);
-    if (N > 0) {
+    const int n = SSL_write(FSsl, Data, Len);
+    if (n > 0) {
         Result = TResult::Done;
-        return N;
+        return n;
     }
-    Result = Outcome(N, "TLS send failed");
+    Result = Outcome(n, "TLS send failed");
     return 0;
 }
 
 int TTlsSession::Pending() const {
     if (FSsl == nullptr)
         return 0;
-    const int Ready = SSL_pending(FSsl);
-    return Ready > 0 ? Ready : (SSL_has_pending(FSsl) ? 1 : 0);
+    const int ready = SSL_pending(FSsl);
+    return ready > 0 ? ready : (SSL_has_pending(FSsl) ? 1 : 0);
 }
 
 void TTlsSession::Shutdown() {
@@ -209,19 +209,19 @@ void TTlsSession::Shutdown() {
 }
 
 TTlsPeerInfo TTlsSession::PeerInfo() const {
-    TTlsPeerInfo Info;
+    TTlsPeerInfo info;
     if (FSsl == nullptr || !FEstablished)
-        return Info;
-    Info.Protocol = SSL_get_version(FSsl);
-    Info.Cipher = SSL_get_cipher_name(FSsl);
-    X509* Certificate = SSL_get1_peer_certificate(FSsl);
-    if (Certificate == nullptr)
-        return Info;
-    Info.Subject = NameText(X509_get_subject_name(Certificate));
-    Info.Issuer = NameText(X509_get_issuer_name(Certificate));
-    tm End{};
-    if (ASN1_TIME_to_tm(X509_get0_notAfter(Certificate), &End) == 1)
-        Info.NotAfter = timegm(&End);
-    X509_free(Certificate);
-    return Info;
+        return info;
+    info.Protocol = SSL_get_version(FSsl);
+    info.Cipher = SSL_get_cipher_name(FSsl);
+    X509* certificate = SSL_get1_peer_certificate(FSsl);
+    if (certificate == nullptr)
+        return info;
+    info.Subject = NameText(X509_get_subject_name(certificate));
+    info.Issuer = NameText(X509_get_issuer_name(certificate));
+    tm end{};
+    if (ASN1_TIME_to_tm(X509_get0_notAfter(certificate), &end) == 1)
+        info.NotAfter = timegm(&end);
+    X509_free(certificate);
+    return info;
 }

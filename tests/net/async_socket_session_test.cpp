@@ -162,6 +162,61 @@ TEST(AsyncSocketLifetime, DestroyingAConnectedSocketRaisesNoSessionClosed) {
     EXPECT_TRUE(WaitUntil([&] { return Server.Done(); }));
 }
 
+TEST(AsyncSocketLifetime, DestroyingAnOpenSocketClosesItWhileEveryLayerLives) {
+    TScriptedServer Server({{TScriptedServer::Drain()}});
+    const std::string User(40, 'u'); // longer than a string holds in place
+    auto Owned = std::make_unique<TAsyncSocket>();
+    Owned->SetSocksUsercode(User);
+    ASSERT_TRUE(nettest::ConnectAndWait(*Owned, Server.Port()));
+    std::string SeenUser;
+    bool WholeObject = false;
+    Owned->OnChangeState = [&](TCustomAsyncSocket* Sender, TSocketState, TSocketState) {
+        SeenUser = static_cast<TCustomSocksSocket*>(Sender)->SocksUsercode();
+        WholeObject = dynamic_cast<TCustomSyncSocket*>(Sender) != nullptr;
+    };
+    Owned.reset();
+    EXPECT_EQ(SeenUser, User);
+    EXPECT_TRUE(WholeObject);
+    EXPECT_TRUE(WaitUntil([&] { return Server.Done(); }));
+}
+
+// A handler of OnChangeState deletes the socket on one change; nothing may
+// touch the object afterwards.
+struct TDeleteOnChange {
+    const char* Name;
+    TSocketState DeleteOn;
+    const char* Proto;
+    bool SendWhenClosed; // the change comes from a Send on a closed socket
+};
+
+class HandlerDeletesTheSocketOnAStateChange : public testing::TestWithParam<TDeleteOnChange> {};
+
+TEST_P(HandlerDeletesTheSocketOnAStateChange, AndTheCallReturnsWithoutTouchingIt) {
+    const TDeleteOnChange& Case = GetParam();
+    TScriptedServer Server({{TScriptedServer::Drain()}});
+    QPointer<TAsyncSocket> Doomed = new TAsyncSocket;
+    Doomed->OnChangeState = [&Case](TCustomAsyncSocket* Sender, TSocketState, TSocketState New) {
+        if (New != Case.DeleteOn)
+            return;
+        Sender->OnChangeState = nullptr; // the close on destruction changes the state again
+        delete Sender;
+    };
+    if (Case.SendWhenClosed) {
+        EXPECT_EQ(MessageOf([&] { EXPECT_EQ(Doomed->SendStr("x"), -1); }), "(no exception)");
+    } else {
+        Doomed->SetProto(Case.Proto);
+        nettest::StartConnect(*Doomed, Server.Port());
+    }
+    EXPECT_EQ(Doomed, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Socket, HandlerDeletesTheSocketOnAStateChange,
+    testing::Values(TDeleteOnChange{"ToConnecting", wsConnecting, "tcp", false},
+                    TDeleteOnChange{"DatagramToConnected", wsConnected, "udp", false},
+                    TDeleteOnChange{"ClosedOnSend", wsClosed, "tcp", true}),
+    [](const testing::TestParamInfo<TDeleteOnChange>& Info) { return Info.param.Name; });
+
 // true: the handler calls Release, which deletes the socket afterwards;
 // false: the handler deletes it directly.
 class HandlerDestroysTheSocket : public testing::TestWithParam<bool> {};
@@ -236,6 +291,20 @@ TEST(AsyncSocketPrivateMessages, CloseWhileConnectingIsIgnoredTestExceptionIsRai
     Socket.PostTestException();
     ASSERT_TRUE(WaitUntil([&] { return !Seen.empty(); }));
     EXPECT_EQ(Seen, "Test exception in socket");
+}
+
+TEST_F(AsyncSocketSession, StaleDelayedCloseLeavesTheNextSessionAlone) {
+    TScriptedServer Server({{TScriptedServer::Drain()}, {TScriptedServer::Drain()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    Socket.CloseDelayed();
+    Socket.Close();
+    Events.Entries.clear();
+    EXPECT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    for (int I = 0; I < 5; ++I)
+        testsupport::PumpEvents();
+    EXPECT_EQ(Socket.State(), wsConnected);
+    EXPECT_EQ(Events.Entries, (Log{"state Closed>Opened", "state Opened>Connecting",
+                                   "state Connecting>Connected", "connected 0"}));
 }
 
 TEST_F(AsyncSocketSession, PausedSocketDeliversNothingUntilResumed) {

@@ -1,3 +1,5 @@
+#include <QPointer>
+
 #include <gtest/gtest.h>
 
 #include <netdb.h>
@@ -118,6 +120,28 @@ TEST_F(DnsLookup, EmptyHostRaisesOrReports10022) {
     Socket.DnsLookup("");
     EXPECT_EQ(Done, std::vector<int>{10022});
 }
+
+// A handler deletes the socket inside a lookup call: through OnError for an
+// empty host, or through OnDnsLookupDone(10004) when Abort cancels a lookup.
+class HandlerDeletesTheSocketInsideALookupCall : public testing::TestWithParam<bool> {};
+
+TEST_P(HandlerDeletesTheSocketInsideALookupCall, AndTheCallReturnsWithoutTouchingIt) {
+    const bool ByAbort = GetParam();
+    QPointer<TAsyncSocket> Doomed = new TAsyncSocket;
+    const auto Delete = [](TCustomAsyncSocket* Sender, auto...) { delete Sender; };
+    if (ByAbort) {
+        Doomed->OnDnsLookupDone = Delete;
+        auto Held = THeldLookup::On(*Doomed, {"10.1.1.1"}, true);
+        Doomed->DnsLookup("held.example");
+        Doomed->Abort();
+    } else {
+        Doomed->OnError = Delete;
+        Doomed->DnsLookup("");
+    }
+    EXPECT_EQ(Doomed, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Socket, HandlerDeletesTheSocketInsideALookupCall, testing::Bool());
 
 TEST_F(DnsLookup, ReverseLookupOfLoopbackGivesOneHostName) {
     Socket.ReverseDnsLookup("127.0.0.1");

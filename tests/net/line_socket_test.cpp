@@ -83,12 +83,12 @@ TEST_F(LineSocket, LongLineReadInTenByteStepsThenTheNextLine) {
 }
 
 TEST_F(LineSocket, LineWithoutTerminatorIsDeliveredWhenItReachesTheLimit) {
-    const std::string Flood(TCustomLineSocket::MaxLineLength + 10, 'z');
+    const std::string Flood(TCustomLineSocket::kMaxLineLength + 10, 'z');
     TScriptedServer Server({{TScriptedServer::Send(Flood), TScriptedServer::Drain()}});
     ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
     ASSERT_TRUE(WaitUntil([&] { return Socket.LineBufferCount() == 10; }));
     ASSERT_EQ(Lines.size(), 1U);
-    EXPECT_EQ(Lines[0], "line " + Flood.substr(0, TCustomLineSocket::MaxLineLength));
+    EXPECT_EQ(Lines[0], "line " + Flood.substr(0, TCustomLineSocket::kMaxLineLength));
 }
 
 struct TEditCase {

@@ -114,7 +114,7 @@ TEST(MessagePump, WorkerThreadSocketRunsOnItsOwnEventLoop) {
     EXPECT_EQ(Result.FirstRead, 0);
     EXPECT_EQ(Result.FirstLine, "WELCOME\r\n");
     EXPECT_TRUE(Result.Terminated);
-    EXPECT_EQ(Result.ReadAfterQuit, TCustomSyncSocket::WaitAborted);
+    EXPECT_EQ(Result.ReadAfterQuit, TCustomSyncSocket::kWaitAborted);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ TEST_F(ReadLine, TimeOutReturnsThePartialLineAfterTheDeadlineWithoutSpinning) {
     QElapsedTimer Clock;
     Clock.start();
     const double CpuBefore = ProcessCpuMs();
-    EXPECT_EQ(Socket.ReadLine(-500, Line), TCustomSyncSocket::WaitAborted);
+    EXPECT_EQ(Socket.ReadLine(-500, Line), TCustomSyncSocket::kWaitAborted);
     const double Cpu = ProcessCpuMs() - CpuBefore;
     RecordProperty("cpu_ms", std::to_string(Cpu));
     EXPECT_GE(Clock.elapsed(), 490);

@@ -58,7 +58,7 @@ TEST(Buffer, ResizeKeepsWhatFitsAndNonPositiveSizeMeansDefault) {
     Buffer.SetBufSize(5); // shrinking below the bytes held keeps what fits
     EXPECT_EQ(ReadAll(Buffer), "bcde");
     Buffer.SetBufSize(0);
-    EXPECT_EQ(Buffer.BufSize(), TBuffer::DefaultSize);
+    EXPECT_EQ(Buffer.BufSize(), TBuffer::kDefaultSize);
 }
 
 // Far more than loopback socket buffers hold, so the system takes only part.
@@ -139,6 +139,31 @@ TEST_F(SendBuffer, DataSentHandlerMaySendTheNextChunk) {
     nettest::StartConnect(Socket, Server.Port());
     ASSERT_TRUE(WaitUntil([&] { return Server.Received(0).size() == 14; }));
     EXPECT_EQ(Server.Received(0), "one two three ");
+}
+
+TEST_F(SendBuffer, SendInsideOnSendDataPutsEveryByteOnTheWireOnce) {
+    // OnSendData comes while the block it reports may still be in the chain.
+    std::string Payload(2000, ' ');
+    for (std::size_t I = 0; I < Payload.size(); ++I)
+        Payload[I] = static_cast<char>('a' + I % 26);
+    const std::string More = "ABCDEFG";
+    TScriptedServer Server({{TScriptedServer::ExpectCount(2007), TScriptedServer::Drain()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    bool SentMore = false;
+    Socket.OnSendData = [&](TCustomAsyncSocket* Sender, std::int32_t Bytes) {
+        SendCalls.push_back(Bytes);
+        if (!SentMore) {
+            SentMore = true;
+            Sender->SendStr(More);
+        }
+    };
+    EXPECT_EQ(Socket.SendStr(Payload), 2000);
+    ASSERT_TRUE(WaitUntil([&] { return Events.Has("sent 0"); }));
+    ASSERT_TRUE(WaitUntil([&] { return Server.Received(0).size() >= 2007; }));
+    testsupport::PumpEvents();
+    EXPECT_EQ(Server.Received(0), Payload + More);
+    EXPECT_EQ(BytesHandedOver(), 2007u);
+    EXPECT_EQ(Events.Count("sent 0"), 1);
 }
 
 class SendWhenClosed : public testing::TestWithParam<bool> {};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <memory>
@@ -86,6 +87,23 @@ TEST_F(AsyncSocketSessionEnd, NoDataSentFollowsAResetDuringSending) {
     }
 }
 
+TEST_F(AsyncSocketSessionEnd, PeerAddrAfterAResetEndsTheSessionWithOneSessionClosed) {
+    TScriptedServer Server({{TScriptedServer::WaitGate(0), TScriptedServer::Reset()}});
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    Server.OpenGate(0);
+    // The reset reaches the system before the socket's events run.
+    pollfd Hangup{Socket.SocketHandle(), POLLRDHUP, 0};
+    ASSERT_EQ(poll(&Hangup, 1, 10000), 1);
+    EXPECT_EQ(nettest::MessageOf([&] { Socket.PeerAddr(); }),
+              "Error 10057 in function GetPeerName\r\nSocket is not connected");
+    EXPECT_EQ(Socket.State(), wsClosed);
+    for (int I = 0; I < 5; ++I)
+        testsupport::PumpEvents();
+    // The session ended by the reset, as its events would have said.
+    EXPECT_EQ(Events.Count("closed 10054"), 1) << LogText(Events.Entries);
+    EXPECT_EQ(EntriesAfterClose(Events.Entries, "closed"), 0) << LogText(Events.Entries);
+}
+
 TEST(AsyncSocketDup, DiscardsThePreviousSessionsUnsentBytes) {
     int First[2];
     int Second[2];
@@ -127,7 +145,7 @@ TEST_P(ReconnectInsideAHandler, KeepsTheNewSession) {
         if (Retried)
             return;
         Retried = true;
-        if (Sender->State() != wsClosed)
+        if (Where != "peer close, connect at once" && Sender->State() != wsClosed)
             Sender->Close();
         nettest::StartConnect(*Sender, Second.Port());
     };
@@ -159,7 +177,8 @@ TEST_P(ReconnectInsideAHandler, KeepsTheNewSession) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Socket, ReconnectInsideAHandler,
-                         testing::Values("refused", "peer close", "own close"));
+                         testing::Values("refused", "peer close", "own close",
+                                         "peer close, connect at once"));
 
 TEST(AsyncSocketListen, AgainOnAListeningSocketRefusesWithoutLeakingAHandle) {
     TAsyncSocket Listener;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -92,15 +93,36 @@ protected:
     }
 };
 
-TEST_F(SocksSocketTest, NegotiatesEveryLevelWithExactRequestsThenCarriesData) {
+// A case's name as a test name: its words joined, each starting upper-case.
+std::string CaseName(const std::string& Name) {
+    std::string Result;
+    bool WordStart = true;
+    for (const char C : Name) {
+        if (std::isalnum(static_cast<unsigned char>(C)) == 0) {
+            WordStart = true;
+            continue;
+        }
+        Result += WordStart ? static_cast<char>(std::toupper(static_cast<unsigned char>(C))) : C;
+        WordStart = false;
+    }
+    return Result;
+}
+
+template <class TCase> std::string CaseName(const testing::TestParamInfo<TCase>& Info) {
+    return CaseName(Info.param.Name);
+}
+
+struct TNegotiationCase {
+    std::string Name;
+    TSettings Settings;
+    std::vector<std::pair<std::string, std::string>> Steps;
+    Log AuthEvents;
+};
+
+std::vector<TNegotiationCase> NegotiationCases() {
     const std::string User = "user", Password = "secret";
     const std::string LongHost(121, 'h'); // fills the 128-byte SOCKS 5 request exactly
-    const struct {
-        const char* Name;
-        TSettings Settings;
-        std::vector<std::pair<std::string, std::string>> Steps;
-        Log AuthEvents;
-    } Cases[] = {
+    return {
         {"SOCKS 5", {}, {{Socks5Offer, "\x05\x00"s}, {Socks5Request, Socks5Granted}}, {}},
         {"SOCKS 5 with password",
          {"5", User, Password, true},
@@ -127,51 +149,58 @@ TEST_F(SocksSocketTest, NegotiatesEveryLevelWithExactRequestsThenCarriesData) {
            Socks4Granted}},
          {}},
     };
-    for (const auto& C : Cases) {
-        SCOPED_TRACE(C.Name);
-        Events.Entries.clear();
-        TScript Script = Exchange(C.Steps);
-        Script.push_back(TScriptedServer::Expect("ping"));
-        Script.push_back(TScriptedServer::Send("pong"));
-        TScriptedServer Proxy({Script});
-        std::string Data;
-        nettest::Collect(Socket, Data);
-        Socket.OnSessionConnected = [this](TCustomAsyncSocket* Sender, std::uint16_t Error) {
-            Events.Entries.push_back("connected " + std::to_string(Error));
-            Sender->SendStr("ping");
-        };
-        Start(Proxy, C.Settings);
-        ASSERT_TRUE(WaitUntil([&] { return Data == "pong" || Socket.State() == wsClosed; }));
-        EXPECT_EQ(Proxy.Failure(), "");
-        EXPECT_EQ(Data, "pong");
-        EXPECT_EQ(Socket.SocksState(), socksData);
-        // The negotiation's own sends raise no OnDataSent.
-        Log Expected{"socks connected 0"};
-        Expected.insert(Expected.end(), C.AuthEvents.begin(), C.AuthEvents.end());
-        Expected.push_back("connected 0");
-        const Log Got = Negotiation();
-        ASSERT_GE(Got.size(), Expected.size());
-        EXPECT_EQ(Log(Got.begin(), Got.begin() + static_cast<std::ptrdiff_t>(Expected.size())),
-                  Expected);
-        Socket.Close();
-        EXPECT_EQ(Socket.SocksServer(), "");
-        EXPECT_EQ(Socket.SocksLevel(), "5");
-    }
 }
 
-TEST_F(SocksSocketTest, EveryFailureIsReportedThreeWaysOnce) {
+class SocksNegotiation : public SocksSocketTest,
+                         public testing::WithParamInterface<TNegotiationCase> {};
+
+TEST_P(SocksNegotiation, SendsTheExactRequestsThenCarriesData) {
+    const TNegotiationCase& C = GetParam();
+    TScript Script = Exchange(C.Steps);
+    Script.push_back(TScriptedServer::Expect("ping"));
+    Script.push_back(TScriptedServer::Send("pong"));
+    TScriptedServer Proxy({Script});
+    std::string Data;
+    nettest::Collect(Socket, Data);
+    Socket.OnSessionConnected = [this](TCustomAsyncSocket* Sender, std::uint16_t Error) {
+        Events.Entries.push_back("connected " + std::to_string(Error));
+        Sender->SendStr("ping");
+    };
+    Start(Proxy, C.Settings);
+    ASSERT_TRUE(WaitUntil([&] { return Data == "pong" || Socket.State() == wsClosed; }));
+    EXPECT_EQ(Proxy.Failure(), "");
+    EXPECT_EQ(Data, "pong");
+    EXPECT_EQ(Socket.SocksState(), socksData);
+    // The negotiation's own sends raise no OnDataSent.
+    Log Expected{"socks connected 0"};
+    Expected.insert(Expected.end(), C.AuthEvents.begin(), C.AuthEvents.end());
+    Expected.push_back("connected 0");
+    const Log Got = Negotiation();
+    ASSERT_GE(Got.size(), Expected.size());
+    EXPECT_EQ(Log(Got.begin(), Got.begin() + static_cast<std::ptrdiff_t>(Expected.size())),
+              Expected);
+    Socket.Close();
+    EXPECT_EQ(Socket.SocksServer(), "");
+    EXPECT_EQ(Socket.SocksLevel(), "5");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryLevel, SocksNegotiation, testing::ValuesIn(NegotiationCases()),
+                         CaseName<TNegotiationCase>);
+
+struct TFailureCase {
+    std::string Name;
+    TSettings Settings;
+    TScript Script;
+    int Number;
+    std::string Text;
+    bool PeerClose = false; // the peer's close comes before the state change
+};
+
+std::vector<TFailureCase> FailureCases() {
     const std::string Offer = Socks5Offer;
     const std::string Socks4Request = "\x04\x01"s + TargetPort + "\x0a\x01\x02\x03\x00"s;
     const std::string TooLongName(257, 'n'); // refused by the host conversion at once
-    struct TCase {
-        std::string Name;
-        TSettings Settings;
-        TScript Script;
-        int Number;
-        std::string Text;
-        bool PeerClose = false; // the peer's close comes before the state change
-    };
-    std::vector<TCase> Cases;
+    std::vector<TFailureCase> Cases;
     const TSettings Socks4{"4", "", "", false, "10.1.2.3"};
     const struct {
         bool Socks5;
@@ -258,32 +287,40 @@ TEST_F(SocksSocketTest, EveryFailureIsReportedThreeWaysOnce) {
                      true});
     Cases.back().Script.push_back(TScriptedServer::Reset());
 
-    for (const TCase& C : Cases) {
-        SCOPED_TRACE(C.Name);
-        Events.Entries.clear();
-        TScriptedServer Proxy({C.Script});
-        Start(Proxy, C.Settings);
-        ASSERT_TRUE(WaitClosed());
-        const std::string N = std::to_string(C.Number);
-        Log Got = Negotiation();
-        // The authentication's own progress is not what this table checks.
-        std::erase_if(Got, [](const std::string& E) { return E.rfind("auth ", 0) == 0; });
-        Log Expected{"socks connected 0", "socks error " + N + " " + C.Text, "connected " + N,
-                     "state Connected>Closed", "closed " + N};
-        if (C.PeerClose)
-            std::swap(Expected[3], Expected[4]);
-        EXPECT_EQ(Got, Expected);
-    }
+    return Cases;
 }
 
-TEST_F(SocksSocketTest, FieldsTooLongForTheRequestAreaEndTheSessionUnsent) {
+class SocksFailure : public SocksSocketTest, public testing::WithParamInterface<TFailureCase> {};
+
+TEST_P(SocksFailure, IsReportedThreeWaysOnce) {
+    const TFailureCase& C = GetParam();
+    TScriptedServer Proxy({C.Script});
+    Start(Proxy, C.Settings);
+    ASSERT_TRUE(WaitClosed());
+    const std::string N = std::to_string(C.Number);
+    Log Got = Negotiation();
+    // The authentication's own progress is not what this table checks.
+    std::erase_if(Got, [](const std::string& E) { return E.rfind("auth ", 0) == 0; });
+    Log Expected{"socks connected 0", "socks error " + N + " " + C.Text, "connected " + N,
+                 "state Connected>Closed", "closed " + N};
+    if (C.PeerClose)
+        std::swap(Expected[3], Expected[4]);
+    EXPECT_EQ(Got, Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Every, SocksFailure, testing::ValuesIn(FailureCases()),
+                         CaseName<TFailureCase>);
+
+struct TFieldTooLongCase {
+    std::string Name;
+    TSettings Settings;
+    TScript Script; // what the proxy sees before the client gives up
+    std::string Sent;
+};
+
+std::vector<TFieldTooLongCase> FieldTooLongCases() {
     const std::string Long120(120, 'u');
-    const struct {
-        const char* Name;
-        TSettings Settings;
-        TScript Script; // what the proxy sees before the client gives up
-        std::string Sent;
-    } Cases[] = {
+    return {
         {"SOCKS 5 host",
          {"5", "", "", false, std::string(122, 'h')},
          Exchange({{Socks5Offer, "\x05\x00"s}}),
@@ -295,21 +332,27 @@ TEST_F(SocksSocketTest, FieldsTooLongForTheRequestAreaEndTheSessionUnsent) {
          Exchange({{Socks5UserOffer, "\x05\x02"s}}),
          Socks5UserOffer},
     };
-    for (const auto& C : Cases) {
-        SCOPED_TRACE(C.Name);
-        Events.Entries.clear();
-        TScript Script = C.Script;
-        Script.push_back(TScriptedServer::Drain());
-        TScriptedServer Proxy({Script});
-        Start(Proxy, C.Settings);
-        ASSERT_TRUE(WaitClosed());
-        ASSERT_TRUE(WaitUntil([&] { return Proxy.Done(); }));
-        EXPECT_EQ(Proxy.Received(0), C.Sent);
-        EXPECT_EQ(Events.Count("socks error 20018 socks request field too long"), 1);
-        EXPECT_EQ(Events.Count("connected 20018"), 1);
-        EXPECT_EQ(Events.Count("closed 20018"), 1);
-    }
 }
+
+class SocksFieldTooLong : public SocksSocketTest,
+                          public testing::WithParamInterface<TFieldTooLongCase> {};
+
+TEST_P(SocksFieldTooLong, ForTheRequestAreaEndsTheSessionUnsent) {
+    const TFieldTooLongCase& C = GetParam();
+    TScript Script = C.Script;
+    Script.push_back(TScriptedServer::Drain());
+    TScriptedServer Proxy({Script});
+    Start(Proxy, C.Settings);
+    ASSERT_TRUE(WaitClosed());
+    ASSERT_TRUE(WaitUntil([&] { return Proxy.Done(); }));
+    EXPECT_EQ(Proxy.Received(0), C.Sent);
+    EXPECT_EQ(Events.Count("socks error 20018 socks request field too long"), 1);
+    EXPECT_EQ(Events.Count("connected 20018"), 1);
+    EXPECT_EQ(Events.Count("closed 20018"), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Every, SocksFieldTooLong, testing::ValuesIn(FieldTooLongCases()),
+                         CaseName<TFieldTooLongCase>);
 
 TEST_F(SocksSocketTest, SplitReplyAndDataBehindItReachTheApplicationInOrder) {
     // The bound address comes as a name, the reply in three packets, and the

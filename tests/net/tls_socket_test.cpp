@@ -114,7 +114,7 @@ TEST_P(TlsCertificateCheck, EndsWithItsReasonOrIsAccepted) {
     };
     Connect(static_cast<std::uint16_t>(Nginx->SecondPort()), Case.Verify, Case.WithCa);
     ASSERT_TRUE(WaitUntil([&] { return Socket.State() == wsClosed; }));
-    const std::string Fail = std::to_string(TCustomTlsSocket::TlsFailure);
+    const std::string Fail = std::to_string(TCustomTlsSocket::kTlsFailure);
     if (*Case.Reason == '\0') {
         EXPECT_EQ(Events.Count("connected 0"), 1) << Socket.SslErrorText();
         return;
@@ -238,7 +238,7 @@ TEST_P(TlsHostilePeer, EndsTheSessionWithAReason) {
     nettest::StartConnect(Socket, Server.Port());
     ASSERT_TRUE(WaitUntil([&] { return Socket.State() == wsClosed; }));
     EXPECT_EQ(Socket.SslErrorText().rfind(GetParam().ReasonStart, 0), 0u) << Socket.SslErrorText();
-    const std::string Fail = std::to_string(TCustomTlsSocket::TlsFailure);
+    const std::string Fail = std::to_string(TCustomTlsSocket::kTlsFailure);
     EXPECT_EQ(Events.Count("connected " + Fail), 1);
     EXPECT_EQ(Events.Count("closed " + Fail), 1);
 }
