@@ -23,6 +23,10 @@ TEST(HopList, OneLinePerHopThenTheFinalAddress) {
          "1  Fehler: can't connect: Connection refused (Error #10061)  http://127.0.0.1:9/  0.4 "
          "ms\n"
          "Endgültige Adresse: http://127.0.0.1:9/\n"},
+        {"TlsFailure", TlsFailure(),
+         "1  Fehler: TLS handshake failed: certificate verify failed (unable to get local issuer "
+         "certificate) (Error #20100)  https://localhost:8443/  3.9 ms\n"
+         "Endgültige Adresse: https://localhost:8443/\n"},
         {"TooManyRedirections", TooManyRedirections(),
          "1  301 Moved Permanently  http://127.0.0.1:8080/a -> http://127.0.0.1:8080/b  1.4 ms\n"
          "2  Fehler: too many redirections  http://127.0.0.1:8080/b -> http://127.0.0.1:8080/c  "
