@@ -178,25 +178,42 @@ void TFrmMain::CreateProgressPage(QWidget* page) {
 
 void TFrmMain::CreateFinishPage(QWidget* page) {
     ResultView = Place<TResultView>(page, "ResultView", QRect(16, 8, 460, 193));
-    CreateHiddenFinishControls(page);
+    CreateFinishOptions(page);
 }
 
-void TFrmMain::CreateHiddenFinishControls(QWidget* page) {
-    // Created hidden: the view style has one content only, and copying,
-    // saving and the legend are not offered.
-    gBoxResultViewStyle = Create<QGroupBox>(page, "gBoxResultViewStyle", QStringLiteral("Ansicht"));
-    cBoxResultViewStyle = Create<QComboBox>(gBoxResultViewStyle, "cBoxResultViewStyle");
+void TFrmMain::CreateFinishOptions(QWidget* page) {
+    // One row in the strip between the report and the bottom line: the view
+    // style at the left, copying and saving at the right, ending with the
+    // report's right edge; "Speichern..." needs a little more than the
+    // wizard's button width. The groups only hold their controls: no frame,
+    // no title.
+    gBoxResultViewStyle = Place<QGroupBox>(page, "gBoxResultViewStyle", QRect(16, 213, 200, 23));
+    lblResultViewStyle = Place<QLabel>(gBoxResultViewStyle, "lblResultViewStyle",
+                                       QRect(0, 0, 50, 23), QStringLiteral("&Ansicht:"));
+    cBoxResultViewStyle =
+        Place<QComboBox>(gBoxResultViewStyle, "cBoxResultViewStyle", QRect(52, 1, 110, 21));
     cBoxResultViewStyle->addItems({QStringLiteral("Standard"), QStringLiteral("Ausführlich")});
-    gBoxFinishOptions = Create<QGroupBox>(page, "gBoxFinishOptions", QStringLiteral("Optionen"));
-    BtnCopyResultView = Create<TActionButton>(gBoxFinishOptions, "BtnCopyResultView");
-    BtnCopyResultView->SetAction(actCopyResultView);
-    BtnSaveResultView = Create<TActionButton>(gBoxFinishOptions, "BtnSaveResultView");
-    BtnSaveResultView->SetAction(actSaveResultView);
+    lblResultViewStyle->setBuddy(cBoxResultViewStyle);
+    gBoxFinishOptions = Place<QGroupBox>(page, "gBoxFinishOptions", QRect(300, 213, 176, 23));
+    BtnCopyResultView =
+        Place<TActionButton>(gBoxFinishOptions, "BtnCopyResultView", QRect(0, 0, 85, 23));
+    BtnSaveResultView =
+        Place<TActionButton>(gBoxFinishOptions, "BtnSaveResultView", QRect(91, 0, 85, 23));
+    for (QGroupBox* group : {gBoxResultViewStyle, gBoxFinishOptions}) {
+        group->setFlat(true);
+        group->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
+    }
+    for (const auto& [button, action] : {std::pair{BtnCopyResultView, actCopyResultView},
+                                         std::pair{BtnSaveResultView, actSaveResultView}}) {
+        button->SetAction(action);
+        button->setToolTip(action->toolTip());
+        // Enter clicks the button that has the focus, as in the button row.
+        button->setAutoDefault(true);
+    }
+    // Created hidden: the legend is not offered.
     gBoxLegende = Create<QGroupBox>(page, "gBoxLegende", QStringLiteral("Legende"));
     imgLegende = Create<QLabel>(gBoxLegende, "imgLegende");
-    for (QWidget* hidden :
-         std::initializer_list<QWidget*>{gBoxResultViewStyle, gBoxFinishOptions, gBoxLegende})
-        hidden->hide();
+    gBoxLegende->hide();
 }
 
 QAction* TFrmMain::NewAction(const char* name, const QString& text) {
@@ -246,12 +263,15 @@ void TFrmMain::CreateShortcutActions() {
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     connect(actLaunchURL, &QAction::triggered, this, &TFrmMain::actLaunchURLExec);
 
-    actCopyResultView = NewAction("actCopyResultView", QStringLiteral("Report kopieren"));
+    // The hints: the short one as the tooltip, the long one as the status tip.
+    actCopyResultView = NewAction("actCopyResultView", QStringLiteral("&Kopieren"));
     actCopyResultView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    actCopyResultView->setToolTip(QStringLiteral("Report kopieren"));
     actCopyResultView->setStatusTip(
         QStringLiteral("Kopiert den HTTP-Report in die Zwischenablage."));
-    actSaveResultView = NewAction("actSaveResultView", QStringLiteral("Report speichern"));
+    actSaveResultView = NewAction("actSaveResultView", QStringLiteral("&Speichern..."));
     actSaveResultView->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    actSaveResultView->setToolTip(QStringLiteral("Report speichern"));
     actSaveResultView->setStatusTip(QStringLiteral("Speichert den HTTP-Report."));
     actSetDLfilename = NewAction("actSetDLfilename", QStringLiteral("Dateiname"));
     actSetDLfilename->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));

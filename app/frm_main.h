@@ -1,6 +1,6 @@
 #pragma once
 
-#include "query/report_line.h"
+#include "query/http_report.h"
 
 #include <QIcon>
 #include <QList>
@@ -59,6 +59,12 @@ public:
         std::function<bool(const QString& program, const QStringList& arguments)>;
     // Asks for the name of a file to save the report in; empty: cancelled.
     using TSaveFileChooser = std::function<QString(const QString& suggestedName)>;
+    // Reads what the report is made of from the client once a request has
+    // ended; `success` tells whether it ended without an exception.
+    using TReportInputReader =
+        std::function<THttpReportInput(const THttpClient& client, bool success)>;
+    // The items of cBoxResultViewStyle.
+    enum TResultViewStyle { kViewStandard = 0, kViewDetailed = 1 };
 
     // Creates the window with all controls of its layout, hidden.
     explicit TFrmMain(QWidget* parent = nullptr);
@@ -95,6 +101,10 @@ public:
     // Replaces the file dialog of actSaveResultView (tests answer without a
     // dialog); an empty function restores the dialog.
     void SetSaveFileChooser(TSaveFileChooser chooser);
+    // Replaces how a query run reads the report's input from the client
+    // (tests add hop records); an empty function restores
+    // queryclient::QueryReportInput.
+    void SetReportInputReader(TReportInputReader reader);
     // The pauses of a query run after the request (before the report is shown,
     // and before the Finish page follows), so that each step can be seen.
     void SetQueryWaits(std::chrono::milliseconds beforeReport,
@@ -126,9 +136,13 @@ public:
     void z561456154();
     // Starts the help program named in the settings; "(none)" starts nothing.
     void StartHelp();
-    // Shows the report lines in ResultView.
+    // Shows the report lines in ResultView, followed by the detail lines
+    // when the view style is "Ausführlich".
     void cBoxResultViewStyleChange();
-    // The report as the list shows it: to the clipboard, or into a UTF-8 file.
+    // The lines ResultView shows in the chosen view style.
+    TReportLines ShownLines() const;
+    // The view shown, as the list shows it: to the clipboard, or into a
+    // UTF-8 file.
     void actCopyResultViewExec();
     void actSaveResultViewExec();
     // Names the host in the progress line once its header arrives.
@@ -181,12 +195,17 @@ public:
 
     // Finish page.
     TResultView* ResultView;
-    // Controls of the Finish page that this program does not offer (hidden).
+    // Under the report: the view style, and copying and saving the view.
     QGroupBox* gBoxResultViewStyle;
+    QLabel* lblResultViewStyle;
     QComboBox* cBoxResultViewStyle;
     QGroupBox* gBoxFinishOptions;
     TActionButton* BtnCopyResultView;
     TActionButton* BtnSaveResultView;
+    // The report's context menu: the view style, copying and saving.
+    QMenu* PopMenuResultView;
+    QMenu* mnuResultViewStyle;
+    // The legend of the line kinds, which this program does not offer (hidden).
     QGroupBox* gBoxLegende;
     QLabel* imgLegende;
 
@@ -201,9 +220,10 @@ public:
     QAction* actPFinish_BtnNext;
     QAction* actPFinish_BtnCancel;
 
-    // Actions with shortcuts. Apart from actLaunchURL they belong to hidden
-    // controls and do nothing of their own; enabled, they take their key from
-    // the focused control, disabled they let it through.
+    // Actions with shortcuts. Apart from actLaunchURL and the report's copy
+    // and save they belong to hidden controls and do nothing of their own;
+    // enabled, they take their key from the focused control, disabled they
+    // let it through.
     QAction* actLaunchURL;
     QAction* actCopyResultView;
     QAction* actSaveResultView;
@@ -239,7 +259,7 @@ private:
     void CreateHiddenInputControls(QWidget* page);
     void CreateProgressPage(QWidget* page);
     void CreateFinishPage(QWidget* page);
-    void CreateHiddenFinishControls(QWidget* page);
+    void CreateFinishOptions(QWidget* page);
     void CreatePageActions();
     void CreateShortcutActions();
     QAction* NewAction(const char* name, const QString& text);
@@ -254,6 +274,8 @@ private:
     QString SettingsFileName() const;
     // The HTTP client and the report's handlers.
     void CreateQueryComponents();
+    // The report's context menu, its view style kept in step with the list's.
+    void CreateResultViewMenu();
     // The request and the report of a query run; Success false when the
     // request failed or was aborted.
     void RequestReport();
@@ -280,7 +302,10 @@ private:
     QString FHelpCommand;
     QString FLastCheck;
     TSaveFileChooser FSaveFileChooser;
+    TReportInputReader FReportInputReader;
     std::chrono::milliseconds FReportWait;
     std::chrono::milliseconds FFinishWait;
     TReportLines FReportLines;
+    // The hops of the last query, which the detailed view shows after the report.
+    TReportLines FDetailLines;
 };

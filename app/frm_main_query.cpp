@@ -1,14 +1,17 @@
 // The query run: the address check, the HEAD request with its progress
-// display, the report in the result list, and copying and saving the report.
+// display, the report in the result list in the chosen view style, and
+// copying and saving the view.
 
 #include "app/frm_main.h"
 
+#include "app/popup_menu.h"
 #include "app/radio_group.h"
 #include "base/error.h"
 #include "controls/combo_box98.h"
 #include "controls/x_gauge.h"
 #include "http/http_client.h"
 #include "ini/file_io.h"
+#include "query/hop_report.h"
 #include "query/http_report.h"
 #include "query/query_report_input.h"
 #include "query/report_text.h"
@@ -19,6 +22,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QActionGroup>
 #include <QClipboard>
 #include <QComboBox>
 #include <QEventLoop>
@@ -71,11 +75,42 @@ void TFrmMain::CreateQueryComponents() {
     HTTP = new THttpClient(this);
     HTTP->OnHeaderData = [this](THttpClient* Sender) { HTTPHeaderData(Sender); };
     SetSaveFileChooser({});
+    SetReportInputReader({});
     SetQueryWaits(kReportWait, kFinishWait);
     connect(cBoxResultViewStyle, &QComboBox::currentIndexChanged, this,
             &TFrmMain::cBoxResultViewStyleChange);
     connect(actCopyResultView, &QAction::triggered, this, &TFrmMain::actCopyResultViewExec);
     connect(actSaveResultView, &QAction::triggered, this, &TFrmMain::actSaveResultViewExec);
+    CreateResultViewMenu();
+}
+
+void TFrmMain::CreateResultViewMenu() {
+    // A popup whose shortcuts still work while it is open, as in the Extras menu.
+    PopMenuResultView = new TPopupMenu(this);
+    PopMenuResultView->setObjectName(QStringLiteral("PopMenuResultView"));
+    mnuResultViewStyle = PopMenuResultView->addMenu(QStringLiteral("&Ansicht"));
+    mnuResultViewStyle->setObjectName(QStringLiteral("mnuResultViewStyle"));
+    auto* styles = new QActionGroup(mnuResultViewStyle);
+    for (int style = 0; style < cBoxResultViewStyle->count(); ++style) {
+        QAction* item = mnuResultViewStyle->addAction(cBoxResultViewStyle->itemText(style));
+        item->setCheckable(true);
+        item->setChecked(style == cBoxResultViewStyle->currentIndex());
+        styles->addAction(item);
+        connect(item, &QAction::triggered, cBoxResultViewStyle,
+                [this, style] { cBoxResultViewStyle->setCurrentIndex(style); });
+    }
+    connect(cBoxResultViewStyle, &QComboBox::currentIndexChanged, styles, [styles](int style) {
+        if (QAction* item = styles->actions().value(style))
+            item->setChecked(true);
+    });
+    PopMenuResultView->addSeparator();
+    PopMenuResultView->addAction(actCopyResultView);
+    PopMenuResultView->addAction(actSaveResultView);
+    ResultView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ResultView, &QWidget::customContextMenuRequested, PopMenuResultView,
+            [this](const QPoint& at) {
+                PopMenuResultView->popup(ResultView->viewport()->mapToGlobal(at));
+            });
 }
 
 void TFrmMain::SetSaveFileChooser(TSaveFileChooser chooser) {
@@ -85,6 +120,11 @@ void TFrmMain::SetSaveFileChooser(TSaveFileChooser chooser) {
         FSaveFileChooser = [this](const QString& suggestedName) {
             return ChooseSaveFile(suggestedName);
         };
+}
+
+void TFrmMain::SetReportInputReader(TReportInputReader reader) {
+    FReportInputReader =
+        reader ? std::move(reader) : TReportInputReader(queryclient::QueryReportInput);
 }
 
 void TFrmMain::SetQueryWaits(std::chrono::milliseconds beforeReport,
@@ -127,6 +167,7 @@ void TFrmMain::RequestReport() {
     PProgress_Gauge->SetMaxValue(kQuerySteps);
     PProgress_Gauge->SetProgress(kQueryStarting);
     FReportLines.clear();
+    FDetailLines.clear();
     HTTP->SetURL(ToCp1252(edURL->currentText()));
     HTTP->SetModifiedSince(0);
     HTTP->SetSendStream(nullptr);
@@ -141,7 +182,10 @@ void TFrmMain::RequestReport() {
         // error section shows them.
     }
     PProgress_Gauge->SetProgress(kQueryEnded);
-    FReportLines = httpreport::ComposeHttpReport(queryclient::QueryReportInput(*HTTP, success));
+    const THttpReportInput input = FReportInputReader(*HTTP, success);
+    FReportLines = httpreport::ComposeHttpReport(input);
+    FDetailLines =
+        httpreport::ComposeHopReport(input, QLocale::system(), Honk->Now().toSecsSinceEpoch());
 }
 
 void TFrmMain::ShowReport() {
@@ -184,9 +228,16 @@ void TFrmMain::actPProgress_BtnCancelExec() {
     ProcessMessages();
 }
 
+TReportLines TFrmMain::ShownLines() const {
+    TReportLines lines = FReportLines;
+    if (cBoxResultViewStyle->currentIndex() == kViewDetailed)
+        lines.insert(lines.end(), FDetailLines.begin(), FDetailLines.end());
+    return lines;
+}
+
 void TFrmMain::cBoxResultViewStyleChange() {
     try {
-        ResultView->Refresh(FReportLines);
+        ResultView->Refresh(ShownLines());
     } catch (...) {
         Honk->ShowError(kRefreshFailed, TZarvoHonk::kKindStop, false, kRefreshErrorNumber);
     }
@@ -197,7 +248,7 @@ void TFrmMain::actCopyResultViewExec() {
         QClipboard* clipboard = QGuiApplication::clipboard();
         if (!clipboard)
             throw EQuorvikError("no clipboard");
-        clipboard->setText(httpreport::ReportText(FReportLines));
+        clipboard->setText(httpreport::ReportText(ShownLines()));
     } catch (...) {
         Honk->ShowError(kCopyFailed, TZarvoHonk::kKindStop, false, kCopyErrorNumber);
     }
@@ -210,7 +261,7 @@ void TFrmMain::actSaveResultViewExec() {
             return;
         // Only a complete report takes the file's place: a failed save (a full
         // disk) leaves the file as it was.
-        const QByteArray text = httpreport::ReportText(FReportLines).toUtf8();
+        const QByteArray text = httpreport::ReportText(ShownLines()).toUtf8();
         ReplaceFileContent(QFile::encodeName(fileName).toStdString(),
                            std::string_view(text.constData(), text.size()));
     } catch (...) {

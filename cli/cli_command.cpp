@@ -23,6 +23,8 @@ constexpr double kMillisecondsPerSecond = 1000.0;
 enum class TOption {
     Lines,
     Headers,
+    Hops,
+    Json,
     Get,
     Output,
     Proxy,
@@ -45,6 +47,8 @@ struct TOptionEntry {
 constexpr std::array kOptions{
     TOptionEntry{"--lines", TOption::Lines, false},
     TOptionEntry{"--headers", TOption::Headers, false},
+    TOptionEntry{"--hops", TOption::Hops, false},
+    TOptionEntry{"--json", TOption::Json, false},
     TOptionEntry{"--get", TOption::Get, false},
     TOptionEntry{"-o", TOption::Output, true},
     TOptionEntry{"--proxy", TOption::Proxy, true},
@@ -167,6 +171,12 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
     case TOption::Headers:
         FOptions.Headers = true;
         break;
+    case TOption::Hops:
+        FOptions.Hops = true;
+        break;
+    case TOption::Json:
+        FOptions.Json = true;
+        break;
     case TOption::Get:
         FOptions.Get = true;
         break;
@@ -268,6 +278,10 @@ TCliCommand TCommandParser::Finish() const {
             QStringLiteral("Bitte geben Sie vor der Abfrage eine Internet-Adresse ein."));
     if (!FOptions.OutputFile.isEmpty() && !FOptions.Get)
         return UsageError(QStringLiteral("Die Option -o ist nur zusammen mit --get möglich."));
+    // Anything beside the object would keep a program from reading it.
+    if (FOptions.Json && (FOptions.Lines || FOptions.Headers || FOptions.Hops))
+        return UsageError(QStringLiteral(
+            "Die Option --json lässt sich nicht mit --lines, --headers oder --hops verbinden."));
     if (FSocksDetails && FOptions.SocksHost.isEmpty())
         return UsageError(QStringLiteral(
             "Die Optionen --socks-level und --socks-user sind nur zusammen mit --socks möglich."));
@@ -296,6 +310,13 @@ QString CliHelpText() {
                "  --lines              die Zeilen des Reports roh ausgeben, mit den Markierungen\n"
                "                       >>...<< und dem geschützten Leerzeichen vor jedem Wert\n"
                "  --headers            nach dem Report jede empfangene Kopfzeile ausgeben\n"
+               "  --hops               nach dem Report je Schritt der Anfrage eine Zeile\n"
+               "                       ausgeben (Nummer, Status, angefragte Adresse, -> und\n"
+               "                       das Weiterleitungsziel, Dauer), dann die endgültige\n"
+               "                       Adresse\n"
+               "  --json               statt des Reports ein JSON-Objekt ausgeben (UTF-8):\n"
+               "                       Fehler, jeder Schritt mit Kopfzeilen und Zeiten, das\n"
+               "                       Endergebnis und die Zeilen des Reports\n"
                "  --get                GET statt HEAD senden, den Inhalt verwerfen und die\n"
                "                       gemessene Geschwindigkeit in den Report aufnehmen\n"
                "  -o DATEI             mit --get: den Inhalt in DATEI schreiben; mit - auf die\n"
@@ -319,7 +340,8 @@ QString CliHelpText() {
                "Strg+C bricht eine laufende Anfrage ab; der Report wird dann noch ausgegeben.\n"
                "\n"
                "Rückgabewert: 0, wenn der Report keinen Fehler meldet; 1, wenn er einen Fehler\n"
-               "meldet oder der Inhalt nicht geschrieben werden konnte; 2 bei falschem Aufruf.\n")
+               "meldet oder der Inhalt nicht geschrieben werden konnte; 2 bei falschem Aufruf;\n"
+               "130, wenn Strg+C die Anfrage abgebrochen hat.\n")
         .arg(QLatin1String(kCliProgramName));
 }
 

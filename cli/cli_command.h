@@ -20,12 +20,13 @@ struct TCliCommand {
 };
 
 // Reads the arguments after the program name:
-//   [--lines] [--headers] [--get [-o FILE]] [--proxy HOST[:PORT]]
+//   [--lines] [--headers] [--hops] [--json] [--get [-o FILE]] [--proxy HOST[:PORT]]
 //   [--socks HOST:PORT [--socks-level 4|4A|5] [--socks-user USER:PASSWORD]]
 //   [--timeout SECONDS] [--help] [--version] [--] URL
 // Long options also take their value as "--name=value". The first faulty
 // argument makes a usage error; otherwise --help wins over --version, and
-// both over a missing address.
+// both over a missing address. --json goes with none of --lines, --headers
+// and --hops.
 TCliCommand ParseCliCommand(const QStringList& arguments);
 
 QString CliHelpText();

@@ -10,6 +10,8 @@ struct TCliOptions {
     QString Url;          // as typed
     bool Lines = false;   // print the report lines with their markers
     bool Headers = false; // print every received header line after the report
+    bool Hops = false;    // print one line per hop after the report
+    bool Json = false;    // print the result as one JSON object instead of the report
     bool Get = false;     // GET instead of HEAD, with the measured transfer rate
     QString OutputFile;   // with Get: where the body goes; "-": standard output; empty: discarded
     QString ProxyHost;    // empty: no proxy

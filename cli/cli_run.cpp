@@ -3,12 +3,15 @@
 #include "cli/body_file.h"
 #include "cli/cli_command.h"
 #include "cli/cli_exit_code.h"
+#include "cli/hop_list.h"
 #include "cli/terminal_text.h"
 #include "query/query_client_settings.h"
+#include "query/query_json.h"
 #include "query/query_report_input.h"
 #include "query/report_text.h"
 #include "util/cp1252.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -45,7 +48,10 @@ int TCliRun::Exec() {
     // The body alone on the standard output, so that it can be piped on.
     Print(input, FBodyFile && FBodyFile->IsStandardOutput() ? FErr : FOut);
     ExplainAbort();
-    if (!CloseBodyFile())
+    const bool bodyWritten = CloseBodyFile();
+    if (FAbortCause == TAbortCause::Interrupt)
+        return kExitInterrupted;
+    if (!bodyWritten)
         return kExitFailed;
     return input.Success ? kExitOk : kExitFailed;
 }
@@ -112,6 +118,7 @@ THttpReportInput TCliRun::Request() {
     FTimeout.stop();
 
     THttpReportInput input = queryclient::QueryReportInput(FClient, success);
+    input.TimedOut = FAbortCause == TAbortCause::Timeout;
     // The rate as the user waited for it: from the request to its end,
     // lookup and connection included.
     if (FOptions.Get && nanoseconds > 0)
@@ -121,10 +128,19 @@ THttpReportInput TCliRun::Request() {
 }
 
 void TCliRun::Print(const THttpReportInput& input, QIODevice& out) {
+    if (FOptions.Json) {
+        // The writer escapes every control character itself.
+        WriteUtf8(out, queryclient::QueryJson(input, QLocale::system(),
+                                              QDateTime::currentSecsSinceEpoch()) +
+                           QLatin1Char('\n'));
+        return;
+    }
     // Report values and header lines are the server's bytes.
     const TReportLines lines = httpreport::ComposeHttpReport(input);
     WriteUtf8(out,
               TerminalText(FOptions.Lines ? DecodedLines(lines) : httpreport::ReportText(lines)));
+    if (FOptions.Hops)
+        WriteUtf8(out, QLatin1Char('\n') + TerminalText(HopListText(input)));
     if (FOptions.Headers && !input.ReceivedHeader.empty())
         WriteUtf8(out, QLatin1Char('\n') + TerminalText(DecodedLines(input.ReceivedHeader)));
 }

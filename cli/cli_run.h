@@ -21,9 +21,10 @@ public:
     TCliRun(const TCliRun&) = delete;
     TCliRun& operator=(const TCliRun&) = delete;
 
-    // Sends the request, prints the report (and the header lines when asked)
-    // to `out` (to `err` when the body goes to `out`), notes on `err` why a
-    // request was cut short; returns the exit status (TCliExitCode).
+    // Sends the request, prints the report (and the hops and the header
+    // lines when asked), or the result as JSON, to `out` (to `err` when the
+    // body goes to `out`), notes on `err` why a request was cut short;
+    // returns the exit status (TCliExitCode).
     int Exec();
 
     // Ends a running request as aborted, so that the report and the body file

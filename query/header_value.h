@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,5 +13,19 @@ namespace httpreport {
 // `fallback` when no line begins with the key.
 std::string HeaderValue(std::span<const std::string> receivedHeader, std::string_view key,
                         std::string_view fallback);
+
+// A header line split at its first colon into the field's name and value,
+// each without the blanks and tabs around it; a line without a colon is
+// all name.
+struct THeaderField {
+    std::string_view Name;
+    std::string_view Value;
+};
+THeaderField SplitHeaderLine(std::string_view line);
+
+// The value of the first line whose field name is `name`, compared without
+// regard to case; none when no line has that field.
+std::optional<std::string_view> FieldValue(std::span<const std::string> lines,
+                                           std::string_view name);
 
 } // namespace httpreport

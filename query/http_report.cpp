@@ -3,9 +3,7 @@
 #include "query/format_size.h"
 #include "query/header_value.h"
 #include "query/status_text.h"
-#include "util/cp1252.h"
-
-#include <QDateTime>
+#include "query/tls_text.h"
 
 #include <algorithm>
 #include <span>
@@ -29,10 +27,7 @@ constexpr std::string_view kTitleEncryption = "Verschl\xFCsselung";
 
 constexpr std::string_view kErrorStatusLabel = "Status: ";
 constexpr std::string_view kErrorMessageLabel = "Meldung: ";
-constexpr std::string_view kUnknown = "<unbekannt>";
 constexpr std::string_view kPerSecond = "/Sek.";
-constexpr std::string_view kIssuedBy = ", ausgestellt von ";
-constexpr std::string_view kValidUntil = ", g\xFCltig bis ";
 
 constexpr std::string_view kKeyLocation = "Location: ";
 constexpr std::string_view kKeyContentType = "Content-Type: ";
@@ -66,33 +61,8 @@ std::string SizeText(std::int64_t contentLength, const QLocale& locale) {
     // of 0 although the page is not empty. A length of 1 is a real one-byte
     // document and is shown as its size, not as unknown.
     if (contentLength <= 0)
-        return std::string(kUnknown);
+        return std::string(reportline::kUnknown);
     return FormatSize(static_cast<double>(contentLength), locale);
-}
-
-// "TLSv1.3, TLS_AES_256_GCM_SHA384".
-std::string SessionText(const TTlsPeerInfo& tls) {
-    return tls.Protocol + ", " + tls.Cipher;
-}
-
-// The locale's short date with the year in full: a certificate may end
-// years ahead, and two digits would leave the century open.
-QString FullYearDate(const QDate& date, const QLocale& locale) {
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return locale.toString(date, format);
-}
-
-// "localhost, ausgestellt von Quorvik Test CA, gültig bis 10.12.2026": the
-// names as the certificate holds them (UTF-8), the date in local time.
-std::string CertificateText(const TTlsPeerInfo& tls, const QLocale& locale) {
-    const std::string until =
-        tls.NotAfter == 0
-            ? std::string(kUnknown)
-            : ToCp1252(FullYearDate(QDateTime::fromSecsSinceEpoch(tls.NotAfter).date(), locale));
-    return ToCp1252(QString::fromStdString(tls.Subject)) + std::string(kIssuedBy) +
-           ToCp1252(QString::fromStdString(tls.Issuer)) + std::string(kValidUntil) + until;
 }
 
 } // namespace
@@ -128,16 +98,16 @@ TReportLines ComposeHttpReport(const THttpReportInput& input, const QLocale& loc
         report.Section(kTitleRedirect, target);
 
     report.Section(kTitleSize, SizeText(input.ContentLength, locale));
-    report.Section(kTitleType, header(kKeyContentType, kUnknown));
+    report.Section(kTitleType, header(kKeyContentType, reportline::kUnknown));
     if (input.TransferRate > 0.0)
         report.Section(kTitleRate,
                        FormatSize(input.TransferRate, locale) + std::string(kPerSecond));
-    report.Section(kTitleServer, header(kKeyServer, kUnknown));
-    report.Section(kTitleDate, header(kKeyDate, kUnknown));
-    report.Section(kTitleModified, header(kKeyLastModified, kUnknown));
+    report.Section(kTitleServer, header(kKeyServer, reportline::kUnknown));
+    report.Section(kTitleDate, header(kKeyDate, reportline::kUnknown));
+    report.Section(kTitleModified, header(kKeyLastModified, reportline::kUnknown));
     if (input.Tls) {
-        report.Section(kTitleEncryption, SessionText(*input.Tls));
-        report.Value(CertificateText(*input.Tls, locale));
+        report.Section(kTitleEncryption, TlsSessionText(*input.Tls));
+        report.Value(TlsCertificateText(*input.Tls, locale));
     }
     return lines;
 }

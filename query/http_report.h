@@ -2,6 +2,7 @@
 
 #include "query/report_line.h"
 
+#include "http/http_hop.h"
 #include "net/tls_peer_info.h"
 
 #include <QLocale>
@@ -23,6 +24,13 @@ struct THttpReportInput {
     bool Success = false;                    // the request ended without an exception
     double TransferRate = 0.0;               // bytes per second of a body transfer; 0: none
     std::optional<TTlsPeerInfo> Tls;         // of the last response's connection; none: plain
+    std::uint16_t RequestError = 0;          // the client's RequestDoneError; 0: none
+    bool TimedOut = false;                   // the caller aborted it when its time ran out
+    std::vector<THttpHop> Hops;              // one record per hop, in order
+
+    // The address the request ended at: the last hop's, the typed one
+    // while there is none.
+    const std::string& FinalURL() const { return Hops.empty() ? URL : Hops.back().Url; }
 };
 
 namespace httpreport {

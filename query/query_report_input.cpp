@@ -14,6 +14,8 @@ THttpReportInput QueryReportInput(const THttpClient& client, bool success) {
     input.FinalHeaderStart = client.ResponseHeaderStart();
     input.Success = success;
     input.Tls = client.SslPeerInfo();
+    input.RequestError = client.RequestDoneError();
+    // LEAD: input.Hops = the client's hop records, once it keeps them.
     return input;
 }
 

@@ -16,6 +16,8 @@ using TReportLines = std::vector<std::string>;
 namespace reportline {
 
 inline constexpr char kNoBreakSpace = '\xA0';
+// The value shown for what the answer did not say.
+inline constexpr std::string_view kUnknown = "<unbekannt>";
 
 // ">>" + title + "<<".
 std::string Heading(std::string_view title);

@@ -3,6 +3,11 @@
 #include "resources/resource_bitmap.h"
 #include "util/zarvo_honk.h"
 
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QStyle>
+
 namespace {
 
 struct Placement {
@@ -37,12 +42,17 @@ const Placement kLayout[] = {
     {"PProgress_Gauge", {70, 115, 353, 20}, TFrmMain::kPageProgress},
     {"PProgress_lblProgress2", {6, 140, 480, 15}, TFrmMain::kPageProgress},
     {"ResultView", {16, 8, 460, 193}, TFrmMain::kPageFinish},
+    {"gBoxResultViewStyle", {16, 213, 200, 23}, TFrmMain::kPageFinish},
+    {"lblResultViewStyle", {0, 0, 50, 23}, TFrmMain::kPageFinish},
+    {"cBoxResultViewStyle", {52, 1, 110, 21}, TFrmMain::kPageFinish},
+    {"gBoxFinishOptions", {300, 213, 176, 23}, TFrmMain::kPageFinish},
+    {"BtnCopyResultView", {0, 0, 85, 23}, TFrmMain::kPageFinish},
+    {"BtnSaveResultView", {91, 0, 85, 23}, TFrmMain::kPageFinish},
 };
 
 const char* const kNeverShown[] = {
-    "lbl_edDataCGI",       "edDataCGI",           "lbl_edProxyURL",    "edProxyURL",
-    "lbl_edFilenameDL",    "edFilenameDL",        "BtnSetDLfilename",  "RGrpHttpMethode",
-    "gBoxResultViewStyle", "cBoxResultViewStyle", "gBoxFinishOptions", "gBoxLegende",
+    "lbl_edDataCGI", "edDataCGI",        "lbl_edProxyURL",  "edProxyURL",  "lbl_edFilenameDL",
+    "edFilenameDL",  "BtnSetDLfilename", "RGrpHttpMethode", "gBoxLegende",
 };
 
 void PrintTo(const Placement& placement, std::ostream* os) {
@@ -73,6 +83,47 @@ TEST_F(MainWindowTest, TheHiddenControlsNeverShow) {
         for (const char* name : kNeverShown) {
             ASSERT_NE(Child(name), nullptr) << name;
             EXPECT_FALSE(Child(name)->isVisible()) << name << " on page " << page;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, FinishPageStripHoldsTheViewStyleCopyAndSaveSideBySide) {
+    Window->ShowPage(TFrmMain::kPageFinish);
+    EXPECT_TRUE(Window->gBoxResultViewStyle->isVisible());
+    EXPECT_TRUE(Window->gBoxFinishOptions->isVisible());
+    EXPECT_EQ(Window->lblResultViewStyle->text(), QStringLiteral("&Ansicht:"));
+    EXPECT_EQ(Window->lblResultViewStyle->buddy(), Window->cBoxResultViewStyle);
+    EXPECT_EQ(Window->cBoxResultViewStyle->currentText(), QStringLiteral("Standard"));
+    EXPECT_EQ(Window->BtnCopyResultView->text(), QStringLiteral("&Kopieren"));
+    EXPECT_EQ(Window->BtnCopyResultView->toolTip(), QStringLiteral("Report kopieren"));
+    EXPECT_EQ(Window->BtnSaveResultView->text(), QStringLiteral("&Speichern..."));
+    EXPECT_EQ(Window->BtnSaveResultView->toolTip(), QStringLiteral("Report speichern"));
+
+    // Between the report and the bottom line, each wide enough for its text,
+    // and none on another.
+    const QWidget* controls[] = {Window->lblResultViewStyle, Window->cBoxResultViewStyle,
+                                 Window->BtnCopyResultView, Window->BtnSaveResultView};
+    const int stripTop =
+        Window->ResultView->mapTo(Window, QPoint(0, Window->ResultView->height())).y();
+    const int stripBottom = Window->BottomLine->geometry().top();
+    for (const QWidget* control : controls) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        const QRect area(control->mapTo(Window, QPoint(0, 0)), control->size());
+        EXPECT_TRUE(control->isVisible());
+        EXPECT_GT(area.top(), stripTop);
+        EXPECT_LT(area.bottom(), stripBottom);
+        // A button asks for more than the wizard's button width; its caption must fit.
+        const auto* button = qobject_cast<const QPushButton*>(control);
+        const int needed =
+            button ? button->fontMetrics().horizontalAdvance(button->text().remove(u'&')) +
+                         2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin)
+                   : control->sizeHint().width();
+        EXPECT_LE(needed, control->width());
+        for (const QWidget* other : controls) {
+            if (other == control)
+                continue;
+            EXPECT_FALSE(area.intersects(QRect(other->mapTo(Window, QPoint(0, 0)), other->size())))
+                << other->objectName().toStdString();
         }
     }
 }

@@ -1,13 +1,19 @@
 #include "tests/app/main_window_fixture.h"
 
 #include "controls/x_gauge.h"
+#include "query/query_report_input.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/hop_records.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scripted_server.h"
 #include "tests/support/test_certificates.h"
 
 #include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QGroupBox>
+#include <QMenu>
 #include <QTimer>
 
 #include <sys/utsname.h>
@@ -151,6 +157,76 @@ TEST_F(QueryRunTest, EnterRunsTheQueryAndTheReportIsShownCopiedAndSaved) {
     EXPECT_EQ(kept.readAll(), AnsweredText(Url(server)).toUtf8());
     EXPECT_EQ(QDir(DataDir.path()).entryList(QDir::Files | QDir::Hidden).filter(".tmp"),
               QStringList());
+}
+
+TEST_F(QueryRunTest, DetailedViewFollowsTheReportWithEveryHopAndCopyTakesTheViewShown) {
+    TScriptedServer server({kAnswering[0], kAnswering[0]});
+    // The client's answer with hop records made by hand.
+    Window->SetReportInputReader([](const THttpClient& client, bool success) {
+        THttpReportInput input = queryclient::QueryReportInput(client, success);
+        input.Hops = testsupport::RedirectChain().Hops;
+        return input;
+    });
+    RunQueryTo(Url(server));
+    EXPECT_EQ(Rows(), AnsweredRows(Url(server)));
+
+    // Chosen with the keyboard, as the user does.
+    Window->cBoxResultViewStyle->setFocus();
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Window->cBoxResultViewStyle->currentText(), QStringLiteral("Ausführlich"));
+    const QString detailRows = Rows();
+    EXPECT_TRUE(detailRows.startsWith(AnsweredRows(Url(server)) +
+                                      QStringLiteral("||>>Schritt 1: Moved Permanently (301)<<|"
+                                                     "\u00A0 Adresse: http://127.0.0.1:8080/a|")))
+        << detailRows.toStdString();
+    EXPECT_TRUE(detailRows.contains(QStringLiteral("|>>Schritt 3: OK (200)<<|")));
+    EXPECT_TRUE(detailRows.endsWith(
+        QStringLiteral("||>>Endgültige Adresse<<|\u00A0 http://127.0.0.1:8080/c")));
+
+    // The button copies the view shown, as the list shows it.
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(Window->BtnCopyResultView, Qt::LeftButton);
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(copied.startsWith(AnsweredText(Url(server)) +
+                                  QStringLiteral("\nSchritt 1: Moved Permanently (301)\n"
+                                                 "  Adresse: http://127.0.0.1:8080/a\n")))
+        << copied.toStdString();
+    EXPECT_TRUE(
+        copied.endsWith(QStringLiteral("\nEndgültige Adresse\n  http://127.0.0.1:8080/c\n")));
+    EXPECT_EQ(copied.count(u'\n'), Window->ResultView->count());
+
+    // The report's context menu offers the same three.
+    const QPoint at(20, 20);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at,
+                              Window->ResultView->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(Window->ResultView->viewport(), &request);
+    ASSERT_TRUE(testsupport::WaitUntil([this] { return Window->PopMenuResultView->isVisible(); }));
+    QStringList entries;
+    for (const QAction* entry : Window->PopMenuResultView->actions())
+        if (!entry->isSeparator())
+            entries << entry->text().remove(u'&');
+    EXPECT_EQ(entries, QStringList({"Ansicht", "Kopieren", "Speichern..."}));
+    QStringList styles;
+    for (const QAction* style : Window->mnuResultViewStyle->actions())
+        styles << style->text() + (style->isChecked() ? "*" : "");
+    EXPECT_EQ(styles, QStringList({"Standard", "Ausführlich*"}));
+    // Its choice is the list's, and Ctrl+S saves what is shown then.
+    Window->mnuResultViewStyle->actions().front()->trigger();
+    Window->PopMenuResultView->hide();
+    EXPECT_EQ(Window->cBoxResultViewStyle->currentIndex(), TFrmMain::kViewStandard);
+    EXPECT_EQ(Rows(), AnsweredRows(Url(server)));
+    SaveAs = DataDir.filePath(QStringLiteral("report.txt"));
+    Press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(FileText(SaveAs), AnsweredText(Url(server)).toUtf8());
+
+    // The choice holds for the next query of the run, not for the next run.
+    Window->cBoxResultViewStyle->setCurrentIndex(TFrmMain::kViewDetailed);
+    Window->BtnNext->click();
+    RunQueryTo(Url(server));
+    EXPECT_TRUE(Rows().endsWith(QStringLiteral("|\u00A0 http://127.0.0.1:8080/c")));
+    Close();
+    EXPECT_FALSE(SettingsText().contains("Ausf")) << SettingsText().toStdString();
+    EXPECT_TRUE(Presenter.Shown.empty());
 }
 
 TEST_F(QueryRunTest, GaugeShowsEachStepOfTheRun) {

@@ -34,7 +34,9 @@ const PageLook kPages[] = {
      nullptr, "Abbrechen", false, "BtnCancel"},
     {"HTTP Report wurde erstellt",
      "Um eine neue Abfrage zu starten, klicken Sie auf den Schalter \"Zurück\".", "< &Zurück",
-     "B&eenden", true, "ResultView BtnExtra BtnNext BtnCancel"},
+     "B&eenden", true,
+     "ResultView cBoxResultViewStyle BtnCopyResultView BtnSaveResultView BtnExtra BtnNext "
+     "BtnCancel"},
 };
 
 // Pages in an order that reaches every page from every other one.

@@ -8,12 +8,14 @@ using TKind = TCliCommand::TKind;
 
 TEST(CliCommandTest, ReadsEveryOptionInBothForms) {
     const TCliCommand separate =
-        ParseCliCommand({"--lines", "--headers", "--get", "-o", "body.bin", "--proxy",
+        ParseCliCommand({"--lines", "--headers", "--hops", "--get", "-o", "body.bin", "--proxy",
                          "proxy.test:8080", "--timeout", "2.5", "http://host.test/"});
     ASSERT_EQ(separate.Kind, TKind::Run) << separate.Error.toStdString();
     const TCliOptions& o = separate.Options;
     EXPECT_TRUE(o.Lines);
     EXPECT_TRUE(o.Headers);
+    EXPECT_TRUE(o.Hops);
+    EXPECT_FALSE(o.Json);
     EXPECT_TRUE(o.Get);
     EXPECT_EQ(o.OutputFile, "body.bin");
     EXPECT_EQ(o.ProxyHost, "proxy.test");
@@ -22,7 +24,7 @@ TEST(CliCommandTest, ReadsEveryOptionInBothForms) {
     EXPECT_EQ(o.Url, "http://host.test/");
 
     const TCliCommand joined =
-        ParseCliCommand({"--proxy=proxy.test", "--timeout=0.0001", "--", "-odd-address"});
+        ParseCliCommand({"--proxy=proxy.test", "--json", "--timeout=0.0001", "--", "-odd-address"});
     ASSERT_EQ(joined.Kind, TKind::Run) << joined.Error.toStdString();
     EXPECT_EQ(joined.Options.ProxyHost, "proxy.test");
     EXPECT_TRUE(joined.Options.ProxyPort.isEmpty());
@@ -30,6 +32,7 @@ TEST(CliCommandTest, ReadsEveryOptionInBothForms) {
     EXPECT_EQ(joined.Options.Timeout, std::chrono::milliseconds(1));
     EXPECT_EQ(joined.Options.Url, "-odd-address");
     EXPECT_FALSE(joined.Options.Get);
+    EXPECT_TRUE(joined.Options.Json);
 }
 
 TEST(CliCommandTest, ReadsTheSocksOptions) {

@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -152,6 +155,59 @@ TEST_F(CliProgramTest, ServerErrorAndRefusedConnectionShowTheErrorSection) {
     }
 }
 
+TEST_F(CliProgramTest, JsonIsTheWholeOutputAndNamesWhatEndedTheQuery) {
+    std::string refusedPort;
+    {
+        const TScriptedServer closed({});
+        refusedPort = closed.PortStr();
+    }
+    TScriptedServer server(
+        {Answer(kFullAnswer), Answer("HTTP/1.0 404 Nicht da\r\n\r\n"), Silence()});
+    const struct {
+        QStringList Options;
+        std::string Url;
+        int ExitCode;
+        const char* Kind; // null: no error
+    } cases[] = {
+        {{}, server.Url("/doc.html"), 0, nullptr},
+        {{}, server.Url("/missing"), 1, "http"},
+        {{"--timeout", "0.3"}, server.Url("/silent"), 1, "timeout"},
+        {{}, "http://127.0.0.1:" + refusedPort + "/", 1, "connect"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Url);
+        const TProgramResult result =
+            Run(c.Options + QStringList{"--json", QString::fromStdString(c.Url)});
+        EXPECT_EQ(result.ExitCode, c.ExitCode);
+        QJsonParseError error{};
+        const QJsonObject json = QJsonDocument::fromJson(result.Out, &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << result.Out.toStdString();
+        EXPECT_TRUE(result.Out.endsWith("}\n"));
+        EXPECT_EQ(json["url"].toString().toStdString(), c.Url);
+        EXPECT_EQ(json["ok"].toBool(), c.Kind == nullptr);
+        EXPECT_EQ(json["error"]["kind"].toString(), QString::fromLatin1(c.Kind));
+        EXPECT_EQ(json["final"]["url"].toString().toStdString(), c.Url);
+        EXPECT_EQ(json["report"][0].toString(), QStringLiteral("HTTP Report für"));
+        if (c.Kind == nullptr) {
+            EXPECT_TRUE(result.Err.isEmpty()) << result.Err.toStdString();
+            EXPECT_EQ(json["final"]["status"], 200);
+            EXPECT_EQ(json["final"]["content_length"], 12800);
+            EXPECT_EQ(json["final"]["server"], "Testserver/1.0");
+        }
+    }
+}
+
+TEST_F(CliProgramTest, HopsFollowTheReportAndEndWithTheFinalAddress) {
+    TScriptedServer server({Answer(kFullAnswer)});
+    const std::string url = server.Url("/doc.html");
+    const TProgramResult result = Run({"--hops", QString::fromStdString(url)});
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_TRUE(result.Out.startsWith(SuccessReport(url) + "\n")) << result.Out.toStdString();
+    EXPECT_TRUE(
+        result.Out.endsWith("\nEndgültige Adresse: " + QByteArray::fromStdString(url) + "\n"))
+        << result.Out.toStdString();
+}
+
 TEST_F(CliProgramTest, RedirectShowsTheTargetAndHeadersListEveryHop) {
     TScriptedServer server({Answer("HTTP/1.0 302 Found\r\nLocation: /new\r\n\r\n"),
                             Answer("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n")});
@@ -292,7 +348,8 @@ TEST_F(CliProgramTest, TimeoutAndCtrlCAbortASilentServerAndStillReport) {
         ASSERT_EQ(::kill(static_cast<pid_t>(Process.processId()), SIGINT), 0);
         const TProgramResult result = Finish();
         EXPECT_EQ(result.Status, QProcess::NormalExit);
-        EXPECT_EQ(result.ExitCode, 1);
+        // What a shell reports for a program ended by Ctrl+C.
+        EXPECT_EQ(result.ExitCode, 130);
         EXPECT_TRUE(result.Out.contains(aborted)) << result.Out.toStdString();
         EXPECT_TRUE(result.Err.contains("mit Strg+C abgebrochen")) << result.Err.toStdString();
     }
@@ -564,6 +621,9 @@ TEST_F(CliProgramTest, UsageErrorsHelpAndVersion) {
         {{"--get", "-o", "/nonexistent-folder/body.bin", "http://a.test/"},
          "quorvik-cli: Die Datei „/nonexistent-folder/body.bin“ lässt sich nicht zum Schreiben "
          "öffnen.\n"},
+        {{"--json", "--hops", "http://a.test/"},
+         "quorvik-cli: Die Option --json lässt sich nicht mit --lines, --headers oder --hops "
+         "verbinden.\n"},
         {{"--cacert", "/nonexistent-folder/ca.pem", "https://a.test/"},
          "quorvik-cli: Die Datei „/nonexistent-folder/ca.pem“ lässt sich nicht lesen.\n"},
     };
