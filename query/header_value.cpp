@@ -1,16 +1,15 @@
 #include "query/header_value.h"
 
-#include <algorithm>
+#include "base/field_line.h"
 
 namespace httpreport {
 
-std::string HeaderValue(std::span<const std::string> receivedHeader, std::string_view key,
+std::string HeaderValue(std::span<const std::string> receivedHeader, std::string_view name,
                         std::string_view fallback) {
-    const auto line = std::ranges::find_if(
-        receivedHeader, [key](const std::string& l) { return l.starts_with(key); });
-    if (line == receivedHeader.end())
-        return std::string(fallback);
-    return line->substr(key.size());
+    for (const std::string& line : receivedHeader)
+        if (const auto field = SplitFieldLine(line); field && SameFieldName(field->Name, name))
+            return std::string(field->Value);
+    return std::string(fallback);
 }
 
 } // namespace httpreport
