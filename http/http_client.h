@@ -41,12 +41,16 @@ using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t
 //
 // A request starts with GetASync/HeadASync/PostASync (return at once) or
 // Get/Head/Post (block on the event loop until the request has ended, then
-// raise EHttpException for a status of 400 or more). It ends when the server
+// raise EHttpException for a status of 400 or more). It ends when the answer
+// is complete (the client then closes the connection itself), when the server
 // closes the connection, on a local failure (lookup, connect, invalid port,
 // too many redirections, invalid redirection target, over-long header line,
-// header too large, reset connection, body shorter than its length:
-// StatusCode 404 and an English ReasonPhrase) or by Abort; in every case State
-// returns to httpReady and OnRequestDone follows from the event loop.
+// header too large, empty reply, invalid status line, reset connection, body
+// shorter than its length: StatusCode 404 and an English ReasonPhrase) or by
+// Abort; in every case State returns to httpReady and OnRequestDone follows
+// from the event loop. An interim answer (1xx but 101) before the final one
+// raises OnHeaderData for each of its lines (after OnHeaderBegin when it comes
+// first) and nothing at its end.
 // "https" addresses (default port 443) go over TLS; through Proxy inside a
 // tunnel ("CONNECT host:port"), through SocksServer over its connection.
 // Every hop decides from its own scheme; other schemes than "http" and
@@ -323,6 +327,30 @@ private:
     bool SendCommands(const std::vector<std::string>& Lines);
     // Puts SendStream back to where the body starts; returns the body's length.
     std::int64_t RewindBody();
+
+    // --- reading an answer: its status line, folded lines and its end --------
+    // The first line of an answer, or of the answer after an interim one.
+    void GetStatusLine();
+    // Gives the last header line its meaning once no continuation can follow;
+    // false when the request stopped meanwhile.
+    bool ApplyPendingField();
+    // The status line of the final answer has come (or a first "<HTML>" line).
+    bool FinalStatusArrived() const;
+    // The answer carries a body: not for HEAD, nor for 1xx, 204 and 304.
+    bool BodyExpected() const;
+    // The body has as many bytes as the answer's "content-length" announced.
+    bool LengthReached() const;
+    // The answer is complete: the client closes the connection, and the
+    // request ends as if the server had closed it.
+    void EndCompleteAnswer();
+
+    // The answer being read; starts again for every hop.
+    struct TAnswerState {
+        bool AwaitingStatus = true; // its next line must be a status line
+        bool FieldPending = false;  // the last header line may still be continued
+        std::int64_t BodyBytes = 0;
+    };
+    TAnswerState FAnswer;
 
     // Cleared first thing in the destructor: tells a step that raised an
     // event whether the client outlived its handler.

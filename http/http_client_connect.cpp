@@ -195,9 +195,11 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
 }
 
 void THttpClient::GetTunnelLineNext() {
-    if (FLineReader.CountHeaderLine() == 1 && IsStatusLine(FCurrentLine)) {
-        FTunnelStatus = StatusCodeOf(FCurrentLine).value_or(0);
-        FTunnelReason = std::to_string(FTunnelStatus) + " " + ReasonPhraseOf(FCurrentLine);
+    const auto status =
+        FLineReader.CountHeaderLine() == 1 ? ParseStatusLine(FCurrentLine) : std::nullopt;
+    if (status) {
+        FTunnelStatus = status->Code;
+        FTunnelReason = std::to_string(status->Code) + " " + status->Reason;
     }
     if (!FCurrentLine.empty()) {
         HeaderLineFits();

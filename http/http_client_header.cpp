@@ -11,15 +11,19 @@
 
 void THttpClient::GetHeaderLineNext() {
     const TRequestWatch watch(*this);
-    if (FLineReader.HeaderLines() == 0) {
+    const bool firstLine = FAnswer.AwaitingStatus && !IsInterimStatus(FStatusCode);
+    if (firstLine) {
         TriggerHeaderBegin();
         if (!watch.Runs())
             return;
     }
     FLineReader.CountHeaderLine();
 
-    if (IsHtmlTagLine(FCurrentLine)) {
+    if (firstLine && IsHtmlTagLine(FCurrentLine)) {
         // A response without a header: this line is the first piece of the body.
+        FAnswer.AwaitingStatus = false;
+        FStatusCode = 0; // nor the status of an earlier hop
+        FReasonPhrase.clear();
         if (FContentType.empty())
             FContentType = "text/html";
         if (!BeginBody())
@@ -28,25 +32,63 @@ void THttpClient::GetHeaderLineNext() {
         GetBodyLineNext();
         return;
     }
+    if (FAnswer.AwaitingStatus) {
+        GetStatusLine();
+        return;
+    }
     if (FCurrentLine.empty()) {
+        if (!ApplyPendingField())
+            return;
+        if (IsInterimStatus(FStatusCode)) {
+            // The final answer follows; the report starts at its first line.
+            FAnswer.AwaitingStatus = true;
+            FResponseHeaderStart = FReceivedHeader.size();
+            return;
+        }
         HeaderEnded();
         return;
     }
     if (!HeaderLineFits())
         return;
-    FReceivedHeader.push_back(FCurrentLine);
-    if (IsStatusLine(FCurrentLine)) {
-        // A code that is not a number leaves the status as it was.
-        if (const auto code = StatusCodeOf(FCurrentLine)) {
-            FStatusCode = *code;
-            FReasonPhrase = ReasonPhraseOf(FCurrentLine);
-        }
+    if (FAnswer.FieldPending && IsContinuationLine(FCurrentLine)) {
+        FReceivedHeader.back() = JoinFoldedLine(FReceivedHeader.back(), FCurrentLine);
     } else {
-        HeaderField(FCurrentLine);
-        if (!watch.Runs())
+        if (!ApplyPendingField())
             return;
+        FReceivedHeader.push_back(FCurrentLine);
+        FAnswer.FieldPending = true;
     }
     TriggerHeaderData();
+}
+
+void THttpClient::GetStatusLine() {
+    if (!FCurrentLine.empty()) {
+        const TRequestWatch watch(*this);
+        if (!HeaderLineFits())
+            return;
+        FReceivedHeader.push_back(FCurrentLine);
+        if (const auto status = ParseStatusLine(FCurrentLine)) {
+            FAnswer.AwaitingStatus = false;
+            FStatusCode = status->Code;
+            FReasonPhrase = status->Reason;
+        }
+        TriggerHeaderData();
+        if (!watch.Runs() || !FAnswer.AwaitingStatus)
+            return;
+    }
+    EndWithLocalFailure(http_errors::kInvalidStatusLine, "invalid status line");
+}
+
+bool THttpClient::ApplyPendingField() {
+    if (!FAnswer.FieldPending)
+        return true;
+    FAnswer.FieldPending = false;
+    // An interim answer's fields say nothing about the final answer.
+    if (IsInterimStatus(FStatusCode))
+        return true;
+    const TRequestWatch watch(*this);
+    HeaderField(FReceivedHeader.back());
+    return watch.Runs();
 }
 
 void THttpClient::HeaderField(const std::string& Line) {
@@ -99,7 +141,11 @@ void THttpClient::HeaderEnded() {
         return;
     }
     FTarget.DocName = DocNameForContentType(FTarget.DocName, FContentType);
-    if (BeginBody())
+    if (!BeginBody())
+        return;
+    if (!BodyExpected() || LengthReached())
+        EndCompleteAnswer();
+    else
         DeliverHeldBytesAsBody();
 }
 

@@ -23,7 +23,8 @@ void THttpClient::ReceiveAvailable(std::uint16_t Error) {
         ReceiveBody();
         return;
     }
-    const int n = FSocket->Receive(FLineReader.Space(), static_cast<int>(FLineReader.Room()));
+    const std::span<char> space = FLineReader.Space();
+    const int n = FSocket->Receive(space.data(), static_cast<int>(space.size()));
     if (FRequestType == THttpRequest::httpAbort || n <= 0)
         return;
     FLineReader.Received(static_cast<std::size_t>(n));

@@ -1,6 +1,6 @@
 // THttpClient: requests and state. A request starts, changes state, ends on
 // a local failure or an abort, and returns to httpReady through a posted
-// message; the end of each session is checked for a complete answer.
+// message.
 
 #include "http/http_client.h"
 
@@ -8,9 +8,7 @@
 #include <QEventLoop>
 #include <QIODevice>
 
-#include "http/error_text.h"
 #include "http/http_notifier.h"
-#include "http/response_parsing.h"
 #include "net/async_socket.h"
 
 void THttpClient::DoRequestAsync(THttpRequest Rq) {
@@ -62,6 +60,7 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
 
 void THttpClient::StartResponse() {
     FResponseHeaderStart = FReceivedHeader.size();
+    FAnswer = {};
     FLineReader.StartHeader();
     FBodyLineCount = 0;
     FContentLength = -1;
@@ -166,25 +165,6 @@ void THttpClient::EndWithLocalFailure(std::uint16_t Error, const std::string& Re
         Logout(); // the close ends the request through SocketSessionClosed
     else
         SocketSessionClosed();
-}
-
-void THttpClient::CheckAnswerComplete(std::uint16_t Error) {
-    // A failure already recorded, an abort and an error answer end the
-    // session from this side; they keep their own reason.
-    if (FRequestDoneError != 0 || FState == THttpState::httpAborting ||
-        FStatusCode >= http_errors::kFirstErrorStatus)
-        return;
-    const bool inBody = FState == THttpState::httpWaitingBody;
-    const bool hasBody = FRequestType != THttpRequest::httpHEAD && StatusHasBody(FStatusCode);
-    const bool lengthReached = FContentLength >= 0 && FReceivedCount >= FContentLength;
-    if (inBody && (!hasBody || lengthReached))
-        return;
-    if (Error != 0)
-        SetLocalFailure(Error, ErrorText(Error));
-    else if (inBody && FContentLength >= 0)
-        SetLocalFailure(http_errors::kBodyIncomplete,
-                        "incomplete body: " + std::to_string(FReceivedCount) + " of " +
-                            std::to_string(FContentLength) + " bytes received");
 }
 
 void THttpClient::SocketSessionClosed() {

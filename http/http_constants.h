@@ -8,8 +8,13 @@
 // Tunables and fixed numbers of the HTTP client, each defined once.
 namespace http_limits {
 
-// Bytes of one received header line the client holds at most.
-inline constexpr std::size_t kReceiveBufferSize = 8192;
+// Bytes of one received header line, its line end included: long policy
+// and cookie lines of today's servers fit.
+inline constexpr std::size_t kMaxHeaderLineBytes = 100 * 1024;
+// The receive area for header lines starts this small and doubles only while
+// a line needs more room: most headers have short lines, and many clients
+// may run at once.
+inline constexpr std::size_t kHeaderLineStartBytes = 4 * 1024;
 // Bytes one receive of the body asks for: the body needs no line splitting,
 // and large blocks keep the system calls per byte few.
 inline constexpr std::size_t kBodyReceiveSize = 256 * 1024;
@@ -26,10 +31,11 @@ inline constexpr char kDefaultTlsPort[] = "443";
 inline constexpr char kDefaultSocksPort[] = "1080";
 // Longest file-name guess taken from the last path segment.
 inline constexpr std::size_t kMaxDocNameLength = 255;
-// Lines and bytes (without line ends) one response header may hold: a server
-// sending header lines without end must not fill the memory.
+// Lines and bytes (without line ends) one response header may hold, interim
+// answers before it included: a server sending header lines without end must
+// not fill the memory.
 inline constexpr int kMaxHeaderLines = 1000;
-inline constexpr std::size_t kMaxHeaderBytes = 256 * 1024;
+inline constexpr std::size_t kMaxHeaderBytes = 300 * 1024;
 // Highest TCP port number; 0 is no port either.
 inline constexpr unsigned kMaxPort = 65535;
 // The types a request accepts unless the caller names others.
@@ -51,6 +57,8 @@ inline constexpr std::uint16_t kInvalidRedirection = 8;
 inline constexpr std::uint16_t kInvalidPort = 9;
 inline constexpr std::uint16_t kUnsupportedProtocol = 10;
 inline constexpr std::uint16_t kTunnelRefused = 11;
+inline constexpr std::uint16_t kEmptyReply = 12;
+inline constexpr std::uint16_t kInvalidStatusLine = 13;
 // The lowest status of an error answer.
 inline constexpr int kFirstErrorStatus = 400;
 // StatusCode reported for failures that happen on this side of the connection.

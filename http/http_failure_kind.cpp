@@ -6,11 +6,6 @@
 
 namespace {
 
-// The client's codes for an answer that is no HTTP answer: nothing at all
-// before the close (12), or a first line that is no status line (13).
-constexpr std::uint16_t kEmptyReply = 12;
-constexpr std::uint16_t kInvalidStatusLine = 13;
-
 bool IsLookupError(int error) {
     return (error >= wsaerr::HostNotFound && error <= wsaerr::NoData) ||
            error == http_errors::kInvalidHostName;
@@ -27,12 +22,12 @@ THttpFailureKind KindOfError(std::uint16_t error) {
     case http_errors::kHeaderTooLarge:
     case http_errors::kBodyIncomplete:
     case http_errors::kUnsupportedProtocol:
-    case kEmptyReply:
-    case kInvalidStatusLine:
+    case http_errors::kEmptyReply:
+    case http_errors::kInvalidStatusLine:
         return THttpFailureKind::Protocol;
     case http_errors::kTunnelRefused:
         return THttpFailureKind::Proxy;
-    case TCustomTlsSocket::TlsFailure:
+    case TCustomTlsSocket::kTlsFailure:
         return THttpFailureKind::Tls;
     default:
         break;
@@ -40,7 +35,7 @@ THttpFailureKind KindOfError(std::uint16_t error) {
     if (IsLookupError(error))
         return THttpFailureKind::Resolve;
     // The SOCKS server refused the negotiation.
-    if (error >= socks_errors::LogicError && error <= socks_errors::FieldTooLong)
+    if (error >= socks_errors::kLogicError && error <= socks_errors::kFieldTooLong)
         return THttpFailureKind::Proxy;
     // Socket errors and an invalid port: the server could not be reached.
     return THttpFailureKind::Connect;

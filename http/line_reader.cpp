@@ -1,8 +1,18 @@
 #include "http/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
+std::span<char> TLineReader::Space() {
+    if (FLength == FBuffer.size() && !Full())
+        FBuffer.resize(std::clamp(FBuffer.size() * 2, http_limits::kHeaderLineStartBytes,
+                                  http_limits::kMaxHeaderLineBytes));
+    return std::span<char>(FBuffer).subspan(FLength);
+}
+
 bool TLineReader::NextLine(std::string& Line, std::string& LineEnd) {
+    if (FLength == 0)
+        return false;
     char* held = FBuffer.data();
     const char* lineFeed = static_cast<const char*>(std::memchr(held, '\n', FLength));
     if (lineFeed == nullptr)
@@ -21,6 +31,12 @@ std::string_view TLineReader::TakeHeld() {
     const std::size_t held = FLength;
     FLength = 0;
     return {FBuffer.data(), held};
+}
+
+void TLineReader::Clear() {
+    FLength = 0;
+    if (FBuffer.size() > http_limits::kHeaderLineStartBytes)
+        std::vector<char>().swap(FBuffer);
 }
 
 void TLineReader::StartHeader() {

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "http/http_constants.h"
 
@@ -12,26 +13,28 @@
 // CONNECT and a response header through it. It works on memory only: a
 // socket (or a test) writes into Space() and reports the count with Received().
 //
-// At most http_limits::kReceiveBufferSize bytes are held; a line that does
-// not fit can never be cut (Full()).
+// At most http_limits::kMaxHeaderLineBytes bytes are held; a line that does
+// not fit can never be cut (Full()). The room grows only as a long line needs
+// it, and Clear() gives it back.
 class TLineReader {
 public:
-    // Where the next received bytes go, and how many fit there.
-    char* Space() { return FBuffer.data() + FLength; }
-    std::size_t Room() const { return FBuffer.size() - FLength; }
+    // Where the next received bytes go: the room after the held bytes, made
+    // larger first when none is left. Empty only when Full().
+    std::span<char> Space();
     void Received(std::size_t Count) { FLength += Count; }
 
     // Takes the first complete line out of the held bytes: its text without
     // the line end into Line, the line end (LF, or CR LF) into LineEnd. False,
     // both left alone, while the held bytes hold no line feed.
     bool NextLine(std::string& Line, std::string& LineEnd);
-    // The held bytes fill the buffer and hold no line feed.
-    bool Full() const { return FLength >= FBuffer.size(); }
+    // The held bytes fill the bound of one line and hold no line feed.
+    bool Full() const { return FLength >= http_limits::kMaxHeaderLineBytes; }
     std::size_t HeldCount() const { return FLength; }
     // The held bytes as they came, forgotten here; the view lasts until the
-    // next Received.
+    // next Space() or Clear().
     std::string_view TakeHeld();
-    void Clear() { FLength = 0; }
+    // Forgets the held bytes; room grown for a long line is given back.
+    void Clear();
 
     // --- the header budget ---------------------------------------------------
     // Starts the count of a new header (a proxy's answer or a response).
@@ -46,7 +49,7 @@ public:
     bool AddHeaderText(const std::string& Line);
 
 private:
-    std::array<char, http_limits::kReceiveBufferSize> FBuffer{};
+    std::vector<char> FBuffer;
     std::size_t FLength = 0;
     int FHeaderLines = 0;
     std::size_t FHeaderBytes = 0;

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "base/ascii_text.h"
+#include "base/field_line.h"
 #include "http/text_utils.h"
 
 namespace {
@@ -10,35 +11,61 @@ namespace {
 // Where the range numbers of "bytes 100-199/1000" start.
 constexpr std::string::size_type kRangeStart = 6;
 
+constexpr int kFirstInformational = 100;
+constexpr int kSwitchingProtocols = 101;
+constexpr int kFirstFinal = 200;
+constexpr int kNoContent = 204;
+constexpr int kNotModified = 304;
+constexpr int kFirstUndefined = 600;
+
+bool IsInformational(int status) {
+    return status >= kFirstInformational && status < kFirstFinal;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 bool IsDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 } // namespace
 
-bool IsStatusLine(const std::string& line) {
-    return line.compare(0, 8, "HTTP/1.0") == 0 || line.compare(0, 8, "HTTP/1.1") == 0;
-}
-
-std::optional<int> StatusCodeOf(const std::string& statusLine) {
-    const std::string digits = statusLine.size() > 9 ? statusLine.substr(9, 3) : std::string();
-    const auto number = ParseDecimal(digits);
-    if (!number || digits.find(' ') != std::string::npos)
+std::optional<TStatusLine> ParseStatusLine(const std::string& line) {
+    constexpr std::string_view kProtocol = "HTTP/";
+    constexpr std::size_t kCodeDigits = 3;
+    const std::string_view text(line);
+    if (!text.starts_with(kProtocol))
         return std::nullopt;
-    return static_cast<int>(*number);
+    std::size_t at = kProtocol.size();
+    const auto digitAt = [&text](std::size_t i) { return i < text.size() && IsDigit(text[i]); };
+    if (!digitAt(at++))
+        return std::nullopt;
+    if (at < text.size() && text[at] == '.' && digitAt(at + 1))
+        at += 2;
+    if (at >= text.size() || text[at++] != ' ')
+        return std::nullopt;
+    for (std::size_t i = 0; i < kCodeDigits; ++i)
+        if (!digitAt(at + i))
+            return std::nullopt;
+    TStatusLine status;
+    std::from_chars(text.data() + at, text.data() + at + kCodeDigits, status.Code);
+    at += kCodeDigits;
+    // Classes 1 to 5 are all there are: "000" or "999" names no status.
+    if (status.Code < kFirstInformational || status.Code >= kFirstUndefined ||
+        (at < text.size() && text[at] != ' '))
+        return std::nullopt;
+    status.Reason = at < text.size() ? line.substr(at + 1) : std::string();
+    return status;
 }
 
-std::string ReasonPhraseOf(const std::string& statusLine) {
-    return statusLine.size() > 13 ? statusLine.substr(13) : std::string();
+bool IsInterimStatus(int status) {
+    return IsInformational(status) && status != kSwitchingProtocols;
 }
 
 bool StatusHasBody(int status) {
-    constexpr int kFirstInformational = 100;
-    constexpr int kFirstFinal = 200;
-    constexpr int kNoContent = 204;
-    constexpr int kNotModified = 304;
-    const bool informational = status >= kFirstInformational && status < kFirstFinal;
-    return !informational && status != kNoContent && status != kNotModified;
+    return !IsInformational(status) && status != kNoContent && status != kNotModified;
 }
 
 bool IsHtmlTagLine(const std::string& line) {
@@ -46,15 +73,25 @@ bool IsHtmlTagLine(const std::string& line) {
 }
 
 bool SplitHeaderField(const std::string& line, std::string& field, std::string& value) {
-    const auto colon = line.find(':');
-    if (colon == std::string::npos)
+    const auto split = SplitFieldLine(line);
+    if (!split)
         return false;
-    field = LowerCase(line.substr(0, colon));
-    auto start = colon + 1;
-    while (start + 1 < line.size() && line[start] == ' ')
-        ++start;
-    value = start < line.size() ? line.substr(start) : std::string();
+    field = LowerCase(std::string(split->Name));
+    value = split->Value;
     return true;
+}
+
+bool IsContinuationLine(const std::string& line) {
+    return !line.empty() && (line[0] == ' ' || line[0] == '\t');
+}
+
+std::string JoinFoldedLine(const std::string& line, const std::string& continuation) {
+    std::string joined(TrimFieldBlanks(line));
+    if (const std::string_view rest = TrimFieldBlanks(continuation); !rest.empty()) {
+        joined += ' ';
+        joined += rest;
+    }
+    return joined;
 }
 
 std::optional<std::int64_t> ParseDecimal(const std::string& text) {
@@ -64,7 +101,7 @@ std::optional<std::int64_t> ParseDecimal(const std::string& text) {
     const auto last = text.find_last_not_of(" \t");
     const char* begin = text.data() + first;
     const char* end = text.data() + last + 1;
-    if (*begin < '0' || *begin > '9')
+    if (!IsDigit(*begin))
         return std::nullopt;
     std::int64_t number = 0;
     const auto result = std::from_chars(begin, end, number);

@@ -6,15 +6,21 @@
 
 // Helpers that read one received header line; none of them throws.
 
-// A line beginning with "HTTP/1.0" or "HTTP/1.1".
-bool IsStatusLine(const std::string& line);
+// What a status line says.
+struct TStatusLine {
+    int Code = 0;
+    std::string Reason;
+};
 
-// The three-digit status code of a status line (columns 10 to 12); empty when
-// those columns are not a number.
-std::optional<int> StatusCodeOf(const std::string& statusLine);
+// "HTTP/" + version + one blank + three digits of status class 1 to 5, then
+// the end of the line or a blank and the reason phrase. A version is a digit,
+// or two with a dot between: 1.0, 1.1 and 2 are read alike. Empty for
+// anything else.
+std::optional<TStatusLine> ParseStatusLine(const std::string& line);
 
-// The text from column 14 of a status line to its end.
-std::string ReasonPhraseOf(const std::string& statusLine);
+// 100 to 199 but 101, which switches the protocol and is final: an interim
+// answer, which the final one follows on the same connection.
+bool IsInterimStatus(int status);
 
 // Whether an answer with this status to a GET or POST carries a body: all
 // but informational answers, "204 No Content" and "304 Not Modified" (0, no
@@ -26,9 +32,17 @@ bool StatusHasBody(int status);
 bool IsHtmlTagLine(const std::string& line);
 
 // Splits "Field: value" at the first colon; the field comes back lower-cased,
-// the value without the blanks after the colon (the last character is always
-// kept). False when the line has no colon.
+// the value without the blanks and tabs around it. False when the line has no
+// colon.
 bool SplitHeaderField(const std::string& line, std::string& field, std::string& value);
+
+// A header line that starts with a blank or a tab continues the line before
+// it (an obsolete fold).
+bool IsContinuationLine(const std::string& line);
+
+// A line and its continuation as one line: joined with one blank, the blanks
+// and tabs around the fold dropped.
+std::string JoinFoldedLine(const std::string& line, const std::string& continuation);
 
 // A non-negative decimal number that fits 64 bits, blanks around it allowed.
 std::optional<std::int64_t> ParseDecimal(const std::string& text);

@@ -7,21 +7,12 @@
 
 namespace httpreport {
 
-// The value of the first received header line that begins with `key`, which
-// includes the colon and the blank ("Server: "); compared case-sensitively.
-// The value is the rest of the line, exactly as the server sent it. Returns
-// `fallback` when no line begins with the key.
-std::string HeaderValue(std::span<const std::string> receivedHeader, std::string_view key,
+// The value of the first received header line whose field name is `name`
+// ("Server"), compared without regard to case: the rest of the line after
+// the colon as the server sent it, without the blanks and tabs around it.
+// Returns `fallback` when no line has that name.
+std::string HeaderValue(std::span<const std::string> receivedHeader, std::string_view name,
                         std::string_view fallback);
-
-// A header line split at its first colon into the field's name and value,
-// each without the blanks and tabs around it; a line without a colon is
-// all name.
-struct THeaderField {
-    std::string_view Name;
-    std::string_view Value;
-};
-THeaderField SplitHeaderLine(std::string_view line);
 
 // The value of the first line whose field name is `name`, compared without
 // regard to case; none when no line has that field.

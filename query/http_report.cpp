@@ -29,11 +29,11 @@ constexpr std::string_view kErrorStatusLabel = "Status: ";
 constexpr std::string_view kErrorMessageLabel = "Meldung: ";
 constexpr std::string_view kPerSecond = "/Sek.";
 
-constexpr std::string_view kKeyLocation = "Location: ";
-constexpr std::string_view kKeyContentType = "Content-Type: ";
-constexpr std::string_view kKeyServer = "Server: ";
-constexpr std::string_view kKeyDate = "Date: ";
-constexpr std::string_view kKeyLastModified = "Last-Modified: ";
+constexpr std::string_view kKeyLocation = "Location";
+constexpr std::string_view kKeyContentType = "Content-Type";
+constexpr std::string_view kKeyServer = "Server";
+constexpr std::string_view kKeyDate = "Date";
+constexpr std::string_view kKeyLastModified = "Last-Modified";
 
 // The location fallback doubles as "no redirection", so a server sending
 // "Location: 0" shows none either.

@@ -40,8 +40,9 @@ namespace httpreport {
 // was one (the first response's), then size, type, the transfer rate when one
 // was measured, server, date and last modification, all of the last response,
 // the one whose status is shown, and how that response was encrypted when it
-// came over TLS. Header values are shown exactly as the server sent them; the
-// size and the rate are formatted with `locale`'s separators, the end of the
+// came over TLS. Header values are shown as the server sent them, without the
+// blanks around them, whatever the case of their field names; the size and
+// the rate are formatted with `locale`'s separators, the end of the
 // certificate's validity as its short date.
 TReportLines ComposeHttpReport(const THttpReportInput& input,
                                const QLocale& locale = QLocale::system());

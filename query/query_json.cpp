@@ -1,5 +1,7 @@
 #include "query/query_json.h"
 
+#include "base/field_line.h"
+
 #include "http/http_failure_kind.h"
 #include "query/header_value.h"
 #include "query/report_line.h"
@@ -67,7 +69,9 @@ void Headers(TJsonWriter& json, const THttpHop& hop) {
     json.Name("headers");
     json.BeginArray();
     for (const std::string& line : hop.FieldLines()) {
-        const httpreport::THeaderField field = httpreport::SplitHeaderLine(line);
+        // A line without a colon is all name.
+        const TFieldLine field =
+            SplitFieldLine(line).value_or(TFieldLine{TrimFieldBlanks(line), {}});
         json.BeginArray(TJsonWriter::TItems::OnOneLine);
         json.Cp1252(field.Name);
         json.Cp1252(field.Value);

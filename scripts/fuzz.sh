@@ -28,9 +28,9 @@ for target in "${targets[@]}"; do
     artifacts="build-fuzz/artifacts/$target"
     mkdir -p "$corpus" "$artifacts"
     cp fuzz/corpus/"$target"/* "$corpus"/
-    # The receive path needs inputs longer than one 8192-byte header line.
+    # The receive path needs inputs longer than one 100 KiB header line.
     max_len=4096
-    [ "$target" = http_receive ] && max_len=20000
+    [ "$target" = http_receive ] && max_len=120000
     log="$work/$target.log"
     status=0
     build-fuzz/fuzz/fuzz_"$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \

@@ -390,6 +390,26 @@ std::string Moved(const std::string& location) {
 // A reply the test must never see asked for.
 const TScript kUnused = Answer(kOkStatus);
 
+// Sends its answer and keeps the connection open until the test ends.
+TScript KeptOpen(const std::string& answer) {
+    return {TScriptedServer::ExpectUntil(kHeaderEnd), TScriptedServer::Send(answer),
+            TScriptedServer::WaitGate(1)};
+}
+
+// Closes without a byte of an answer.
+const TScript kEmptyReply = {TScriptedServer::ExpectUntil(kHeaderEnd), TScriptedServer::Close()};
+
+// An answer with a header line of `bytes` bytes, its CR LF included.
+std::string LongLineAnswer(std::size_t bytes) {
+    const std::string name = "X-Csp: ";
+    return kOkStatus + name + std::string(bytes - name.size() - 2, 'p') + "\r\nServer: s\r\n\r\n";
+}
+
+// The error section of a request that ended on this side.
+std::string LocalFailure(const std::string& message) {
+    return "  Status: Not Found (404)\n  Meldung: " + message + "\n";
+}
+
 struct THostileCase {
     const char* Name;
     std::string Address = "http://127.0.0.1:{port}/";
@@ -508,9 +528,110 @@ INSTANTIATE_TEST_SUITE_P(
         THostileCase{.Name = "ThousandAndOneHeaderLines",
                      .Main = {Answer(kOkStatus + HeaderLines(1000) + "\r\n")},
                      .Shown = {kTooLarge}},
-        THostileCase{.Name = "HeaderOverAQuarterMebibyte",
-                     .Main = {Answer(kOkStatus + HeaderLines(33, 8000) + "\r\n")},
+        THostileCase{.Name = "HeaderOverThreeHundredKibibytes",
+                     .Main = {Answer(kOkStatus + HeaderLines(40, 8000) + "\r\n")},
                      .Shown = {kTooLarge}},
+        // Field names in any case, values without the blanks around them.
+        THostileCase{.Name = "FieldNamesInAnyCase",
+                     .Main = {Answer("HTTP/1.1 200 OK\r\ncontent-length: 12800\r\n"
+                                     "Content-type: text/html\r\nserver: lower/1\r\n"
+                                     "DATE: Mon, 07 Dec 2026 20:00:00 GMT\r\n"
+                                     "last-modified:Sun, 01 Mar 2026 08:30:00 GMT\r\n\r\n")},
+                     .ExitCode = 0,
+                     .Shown = {"\nDateigröße\n  12,50 kB\nDateityp\n  text/html\n"
+                               "Server-Betriebssystem\n  lower/1\n"
+                               "Datum\n  Mon, 07 Dec 2026 20:00:00 GMT\n"
+                               "Zuletzt geändert\n  Sun, 01 Mar 2026 08:30:00 GMT\n"}},
+        THostileCase{
+            .Name = "LowerCaseLocationIsTheTarget",
+            .Main = {Answer("HTTP/1.0 301 Moved\r\nlocation: /next\r\n\r\n"), Answer(kOkStatus)},
+            .ExitCode = 0,
+            .Shown = {"\nStatus\n  OK (200)\nWeiterleitung zu\n  /next\n"},
+            .Requests = 2},
+        THostileCase{.Name = "TrailingBlanksInAValue",
+                     .Main = {Answer(kOkStatus + std::string("Content-Type: text/html; "
+                                                             "charset=ISO-8859-4   \r\n\r\n"))},
+                     .ExitCode = 0,
+                     .Shown = {"\nDateityp\n  text/html; charset=ISO-8859-4\n"}},
+        // Interim answers are skipped; their lines stay in the header list.
+        THostileCase{.Name = "ContinueBeforeAnError",
+                     .Arguments = {"--headers"},
+                     .Main = {Answer("HTTP/1.1 100 Continue\r\n\r\n"
+                                     "HTTP/1.1 401 Unauthorized\r\nServer: s\r\n\r\n")},
+                     .Shown = {"  Status: Unauthorized (401)\n  Meldung: Unauthorized\n",
+                               "\nHTTP/1.1 100 Continue\nHTTP/1.1 401 Unauthorized\n"}},
+        THostileCase{.Name = "EarlyHintsBeforeTheAnswer",
+                     .Main = {Answer("HTTP/1.1 102 Processing\r\n\r\n"
+                                     "HTTP/1.1 103 Early Hints\r\nServer: hint/1\r\n"
+                                     "Link: </s.css>; rel=preload\r\n\r\n"
+                                     "HTTP/1.1 200 OK\r\nServer: final/1\r\n\r\n")},
+                     .ExitCode = 0,
+                     .Shown = {"\nStatus\n  OK (200)\n", "\nServer-Betriebssystem\n  final/1\n"}},
+        THostileCase{.Name = "EmptyReply",
+                     .Main = {kEmptyReply},
+                     .Shown = {LocalFailure("empty reply from server")}},
+        THostileCase{.Name = "EmptyReplyAfterARedirection",
+                     .Main = {Answer(Moved("/next")), kEmptyReply},
+                     .Shown = {LocalFailure("empty reply from server")},
+                     .Requests = 2},
+        THostileCase{.Name = "StatusLineWithANegativeCode",
+                     .Main = {Answer("HTTP/1.1 -12 OK\r\nServer: s\r\n\r\n")},
+                     .Shown = {LocalFailure("invalid status line")}},
+        THostileCase{.Name = "StatusLineWithOneDigit",
+                     .Main = {Answer("HTTP/1.1 2 OK\r\n\r\n")},
+                     .Shown = {LocalFailure("invalid status line")}},
+        THostileCase{.Name = "StatusLineWithAHundredDigits",
+                     .Main = {Answer("HTTP/1.1 " + std::string(100, '2') + " OK\r\n\r\n")},
+                     .Shown = {LocalFailure("invalid status line")}},
+        THostileCase{.Name = "Http2StatusLine",
+                     .Main = {Answer("HTTP/2 404 Not Found\r\n\r\n")},
+                     .Shown = {"  Status: Not Found (404)\n  Meldung: Not Found\n"}},
+        // Complete answers on connections the server keeps open end at once.
+        THostileCase{.Name = "HeadAnswerOnAConnectionKeptOpen",
+                     .Arguments = {"--timeout", "3"},
+                     .Main = {KeptOpen(kOkStatus + std::string("Content-Length: 5\r\n\r\n"))},
+                     .ExitCode = 0,
+                     .Shown = {"\nStatus\n  OK (200)\n"}},
+        THostileCase{.Name = "LengthEndsAnAnswerOnAConnectionKeptOpen",
+                     .Arguments = {"--timeout", "3"},
+                     .Main = {KeptOpen(kOkStatus + std::string("Content-Length: 5\r\n\r\n") +
+                                       "12345 and more")},
+                     .Body = "12345",
+                     .ExitCode = 0,
+                     .Shown = {"\nStatus\n  OK (200)\n"}},
+        THostileCase{.Name = "NoContentOnAConnectionKeptOpen",
+                     .Arguments = {"--timeout", "3"},
+                     .Main = {KeptOpen("HTTP/1.1 204 No Content\r\n\r\n")},
+                     .Body = "",
+                     .ExitCode = 0,
+                     .Shown = {"\nStatus\n  No Content (204)\n"}},
+        THostileCase{.Name = "EighteenKilobyteHeaderLine",
+                     .Main = {Answer(kOkStatus + std::string("Set-Cookie: c=") +
+                                     std::string(18000, 'c') + "\r\nServer: s\r\n\r\n")},
+                     .ExitCode = 0,
+                     .Shown = {"\nServer-Betriebssystem\n  s\n"}},
+        THostileCase{.Name = "HundredKibibyteHeaderLine",
+                     .Main = {Answer(LongLineAnswer(100 * 1024))},
+                     .ExitCode = 0,
+                     .Shown = {"\nServer-Betriebssystem\n  s\n"}},
+        THostileCase{.Name = "HeaderLineOverHundredKibibytes",
+                     .Main = {Answer(LongLineAnswer(100 * 1024 + 1))},
+                     .Shown = {LocalFailure("HTTP line too long")}},
+        // A line that starts with a blank or a tab continues the one before.
+        THostileCase{.Name = "FoldedContentType",
+                     .Arguments = {"--headers"},
+                     .Main = {Answer(kOkStatus + std::string("Content-Type: text/plain;  \r\n"
+                                                             " \t charset=utf-8\r\n\r\n"))},
+                     .ExitCode = 0,
+                     .Shown = {"\nDateityp\n  text/plain; charset=utf-8\n",
+                               "\nContent-Type: text/plain; charset=utf-8\n"}},
+        THostileCase{.Name = "FoldedLocation",
+                     .Main = {Answer("HTTP/1.0 302 Found\r\nLocation:\r\n /a.txt\r\n\r\n"),
+                              Answer(kOkStatus)},
+                     .ExitCode = 0,
+                     .Shown = {"\nWeiterleitung zu\n  /a.txt\n"},
+                     .Requests = 2,
+                     .LastRequestHas = "HEAD /a.txt HTTP/1.0\r\n"},
         THostileCase{.Name = "ResetInTheHeader",
                      .Main = {{TScriptedServer::ExpectUntil(kHeaderEnd),
                                TScriptedServer::Send(kOkStatus + std::string("Server: x\r\n")),

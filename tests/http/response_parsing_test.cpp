@@ -4,35 +4,61 @@
 
 namespace {
 
+// Each case: a line and its code|reason, or "-" when it is no status line.
 TEST(ResponseParsingTest, StatusLineGivesCodeAndReason) {
-    EXPECT_TRUE(IsStatusLine("HTTP/1.1 404 Not Found"));
-    EXPECT_TRUE(IsStatusLine("HTTP/1.0 200 OK"));
-    EXPECT_FALSE(IsStatusLine("HTTP/2 200"));
-    EXPECT_FALSE(IsStatusLine("http/1.0 200 OK"));
-    EXPECT_EQ(StatusCodeOf("HTTP/1.1 404 Not Found"), 404);
-    EXPECT_EQ(ReasonPhraseOf("HTTP/1.1 404 Not Found"), "Not Found");
-    EXPECT_EQ(StatusCodeOf("HTTP/1.0 200"), 200);
-    EXPECT_EQ(ReasonPhraseOf("HTTP/1.0 200"), "");
-    EXPECT_EQ(StatusCodeOf("HTTP/1.0 abc Odd"), std::nullopt);
-    EXPECT_EQ(StatusCodeOf("HTTP/1.0 2 OK"), std::nullopt);
-    EXPECT_EQ(StatusCodeOf("HTTP/1.0"), std::nullopt);
+    const std::pair<const char*, const char*> cases[] = {
+        {"HTTP/1.1 404 Not Found", "404|Not Found"},
+        {"HTTP/1.0 200 OK", "200|OK"},
+        {"HTTP/2 200", "200|"},
+        {"HTTP/1.1 204 ", "204|"},
+        {"HTTP/3.0 103 Early Hints", "103|Early Hints"},
+        {"http/1.0 200 OK", "-"},
+        {"HTTP/1.0 abc Odd", "-"},
+        {"HTTP/1.1 2 OK", "-"},
+        {"HTTP/1.1 -12 OK", "-"},
+        {"HTTP/1.1 2000 OK", "-"},
+        {"HTTP/1.1 000 Zero", "-"},
+        {"HTTP/1.1 600 Beyond", "-"},
+        {"HTTP/1.1  200 OK", "-"},
+        {"HTTP/1.1 200OK", "-"},
+        {"HTTP/1. 200 OK", "-"},
+        {"HTTP/11 200 OK", "-"},
+        {"HTTP/ 200 OK", "-"},
+        {"HTTP/1.0", "-"}};
+    for (const auto& [line, expected] : cases) {
+        const auto status = ParseStatusLine(line);
+        EXPECT_EQ(status ? std::to_string(status->Code) + "|" + status->Reason : "-", expected)
+            << line;
+    }
+    EXPECT_TRUE(IsInterimStatus(100));
+    EXPECT_TRUE(IsInterimStatus(199));
+    EXPECT_FALSE(IsInterimStatus(101));
+    EXPECT_FALSE(IsInterimStatus(200));
     EXPECT_TRUE(IsHtmlTagLine("<html><head>"));
     EXPECT_FALSE(IsHtmlTagLine("<!DOCTYPE html>"));
     EXPECT_FALSE(IsHtmlTagLine("<htm"));
 }
 
 // Each case: a line and its field|value, or "-" when it has no colon.
-TEST(ResponseParsingTest, HeaderFieldIsLowerCasedAndValueLosesLeadingBlanks) {
+TEST(ResponseParsingTest, HeaderFieldIsLowerCasedAndValueLosesItsBlanks) {
     const std::pair<const char*, const char*> cases[] = {
-        {"Content-Type:   Text/HTML; a=b", "content-type|Text/HTML; a=b"},
+        {"Content-Type:   Text/HTML; a=b \t", "content-type|Text/HTML; a=b"},
         {"Location: http://h:81/x", "location|http://h:81/x"},
         {"X-Empty:", "x-empty|"},
-        {"X-Blanks:   ", "x-blanks| "}, // the last character stays
+        {"X-Blanks: \t ", "x-blanks|"},
         {"no colon here", "-"}};
     for (const auto& [line, expected] : cases) {
         std::string field, value;
         EXPECT_EQ(SplitHeaderField(line, field, value) ? field + "|" + value : "-", expected);
     }
+    EXPECT_TRUE(IsContinuationLine(" a"));
+    EXPECT_TRUE(IsContinuationLine("\ta"));
+    EXPECT_FALSE(IsContinuationLine("a b"));
+    EXPECT_FALSE(IsContinuationLine(""));
+    EXPECT_EQ(JoinFoldedLine("Content-Type: text/plain; \t", " \tcharset=utf-8"),
+              "Content-Type: text/plain; charset=utf-8");
+    EXPECT_EQ(JoinFoldedLine("Location:", " /a.txt"), "Location: /a.txt");
+    EXPECT_EQ(JoinFoldedLine("X: a", " \t "), "X: a");
 }
 
 TEST(ResponseParsingTest, DecimalNumbersAndContentRange) {
