@@ -51,6 +51,7 @@ inline constexpr std::uint16_t kInvalidRedirection = 8;
 inline constexpr std::uint16_t kInvalidPort = 9;
 inline constexpr std::uint16_t kUnsupportedProtocol = 10;
 inline constexpr std::uint16_t kTunnelRefused = 11;
+inline constexpr std::uint16_t kInvalidProxy = 12;
 // The lowest status of an error answer.
 inline constexpr int kFirstErrorStatus = 400;
 // StatusCode reported for failures that happen on this side of the connection.

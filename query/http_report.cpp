@@ -30,6 +30,8 @@ constexpr std::string_view kTitleEncryption = "Verschl\xFCsselung";
 constexpr std::string_view kErrorStatusLabel = "Status: ";
 constexpr std::string_view kErrorMessageLabel = "Meldung: ";
 constexpr std::string_view kUnknown = "<unbekannt>";
+constexpr std::string_view kHeadRefused =
+    "Der Server lehnt HEAD ab; die Angaben stammen aus einer GET-Anfrage.";
 constexpr std::string_view kPerSecond = "/Sek.";
 constexpr std::string_view kIssuedBy = ", ausgestellt von ";
 constexpr std::string_view kValidUntil = ", g\xFCltig bis ";
@@ -114,11 +116,15 @@ TReportLines ComposeHttpReport(const THttpReportInput& input, const QLocale& loc
 
     if (input.Success) {
         report.Section(kTitleStatus, StatusText(input.StatusCode));
+        if (input.HeadRefused)
+            report.Value(kHeadRefused);
     } else {
         report.Separator();
         report.Heading(kTitleError);
         report.Value(std::string(kErrorStatusLabel) + StatusText(input.StatusCode));
         report.Value(std::string(kErrorMessageLabel) + input.ReasonPhrase);
+        if (input.HeadRefused)
+            report.Value(kHeadRefused);
         report.Separator();
         report.Separator();
     }

@@ -23,12 +23,14 @@ struct THttpReportInput {
     bool Success = false;                    // the request ended without an exception
     double TransferRate = 0.0;               // bytes per second of a body transfer; 0: none
     std::optional<TTlsPeerInfo> Tls;         // of the last response's connection; none: plain
+    bool HeadRefused = false;                // the results come from a GET after a refused HEAD
 };
 
 namespace httpreport {
 
 // The German HTTP report for one request: the address, the status (or the
-// error section when the request failed), the redirection target when there
+// error section when the request failed) with a note when the server refused
+// HEAD and the results come from a GET, the redirection target when there
 // was one (the first response's), then size, type, the transfer rate when one
 // was measured, server, date and last modification, all of the last response,
 // the one whose status is shown, and how that response was encrypted when it
