@@ -185,9 +185,6 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
     case TOption::NoProxy:
         FOptions.NoProxy = value;
         break;
-    case TOption::NoHeadFallback:
-        FOptions.HeadFallback = false;
-        break;
     case TOption::Socks:
         return ApplySocks(value);
     case TOption::SocksLevel:
@@ -202,6 +199,9 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
         break;
     case TOption::Insecure:
         FOptions.Insecure = true;
+        break;
+    case TOption::NoHeadFallback:
+        FOptions.HeadFallback = false;
         break;
     case TOption::Timeout:
         FOptions.Timeout = ParseTimeout(value);

@@ -1,6 +1,6 @@
-// THttpClient: connecting. The name lookup, the connection (with the SOCKS
-// settings and TLS), the CONNECT tunnel through a proxy and its answer, and
-// the start of the request once the session stands.
+// THttpClient: connecting. The hop's proxy, the name lookup, the connection
+// (with the SOCKS settings and TLS), the CONNECT tunnel through a proxy and
+// its answer, and the start of the request once the session stands.
 
 #include "http/http_client.h"
 

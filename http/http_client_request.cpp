@@ -1,6 +1,8 @@
 // THttpClient: requests and state. A request starts, changes state, ends on
 // a local failure or an abort, and returns to httpReady through a posted
-// message; the end of each session is checked for a complete answer.
+// message; the end of each session is checked for a complete answer. Between
+// sessions it moves to the next hop (a redirection, or the GET after a
+// refused HEAD), and it keeps the cookies its hops set.
 
 #include "http/http_client.h"
 
@@ -15,6 +17,14 @@
 #include "http/http_target.h"
 #include "http/response_parsing.h"
 #include "net/async_socket.h"
+
+namespace {
+
+TCookieJar::TTime CookieClock() {
+    return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+}
+
+} // namespace
 
 void THttpClient::DoRequestAsync(THttpRequest Rq) {
     if (FState != THttpState::httpReady)
@@ -250,14 +260,6 @@ bool THttpClient::RepeatHeadAsGet() {
     FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
     return true;
 }
-
-namespace {
-
-TCookieJar::TTime CookieClock() {
-    return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-}
-
-} // namespace
 
 void THttpClient::StoreCookie(const std::string& Value) {
     FCookieJar.Store(Value, FTarget.Uri, CookieClock());

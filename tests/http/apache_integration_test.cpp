@@ -67,13 +67,21 @@ struct TApacheCase {
     const char* FinalPath;
 };
 
+void PrintTo(const TApacheCase& c, std::ostream* os) {
+    *os << c.Path;
+}
+
 class ApacheRedirectTest : public ApacheIntegrationTest,
                            public ::testing::WithParamInterface<TApacheCase> {};
 
 TEST_P(ApacheRedirectTest, EndsWhereCurlEnds) {
     const TApacheCase& c = GetParam();
     Client.SetURL(Server.Url(c.Path));
-    Client.Head();
+    try {
+        Client.Head();
+    } catch (const EHttpException& e) {
+        ADD_FAILURE() << e.what();
+    }
     EXPECT_EQ(Client.StatusCode(), c.Status);
     EXPECT_EQ(Client.ContentLength(), c.Length);
     const std::string last = *c.FinalPath != '\0' ? Server.Url(c.FinalPath) : Server.Url(c.Path);
