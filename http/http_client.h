@@ -142,6 +142,8 @@ public:
     // 0 sends no "If-Modified-Since".
     TDateTime ModifiedSince() const { return FModifiedSince; }
     void SetModifiedSince(TDateTime Value) { FModifiedSince = Value; }
+    // Sent on every hop, first in the "Cookie: " line, before the cookies the
+    // request's earlier hops set ("own=1; set=2").
     const std::string& Cookie() const { return FCookie; }
     void SetCookie(const std::string& Value) { FCookie = Value; }
     const std::string& ContentTypePost() const { return FContentTypePost; }
@@ -244,6 +246,8 @@ public:
     TOnCommand OnCommand;
     TDocDataEvent OnDocData;
     TDocDataEvent OnSendData;
+    // Each "set-cookie" value; a handler that clears Accept keeps the cookie
+    // from the later hops.
     TCookieRcvdEvent OnCookie;
     THttpRequestDone OnRequestDone;
     // Lines that arrive while neither header nor body is expected.
