@@ -280,10 +280,6 @@ struct TProxyCase {
     bool ThroughProxy;
 };
 
-void PrintTo(const TProxyCase& c, std::ostream* os) {
-    *os << c.Name;
-}
-
 class CliProxyTest : public CliProgramTest, public ::testing::WithParamInterface<TProxyCase> {};
 
 TEST_P(CliProxyTest, AsksWhomTheEnvironmentAndTheOptionsSay) {
