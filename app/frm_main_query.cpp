@@ -168,7 +168,9 @@ void TFrmMain::RequestReport() {
     PProgress_Gauge->SetProgress(kQueryStarting);
     FReportLines.clear();
     FDetailLines.clear();
-    HTTP->SetURL(ToCp1252(edURL->currentText()));
+    // The client reads addresses in UTF-8: the field's text goes there whole,
+    // Cyrillic too, which the window's code page could not hold.
+    HTTP->SetURL(edURL->currentText().toStdString());
     HTTP->SetModifiedSince(0);
     HTTP->SetSendStream(nullptr);
     HTTP->SetReceiveStream(nullptr);

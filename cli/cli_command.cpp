@@ -1,6 +1,7 @@
 #include "cli/cli_command.h"
 
 #include "http/http_constants.h"
+#include "http/proxy_config.h"
 #include "http/url.h"
 #include "query/query_client_settings.h"
 
@@ -28,6 +29,8 @@ enum class TOption {
     Get,
     Output,
     Proxy,
+    NoProxy,
+    NoHeadFallback,
     Socks,
     SocksLevel,
     SocksUser,
@@ -52,6 +55,8 @@ constexpr std::array kOptions{
     TOptionEntry{"--get", TOption::Get, false},
     TOptionEntry{"-o", TOption::Output, true},
     TOptionEntry{"--proxy", TOption::Proxy, true},
+    TOptionEntry{"--noproxy", TOption::NoProxy, true},
+    TOptionEntry{"--no-head-fallback", TOption::NoHeadFallback, false},
     TOptionEntry{"--socks", TOption::Socks, true},
     TOptionEntry{"--socks-level", TOption::SocksLevel, true},
     TOptionEntry{"--socks-user", TOption::SocksUser, true},
@@ -187,6 +192,9 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
         break;
     case TOption::Proxy:
         return ApplyProxy(value);
+    case TOption::NoProxy:
+        FOptions.NoProxy = value;
+        break;
     case TOption::Socks:
         return ApplySocks(value);
     case TOption::SocksLevel:
@@ -201,6 +209,9 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
         break;
     case TOption::Insecure:
         FOptions.Insecure = true;
+        break;
+    case TOption::NoHeadFallback:
+        FOptions.HeadFallback = false;
         break;
     case TOption::Timeout:
         FOptions.Timeout = ParseTimeout(value);
@@ -221,11 +232,17 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
 }
 
 QString TCommandParser::ApplyProxy(const QString& value) {
-    if (!SplitHostPort(value, FOptions.ProxyHost, FOptions.ProxyPort))
-        return QStringLiteral("Ungültiger Proxy „%1“: erwartet wird HOST oder HOST:PORT "
-                              "mit einem Port von 1 bis %2.")
-            .arg(value)
-            .arg(http_limits::kMaxPort);
+    // Empty: no proxy at all for this run.
+    if (!value.isEmpty()) {
+        if (const TProxyChoice choice = ParseProxyValue(value.toStdString()); !choice.Error.empty())
+            // The message leaves the value out: it may hold a password.
+            return QStringLiteral("Ungültiger Proxy: erwartet wird HOST[:PORT] oder "
+                                  "SCHEMA://[BENUTZER:PASSWORT@]HOST[:PORT] mit dem Schema http, "
+                                  "socks4, socks4a, "
+                                  "socks5 oder socks5h und einem Port von 1 bis %1.")
+                .arg(http_limits::kMaxPort);
+    }
+    FOptions.Proxy = value;
     return {};
 }
 
@@ -322,7 +339,17 @@ QString CliHelpText() {
                "  -o DATEI             mit --get: den Inhalt in DATEI schreiben; mit - auf die\n"
                "                       Standardausgabe (der Report geht dann auf die\n"
                "                       Standardfehlerausgabe)\n"
-               "  --proxy HOST[:PORT]  über diesen Proxy abfragen (ohne Port: 80)\n"
+               "  --proxy ADRESSE      über diesen Proxy abfragen statt über den der Umgebung:\n"
+               "                       HOST[:PORT] (HTTP-Proxy, ohne Port: 80) oder\n"
+               "                       SCHEMA://[BENUTZER:PASSWORT@]HOST[:PORT] mit den\n"
+               "                       Schemata http, socks4, socks4a, socks5, socks5h (bei\n"
+               "                       SOCKS ohne Port: 1080; mit h löst der Proxy den Namen\n"
+               "                       auf); --proxy \"\" fragt ohne Proxy ab\n"
+               "  --noproxy LISTE      diese Rechner ohne Proxy abfragen, statt no_proxy: Namen\n"
+               "                       (auch für alle darunter), Adressen, durch Kommas\n"
+               "                       getrennt; * für alle\n"
+               "  --no-head-fallback   eine mit 405 oder 501 abgelehnte HEAD-Anfrage nicht als\n"
+               "                       GET wiederholen, das nur den Kopf liest\n"
                "  --socks HOST:PORT    über diesen SOCKS-Server verbinden (bei SOCKS 4A und 5\n"
                "                       löst er auch den Rechnernamen aus der URL auf)\n"
                "  --socks-level 4|4A|5 die SOCKS-Version (Vorgabe: 5)\n"
@@ -338,6 +365,15 @@ QString CliHelpText() {
                "  --version            die Version ausgeben\n"
                "\n"
                "Strg+C bricht eine laufende Anfrage ab; der Report wird dann noch ausgegeben.\n"
+               "\n"
+               "Proxys: Ohne --proxy gelten die Umgebungsvariablen wie bei curl: http_proxy\n"
+               "(nur klein geschrieben), https_proxy oder HTTPS_PROXY, all_proxy oder ALL_PROXY\n"
+               "für Adressen ohne eigene Variable und no_proxy oder NO_PROXY für die Ausnahmen;\n"
+               "https-Adressen gehen durch einen HTTP-Proxy in einem CONNECT-Tunnel.\n"
+               "\n"
+               "Cookies: Was ein Server in einer Weiterleitung mit Set-Cookie setzt, geht in\n"
+               "den folgenden Anfragen derselben Abfrage an die passenden Server zurück; danach\n"
+               "wird es vergessen und nie gespeichert.\n"
                "\n"
                "Rückgabewert: 0, wenn der Report keinen Fehler meldet; 1, wenn er einen Fehler\n"
                "meldet oder der Inhalt nicht geschrieben werden konnte; 2 bei falschem Aufruf;\n"

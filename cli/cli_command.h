@@ -20,7 +20,8 @@ struct TCliCommand {
 };
 
 // Reads the arguments after the program name:
-//   [--lines] [--headers] [--hops] [--json] [--get [-o FILE]] [--proxy HOST[:PORT]]
+//   [--lines] [--headers] [--hops] [--json] [--get [-o FILE]] [--proxy ADDRESS]
+//   [--noproxy LIST] [--no-head-fallback]
 //   [--socks HOST:PORT [--socks-level 4|4A|5] [--socks-user USER:PASSWORD]]
 //   [--timeout SECONDS] [--help] [--version] [--] URL
 // Long options also take their value as "--name=value". The first faulty

@@ -14,9 +14,10 @@ struct TCliOptions {
     bool Json = false;    // print the result as one JSON object instead of the report
     bool Get = false;     // GET instead of HEAD, with the measured transfer rate
     QString OutputFile;   // with Get: where the body goes; "-": standard output; empty: discarded
-    QString ProxyHost;    // empty: no proxy
-    QString ProxyPort;    // empty: the client's default proxy port
-    QString SocksHost;    // empty: no SOCKS server
+    std::optional<QString> Proxy;   // replaces the environment's proxy; empty: none
+    std::optional<QString> NoProxy; // replaces no_proxy
+    bool HeadFallback = true;       // a HEAD refused with 405 or 501 is asked again with GET
+    QString SocksHost;              // empty: no SOCKS server
     QString SocksPort;
     QString SocksLevel = QStringLiteral("5"); // "4", "4A" or "5"
     QString SocksUser;                        // empty: no user name and password

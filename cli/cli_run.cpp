@@ -33,7 +33,6 @@ QString DecodedLines(const std::vector<std::string>& lines) {
 
 TCliRun::TCliRun(TCliOptions options, QIODevice& out, QIODevice& err)
     : FOptions(std::move(options)), FOut(out), FErr(err) {
-    queryclient::ApplyQuerySettings(FClient);
     FTimeout.setSingleShot(true);
     QObject::connect(&FTimeout, &QTimer::timeout, [this] { Abort(TAbortCause::Timeout); });
 }
@@ -80,10 +79,17 @@ bool TCliRun::OpenBodyFile() {
 }
 
 void TCliRun::Configure() {
-    FClient.SetURL(ToCp1252(FOptions.Url));
-    FClient.SetProxy(ToCp1252(FOptions.ProxyHost));
-    if (!FOptions.ProxyPort.isEmpty())
-        FClient.SetProxyPort(ToCp1252(FOptions.ProxyPort));
+    queryclient::TQueryOptions query;
+    // The SOCKS server of --socks takes the place of the environment's
+    // proxy, as an option given takes the place of the environment.
+    if (FOptions.Proxy || !FOptions.SocksHost.isEmpty())
+        query.Proxy = FOptions.Proxy.value_or(QString()).toStdString();
+    if (FOptions.NoProxy)
+        query.NoProxy = FOptions.NoProxy->toStdString();
+    query.HeadFallback = FOptions.HeadFallback;
+    queryclient::ApplyQuerySettings(FClient, query);
+    // UTF-8, as the client reads addresses: a Cyrillic name stays one.
+    FClient.SetURL(FOptions.Url.toStdString());
     FClient.SetSslCAFile(QFile::encodeName(FOptions.CaFile).toStdString());
     FClient.SetSslVerify(!FOptions.Insecure);
     if (FOptions.SocksHost.isEmpty())

@@ -1,6 +1,8 @@
-// ParseURL and the request set-up, directly and through a proxy, and after a
-// redirection to a "location" value: whatever the address holds, the request line never carries CR,
-// LF or NUL, and no header line carries CR or LF.
+// ParseURL, and the request set-up of a typed address read by RFC 3986,
+// directly and through a proxy, then after a redirection to a "location"
+// value resolved against it: whatever the address and the value hold, the
+// request line never carries CR, LF or NUL, and no header line carries CR or
+// LF.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -17,15 +19,18 @@ bool HoldsAny(const std::string& Line, const std::string& Bytes) {
     return Line.find_first_of(Bytes) != std::string::npos;
 }
 
-void CheckRequest(const THttpTarget& Target, bool ViaProxy) {
+void CheckRequest(const THttpTarget& Target) {
+    // A hop that leads nowhere sends nothing.
+    if (Target.FailureCode != 0)
+        return;
     TRequestHeaderFields Fields;
     Fields.Method = "GET";
     Fields.Path = Target.Path;
     Fields.Version = "1.0";
-    Fields.TargetHost = Target.TargetHost;
-    Fields.Username = Target.UrlUsername;
-    Fields.Password = Target.UrlPassword;
-    Fields.ViaProxy = ViaProxy;
+    Fields.Host = HostHeaderValue(Target.Uri);
+    Fields.Username = PercentDecode(Target.Uri.User);
+    Fields.Password = PercentDecode(Target.Uri.Password);
+    Fields.ViaProxy = Target.Proxy.Kind == TProxyKind::Http;
     const auto Lines = ComposeRequestLines(Fields);
     if (Lines.empty() || HoldsAny(Lines.front(), std::string("\r\n\0", 3)))
         __builtin_trap();
@@ -46,12 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     ParseURL(Url, Proto, User, Pass, Host, Port, Path);
     (void)DocNameFromPath(Path);
 
-    THttpTarget Target = TargetForRequest(Url, ViaProxy ? "127.0.0.1:3128" : "", "80");
-    CheckRequest(Target, ViaProxy);
-    // The client follows only what RedirectionTarget makes of a "location".
-    if (const auto Fit = RedirectionTarget(Location)) {
-        FollowLocation(Target, *Fit, ViaProxy);
-        CheckRequest(Target, ViaProxy);
-    }
+    const TProxyChooser Proxy = [ViaProxy](const TUri&) {
+        return ViaProxy ? ParseProxyValue("127.0.0.1:3128") : TProxyChoice{};
+    };
+    const THttpTarget Target = TargetForAddress(Url, Proxy);
+    CheckRequest(Target);
+    // The client follows only what RedirectionTarget makes of a "location",
+    // and only when it reads as a reference.
+    const auto Fit = RedirectionTarget(Location);
+    const TUriParse Reference = Fit ? ParseReference(*Fit) : TUriParse{};
+    if (Target.FailureCode == 0 && Fit && Reference.Error == TUriError::None)
+        CheckRequest(TargetForLocation(Target, Reference.Uri, Proxy));
     return 0;
 }

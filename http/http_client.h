@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "base/life_token.h"
+#include "http/cookie_jar.h"
 #include "http/http_constants.h"
 #include "http/http_exception.h"
 #include "http/http_target.h"
 #include "http/http_types.h"
 #include "http/line_reader.h"
+#include "http/proxy_config.h"
 #include "http/rfc1123_date.h"
 #include "net/socks_types.h"
 #include "net/tls_peer_info.h"
@@ -45,20 +47,27 @@ using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t
 // is complete (the client then closes the connection itself), when the server
 // closes the connection, on a local failure (lookup, connect, invalid port,
 // too many redirections, invalid redirection target, over-long header line,
-// header too large, empty reply, invalid status line, reset connection, body
-// shorter than its length: StatusCode 404 and an English ReasonPhrase) or by
-// Abort; in every case State returns to httpReady and OnRequestDone follows
-// from the event loop. An interim answer (1xx but 101) before the final one
-// raises OnHeaderData for each of its lines (after OnHeaderBegin when it comes
-// first) and nothing at its end.
-// "https" addresses (default port 443) go over TLS; through Proxy inside a
-// tunnel ("CONNECT host:port"), through SocksServer over its connection.
-// Every hop decides from its own scheme; other schemes than "http" and
-// "https" end as a local failure ("unsupported protocol"), and so does a
-// failed handshake or certificate check (the TLS layer's text).
-// "location" headers of answers below 400 are followed, at most
-// http_limits::kMaxRedirections times per request; Username and Password (or
-// those written into the URL) go only to the scheme, host and port of URL.
+// header too large, empty reply, invalid status line, invalid proxy, reset
+// connection, body shorter than its length: StatusCode 404 and an English
+// ReasonPhrase) or by Abort; in every case State returns to httpReady and
+// OnRequestDone follows from the event loop. An interim answer (1xx but 101)
+// before the final one raises OnHeaderData for each of its lines (after
+// OnHeaderBegin when it comes first) and nothing at its end.
+// URL is read by RFC 3986 ("http" when it names no scheme); a host with
+// other than ASCII letters goes out as its IDNA A-label, and a name IDNA
+// refuses ends like a failed lookup, with the reason added. The request
+// target never carries the fragment and is percent-encoded from UTF-8;
+// "Host: " names the port unless it is the scheme's default.
+// "https" addresses (default port 443) go over TLS; through an HTTP proxy
+// inside a tunnel ("CONNECT host:port"), through a SOCKS server over its
+// connection. Every hop decides from its own scheme; other schemes than
+// "http" and "https" end as a local failure ("unsupported protocol"), and so
+// does a failed handshake or certificate check (the TLS layer's text).
+// The first "location" of an answer from 300 to 399 (not 304) is followed,
+// resolved against the hop's address, at most http_limits::kMaxRedirections
+// times per request; Username and Password (or those written into the URL)
+// go only to the scheme, host and port of URL. Cookies set by any hop go back
+// on the later hops of the same request they match, and are forgotten with it.
 //
 // SendStream and ReceiveStream belong to the caller and must outlive the request.
 //
@@ -80,18 +89,20 @@ public:
     THttpClient& operator=(const THttpClient&) = delete;
 
     // --- configuration -------------------------------------------------------
+    // The address to request, UTF-8.
     const std::string& URL() const { return FURL; }
     void SetURL(const std::string& Value) { FURL = Value; }
-    // Non-empty: every request goes through this proxy ("host[:port]").
+    // Non-empty: every request goes through this proxy, written as
+    // ParseProxyValue reads it ("host[:port]", "socks5h://host" ...).
     const std::string& Proxy() const { return FProxy; }
     void SetProxy(const std::string& Value) { FProxy = Value; }
     // Port of the proxy when Proxy names none.
     const std::string& ProxyPort() const { return FProxyPort; }
     void SetProxyPort(const std::string& Value) { FProxyPort = Value; }
     // Non-empty: every connection, each hop of a redirection too, goes through
-    // this SOCKS server, which is looked up instead of the host. SOCKS 4A and 5
-    // hand the host name to the server; SOCKS 4 needs its address, looked up
-    // by the socket (blocking) unless the host is one.
+    // this SOCKS server, unless the hop's proxy is a SOCKS server of its own.
+    // SOCKS 4A and 5 hand the host name to the server; for SOCKS 4 the client
+    // looks the host up first and hands over its address.
     const std::string& SocksServer() const { return FSocksServer; }
     void SetSocksServer(const std::string& Value) { FSocksServer = Value; }
     const std::string& SocksPort() const { return FSocksPort; }
@@ -135,6 +146,8 @@ public:
     // 0 sends no "If-Modified-Since".
     TDateTime ModifiedSince() const { return FModifiedSince; }
     void SetModifiedSince(TDateTime Value) { FModifiedSince = Value; }
+    // Sent on every hop, first in the "Cookie: " line, before the cookies the
+    // request's earlier hops set ("own=1; set=2").
     const std::string& Cookie() const { return FCookie; }
     void SetCookie(const std::string& Value) { FCookie = Value; }
     const std::string& ContentTypePost() const { return FContentTypePost; }
@@ -147,6 +160,19 @@ public:
     void SetContentRangeEnd(const std::string& Value) { FContentRangeEnd = Value; }
     // Last received "accept-ranges"; cleared whenever a request header is built.
     const std::string& AcceptRanges() const { return FAcceptRanges; }
+    // --- proxies per hop and the refused HEAD --------------------------------
+    // Set: each hop without Proxy takes the proxy this configuration names
+    // for its address (the environment's, as curl reads it).
+    const std::optional<TProxyConfig>& ProxyConfig() const { return FProxyConfig; }
+    void SetProxyConfig(std::optional<TProxyConfig> Value) { FProxyConfig = std::move(Value); }
+    // True: a HEAD whose final answer is 405 or 501 is asked once more as a
+    // GET of which only the header is read (the connection is closed at its
+    // end, no body is delivered); its answer is the request's result.
+    bool HeadFallback() const { return FHeadFallback; }
+    void SetHeadFallback(bool Value) { FHeadFallback = Value; }
+    // The last request's result came from that GET.
+    bool HeadRefused() const { return FHeadRefused; }
+
     // For a client living on a worker thread; the wait always runs the event
     // loop of the calling thread. Also set on the socket.
     bool MultiThreaded() const { return FMultiThreaded; }
@@ -224,6 +250,8 @@ public:
     TOnCommand OnCommand;
     TDocDataEvent OnDocData;
     TDocDataEvent OnSendData;
+    // Each "set-cookie" value; a handler that clears Accept keeps the cookie
+    // from the later hops.
     TCookieRcvdEvent OnCookie;
     THttpRequestDone OnRequestDone;
     // Lines that arrive while neither header nor body is expected.
@@ -405,7 +433,6 @@ private:
     std::optional<TTlsPeerInfo> FSslPeerInfo;
 
     THttpTarget FTarget;
-    bool FViaProxy = false;
     // Waiting for the proxy's answer to CONNECT; its status code.
     bool FTunnelPending = false;
     int FTunnelStatus = 0;
@@ -433,4 +460,42 @@ private:
     std::vector<char> FSendBuffer;
     bool FSendingBody = false;
     qint64 FSendStreamStart = 0; // where the body starts in SendStream
+
+    // --- addresses, proxies, cookies and the refused HEAD ---------------------
+    // The SOCKS server a hop's connection goes through.
+    struct TSocksRoute {
+        std::string Server; // empty: none
+        std::string Port;
+        std::string Level; // "4", "4A" or "5"
+        std::string User;
+        std::string Password;
+        TSocksAuthentication Authentication = socksNoAuthentication;
+        bool ResolveHere = false; // the host is looked up here and its address sent
+    };
+
+    // The proxy of a hop: Proxy, else the configuration's; credentials the
+    // value does not name come from the properties.
+    TProxyChoice ProxyFor(const TUri& Uri) const;
+    TSocksRoute SocksRoute() const;
+    // Looks up what the hop connects to: the host or proxy, or the SOCKS
+    // server (after the host when the address goes to it).
+    void LookUp(const std::string& Host);
+    // Notes the first "location" of an answer that is followed; one that is
+    // no address ends the request.
+    void NoteLocation(const std::string& Value);
+    void StoreCookie(const std::string& Value);
+    // The "Cookie: " value: the Cookie property, then the cookies set along
+    // this request that match the hop.
+    std::string CookieLine() const;
+    // At the end of a HEAD refused with 405 or 501: asks again with GET.
+    bool RepeatHeadAsGet();
+
+    std::optional<TProxyConfig> FProxyConfig;
+    bool FHeadFallback = false;
+    bool FHeadRefused = false;
+    TSocksRoute FSocksRoute;
+    bool FLookingUpHost = false; // before the SOCKS server, for ResolveHere
+    std::string FHostAddress;    // that lookup's result
+    TUri FLocation;              // where the current answer leads, while FRelocationPending
+    TCookieJar FCookieJar;
 };

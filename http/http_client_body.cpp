@@ -65,7 +65,8 @@ bool THttpClient::FinalStatusArrived() const {
 }
 
 bool THttpClient::BodyExpected() const {
-    return FRequestType != THttpRequest::httpHEAD && StatusHasBody(FStatusCode);
+    // The GET after a refused HEAD asks for the header only.
+    return FRequestType != THttpRequest::httpHEAD && !FHeadRefused && StatusHasBody(FStatusCode);
 }
 
 bool THttpClient::LengthReached() const {

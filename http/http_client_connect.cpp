@@ -1,13 +1,12 @@
-// THttpClient: connecting. The name lookup, the connection (with the SOCKS
-// settings and TLS), the CONNECT tunnel through a proxy and its answer, and
-// the start of the request once the session stands.
+// THttpClient: connecting. The hop's proxy, the name lookup, the connection
+// (with the SOCKS settings and TLS), the CONNECT tunnel through a proxy and
+// its answer, and the start of the request once the session stands.
 
 #include "http/http_client.h"
 
 #include "http/error_text.h"
 #include "http/request_header.h"
 #include "http/response_parsing.h"
-#include "http/url.h"
 #include "net/async_socket.h"
 #include "net/custom_tls_socket.h"
 
@@ -26,29 +25,62 @@ void THttpClient::Login() {
     StateChange(THttpState::httpDnsLookup);
     if (!watch.Runs())
         return;
-    if (!IsSupportedScheme(FTarget.Scheme)) {
-        EndWithLocalFailure(http_errors::kUnsupportedProtocol, "unsupported protocol");
+    // An address that leads nowhere ends here, like a failed lookup where
+    // it has no host, instead of leaving the client busy.
+    if (FTarget.FailureCode != 0) {
+        EndWithLocalFailure(FTarget.FailureCode, FTarget.FailureReason);
         return;
     }
-    // An address without a host (a bare path) cannot be looked up; it ends
-    // like a failed lookup instead of leaving the client busy.
-    if (FTarget.HostName.empty() || FTarget.TargetHost.empty()) {
-        SocketDNSLookupDone(http_errors::kInvalidHostName);
-        return;
-    }
-    // The socket would take a port out of range modulo 65536, which is
-    // another server than the one named.
-    if (!IsPortNumber(FTarget.Port) || !IsPortNumber(FTarget.TargetPort)) {
-        EndWithLocalFailure(http_errors::kInvalidPort, "invalid port number");
-        return;
-    }
+    FSocksRoute = SocksRoute();
+    FLookingUpHost = !FSocksRoute.Server.empty() && FSocksRoute.ResolveHere;
+    LookUp(FSocksRoute.Server.empty() || FLookingUpHost ? FTarget.HostName : FSocksRoute.Server);
+}
+
+void THttpClient::LookUp(const std::string& Host) {
     try {
-        FSocket->DnsLookup(FSocksServer.empty() ? FTarget.HostName : FSocksServer);
+        FSocket->DnsLookup(Host);
     } catch (const std::exception&) {
         const int error = FSocket->LastError();
         SocketDNSLookupDone(
             static_cast<std::uint16_t>(error != 0 ? error : http_errors::kInvalidHostName));
     }
+}
+
+TProxyChoice THttpClient::ProxyFor(const TUri& Uri) const {
+    TProxyChoice choice;
+    if (!FProxy.empty()) {
+        choice = ParseProxyValue(FProxy);
+        if (choice.Error.empty() && ParseTypedAddress(FProxy).Uri.Port.empty())
+            choice.Proxy.Port = FProxyPort;
+    } else if (FProxyConfig) {
+        choice = FProxyConfig->ProxyFor(Uri);
+    }
+    if (choice.Proxy.Kind == TProxyKind::Http && choice.Proxy.User.empty()) {
+        choice.Proxy.User = FProxyUsername;
+        choice.Proxy.Password = FProxyPassword;
+    }
+    return choice;
+}
+
+THttpClient::TSocksRoute THttpClient::SocksRoute() const {
+    const TProxy& proxy = FTarget.Proxy;
+    const bool ownSocks = proxy.Kind != TProxyKind::None && proxy.Kind != TProxyKind::Http;
+    TSocksRoute route{FSocksServer,   FSocksPort,           FSocksLevel, FSocksUsercode,
+                      FSocksPassword, FSocksAuthentication, false};
+    if (ownSocks) {
+        route.Server = proxy.Host;
+        route.Port = proxy.Port;
+        route.Level = proxy.Kind == TProxyKind::Socks4    ? "4"
+                      : proxy.Kind == TProxyKind::Socks4a ? "4A"
+                                                          : "5";
+        route.User = proxy.User;
+        route.Password = proxy.Password;
+        route.Authentication = route.Level == "5" && !proxy.User.empty() ? socksAuthenticateUsercode
+                                                                         : socksNoAuthentication;
+    }
+    // SOCKS 4 carries only an address; SOCKS 5 without "h" is asked for one.
+    route.ResolveHere = route.Level == "4" || proxy.Kind == TProxyKind::Socks5;
+    return route;
 }
 
 void THttpClient::Logout() {
@@ -64,6 +96,13 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
             SetLocalFailure(Error, "can't resolve hostname to IP address");
             SocketSessionClosed();
         }
+        return;
+    }
+    if (FLookingUpHost) {
+        // The host's address goes to the SOCKS server, which is looked up next.
+        FLookingUpHost = false;
+        FHostAddress = FSocket->DnsResult();
+        LookUp(FSocksRoute.Server);
         return;
     }
     FResolvedAddress = FSocket->DnsResult();
@@ -88,24 +127,28 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
 
 void THttpClient::ConnectSocket() {
     // Through SOCKS the address looked up is the SOCKS server's, and the host
-    // goes to it as it is; the socket forgets these settings at every close.
-    const bool viaSocks = !FSocksServer.empty();
-    FSocket->SetAddr(viaSocks ? FTarget.HostName : FResolvedAddress);
+    // goes to it by name or by the address looked up for it; the socket
+    // forgets these settings at every close.
+    const TSocksRoute& socks = FSocksRoute;
+    const bool viaSocks = !socks.Server.empty();
+    FSocket->SetAddr(!viaSocks           ? FResolvedAddress
+                     : socks.ResolveHere ? FHostAddress
+                                         : FTarget.HostName);
     FSocket->SetPort(FTarget.Port);
     FSocket->SetProto("tcp");
     // Also cleared here: settings left by a connect that failed before its close.
     FSocket->SetSocksServer(viaSocks ? FResolvedAddress : std::string());
     if (viaSocks) {
-        FSocket->SetSocksPort(FSocksPort);
-        FSocket->SetSocksLevel(FSocksLevel);
-        FSocket->SetSocksUsercode(FSocksUsercode);
-        FSocket->SetSocksPassword(FSocksPassword);
-        FSocket->SetSocksAuthentication(FSocksAuthentication);
+        FSocket->SetSocksPort(socks.Port);
+        FSocket->SetSocksLevel(socks.Level);
+        FSocket->SetSocksUsercode(socks.User);
+        FSocket->SetSocksPassword(socks.Password);
+        FSocket->SetSocksAuthentication(socks.Authentication);
     }
     // TLS runs over the SOCKS connection as it stands, but through an HTTP
     // proxy only inside the tunnel the proxy opens first.
-    const bool tls = UsesTls(FTarget);
-    FTunnelPending = tls && FViaProxy;
+    const bool tls = UsesTls(FTarget.Uri);
+    FTunnelPending = tls && FTarget.Proxy.Kind == TProxyKind::Http;
     FSocket->SetSslEnable(tls && !FTunnelPending);
     FSocket->SetSslHostName(FTarget.TargetHost);
     FSocket->SetSslVerify(FSslVerify);
@@ -122,8 +165,8 @@ void THttpClient::SendTunnelRequest() {
     FLineReader.StartHeader();
     FLineHandler = &THttpClient::GetTunnelLineNext;
     FRequestBuffer.clear();
-    if (!SendCommands(ComposeTunnelLines(FTarget.TargetHost, FTarget.TargetPort, FProxyUsername,
-                                         FProxyPassword)) ||
+    if (!SendCommands(ComposeTunnelLines(HostForUri(FTarget.Uri), EffectivePort(FTarget.Uri),
+                                         FTarget.Proxy.User, FTarget.Proxy.Password)) ||
         !SendCommands({""}))
         return;
     FSocket->Send(FRequestBuffer.data(), static_cast<int>(FRequestBuffer.size()));
@@ -182,7 +225,8 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
             SocketDataSent(0);
             break;
         case THttpRequest::httpHEAD:
-            SendRequest("HEAD", kHttpVersion);
+            // A server that refused HEAD is asked for the header of a GET.
+            SendRequest(FHeadRefused ? "GET" : "HEAD", kHttpVersion);
             break;
         case THttpRequest::httpAbort:
             break;

@@ -4,7 +4,6 @@
 #include "http/http_client.h"
 
 #include "base/ascii_text.h"
-#include "http/http_target.h"
 #include "http/response_parsing.h"
 #include "http/url.h"
 #include "net/async_socket.h"
@@ -96,15 +95,7 @@ void THttpClient::HeaderField(const std::string& Line) {
     if (!SplitHeaderField(Line, field, value))
         return;
     if (field == "location") {
-        if (FStatusCode >= http_errors::kFirstErrorStatus)
-            return; // an error answer ends the request, wherever it points
-        const auto target = RedirectionTarget(value);
-        if (!target) {
-            EndWithLocalFailure(http_errors::kInvalidRedirection, "invalid redirection target");
-            return;
-        }
-        FRelocationPending = true;
-        FollowLocation(FTarget, *target, FViaProxy);
+        NoteLocation(value);
     } else if (field == "content-length") {
         if (const auto length = ParseDecimal(value))
             FContentLength = *length;
@@ -118,7 +109,10 @@ void THttpClient::HeaderField(const std::string& Line) {
         FAuthenticateValues.push_back(value);
     } else if (field == "set-cookie") {
         bool accept = true;
+        const TRequestWatch watch(*this);
         TriggerCookie(value, accept);
+        if (accept && watch.Runs())
+            StoreCookie(value);
     }
 }
 

@@ -1,6 +1,8 @@
 // THttpClient: requests and state. A request starts, changes state, ends on
 // a local failure or an abort, and returns to httpReady through a posted
-// message.
+// message; the end of each session is checked for a complete answer. Between
+// sessions it moves to the next hop (a redirection, or the GET after a
+// refused HEAD), and it keeps the cookies its hops set.
 
 #include "http/http_client.h"
 
@@ -8,8 +10,21 @@
 #include <QEventLoop>
 #include <QIODevice>
 
+#include <chrono>
+
+#include "http/error_text.h"
 #include "http/http_notifier.h"
+#include "http/http_target.h"
+#include "http/response_parsing.h"
 #include "net/async_socket.h"
+
+namespace {
+
+TCookieJar::TTime CookieClock() {
+    return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+}
+
+} // namespace
 
 void THttpClient::DoRequestAsync(THttpRequest Rq) {
     if (FState != THttpState::httpReady)
@@ -48,14 +63,15 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     FSslPeerInfo.reset();
     FSendStreamStart = FSendStream != nullptr ? FSendStream->pos() : 0;
 
-    FViaProxy = !FProxy.empty();
-    FTarget = TargetForRequest(FURL, FProxy, FProxyPort);
+    FHeadRefused = false;
+    FCookieJar = {};
+    FTarget = TargetForAddress(FURL, [this](const TUri& Uri) { return ProxyFor(Uri); });
     // Credentials written into the URL serve this request only, so that they
     // never go to the host of a later request.
-    const bool urlCredentials = !FTarget.UrlUsername.empty();
-    FRequestUsername = urlCredentials ? FTarget.UrlUsername : FUsername;
-    FRequestPassword = urlCredentials ? FTarget.UrlPassword : FPassword;
-    FRequestOrigin = Origin(FTarget);
+    const bool urlCredentials = !FTarget.Uri.User.empty();
+    FRequestUsername = urlCredentials ? PercentDecode(FTarget.Uri.User) : FUsername;
+    FRequestPassword = urlCredentials ? PercentDecode(FTarget.Uri.Password) : FPassword;
+    FRequestOrigin = Origin(FTarget.Uri);
 }
 
 void THttpClient::StartResponse() {
@@ -175,15 +191,63 @@ void THttpClient::SocketSessionClosed() {
         if (!watch.Alive())
             return;
     }
-    SetReady();
+    if (!RepeatHeadAsGet())
+        SetReady();
 }
 
 void THttpClient::LocationSessionClosed() {
     FConnected = false;
     FRelocationPending = false;
     AttachSessionClosed(&THttpClient::SocketSessionClosed);
+    FTarget =
+        TargetForLocation(FTarget, FLocation, [this](const TUri& Uri) { return ProxyFor(Uri); });
     const TLifeToken::TWatch watch = FLifeToken.Watch();
     TriggerLocationChange();
     if (watch.Alive())
         FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
+}
+
+void THttpClient::NoteLocation(const std::string& Value) {
+    // Only a redirection is followed, and only to its first "location".
+    if (!FollowsLocation(FStatusCode) || FRelocationPending)
+        return;
+    const auto text = RedirectionTarget(Value);
+    const TUriParse reference = text ? ParseReference(*text) : TUriParse{};
+    if (!text || reference.Error == TUriError::InvalidHost) {
+        EndWithLocalFailure(http_errors::kInvalidRedirection, "invalid redirection target");
+        return;
+    }
+    if (reference.Error == TUriError::InvalidPort) {
+        EndWithLocalFailure(http_errors::kInvalidPort, "invalid port number");
+        return;
+    }
+    FRelocationPending = true;
+    FLocation = reference.Uri;
+}
+
+bool THttpClient::RepeatHeadAsGet() {
+    constexpr int kMethodNotAllowed = 405, kNotImplemented = 501;
+    const bool refused = FStatusCode == kMethodNotAllowed || FStatusCode == kNotImplemented;
+    if (!FHeadFallback || FHeadRefused || FRequestType != THttpRequest::httpHEAD || !refused ||
+        FRequestDoneError != 0 || FState == THttpState::httpAborting ||
+        FState == THttpState::httpReady)
+        return false;
+    // The same address once more; a status left from the refusal would end
+    // the new answer at its first bytes.
+    FHeadRefused = true;
+    FStatusCode = 0;
+    FReasonPhrase.clear();
+    FLineReader.Clear();
+    StartResponse();
+    FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
+    return true;
+}
+
+void THttpClient::StoreCookie(const std::string& Value) {
+    FCookieJar.Store(Value, FTarget.Uri, CookieClock());
+}
+
+std::string THttpClient::CookieLine() const {
+    const std::string set = FCookieJar.CookieHeader(FTarget.Uri, CookieClock());
+    return FCookie.empty() || set.empty() ? FCookie + set : FCookie + "; " + set;
 }

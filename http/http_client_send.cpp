@@ -17,28 +17,28 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
 
     // Inside a tunnel the request goes to the server itself, as if direct:
     // the proxy's credentials stay with the proxy.
-    const bool viaProxy = FViaProxy && !UsesTls(FTarget);
+    const bool viaProxy = FTarget.Proxy.Kind == TProxyKind::Http && !UsesTls(FTarget.Uri);
     TRequestHeaderFields fields;
     fields.Method = Method;
-    fields.Path = FViaProxy && !viaProxy ? TunnelPath(FTarget) : FTarget.Path;
+    fields.Path = FTarget.Path;
     fields.Version = Version;
     fields.Sender = FSender;
     fields.Accept = FAccept;
     fields.Reference = FReference;
     fields.ContentTypePost = FContentTypePost;
     fields.Agent = FAgent;
-    fields.TargetHost = FTarget.TargetHost;
+    fields.Host = HostHeaderValue(FTarget.Uri);
     fields.NoCache = FNoCache;
     fields.PostSize = Method == "POST" ? RewindBody() : 0;
     fields.ModifiedSince = FModifiedSince;
     // Credentials are for the server asked for, not for where it redirects to.
-    const bool askedForServer = Origin(FTarget) == FRequestOrigin;
+    const bool askedForServer = Origin(FTarget.Uri) == FRequestOrigin;
     fields.Username = askedForServer ? FRequestUsername : std::string();
     fields.Password = askedForServer ? FRequestPassword : std::string();
     fields.ViaProxy = viaProxy;
-    fields.ProxyUsername = FProxyUsername;
-    fields.ProxyPassword = FProxyPassword;
-    fields.Cookie = FCookie;
+    fields.ProxyUsername = FTarget.Proxy.User;
+    fields.ProxyPassword = FTarget.Proxy.Password;
+    fields.Cookie = CookieLine();
     fields.ContentRangeBegin = FContentRangeBegin;
     fields.ContentRangeEnd = FContentRangeEnd;
     FContentRangeBegin.clear();

@@ -59,6 +59,7 @@ inline constexpr std::uint16_t kUnsupportedProtocol = 10;
 inline constexpr std::uint16_t kTunnelRefused = 11;
 inline constexpr std::uint16_t kEmptyReply = 12;
 inline constexpr std::uint16_t kInvalidStatusLine = 13;
+inline constexpr std::uint16_t kInvalidProxy = 14;
 // The lowest status of an error answer.
 inline constexpr int kFirstErrorStatus = 400;
 // StatusCode reported for failures that happen on this side of the connection.

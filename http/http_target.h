@@ -1,46 +1,50 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
-// Where one hop of a request goes: the connection (`HostName`, `Port`; the
-// proxy when one is used) and what is asked for there.
+#include "http/proxy_config.h"
+#include "http/uri.h"
+
+// Where one hop of a request goes: the address asked for, the connection
+// (`HostName`, `Port`: the HTTP proxy's when one is used) and the request
+// target written there.
 struct THttpTarget {
-    std::string HostName;    // host resolved and connected to
-    std::string Port;        // port connected to, as text
-    std::string TargetHost;  // host of the requested address, the "Host: " value
-    std::string Path;        // request target: a path, or the absolute address through a proxy
-    std::string DocName;     // file-name guess for the document
-    std::string Location;    // current absolute address, as OnLocationChange reports it
-    std::string Scheme;      // of the requested address, "http" when it names none
-    std::string TargetPort;  // of the requested address, the default port when it names none
-    std::string UrlUsername; // credentials written into the address (empty when none)
-    std::string UrlPassword;
+    TUri Uri;               // the address asked for, its host in A-label form
+    std::string HostName;   // host looked up and connected to
+    std::string Port;       // port connected to, as text
+    std::string TargetHost; // the host of Uri: SNI, the certificate check, the tunnel
+    std::string Path;       // request target: path and query, or the absolute form to an HTTP proxy
+    std::string DocName;    // file-name guess for the document
+    std::string Location;   // this hop's address, as OnLocationChange reports it
+    TProxy Proxy;           // this hop's proxy; Kind None: none
+    // Why the hop cannot be asked for (0: it can), in the client's error
+    // numbers, and the reason as ReasonPhrase shows it.
+    std::uint16_t FailureCode = 0;
+    std::string FailureReason;
 };
 
-// The first hop for `url`, directly or through `proxy` (whose port defaults
-// to `proxyPort`). A direct connection defaults to path "/" and to port 80,
-// or 443 for "https".
-THttpTarget TargetForRequest(const std::string& url, const std::string& proxy,
-                             const std::string& proxyPort);
+// The proxy of a request to an address.
+using TProxyChooser = std::function<TProxyChoice(const TUri& uri)>;
 
-// "scheme://host:port" of the requested address, lower-cased: requests with
-// the same origin go to the same server.
-std::string Origin(const THttpTarget& target);
+// The first hop for an address as typed (UTF-8), read by ParseTypedAddress:
+// "http" when it names no scheme; a request target "/" when it names no path.
+// An address holding a control byte leads to no host.
+THttpTarget TargetForAddress(const std::string& url, const TProxyChooser& proxyFor);
 
-// True for the schemes the client speaks: "http" and "https", in any case.
+// The hop a "location" value leads to from `from`: `reference` resolved
+// against `from`'s address (RFC 3986 section 5). The document name stays.
+THttpTarget TargetForLocation(const THttpTarget& from, const TUri& reference,
+                              const TProxyChooser& proxyFor);
+
+// Whether the "location" of an answer with this status is followed: 300 to
+// 399, except "304 Not Modified".
+bool FollowsLocation(int status);
+
+// "scheme://host:port" of an address: requests with the same origin go to
+// the same server.
+std::string Origin(const TUri& uri);
+
+// True for the schemes the client speaks: "http" and "https".
 bool IsSupportedScheme(const std::string& scheme);
-
-// True when the hop's server is asked over TLS ("https").
-bool UsesTls(const THttpTarget& target);
-
-// The request target inside a tunnel through a proxy: the path of the
-// absolute target, "/" when it has none.
-std::string TunnelPath(const THttpTarget& target);
-
-// Moves `target` to the address of a "location" header value: absolute, a
-// path on the same host ("/x"), or a bare word taken as a path on the current
-// host. A location without a scheme keeps the hop's, and an absolute one
-// without a port means its scheme's default port. Without a proxy the rebuilt
-// Location never shows the port; through a proxy the port stays in the
-// absolute request target, and the connection to the proxy is kept.
-void FollowLocation(THttpTarget& target, const std::string& location, bool viaProxy);

@@ -16,7 +16,7 @@ struct TRequestHeaderFields {
     std::string Reference;
     std::string ContentTypePost;
     std::string Agent;
-    std::string TargetHost;
+    std::string Host; // the "Host: " value: the host, and the port unless the default
     bool NoCache = false;
     std::int64_t PostSize = 0; // whole size of the body, sent with POST only
     TDateTime ModifiedSince = 0;
@@ -32,7 +32,7 @@ struct TRequestHeaderFields {
 
 // The header lines of a request in the order they are sent, without line ends
 // and without the empty line that ends the header. Optional lines appear only
-// when their value is set; "Host: " never carries a port.
+// when their value is set.
 std::vector<std::string> ComposeRequestLines(const TRequestHeaderFields& fields);
 
 // The request that asks a proxy for a tunnel to `host`:`port`, in the same

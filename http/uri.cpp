@@ -2,7 +2,9 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
@@ -15,6 +17,9 @@ namespace {
 
 constexpr char kTlsScheme[] = "https";
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+// Schemes that count in a typed address even without a "/" after them:
+// "http:dir/file" names no host "http", "mailto:x@y" no user "mailto".
+constexpr std::string_view kSchemesWithoutSlash[] = {"http", "https", "mailto"};
 // Printable bytes that may not stand in a request target as they are.
 constexpr std::string_view kTargetUnsafe = "\"<>\\^`{|}";
 
@@ -208,8 +213,12 @@ TUriParse ParseTypedAddress(const std::string& text) {
     TUriParse parsed;
     const std::string_view all = text;
     const auto colon = all.find(':');
-    if (colon != std::string_view::npos && all.substr(colon + 1).starts_with("/") &&
-        IsScheme(all.substr(0, colon))) {
+    const std::string scheme = LowerCase(text.substr(0, colon));
+    const bool knownScheme =
+        std::find(std::begin(kSchemesWithoutSlash), std::end(kSchemesWithoutSlash), scheme) !=
+        std::end(kSchemesWithoutSlash);
+    if (colon != std::string_view::npos &&
+        (all.substr(colon + 1).starts_with("/") || knownScheme) && IsScheme(all.substr(0, colon))) {
         parsed.Uri.Scheme = LowerCase(text.substr(0, colon));
         ParseHierarchy(all.substr(colon + 1), parsed);
         return parsed;

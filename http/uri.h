@@ -35,8 +35,9 @@ struct TUriParse {
 };
 
 // An address as a user types it, in UTF-8. A scheme counts only when ":" and
-// "/" follow it ("http://h", "http:/x"); anything else is "http" with an
-// authority first: "host.tld", "host:8080?x=1", "user:p@ss@host/x".
+// "/" follow it ("http://h", "http:/x"), or when it is "http", "https" or
+// "mailto"; anything else is "http" with an authority first: "host.tld",
+// "host:8080?x=1", "user:p@ss@host/x".
 TUriParse ParseTypedAddress(const std::string& text);
 
 // A URI reference, absolute or relative, as a "location" value carries it.

@@ -27,6 +27,8 @@ constexpr std::string_view kTitleEncryption = "Verschl\xFCsselung";
 
 constexpr std::string_view kErrorStatusLabel = "Status: ";
 constexpr std::string_view kErrorMessageLabel = "Meldung: ";
+constexpr std::string_view kHeadRefused =
+    "Der Server lehnt HEAD ab; die Angaben stammen aus einer GET-Anfrage.";
 constexpr std::string_view kPerSecond = "/Sek.";
 
 constexpr std::string_view kKeyLocation = "Location";
@@ -84,11 +86,15 @@ TReportLines ComposeHttpReport(const THttpReportInput& input, const QLocale& loc
 
     if (input.Success) {
         report.Section(kTitleStatus, StatusText(input.StatusCode));
+        if (input.HeadRefused)
+            report.Value(kHeadRefused);
     } else {
         report.Separator();
         report.Heading(kTitleError);
         report.Value(std::string(kErrorStatusLabel) + StatusText(input.StatusCode));
         report.Value(std::string(kErrorMessageLabel) + input.ReasonPhrase);
+        if (input.HeadRefused)
+            report.Value(kHeadRefused);
         report.Separator();
         report.Separator();
     }

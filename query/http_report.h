@@ -26,6 +26,7 @@ struct THttpReportInput {
     std::optional<TTlsPeerInfo> Tls;         // of the last response's connection; none: plain
     std::uint16_t RequestError = 0;          // the client's RequestDoneError; 0: none
     bool TimedOut = false;                   // the caller aborted it when its time ran out
+    bool HeadRefused = false;                // the results come from a GET after a refused HEAD
     std::vector<THttpHop> Hops;              // one record per hop, in order
 
     // The address the request ended at: the last hop's, the typed one
@@ -36,7 +37,8 @@ struct THttpReportInput {
 namespace httpreport {
 
 // The German HTTP report for one request: the address, the status (or the
-// error section when the request failed), the redirection target when there
+// error section when the request failed) with a note when the server refused
+// HEAD and the results come from a GET, the redirection target when there
 // was one (the first response's), then size, type, the transfer rate when one
 // was measured, server, date and last modification, all of the last response,
 // the one whose status is shown, and how that response was encrypted when it

@@ -1,6 +1,7 @@
 #include "query/query_client_settings.h"
 
 #include "http/http_client.h"
+#include "http/proxy_config.h"
 #include "util/cp1252.h"
 #include "util/zarvo_honk_os.h"
 
@@ -19,9 +20,16 @@ std::string QueryAgent() {
     return ToCp1252(QString::fromLatin1(kAgentFormat).arg(product, system));
 }
 
-void ApplyQuerySettings(THttpClient& client) {
+void ApplyQuerySettings(THttpClient& client, const TQueryOptions& options) {
     client.SetAgent(QueryAgent());
     client.SetAccept(http_limits::kDefaultAccept);
+    TProxyConfig proxies(ProcessEnvironment);
+    if (options.Proxy)
+        proxies.SetExplicitProxy(*options.Proxy);
+    if (options.NoProxy)
+        proxies.SetNoProxy(*options.NoProxy);
+    client.SetProxyConfig(proxies);
+    client.SetHeadFallback(options.HeadFallback);
 }
 
 } // namespace queryclient

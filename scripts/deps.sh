@@ -21,7 +21,7 @@ packages=(
 test_packages=(
     libgtest-dev libgmock-dev
     openssl
-    nginx dante-server tinyproxy
+    nginx apache2 dante-server tinyproxy
     xvfb xauth x11-utils openbox
     desktop-file-utils appstream man-db groff-base bash-completion lintian
     clang libclang-rt-14-dev
@@ -29,8 +29,9 @@ test_packages=(
 bench_packages=(
     hyperfine time jq curl libcurl4-openssl-dev libbenchmark-dev xdotool imagemagick
 )
-# The system service that each server package brings.
-declare -A services=([nginx]=nginx [dante-server]=danted [tinyproxy]=tinyproxy)
+# The system services that each server package brings.
+declare -A services=([nginx]=nginx [apache2]="apache2 apache-htcacheclean" [dante-server]=danted
+    [tinyproxy]=tinyproxy)
 
 case "${1:-}" in
 --test) packages+=("${test_packages[@]}") ;;
@@ -57,8 +58,8 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 
-# Debian starts a server's service as it installs it (nginx on port 80,
-# tinyproxy on 8888); a policy that refuses every start keeps them down for
+# Debian starts a server's service as it installs it (nginx and apache2 on
+# port 80, tinyproxy on 8888); a policy that refuses every start keeps them down for
 # the time of the installation, unless the machine has a policy of its own.
 policy=/usr/sbin/policy-rc.d
 if [ ! -e "$policy" ]; then
@@ -76,14 +77,14 @@ apt-get install -y -qq --no-install-recommends "${missing[@]}"
 # under systemd or the init scripts. Services installed before are left as
 # their owner set them.
 for p in "${missing[@]}"; do
-    service=${services[$p]:-}
-    [ -n "$service" ] || continue
-    if [ -d /run/systemd/system ]; then
-        systemctl disable --now --quiet "$service.service" || true
-    else
-        deb-systemd-helper disable "$service.service" >/dev/null 2>&1 || true
-    fi
-    if [ -x "/etc/init.d/$service" ]; then
-        update-rc.d "$service" disable >/dev/null 2>&1 || true
-    fi
+    for service in ${services[$p]:-}; do
+        if [ -d /run/systemd/system ]; then
+            systemctl disable --now --quiet "$service.service" || true
+        else
+            deb-systemd-helper disable "$service.service" >/dev/null 2>&1 || true
+        fi
+        if [ -x "/etc/init.d/$service" ]; then
+            update-rc.d "$service" disable >/dev/null 2>&1 || true
+        fi
+    done
 done

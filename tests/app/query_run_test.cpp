@@ -332,3 +332,45 @@ TEST_F(QueryRunTest, CancelEndsAnEndlessTlsHandshake) {
     ExpectAbortedReport();
     EXPECT_TRUE(testsupport::WaitUntil([&] { return server.Done(); }));
 }
+
+// The server refuses HEAD: the report comes from a GET of the header, and
+// says so. A Cyrillic path goes out as UTF-8 and stays an address in the
+// report's code page.
+TEST_F(QueryRunTest, RefusedHeadIsAnsweredFromAGetAndAnyLetterReachesTheServer) {
+    TScriptedServer server({{TScriptedServer::ExpectUntil("\r\n\r\n"),
+                             TScriptedServer::Send("HTTP/1.0 405 Method Not Allowed\r\n\r\n"),
+                             TScriptedServer::Close()},
+                            kAnswering.front()});
+    RunQueryTo(Url(server) + QStringLiteral("\u043F\u0443\u0442\u044C-\u00FC"));
+    const std::string path = "/%D0%BF%D1%83%D1%82%D1%8C-%C3%BC";
+    EXPECT_EQ(server.Received(0).rfind("HEAD " + path + " HTTP/1.0\r\n", 0), 0u)
+        << server.Received(0);
+    EXPECT_EQ(server.Received(1).rfind("GET " + path + " HTTP/1.0\r\n", 0), 0u)
+        << server.Received(1);
+    EXPECT_TRUE(Rows().startsWith(QStringLiteral(">>HTTP Report für<<|\u00A0 %1%D0%BF%D1%83%D1%82"
+                                                 "%D1%8C-\u00FC||>>Status<<|\u00A0 OK (200)|"
+                                                 "\u00A0 Der Server lehnt HEAD ab; die Angaben "
+                                                 "stammen aus einer GET-Anfrage.|>>Dateigr")
+                                      .arg(Url(server))))
+        << Rows().toStdString();
+}
+
+// The window takes the proxies of the environment it was started in.
+class QueryThroughProxyTest : public QueryRunTest {
+protected:
+    void SetUp() override {
+        qputenv("http_proxy", QByteArray::fromStdString("127.0.0.1:" + Proxy.PortStr()));
+        QueryRunTest::SetUp();
+        qunsetenv("http_proxy");
+    }
+
+    TScriptedServer Proxy{kAnswering};
+};
+
+TEST_F(QueryThroughProxyTest, ProxyOfTheEnvironmentGetsTheAbsoluteAddress) {
+    const QString address = QStringLiteral("http://origin.test/page");
+    RunQueryTo(address);
+    EXPECT_EQ(Proxy.Received(0).rfind("HEAD http://origin.test/page HTTP/1.0\r\n", 0), 0u)
+        << Proxy.Received(0);
+    EXPECT_EQ(Rows(), AnsweredRows(address));
+}

@@ -9,7 +9,8 @@ using TKind = TCliCommand::TKind;
 TEST(CliCommandTest, ReadsEveryOptionInBothForms) {
     const TCliCommand separate =
         ParseCliCommand({"--lines", "--headers", "--hops", "--get", "-o", "body.bin", "--proxy",
-                         "proxy.test:8080", "--timeout", "2.5", "http://host.test/"});
+                         "proxy.test:8080", "--noproxy", "a.test,b.test", "--no-head-fallback",
+                         "--timeout", "2.5", "http://host.test/"});
     ASSERT_EQ(separate.Kind, TKind::Run) << separate.Error.toStdString();
     const TCliOptions& o = separate.Options;
     EXPECT_TRUE(o.Lines);
@@ -18,16 +19,18 @@ TEST(CliCommandTest, ReadsEveryOptionInBothForms) {
     EXPECT_FALSE(o.Json);
     EXPECT_TRUE(o.Get);
     EXPECT_EQ(o.OutputFile, "body.bin");
-    EXPECT_EQ(o.ProxyHost, "proxy.test");
-    EXPECT_EQ(o.ProxyPort, "8080");
+    EXPECT_EQ(o.Proxy, "proxy.test:8080");
+    EXPECT_EQ(o.NoProxy, "a.test,b.test");
+    EXPECT_FALSE(o.HeadFallback);
     EXPECT_EQ(o.Timeout, std::chrono::milliseconds(2500));
     EXPECT_EQ(o.Url, "http://host.test/");
 
     const TCliCommand joined =
         ParseCliCommand({"--proxy=proxy.test", "--json", "--timeout=0.0001", "--", "-odd-address"});
     ASSERT_EQ(joined.Kind, TKind::Run) << joined.Error.toStdString();
-    EXPECT_EQ(joined.Options.ProxyHost, "proxy.test");
-    EXPECT_TRUE(joined.Options.ProxyPort.isEmpty());
+    EXPECT_EQ(joined.Options.Proxy, "proxy.test");
+    EXPECT_FALSE(joined.Options.NoProxy);
+    EXPECT_TRUE(joined.Options.HeadFallback);
     // A tiny wait still waits rather than aborting at once.
     EXPECT_EQ(joined.Options.Timeout, std::chrono::milliseconds(1));
     EXPECT_EQ(joined.Options.Url, "-odd-address");
@@ -46,12 +49,23 @@ TEST(CliCommandTest, ReadsTheSocksOptions) {
     EXPECT_EQ(o.SocksLevel, "4A");
     EXPECT_EQ(o.SocksUser, "name");
     EXPECT_EQ(o.SocksPassword, "pass:with:colons");
-    EXPECT_TRUE(o.ProxyHost.isEmpty());
+    EXPECT_FALSE(o.Proxy);
 
     const TCliCommand plain = ParseCliCommand({"--socks=127.0.0.1:9050", "http://host.test/"});
     ASSERT_EQ(plain.Kind, TKind::Run) << plain.Error.toStdString();
     EXPECT_EQ(plain.Options.SocksLevel, "5");
     EXPECT_TRUE(plain.Options.SocksUser.isEmpty());
+}
+
+// Every form the environment's variables take, and none at all.
+TEST(CliCommandTest, ProxyTakesTheFormsOfTheEnvironment) {
+    for (const char* value : {"http://proxy.test:3128", "socks4://p.test", "socks4a://p.test:1",
+                              "socks5://u:p@p.test:1080/", "socks5h://[::1]:9050", ""}) {
+        SCOPED_TRACE(value);
+        const TCliCommand command = ParseCliCommand({"--proxy", value, "http://host.test/"});
+        ASSERT_EQ(command.Kind, TKind::Run) << command.Error.toStdString();
+        EXPECT_EQ(command.Options.Proxy, QString::fromLatin1(value));
+    }
 }
 
 TEST(CliCommandTest, HelpAndVersionWinOverAMissingAddressButNotOverAFault) {
@@ -79,12 +93,13 @@ TEST(CliCommandTest, RejectsFaultyCommandLinesWithAGermanReason) {
         {{"--timeout", "-1", "http://a.test/"}, "Ungültige Wartezeit „-1“"},
         {{"--timeout", "nan", "http://a.test/"}, "Ungültige Wartezeit „nan“"},
         {{"--timeout", "1e9", "http://a.test/"}, "Ungültige Wartezeit „1e9“"},
-        {{"--proxy", "proxy.test:0", "http://a.test/"}, "Ungültiger Proxy „proxy.test:0“"},
+        {{"--proxy", "proxy.test:0", "http://a.test/"}, "Ungültiger Proxy: erwartet wird"},
         {{"--proxy", "proxy.test:65536", "http://a.test/"}, "Ungültiger Proxy"},
         {{"--proxy", "proxy.test:+80", "http://a.test/"}, "Ungültiger Proxy"},
-        {{"--proxy", "proxy.test:", "http://a.test/"}, "Ungültiger Proxy"},
+        {{"--proxy", "proxy.test:x", "http://a.test/"}, "Ungültiger Proxy"},
         {{"--proxy", ":3128", "http://a.test/"}, "Ungültiger Proxy"},
-        {{"--proxy", "http://proxy.test:3128", "http://a.test/"}, "Ungültiger Proxy"},
+        {{"--proxy", "ftp://proxy.test:3128", "http://a.test/"}, "Ungültiger Proxy"},
+        {{"--proxy", "socks5h://[::1", "http://a.test/"}, "Ungültiger Proxy"},
         {{"--socks", "socks.test", "http://a.test/"}, "Ungültiger SOCKS-Server „socks.test“"},
         {{"--socks", "socks.test:0", "http://a.test/"}, "Ungültiger SOCKS-Server"},
         {{"--socks", ":1080", "http://a.test/"}, "Ungültiger SOCKS-Server"},

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <map>
 #include <optional>
 #include <sys/resource.h>
 
@@ -71,6 +72,8 @@ protected:
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
         environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+        for (const auto& [name, value] : Environment)
+            environment.insert(name, value);
         Process.setProcessEnvironment(environment);
         Process.start(QStringLiteral(QUORVIK_CLI_PATH), arguments);
         ASSERT_TRUE(Process.waitForStarted(kProgramTimeoutMs));
@@ -88,6 +91,7 @@ protected:
     }
 
     QProcess Process;
+    std::map<QString, QString> Environment; // variables added for the program
 };
 
 TEST_F(CliProgramTest, SuccessfulQueryUsesTheMainWindowClientSettingsAndPrintsTheReport) {
@@ -321,6 +325,94 @@ TEST_F(CliProgramTest, ProxyReceivesTheAbsoluteAddress) {
     EXPECT_EQ(result.ExitCode, 0);
     EXPECT_EQ(proxy.Received(0).rfind("HEAD http://origin.invalid/page HTTP/1.0\r\n", 0), 0u)
         << proxy.Received(0);
+}
+
+// Each row: the environment, the options, and who is asked: the proxy for
+// the absolute address, or the server itself.
+struct TProxyCase {
+    const char* Name;
+    std::map<QString, QString> Environment;
+    QStringList Options;
+    bool ThroughProxy;
+};
+
+class CliProxyTest : public CliProgramTest, public ::testing::WithParamInterface<TProxyCase> {};
+
+TEST_P(CliProxyTest, AsksWhomTheEnvironmentAndTheOptionsSay) {
+    const TProxyCase& c = GetParam();
+    TScriptedServer proxy({Answer(kFullAnswer)});
+    TScriptedServer server({Answer(kFullAnswer)});
+    const auto withPorts = [&](QString text) {
+        return text.replace("{proxy}", proxy.PortStr().c_str());
+    };
+    for (const auto& [name, value] : c.Environment)
+        Environment[name] = withPorts(value);
+    QStringList arguments;
+    for (const QString& option : c.Options)
+        arguments << withPorts(option);
+    const std::string url = server.Url("/doc.html");
+    const TProgramResult result = Run(arguments << QString::fromStdString(url));
+
+    EXPECT_EQ(result.ExitCode, 0) << result.Out.toStdString() << result.Err.toStdString();
+    EXPECT_EQ(result.Out.toStdString(), SuccessReport(url).toStdString());
+    const std::string asked = c.ThroughProxy ? proxy.Received(0) : server.Received(0);
+    const std::string target = c.ThroughProxy ? url : "/doc.html";
+    EXPECT_EQ(asked.rfind("HEAD " + target + " HTTP/1.0\r\n", 0), 0u) << asked;
+    EXPECT_EQ((c.ThroughProxy ? server : proxy).Accepted(), 0u);
+}
+
+const QString kProxyAt = QStringLiteral("127.0.0.1:{proxy}");
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliProxyTest,
+    ::testing::Values(
+        TProxyCase{"HttpProxyVariable", {{"http_proxy", kProxyAt}}, {}, true},
+        TProxyCase{"AllProxyVariable", {{"ALL_PROXY", "http://" + kProxyAt}}, {}, true},
+        TProxyCase{"NoProxyVariable",
+                   {{"http_proxy", kProxyAt}, {"no_proxy", "example.org,127.0.0.1"}},
+                   {},
+                   false},
+        TProxyCase{"ProxyOptionWithScheme", {}, {"--proxy", "http://u:p@" + kProxyAt}, true},
+        TProxyCase{"EmptyProxyOptionTurnsTheVariableOff",
+                   {{"http_proxy", kProxyAt}},
+                   {"--proxy", ""},
+                   false},
+        TProxyCase{"NoProxyOption", {{"http_proxy", kProxyAt}}, {"--noproxy", "*"}, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// A server that refuses HEAD gets a GET whose header alone is read; the
+// report says where its values come from.
+TEST_F(CliProgramTest, RefusedHeadIsAskedAgainAsGetUnlessSwitchedOff) {
+    const std::string refusal = "HTTP/1.0 501 Not Implemented\r\n\r\n";
+    TScriptedServer server({Answer(refusal), Answer(kFullAnswer), Answer(refusal)});
+    const std::string url = server.Url("/doc.html");
+    TProgramResult result = Run({QString::fromStdString(url)});
+    EXPECT_EQ(result.ExitCode, 0);
+    QByteArray expected = SuccessReport(url);
+    expected.replace("OK (200)\n", "OK (200)\n  Der Server lehnt HEAD ab; die Angaben stammen aus "
+                                   "einer GET-Anfrage.\n");
+    EXPECT_EQ(result.Out.toStdString(), expected.toStdString());
+    EXPECT_EQ(server.Received(1).rfind("GET /doc.html HTTP/1.0\r\n", 0), 0u);
+
+    result = Run({"--no-head-fallback", QString::fromStdString(url)});
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_TRUE(result.Out.contains("  Status: Not Implemented (501)\n"))
+        << result.Out.toStdString();
+    EXPECT_FALSE(result.Out.contains("lehnt HEAD ab")) << result.Out.toStdString();
+    EXPECT_EQ(server.Accepted(), 3u);
+}
+
+// Letters of any script go out as UTF-8; the report keeps what its code page
+// holds and writes the rest as the address's percent-encoded bytes.
+TEST_F(CliProgramTest, AddressInAnyScriptGoesOutAsUtf8) {
+    TScriptedServer server({Answer(kFullAnswer)});
+    const std::string url = server.Url("/");
+    const TProgramResult result =
+        Run({QString::fromStdString(url) + QStringLiteral("\u043F\u0443\u0442\u044C-\u00FC")});
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(server.Received(0).rfind("HEAD /%D0%BF%D1%83%D1%82%D1%8C-%C3%BC HTTP/1.0\r\n", 0), 0u)
+        << server.Received(0);
+    EXPECT_EQ(result.Out.toStdString(),
+              SuccessReport(url + "%D0%BF%D1%83%D1%82%D1%8C-\xC3\xBC").toStdString());
 }
 
 TEST_F(CliProgramTest, TimeoutAndCtrlCAbortASilentServerAndStillReport) {
@@ -739,6 +831,9 @@ TEST_F(CliProgramTest, UsageErrorsHelpAndVersion) {
         {{"--timeout", "soon", "http://a.test/"}, "quorvik-cli: Ungültige Wartezeit „soon“"},
         {{"--socks", "nowhere", "http://a.test/"},
          "quorvik-cli: Ungültiger SOCKS-Server „nowhere“"},
+        {{"--proxy", "ftp://p.test", "http://a.test/"},
+         "quorvik-cli: Ungültiger Proxy: erwartet wird HOST[:PORT] oder "
+         "SCHEMA://[BENUTZER:PASSWORT@]HOST[:PORT]"},
         {{"--get", "-o", "/nonexistent-folder/body.bin", "http://a.test/"},
          "quorvik-cli: Die Datei „/nonexistent-folder/body.bin“ lässt sich nicht zum Schreiben "
          "öffnen.\n"},
@@ -786,6 +881,8 @@ TEST_F(CliProgramTest, SocksLoginAndHostNameReachTheSocksServerExactly) {
           TScriptedServer::Send("\x00\x5a\x00\x00\x00\x00\x00\x00"s)}},
     };
     const std::string url = "http://origin.invalid/doc.html";
+    // --socks takes the place of the environment's proxy.
+    Environment[QStringLiteral("http_proxy")] = QStringLiteral("127.0.0.1:1");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Options.join(' ').toStdString());
         TScript script = c.Negotiation;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <future>
+#include <map>
 #include <optional>
 
 #include "http/http_client.h"
@@ -141,17 +142,21 @@ TEST_P(RequestBytesTest, ServerSeesExactBytes) {
     else
         Client.Head();
     ASSERT_TRUE(Served(server));
-    EXPECT_EQ(server.Received(0), c.expected + (post ? body : ""));
+    std::string expected = c.expected;
+    if (const auto port = expected.find("{port}"); port != std::string::npos)
+        expected.replace(port, 6, server.PortStr());
+    EXPECT_EQ(server.Received(0), expected + (post ? body : ""));
 }
 
-const std::string kAgentAndLocalHost = "User-Agent: Agent/1\r\nHost: 127.0.0.1\r\n";
+// The server's port is not the default: Host names it.
+const std::string kAgentAndLocalHost = "User-Agent: Agent/1\r\nHost: 127.0.0.1:{port}\r\n";
 const std::string kAgentAndTestHost = "User-Agent: Agent/1\r\nHost: example.test\r\n";
 const std::string kPostType = "Content-Type: application/x-www-form-urlencoded\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, RequestBytesTest,
     ::testing::Values(
-        // Proxy credentials are never sent without a proxy; the port is never in Host.
+        // Proxy credentials are never sent without a proxy.
         TRequestCase{"Head", THttpRequest::httpHEAD, "/a/b?x",
                      [](THttpClient& C) { C.SetProxyUsername("pu"); },
                      "HEAD /a/b?x HTTP/1.0\r\n" + std::string(kAccept) + kAgentAndLocalHost +
@@ -171,12 +176,13 @@ INSTANTIATE_TEST_SUITE_P(
                          C.SetContentTypePost("");
                          C.SetContentRangeEnd("199");
                      },
-                     "POST / HTTP/1.0\r\nHost: 127.0.0.1\r\nContent-Length: 7\r\n"
+                     "POST / HTTP/1.0\r\nHost: 127.0.0.1:{port}\r\nContent-Length: 7\r\n"
                      "Range: bytes=-199\r\n\r\n"},
         TRequestCase{"HeadThroughProxy", THttpRequest::httpHEAD, "http://example.test:8080/a?b",
                      [](THttpClient& C) { C.SetProxyUsername("pu"); },
                      "HEAD http://example.test:8080/a?b HTTP/1.0\r\n" + std::string(kAccept) +
-                         kAgentAndTestHost + "Proxy-Authorization: Basic cHU6cHA=\r\n\r\n"},
+                         "User-Agent: Agent/1\r\nHost: example.test:8080\r\n"
+                         "Proxy-Authorization: Basic cHU6cHA=\r\n\r\n"},
         TRequestCase{"GetThroughProxyWithCredentials", THttpRequest::httpGET, "example.test/cgi",
                      [](THttpClient& C) { C.SetUsername("u"); },
                      "GET http://example.test/cgi HTTP/1.0\r\n" + std::string(kAccept) +
@@ -734,8 +740,8 @@ TEST_F(HttpClientTest, BusyClientAndPostWithoutBodyRaise) {
 
 // --- redirection ------------------------------------------------------------------
 
-// Each case: status, location, the next request line and the location
-// reported, which never carries the port, even a non-default one.
+// Each case: status, location (from /dir/start), the next request line and
+// the location reported, or no request when the answer is final.
 struct TSameServerRedirect {
     std::string name, status, location, requestLine, newLocation;
 };
@@ -749,47 +755,87 @@ class RedirectOnTheSameServerTest : public HttpClientTest,
 
 TEST_P(RedirectOnTheSameServerTest, FollowsTheLocation) {
     const auto& [name, status, location, requestLine, newLocation] = GetParam();
-    TScriptedServer server({Answer(Redirect(location, status)),
-                            Answer("HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\n")});
+    const bool followed = !requestLine.empty();
+    std::vector<TScript> scripts{Answer(Redirect(location, status))};
+    if (followed)
+        scripts.push_back(Answer("HTTP/1.0 200 OK\r\nContent-Length: 7\r\n\r\n"));
+    TScriptedServer server(scripts);
     std::vector<std::string> locations;
     Client.OnLocationChange = [&locations](THttpClient* Sender) {
         locations.push_back(Sender->Location());
     };
-    HeadAndWait(server.Url("/start"));
+    HeadAndWait(server.Url("/dir/start"));
     ASSERT_TRUE(Served(server));
+    std::vector<std::string> lines{"HTTP/1.0 " + status, "Location: " + location};
+    if (!followed) {
+        EXPECT_EQ(Client.StatusCode(), std::stoi(status));
+        EXPECT_TRUE(locations.empty());
+        EXPECT_EQ(Client.ReceivedHeader(), lines);
+        return;
+    }
     EXPECT_EQ(server.Received(1).substr(0, requestLine.size() + 2), requestLine + "\r\n");
-    EXPECT_EQ(locations, std::vector<std::string>{newLocation});
+    EXPECT_EQ(locations,
+              std::vector<std::string>{"http://127.0.0.1:" + server.PortStr() + newLocation});
     EXPECT_EQ(Client.StatusCode(), 200);
     EXPECT_EQ(Client.ContentLength(), 7);
     EXPECT_EQ(Client.ResponseHeaderStart(), 2u);
     // Both answers' lines are kept, in arrival order.
-    EXPECT_EQ(Client.ReceivedHeader(),
-              (std::vector<std::string>{"HTTP/1.0 " + status, "Location: " + location,
-                                        "HTTP/1.0 200 OK", "Content-Length: 7"}));
+    lines.insert(lines.end(), {"HTTP/1.0 200 OK", "Content-Length: 7"});
+    EXPECT_EQ(Client.ReceivedHeader(), lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Locations, RedirectOnTheSameServerTest,
-    ::testing::Values(TSameServerRedirect{"AbsolutePath", "302 Found", "/x", "HEAD /x HTTP/1.0",
-                                          "http://127.0.0.1/x"},
-                      TSameServerRedirect{"RelativeWord", "301 Moved", "word",
-                                          "HEAD http://127.0.0.1/word HTTP/1.0",
-                                          "http://127.0.0.1/word"},
-                      TSameServerRedirect{"Zero", "302 Found", "0",
-                                          "HEAD http://127.0.0.1/0 HTTP/1.0", "http://127.0.0.1/0"},
-                      TSameServerRedirect{"OkStatus", "200 OK", "/again", "HEAD /again HTTP/1.0",
-                                          "http://127.0.0.1/again"}),
+    ::testing::Values(
+        TSameServerRedirect{"AbsolutePath", "302 Found", "/x", "HEAD /x HTTP/1.0", "/x"},
+        TSameServerRedirect{"RelativeWord", "301 Moved", "word", "HEAD /dir/word HTTP/1.0",
+                            "/dir/word"},
+        TSameServerRedirect{"Zero", "302 Found", "0", "HEAD /dir/0 HTTP/1.0", "/dir/0"},
+        TSameServerRedirect{"TwoSegments", "303 See Other", "x/y", "HEAD /dir/x/y HTTP/1.0",
+                            "/dir/x/y"},
+        TSameServerRedirect{"ParentFile", "307 Temporary Redirect", "../up.html",
+                            "HEAD /up.html HTTP/1.0", "/up.html"},
+        TSameServerRedirect{"DotSlash", "308 Permanent Redirect", "./n", "HEAD /dir/n HTTP/1.0",
+                            "/dir/n"},
+        TSameServerRedirect{"QueryOnly", "302 Found", "?q=2", "HEAD /dir/start?q=2 HTTP/1.0",
+                            "/dir/start?q=2"},
+        TSameServerRedirect{"SchemeInQuery", "302 Found", "login?next=https://other.example/",
+                            "HEAD /dir/login?next=https://other.example/ HTTP/1.0",
+                            "/dir/login?next=https://other.example/"},
+        TSameServerRedirect{"FragmentNotSent", "302 Found", "/a.txt#top", "HEAD /a.txt HTTP/1.0",
+                            "/a.txt#top"},
+        TSameServerRedirect{"Multiple", "300 Multiple Choices", "/x", "HEAD /x HTTP/1.0", "/x"},
+        // Only redirections are followed.
+        TSameServerRedirect{"OkStatus", "200 OK", "/again", "", ""},
+        TSameServerRedirect{"Created", "201 Created", "/new", "", ""},
+        TSameServerRedirect{"NotModified", "304 Not Modified", "/x", "", ""}),
     [](const auto& info) { return info.param.name; });
 
-TEST_F(HttpClientTest, AbsoluteRedirectGoesToTheNamedServer) {
-    TScriptedServer target({Answer(kOk)});
-    TScriptedServer origin({Answer(Redirect(target.Url("/next")))});
-    HeadAndWait(origin.Url());
-    ASSERT_TRUE(Served(target));
-    EXPECT_EQ(target.Received(0).substr(0, 21), "HEAD /next HTTP/1.0\r\n");
-    EXPECT_NE(target.Received(0).find("\r\nHost: 127.0.0.1\r\n"), std::string::npos);
-    EXPECT_EQ(Client.Location(), "http://127.0.0.1/next");
-    EXPECT_EQ(Client.StatusCode(), 200);
+// Absolute and scheme-relative: the named server, its port in Host.
+TEST_F(HttpClientTest, RedirectGoesToTheNamedServer) {
+    for (const std::string form : {"http:", ""}) {
+        SCOPED_TRACE(form);
+        TScriptedServer target({Answer(kOk)});
+        const std::string named = "//127.0.0.1:" + target.PortStr();
+        TScriptedServer origin({Answer(Redirect(form + named + "/next"))});
+        HeadAndWait(origin.Url());
+        ASSERT_TRUE(Served(target));
+        EXPECT_EQ(target.Received(0).substr(0, 21), "HEAD /next HTTP/1.0\r\n");
+        EXPECT_NE(target.Received(0).find("\r\nHost: 127.0.0.1:" + target.PortStr() + "\r\n"),
+                  std::string::npos);
+        EXPECT_EQ(Client.Location(), "http:" + named + "/next");
+        EXPECT_EQ(Client.StatusCode(), 200);
+    }
+}
+
+// The first "location" counts, and the report names that one.
+TEST_F(HttpClientTest, FirstOfTwoLocationsIsFollowed) {
+    TScriptedServer server(
+        {Answer("HTTP/1.0 302 Found\r\nLocation: /first\r\nLocation: /second\r\n\r\n"),
+         Answer(kOk)});
+    HeadAndWait(server.Url());
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(server.Received(1).substr(0, 22), "HEAD /first HTTP/1.0\r\n");
 }
 
 TEST_F(HttpClientTest, RedirectStatusWithoutLocationIsFinal) {
@@ -819,7 +865,7 @@ TEST_F(HttpClientTest, RedirectionsAreLimitedToTwentyHops) {
     EXPECT_EQ(Client.StatusCode(), 200);
     EXPECT_EQ(DoneError, 0);
     EXPECT_EQ(Client.ReceivedHeader(), lines);
-    EXPECT_EQ(Client.Location(), "http://127.0.0.1/20");
+    EXPECT_EQ(Client.Location(), "http://127.0.0.1:" + server.PortStr() + "/20");
 
     headerEnds = 0;
     Client.SetURL(loop.Url());
@@ -838,9 +884,166 @@ TEST_F(HttpClientTest, RedirectWithPortThroughProxyKeepsProxy) {
     EXPECT_NE(proxy.Received(0).find("\r\nAuthorization: "), std::string::npos);
     const std::string second = proxy.Received(1);
     EXPECT_EQ(second.substr(0, second.find("\r\n")), "HEAD http://other.test:81/y HTTP/1.0");
-    EXPECT_NE(second.find("\r\nHost: other.test\r\n"), std::string::npos);
+    EXPECT_NE(second.find("\r\nHost: other.test:81\r\n"), std::string::npos);
     EXPECT_EQ(second.find("Authorization"), std::string::npos); // the user's is for first.test
     EXPECT_EQ(Client.StatusCode(), 200);
+}
+
+// --- typed addresses, host names, cookies, refused HEAD -----------------------------
+
+// Each row: what follows "http://127.0.0.1:<port>" in the typed address (UTF-8),
+// and the request line the server sees.
+class TypedAddressTest : public HttpClientTest,
+                         public ::testing::WithParamInterface<std::pair<std::string, std::string>> {
+};
+
+TEST_P(TypedAddressTest, GoesOutAsARequestTarget) {
+    const auto& [rest, requestLine] = GetParam();
+    TScriptedServer server({Answer(kOk)});
+    HeadAndWait("http://127.0.0.1:" + server.PortStr() + rest);
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(server.Received(0).substr(0, requestLine.size() + 2), requestLine + "\r\n");
+    EXPECT_EQ(Client.StatusCode(), 200);
+}
+
+const char* const kTypedNames[] = {"QueryRightAfterThePort", "FragmentNotSent", "AtInTheQuery",
+                                   "BlankEncoded",           "UmlautFromUtf8",  "EscapeKept"};
+INSTANTIATE_TEST_SUITE_P(Addresses, TypedAddressTest,
+                         ::testing::Values(std::pair{"?x=1", "HEAD /?x=1 HTTP/1.0"},
+                                           std::pair{"/a.txt#frag", "HEAD /a.txt HTTP/1.0"},
+                                           std::pair{"/x?mail=a@b", "HEAD /x?mail=a@b HTTP/1.0"},
+                                           std::pair{"/a b.txt", "HEAD /a%20b.txt HTTP/1.0"},
+                                           std::pair{"/\xC3\xA4.txt", "HEAD /%C3%A4.txt HTTP/1.0"},
+                                           std::pair{"/%41%zz", "HEAD /%41%25zz HTTP/1.0"}),
+                         [](const auto& info) { return kTypedNames[info.index]; });
+
+// A name with other letters than ASCII goes out as its A-label: looked up,
+// in Host, and as the name the TLS handshake asks for.
+TEST_F(HttpClientTest, InternationalHostGoesOutAsItsALabel) {
+    std::vector<std::string> looked;
+    Client.Socket().Resolver().NameWork = [&looked](const std::string& Name) {
+        looked.push_back(Name);
+        return TLookupResult{0, {"127.0.0.1"}};
+    };
+    TScriptedServer server(
+        {Answer(kOk), {TScriptedServer::ExpectCount(1), TScriptedServer::Drain()}});
+    HeadAndWait("http://B\xC3\xBC"
+                "cher.example:" +
+                server.PortStr() + "/");
+    EXPECT_NE(
+        server.Received(0).find("\r\nHost: xn--bcher-kva.example:" + server.PortStr() + "\r\n"),
+        std::string::npos)
+        << server.Received(0);
+    Client.SetURL("https://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.\xD1\x80\xD1\x84:" +
+                  server.PortStr() + "/");
+    Client.HeadASync();
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return server.Received(1).find("xn--e1afmkfd.xn--p1ai") != std::string::npos; }));
+    Client.Abort();
+    EXPECT_EQ(looked, (std::vector<std::string>{"xn--bcher-kva.example", "xn--e1afmkfd.xn--p1ai"}));
+}
+
+TEST_F(HttpClientTest, NameThatIdnaRefusesEndsLikeAFailedLookup) {
+    bool looked = false;
+    Client.Socket().Resolver().NameWork = [&looked](const std::string&) {
+        looked = true;
+        return TLookupResult{0, {"127.0.0.1"}};
+    };
+    Client.SetURL("http://-\xC3\xBC.example/");
+    ExpectHeadFails("can't resolve hostname to IP address: string start/ends with forbidden "
+                    "hyphen");
+    EXPECT_EQ(DoneError, http_errors::kInvalidHostName);
+    EXPECT_FALSE(looked);
+}
+
+// A cookie set on the way goes back on the later hops of the same request,
+// after the client's own; it is forgotten with the request, and one that
+// OnCookie refuses is not kept.
+TEST_F(HttpClientTest, CookiesSetAlongARedirectionGoBackUntilItsEnd) {
+    const std::string setAndMove = "HTTP/1.0 302 Found\r\nSet-Cookie: session=1; Path=/\r\n"
+                                   "Location: /check\r\n\r\n";
+    TScriptedServer server({Answer(setAndMove), Answer(kOk), Answer(setAndMove), Answer(kOk)});
+    std::vector<std::string> offered;
+    Client.OnCookie = [&offered](THttpClient*, const std::string& Data, bool& Accept) {
+        offered.push_back(Data);
+        Accept = offered.size() == 1;
+    };
+    Client.SetCookie("own=0");
+    HeadAndWait(server.Url("/start"));
+    HeadAndWait(server.Url("/start"));
+    ASSERT_TRUE(Served(server));
+    EXPECT_NE(server.Received(1).find("\r\nCookie: own=0; session=1\r\n"), std::string::npos)
+        << server.Received(1);
+    for (const std::size_t hop : {2, 3})
+        EXPECT_NE(server.Received(hop).find("\r\nCookie: own=0\r\n"), std::string::npos)
+            << server.Received(hop);
+    EXPECT_EQ(offered, std::vector<std::string>(2, "session=1; Path=/"));
+}
+
+// The GET after a refused HEAD reads the header only: the client closes the
+// connection at its end, and no body reaches the caller.
+class RefusedHeadTest : public HttpClientTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(RefusedHeadTest, IsAskedAgainAsGetOfTheHeader) {
+    const std::string refusal = "HTTP/1.0 " + GetParam() + "\r\nContent-Length: 357\r\n\r\n";
+    TScriptedServer server(
+        {Answer(refusal),
+         {RequestHeader(),
+          TScriptedServer::Send("HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n" +
+                                std::string(100, 'b')),
+          TScriptedServer::Drain()},
+         Answer(refusal)});
+    int bodyChunks = 0;
+    Client.OnDocData = [&bodyChunks](THttpClient*, const void*, std::int32_t) { ++bodyChunks; };
+    Client.SetHeadFallback(true);
+    HeadAndWait(server.Url("/doc"));
+    EXPECT_EQ(server.Received(1).substr(0, 19), "GET /doc HTTP/1.0\r\n");
+    EXPECT_TRUE(Client.HeadRefused());
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_EQ(Client.ContentLength(), 5000);
+    EXPECT_EQ(bodyChunks, 0);
+    EXPECT_EQ(DoneType, THttpRequest::httpHEAD);
+    EXPECT_EQ(DoneError, 0);
+
+    // Switched off, the refusal is the answer.
+    Client.SetHeadFallback(false);
+    HeadAndWait(server.Url("/doc"));
+    ASSERT_TRUE(Served(server));
+    EXPECT_FALSE(Client.HeadRefused());
+    EXPECT_EQ(Client.StatusCode(), std::stoi(GetParam()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Statuses, RefusedHeadTest,
+                         ::testing::Values("405 Method Not Allowed", "501 Not Implemented"),
+                         [](const auto& info) { return info.param.substr(0, 3); });
+
+// Each hop takes the proxy the configuration names for its address.
+TEST_F(HttpClientTest, ProxyOfTheEnvironmentPerHop) {
+    TScriptedServer server({Answer(kOk)});
+    TScriptedServer proxy({Answer(Redirect(server.Url("/direct")))});
+    const std::map<std::string, std::string> environment{
+        {"http_proxy", "http://pu:pp@127.0.0.1:" + proxy.PortStr()},
+        {"no_proxy", "localhost, 127.0.0.1"}};
+    Client.SetProxyConfig(TProxyConfig([&environment](const std::string& Name) {
+        const auto value = environment.find(Name);
+        return value != environment.end() ? value->second : std::string();
+    }));
+    HeadAndWait("http://origin.test/start");
+    ASSERT_TRUE(Served(proxy));
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(proxy.Received(0).rfind("HEAD http://origin.test/start HTTP/1.0\r\n", 0), 0u);
+    EXPECT_NE(proxy.Received(0).find("\r\nProxy-Authorization: Basic cHU6cHA=\r\n"),
+              std::string::npos);
+    EXPECT_EQ(server.Received(0).rfind("HEAD /direct HTTP/1.0\r\n", 0), 0u);
+    EXPECT_EQ(server.Received(0).find("Proxy-Authorization"), std::string::npos);
+    EXPECT_EQ(Client.StatusCode(), 200);
+
+    Client.SetProxyConfig(TProxyConfig([](const std::string& Name) {
+        return Name == "http_proxy" ? std::string("ftp://proxy.test") : std::string();
+    }));
+    Client.SetURL("http://origin.test/");
+    ExpectHeadFails("unsupported proxy scheme \"ftp\"");
+    EXPECT_EQ(DoneError, http_errors::kInvalidProxy);
 }
 
 // --- failures and abort -----------------------------------------------------------

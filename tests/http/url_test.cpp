@@ -56,98 +56,107 @@ TEST(DocNameTest, GuessesFileNameFromPathAndContentType) {
     EXPECT_EQ(DocNameForContentType("exe", "text/html"), "exe");
 }
 
-// HostName|Port|TargetHost|Path|Location of a hop.
+// HostName|Port|Host value|Path|Location of a hop, or why it leads nowhere.
 std::string Parts(const THttpTarget& t) {
-    return t.HostName + "|" + t.Port + "|" + t.TargetHost + "|" + t.Path + "|" + t.Location;
+    if (t.FailureCode != 0)
+        return "failed " + std::to_string(t.FailureCode) + ": " + t.FailureReason;
+    return t.HostName + "|" + t.Port + "|" + HostHeaderValue(t.Uri) + "|" + t.Path + "|" +
+           t.Location;
+}
+
+// Every request through "proxy.lan:3128".
+TProxyChoice ThroughProxy(const TUri&) {
+    return ParseProxyValue("proxy.lan:3128");
+}
+
+TProxyChoice Direct(const TUri&) {
+    return {};
 }
 
 TEST(HttpTargetTest, FirstHopDirectOrThroughProxy) {
-    THttpTarget t = TargetForRequest("host.tld", "", "80");
+    THttpTarget t = TargetForAddress("host.tld", Direct);
     EXPECT_EQ(Parts(t), "host.tld|80|host.tld|/|host.tld");
     EXPECT_EQ(t.DocName, "document.htm");
-    t = TargetForRequest("http://u:p@h:8080/a/b?x", "", "80");
-    EXPECT_EQ(Parts(t), "h|8080|h|/a/b?x|http://u:p@h:8080/a/b?x");
-    EXPECT_EQ(t.DocName + "|" + t.UrlUsername + "|" + t.UrlPassword, "b|u|p");
-    t = TargetForRequest("h:8080/a", "proxy.lan", "3128");
-    EXPECT_EQ(Parts(t), "proxy.lan|3128|h|http://h:8080/a|h:8080/a");
+    t = TargetForAddress("http://u:p@H:8080/a/b?x#f", Direct);
+    EXPECT_EQ(Parts(t), "h|8080|h:8080|/a/b?x|http://u:p@H:8080/a/b?x#f");
+    EXPECT_EQ(t.DocName + "|" + t.Uri.User + "|" + t.Uri.Password, "b|u|p");
+    t = TargetForAddress("h:8080/a", ThroughProxy);
+    EXPECT_EQ(Parts(t), "proxy.lan|3128|h:8080|http://h:8080/a|h:8080/a");
     EXPECT_EQ(t.DocName, "a");
-    EXPECT_EQ(Parts(TargetForRequest("https://h", "proxy.lan:8000", "3128")),
-              "proxy.lan|8000|h|https://h|https://h");
+    // Over TLS the request goes through a tunnel, as if direct.
+    EXPECT_EQ(Parts(TargetForAddress("https://h/x", ThroughProxy)),
+              "proxy.lan|3128|h|/x|https://h/x");
+    EXPECT_EQ(Parts(TargetForAddress("HTTPS://h", Direct)), "h|443|h|/|HTTPS://h");
+    EXPECT_EQ(Parts(TargetForAddress("b\xC3\xBC"
+                                     "cher.example/\xC3\xA4",
+                                     Direct)),
+              "xn--bcher-kva.example|80|xn--bcher-kva.example|/%C3%A4|b\xC3\xBC"
+              "cher.example/\xC3\xA4");
 }
 
-// An address holding a control byte would end or split the request line (or
-// the "Host: " line): it leads to no host, so the request ends before any
-// byte is sent.
-TEST(HttpTargetTest, AddressWithControlByteLeadsNowhere) {
+// Each row: an address and why no request goes out for it.
+TEST(HttpTargetTest, AddressesThatLeadNowhere) {
     using namespace std::string_literals;
-    for (const std::string& url : {"http://h/a\r\nX-Injected: 1"s, "h/a\nb"s, "http://h\0x/"s,
-                                   "http://h\r/"s, "h/\x7f"s, "\th"s}) {
-        for (const char* proxy : {"", "proxy.lan:3128"}) {
-            const THttpTarget t = TargetForRequest(url, proxy, "80");
-            EXPECT_TRUE(t.TargetHost.empty()) << url << " via " << proxy;
-            EXPECT_EQ(t.Path.find_first_of("\r\n\0"s), std::string::npos) << url;
-            if (*proxy == '\0') {
-                EXPECT_TRUE(t.HostName.empty()) << url;
-            }
-        }
-    }
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "failed 10022: can't resolve hostname to IP address"},
+        {"/only/path", "failed 10022: can't resolve hostname to IP address"},
+        {"http:dir/file", "failed 10022: can't resolve hostname to IP address"},
+        {"   ", "failed 10022: can't resolve hostname to IP address"},
+        {"http://[::g]/", "failed 10022: can't resolve hostname to IP address"},
+        {"h:99999/", "failed 9: invalid port number"},
+        {"ftp://h/", "failed 10: unsupported protocol"},
+        {"http://-\xC3\xBC.de/",
+         "failed 10022: can't resolve hostname to IP address: string start/ends with forbidden "
+         "hyphen"},
+        // Such an address could end or split the request line or the "Host: " line.
+        {"http://h/a\r\nX-Injected: 1"s, "failed 10022: can't resolve hostname to IP address"},
+        {"http://h\0x/"s, "failed 10022: can't resolve hostname to IP address"},
+        {"h/\x7f"s, "failed 10022: can't resolve hostname to IP address"}};
+    for (const auto& [url, parts] : cases)
+        for (const TProxyChooser& proxy : {TProxyChooser(Direct), TProxyChooser(ThroughProxy)})
+            EXPECT_EQ(Parts(TargetForAddress(url, proxy)), parts) << testing::PrintToString(url);
+    EXPECT_EQ(Parts(TargetForAddress("h", [](const TUri&) { return ParseProxyValue("ftp://p"); })),
+              "failed 12: unsupported proxy scheme \"ftp\"");
 }
 
-// Each case: a "location" followed from http://origin:8080/start, directly
-// (the shown location never has the port) or through proxy:3128.
+// Each case: a "location" followed from http://origin:8080/dir/start,
+// directly or through proxy.lan:3128.
 TEST(HttpTargetTest, FollowsLocation) {
     const std::tuple<bool, const char*, const char*> cases[] = {
-        {false, "/x", "origin|8080|origin|/x|http://origin/x"},
-        {false, "http://other:81/y", "other|81|other|/y|http://other/y"},
+        {false, "/x", "origin|8080|origin:8080|/x|http://origin:8080/x"},
+        {false, "http://other:81/y", "other|81|other:81|/y|http://other:81/y"},
         {false, "http://other", "other|80|other|/|http://other"},
-        {false, "word", "origin|8080|origin|http://origin/word|http://origin/word"},
-        {false, "0", "origin|8080|origin|http://origin/0|http://origin/0"},
-        {false, "//same/z", "origin|8080|origin|//same/z|http://origin//same/z"},
-        {false, "http:///z", "origin|8080|origin|/z|http://origin/z"},
-        {false, "elsewhere/doc", "elsewhere|8080|elsewhere|/doc|http://origin:8080/start"},
+        {false, "word", "origin|8080|origin:8080|/dir/word|http://origin:8080/dir/word"},
+        {false, "../up.html#top",
+         "origin|8080|origin:8080|/up.html|http://origin:8080/up.html#top"},
+        {false, "?q=2", "origin|8080|origin:8080|/dir/start?q=2|http://origin:8080/dir/start?q=2"},
+        {false, "//same/z", "same|80|same|/z|http://same/z"},
         {false, "https://other/y", "other|443|other|/y|https://other/y"},
-        {true, "/x", "proxy|3128|origin|http://origin:8080/x|http://origin:8080/x"},
-        {true, "http://other:81/y", "proxy|3128|other|http://other:81/y|http://other:81/y"},
-        {true, "http://other/y", "proxy|3128|other|http://other/y|http://other/y"},
-        {true, "word", "proxy|3128|origin|http://origin:8080/word|http://origin:8080/word"},
-        {true, "http:///z", "proxy|3128|origin|http://origin:8080/z|http://origin:8080/z"}};
+        {false,
+         "//b\xC3\xBC"
+         "cher.example/",
+         "xn--bcher-kva.example|80|xn--bcher-kva.example|/|http://xn--bcher-kva.example/"},
+        {false, "ftp://other/", "failed 10: unsupported protocol"},
+        {false, "http:///z", "failed 10022: can't resolve hostname to IP address"},
+        {true, "/x", "proxy.lan|3128|origin:8080|http://origin:8080/x|http://origin:8080/x"},
+        {true, "http://other:81/y", "proxy.lan|3128|other:81|http://other:81/y|http://other:81/y"},
+        {true, "word",
+         "proxy.lan|3128|origin:8080|http://origin:8080/dir/word|"
+         "http://origin:8080/dir/word"},
+        {true, "https://other/y", "proxy.lan|3128|other|/y|https://other/y"}};
     for (const auto& [viaProxy, location, parts] : cases) {
-        THttpTarget t =
-            TargetForRequest("http://origin:8080/start", viaProxy ? "proxy:3128" : "", "80");
-        FollowLocation(t, location, viaProxy);
-        EXPECT_EQ(Parts(t), parts) << location << (viaProxy ? " via proxy" : "");
-    }
-}
-
-// The scheme decides the default port and TLS; a location without a scheme
-// keeps the hop's, directly or through proxy:3128.
-TEST(HttpTargetTest, HttpsHopsAndTheirLocations) {
-    THttpTarget t = TargetForRequest("HTTPS://h/x", "", "80");
-    EXPECT_EQ(Parts(t), "h|443|h|/x|HTTPS://h/x");
-    EXPECT_TRUE(UsesTls(t));
-    t = TargetForRequest("https://h:8443/a?b", "proxy", "3128");
-    EXPECT_EQ(t.TargetPort + "|" + TunnelPath(t), "8443|/a?b");
-    EXPECT_EQ(TunnelPath(TargetForRequest("https://h", "proxy", "3128")), "/");
-    EXPECT_FALSE(UsesTls(TargetForRequest("h/x", "", "80")));
-
-    const std::tuple<bool, const char*, const char*, const char*> cases[] = {
-        {false, "/x", "origin|443|origin|/x|https://origin/x", "443"},
-        {false, "word", "origin|443|origin|https://origin/word|https://origin/word", "443"},
-        {false, "http:///z", "origin|443|origin|/z|https://origin/z", "443"},
-        {false, "http://other/y", "other|80|other|/y|http://other/y", "80"},
-        {true, "/x", "proxy|3128|origin|https://origin/x|https://origin/x", "443"},
-        {true, "word", "proxy|3128|origin|https://origin/word|https://origin/word", "443"},
-        {true, "other/y", "proxy|3128|other|https://other/y|https://other/y", "443"},
-        {true, "http://other/y", "proxy|3128|other|http://other/y|http://other/y", "80"}};
-    for (const auto& [viaProxy, location, parts, targetPort] : cases) {
-        THttpTarget hop =
-            TargetForRequest("https://origin/start", viaProxy ? "proxy:3128" : "", "80");
-        FollowLocation(hop, location, viaProxy);
-        EXPECT_EQ(Parts(hop), parts) << location << (viaProxy ? " via proxy" : "");
-        EXPECT_EQ(hop.TargetPort, targetPort) << location << (viaProxy ? " via proxy" : "");
+        const TProxyChooser proxy = viaProxy ? TProxyChooser(ThroughProxy) : TProxyChooser(Direct);
+        const THttpTarget from = TargetForAddress("http://origin:8080/dir/start", proxy);
+        const THttpTarget to = TargetForLocation(from, ParseReference(location).Uri, proxy);
+        EXPECT_EQ(Parts(to), parts) << location << (viaProxy ? " via proxy" : "");
+        EXPECT_EQ(to.DocName, "start");
     }
     EXPECT_TRUE(IsSupportedScheme("hTTp") && IsSupportedScheme("HTTPS"));
     EXPECT_FALSE(IsSupportedScheme("ftp") || IsSupportedScheme("mailto"));
+    for (const int status : {300, 301, 302, 303, 307, 308, 399})
+        EXPECT_TRUE(FollowsLocation(status)) << status;
+    for (const int status : {0, 200, 201, 299, 304, 400, 404})
+        EXPECT_FALSE(FollowsLocation(status)) << status;
 }
 
 // One row of a table over strings: its name, what goes in, what comes out.
@@ -199,7 +208,9 @@ INSTANTIATE_TEST_SUITE_P(
         TTextCase{"EmptyQueryIsPresent", "h/?", "http|||h||/|?|"},
         TTextCase{"EmptyPortNamesNone", "http://host:/", "http|||host||/||"},
         TTextCase{"PortLosesLeadingZeros", "h:0080", "http|||h|80|||"},
-        TTextCase{"SchemeNeedsSlash", "mailto:x@y", "http|mailto|x|y||||"},
+        TTextCase{"SchemeNeedsSlash", "ftp:x@y", "http|ftp|x|y||||"},
+        TTextCase{"MailtoWithoutSlash", "mailto:x@y", "mailto|||||x@y||"},
+        TTextCase{"HttpWithoutSlash", "HTTP:dir/file", "http|||||dir/file||"},
         TTextCase{"NoAuthorityWithoutTwoSlashes", "http:/x", "http|||||/x||"},
         TTextCase{"Ipv6Literal", "[::1]", "http|||[::1]||||"},
         TTextCase{"Ipv6LiteralWithPort", "http://[FE80::1]:8080/a", "http|||[fe80::1]|8080|/a||"},

@@ -188,6 +188,28 @@ TEST(HttpReport, RedirectShowsFirstTargetAndTheLastResponsesValues) {
     EXPECT_EQ(lines[12], V("<unbekannt>"));
 }
 
+// The note follows the status value, or the message of the error section.
+TEST(HttpReport, RefusedHeadNoteFollowsTheStatus) {
+    const std::string note = V("Der Server lehnt HEAD ab; die Angaben stammen aus einer "
+                               "GET-Anfrage.");
+    THttpReportInput input = Succeeded();
+    input.HeadRefused = true;
+    TReportLines lines = Compose(input);
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(lines[4], V("OK (200)"));
+    EXPECT_EQ(lines[5], note);
+    EXPECT_EQ(lines[6], kSize);
+
+    input.Success = false;
+    input.StatusCode = 405;
+    input.ReasonPhrase = "Method Not Allowed";
+    lines = Compose(input);
+    ASSERT_GE(lines.size(), 9u);
+    EXPECT_EQ(lines[6], V("Meldung: Method Not Allowed"));
+    EXPECT_EQ(lines[7], note);
+    EXPECT_EQ(lines[8], "");
+}
+
 TEST(HttpReport, LocationZeroIsNoRedirection) {
     THttpReportInput input = Succeeded();
     input.ReceivedHeader.push_back("Location: 0");
