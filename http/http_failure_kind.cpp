@@ -26,6 +26,7 @@ THttpFailureKind KindOfError(std::uint16_t error) {
     case http_errors::kInvalidStatusLine:
         return THttpFailureKind::Protocol;
     case http_errors::kTunnelRefused:
+    case http_errors::kInvalidProxy:
         return THttpFailureKind::Proxy;
     case TCustomTlsSocket::kTlsFailure:
         return THttpFailureKind::Tls;

@@ -116,7 +116,7 @@ TEST(HttpTargetTest, AddressesThatLeadNowhere) {
         for (const TProxyChooser& proxy : {TProxyChooser(Direct), TProxyChooser(ThroughProxy)})
             EXPECT_EQ(Parts(TargetForAddress(url, proxy)), parts) << testing::PrintToString(url);
     EXPECT_EQ(Parts(TargetForAddress("h", [](const TUri&) { return ParseProxyValue("ftp://p"); })),
-              "failed 12: unsupported proxy scheme \"ftp\"");
+              "failed 14: unsupported proxy scheme \"ftp\"");
 }
 
 // Each case: a "location" followed from http://origin:8080/dir/start,

@@ -287,6 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TFailureCase{"SocksRefused", RefusedWith(20005), "proxy"},
                       TFailureCase{"SocksAuthentication", RefusedWith(20015), "proxy"},
                       TFailureCase{"TunnelRefused", RefusedWith(11), "proxy"},
+                      TFailureCase{"InvalidProxy", RefusedWith(14), "proxy"},
                       TFailureCase{"Aborted", RefusedWith(3), "aborted"},
                       TFailureCase{"TimedOut", RefusedWith(3, true), "timeout"},
                       TFailureCase{"HeaderTooLarge", RefusedWith(6), "protocol"},
