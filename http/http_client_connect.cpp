@@ -18,10 +18,20 @@ constexpr char kHttpVersion[] = "1.0";
 constexpr int kSuccessClass = 2;
 constexpr int kStatusClassSize = 100;
 
+// A host as the socket takes it: an IPv6 literal without the brackets that
+// set it apart in an address ("[::1]:8080").
+std::string SocketHost(const std::string& host) {
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+        return host.substr(1, host.size() - 2);
+    return host;
+}
+
 } // namespace
 
 void THttpClient::Login() {
     FResolvedAddress.clear();
+    FConnectedAddress.clear();
+    FConnectedPort.clear();
     const TRequestWatch watch(*this);
     StateChange(THttpState::httpDnsLookup);
     if (!watch.Runs())
@@ -43,7 +53,7 @@ void THttpClient::Login() {
         return;
     }
     try {
-        FSocket->DnsLookup(FSocksServer.empty() ? FTarget.HostName : FSocksServer);
+        FSocket->DnsLookup(SocketHost(FSocksServer.empty() ? FTarget.HostName : FSocksServer));
     } catch (const std::exception&) {
         const int error = FSocket->LastError();
         SocketDNSLookupDone(
@@ -87,10 +97,17 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
 }
 
 void THttpClient::ConnectSocket() {
-    // Through SOCKS the address looked up is the SOCKS server's, and the host
-    // goes to it as it is; the socket forgets these settings at every close.
+    // Through SOCKS the address looked up is the SOCKS server's (the first is
+    // connected to), and the host goes to it as it is; the socket forgets these
+    // settings at every close. Directly, every address looked up takes part in
+    // the socket's race, the system's preferred first.
     const bool viaSocks = !FSocksServer.empty();
-    FSocket->SetAddr(viaSocks ? FTarget.HostName : FResolvedAddress);
+    if (viaSocks)
+        FSocket->SetAddr(SocketHost(FTarget.HostName));
+    else if (FSocket->DnsResultList().empty()) // a numeric host, answered at once
+        FSocket->SetAddr(FResolvedAddress);
+    else
+        FSocket->SetAddrList(FSocket->DnsResultList());
     FSocket->SetPort(FTarget.Port);
     FSocket->SetProto("tcp");
     // Also cleared here: settings left by a connect that failed before its close.
@@ -107,7 +124,7 @@ void THttpClient::ConnectSocket() {
     const bool tls = UsesTls(FTarget);
     FTunnelPending = tls && FViaProxy;
     FSocket->SetSslEnable(tls && !FTunnelPending);
-    FSocket->SetSslHostName(FTarget.TargetHost);
+    FSocket->SetSslHostName(SocketHost(FTarget.TargetHost));
     FSocket->SetSslVerify(FSslVerify);
     FSocket->SetSslCAFile(FSslCAFile);
     FSslPeerInfo.reset();
@@ -144,6 +161,8 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
         SocketSessionClosed();
         return;
     }
+    FConnectedAddress = FSocket->RemoteSockAddr().Text();
+    FConnectedPort = std::to_string(FSocket->RemoteSockAddr().Port());
     if (FTunnelPending) {
         try {
             SendTunnelRequest();

@@ -26,7 +26,10 @@ TEST(ParseUrlTest, SplitsIntoSixParts) {
         {"u@h:81/p", "|u||h|81|/p"},
         {"ftp://a:b@c/d:e@f", "ftp|a|b|c||/d:e@f"},
         {"http://host:/", "http|||host||/"},
-        {"http://u:@host", "http|u||host||"}};
+        {"http://u:@host", "http|u||host||"},
+        {"http://[::1]/x", "http|||[::1]||/x"},
+        {"http://[::1]:8080", "http|||[::1]|8080|"},
+        {"u:p@[fe80::1]:81/p", "|u|p|[fe80::1]|81|/p"}};
     for (const auto& [url, parts] : cases) {
         std::string proto = "x", user = "x", pass = "x", host = "x", port = "x", path = "x";
         ParseURL(url, proto, user, pass, host, port, path);
@@ -106,6 +109,8 @@ TEST(HttpTargetTest, FollowsLocation) {
         {false, "http:///z", "origin|8080|origin|/z|http://origin/z"},
         {false, "elsewhere/doc", "elsewhere|8080|elsewhere|/doc|http://origin:8080/start"},
         {false, "https://other/y", "other|443|other|/y|https://other/y"},
+        {false, "http://[::1]:81/y", "[::1]|81|[::1]|/y|http://[::1]/y"},
+        {true, "http://[::1]:81/y", "proxy|3128|[::1]|http://[::1]:81/y|http://[::1]:81/y"},
         {true, "/x", "proxy|3128|origin|http://origin:8080/x|http://origin:8080/x"},
         {true, "http://other:81/y", "proxy|3128|other|http://other:81/y|http://other:81/y"},
         {true, "http://other/y", "proxy|3128|other|http://other/y|http://other/y"},
