@@ -47,12 +47,9 @@ TConnectRace::TConnectRace(std::vector<TSocketAddress> Others, TOpen Open, TWon 
     FDelay.setSingleShot(true);
     FDelay.setTimerType(Qt::PreciseTimer); // a coarse one may fire 5% early
     FDelay.setInterval(kConnectAttemptDelay);
-    QObject::connect(&FDelay, &QTimer::timeout, &FDelay, [this] {
-        if (StartNext())
-            return;
-        const TLost lost = FLost; // may destroy this race
-        lost(FLastError);
-    });
+    // Some attempt still runs when the delay passes, since a failure starts
+    // the next address at once: the race goes on whatever this start does.
+    QObject::connect(&FDelay, &QTimer::timeout, &FDelay, [this] { StartNext(); });
 }
 
 TConnectRace::~TConnectRace() = default;
