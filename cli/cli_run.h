@@ -31,6 +31,9 @@ public:
     // are still completed; does nothing while no request runs.
     void Interrupt();
 
+    // The client that runs the request (a test replaces its socket's lookup).
+    THttpClient& Client() { return FClient; }
+
 private:
     enum class TAbortCause { None, Timeout, Interrupt };
 

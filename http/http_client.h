@@ -215,6 +215,11 @@ public:
     const std::string& TargetHost() const { return FTarget.TargetHost; }
     const std::string& Path() const { return FTarget.Path; }
     const std::string& ResolvedAddress() const { return FResolvedAddress; }
+    // Where the current hop's connection went (an IPv6 address without
+    // brackets): the address that answered first among those looked up, or
+    // the proxy's. Empty until connected.
+    const std::string& ConnectedAddress() const { return FConnectedAddress; }
+    const std::string& ConnectedPort() const { return FConnectedPort; }
     TAsyncSocket& Socket() { return *FSocket; }
 
     // --- requests --------------------------------------------------------------
@@ -441,6 +446,8 @@ private:
     std::string FRequestPassword;
     std::string FRequestOrigin; // the only origin the credentials go to
     std::string FResolvedAddress;
+    std::string FConnectedAddress;
+    std::string FConnectedPort;
     // The SOCKS server's last failure: its number and text.
     std::int32_t FSocksError = 0;
     std::string FSocksErrorText;

@@ -17,10 +17,20 @@ constexpr char kHttpVersion[] = "1.0";
 constexpr int kSuccessClass = 2;
 constexpr int kStatusClassSize = 100;
 
+// A host as the socket takes it: an IPv6 literal without the brackets that
+// set it apart in an address ("[::1]:8080").
+std::string SocketHost(const std::string& host) {
+    if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
+        return host.substr(1, host.size() - 2);
+    return host;
+}
+
 } // namespace
 
 void THttpClient::Login() {
     FResolvedAddress.clear();
+    FConnectedAddress.clear();
+    FConnectedPort.clear();
     const TRequestWatch watch(*this);
     StateChange(THttpState::httpDnsLookup);
     if (!watch.Runs())
@@ -38,7 +48,7 @@ void THttpClient::Login() {
 
 void THttpClient::LookUp(const std::string& Host) {
     try {
-        FSocket->DnsLookup(Host);
+        FSocket->DnsLookup(SocketHost(Host));
     } catch (const std::exception&) {
         const int error = FSocket->LastError();
         SocketDNSLookupDone(
@@ -126,14 +136,19 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
 }
 
 void THttpClient::ConnectSocket() {
-    // Through SOCKS the address looked up is the SOCKS server's, and the host
-    // goes to it by name or by the address looked up for it; the socket
-    // forgets these settings at every close.
+    // Through SOCKS the address looked up is the SOCKS server's (the first is
+    // connected to), and the host goes to it by name or by the address looked
+    // up for it; the socket forgets these settings at every close. Directly,
+    // every address looked up takes part in the socket's race, the system's
+    // preferred first.
     const TSocksRoute& socks = FSocksRoute;
     const bool viaSocks = !socks.Server.empty();
-    FSocket->SetAddr(!viaSocks           ? FResolvedAddress
-                     : socks.ResolveHere ? FHostAddress
-                                         : FTarget.HostName);
+    if (viaSocks)
+        FSocket->SetAddr(socks.ResolveHere ? FHostAddress : SocketHost(FTarget.HostName));
+    else if (FSocket->DnsResultList().empty()) // a numeric host, answered at once
+        FSocket->SetAddr(FResolvedAddress);
+    else
+        FSocket->SetAddrList(FSocket->DnsResultList());
     FSocket->SetPort(FTarget.Port);
     FSocket->SetProto("tcp");
     // Also cleared here: settings left by a connect that failed before its close.
@@ -150,7 +165,7 @@ void THttpClient::ConnectSocket() {
     const bool tls = UsesTls(FTarget.Uri);
     FTunnelPending = tls && FTarget.Proxy.Kind == TProxyKind::Http;
     FSocket->SetSslEnable(tls && !FTunnelPending);
-    FSocket->SetSslHostName(FTarget.TargetHost);
+    FSocket->SetSslHostName(SocketHost(FTarget.TargetHost));
     FSocket->SetSslVerify(FSslVerify);
     FSocket->SetSslCAFile(FSslCAFile);
     FSslPeerInfo.reset();
@@ -187,6 +202,8 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
         SocketSessionClosed();
         return;
     }
+    FConnectedAddress = FSocket->RemoteSockAddr().Text();
+    FConnectedPort = std::to_string(FSocket->RemoteSockAddr().Port());
     if (FTunnelPending) {
         try {
             SendTunnelRequest();

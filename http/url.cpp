@@ -54,8 +54,14 @@ void ParseURL(const std::string& url, std::string& proto, std::string& user, std
         rest.erase(slash);
     }
 
-    const auto colon = rest.rfind(':');
+    auto colon = rest.rfind(':');
     const auto at = rest.rfind('@');
+    // The colons of a host in brackets (an IPv6 literal, "[::1]") separate no port.
+    const auto hostBegin = at == std::string::npos ? 0 : at + 1;
+    const auto bracket = rest.find(']', hostBegin);
+    if (rest.compare(hostBegin, 1, "[") == 0 && bracket != std::string::npos &&
+        colon != std::string::npos && colon < bracket)
+        colon = std::string::npos;
     if (colon == std::string::npos && at == std::string::npos) {
         host = rest;
         return;
@@ -63,8 +69,7 @@ void ParseURL(const std::string& url, std::string& proto, std::string& user, std
     if (colon != std::string::npos && (at == std::string::npos || colon > at)) {
         // A port follows the host.
         port = rest.substr(colon + 1);
-        const auto hostStart = at == std::string::npos ? 0 : at + 1;
-        host = rest.substr(hostStart, colon - hostStart);
+        host = rest.substr(hostBegin, colon - hostBegin);
         if (at == std::string::npos)
             return;
     } else {

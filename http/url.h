@@ -4,9 +4,10 @@
 
 // Splits "protocol://[user[:password]@]server[:port]/path" into its parts.
 // All six outputs are cleared first; absent parts stay empty. Nothing is
-// decoded or lower-cased, and no input makes it fail. Besides the full form it
-// knows a leading "/" (a path, or "//" before a host), "http:" without slashes
-// and "mailto:"; anything else is taken to start with the host.
+// decoded or lower-cased, and no input makes it fail. A host in brackets (an
+// IPv6 literal, "[::1]:8080") keeps them. Besides the full form it knows a
+// leading "/" (a path, or "//" before a host), "http:" without slashes and
+// "mailto:"; anything else is taken to start with the host.
 void ParseURL(const std::string& url, std::string& proto, std::string& user, std::string& pass,
               std::string& host, std::string& port, std::string& path);
 

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 
+#include "net/connect_race.h"
 #include "net/socket_endpoint.h"
 #include "net/socket_errors.h"
 
@@ -57,9 +58,10 @@ void TCustomAsyncSocket::InternalClose(bool Shut, std::uint16_t Error) {
         AssignDefaultValue();
 }
 
-// Closes the descriptor at once (its notifiers go first); false on failure,
-// with the error left in errno.
+// Closes the descriptor at once (its notifiers go first), and every further
+// attempt of a race; false on failure, with the error left in errno.
 bool TCustomAsyncSocket::CloseHandleNow() {
+    FRace.reset();
     const int handle = FHSocket;
     if (handle < 0)
         return true;

@@ -44,8 +44,7 @@ void TCustomAsyncSocket::Listen() {
     }
     if (!OpenSocket(false, "listen", "socket"))
         return;
-    if (bind(FHSocket, reinterpret_cast<const sockaddr*>(&FRemoteSockAddr),
-             sizeof FRemoteSockAddr) != 0) {
+    if (bind(FHSocket, FRemoteSockAddr.Data(), FRemoteSockAddr.Size()) != 0) {
         // The state is still wsClosed, so a plain Close would keep the handle.
         const int error = LastSocketError();
         CloseHandleNow();
@@ -74,9 +73,8 @@ int TCustomAsyncSocket::Accept() {
         SocketErrorNum(wsaerr::InvalidArgument, "not a listening socket");
         return -1;
     }
-    socklen_t len = sizeof FRemoteSockAddr;
-    const int handle =
-        accept4(FHSocket, reinterpret_cast<sockaddr*>(&FRemoteSockAddr), &len, SOCK_CLOEXEC);
+    socklen_t len = TSocketAddress::kCapacity;
+    const int handle = accept4(FHSocket, FRemoteSockAddr.MutableData(), &len, SOCK_CLOEXEC);
     const int error = LastSocketError();
     if (handle < 0 && IsResourceShortage(error)) {
         // The connection still waits, so a notification now would fire at once.

@@ -1,6 +1,6 @@
-// Name lookups: a numeric address is answered inside the call, anything else
-// runs on a worker (TResolver) whose completion comes back as a message; only
-// the completion of the current lookup counts.
+// Name lookups: a numeric address (dotted or IPv6) is answered inside the
+// call, anything else runs on a worker (TResolver) whose completion comes back
+// as a message; only the completion of the current lookup counts.
 #include "net/custom_async_socket.h"
 
 #include <arpa/inet.h>
@@ -35,8 +35,9 @@ void TCustomAsyncSocket::DnsLookup(const std::string& HostName) {
     FDnsResultList.clear();
     // 255.255.255.255 cannot be told from a failed conversion and is looked up.
     const in_addr_t addr = inet_addr(HostName.c_str());
-    if (addr != INADDR_NONE) {
-        FDnsResult = SocketAddrToDotted(addr);
+    const auto literal = TSocketAddress::FromIpv6Literal(HostName);
+    if (addr != INADDR_NONE || literal) {
+        FDnsResult = literal ? literal->Text() : SocketAddrToDotted(addr);
         TriggerDNSLookupDone(0);
         return;
     }

@@ -20,6 +20,7 @@
 
 #include <cerrno>
 
+#include "net/connect_race.h"
 #include "net/socket_endpoint.h"
 #include "net/socket_errors.h"
 
@@ -27,17 +28,20 @@
 void TCustomAsyncSocket::HandleReadiness(int Handle, bool Writable) {
     if (Handle != FHSocket)
         return;
+    if (Writable && FState == wsConnecting) {
+        // The first readiness after a non-blocking connect is its outcome,
+        // unless a further attempt of a race still runs.
+        int error = PendingSocketError();
+        if (OwnAttemptDecides(error))
+            ConnectOutcome(error);
+        else
+            UpdateNotifiers();
+        return;
+    }
     TSocketMessage msg{WM_ASYNCSELECT, Handle, 0, {}, 0};
     if (Writable) {
-        if (FState == wsConnecting) {
-            // The first readiness after a non-blocking connect is its outcome.
-            const int error = PendingSocketError();
-            msg.LParam = MakeSelectParam(FD_CONNECT_BIT, error);
-            FReadiness.ConnectFired(error == 0);
-        } else {
-            msg.LParam = MakeSelectParam(FD_WRITE_BIT, 0);
-            FReadiness.WriteFired();
-        }
+        msg.LParam = MakeSelectParam(FD_WRITE_BIT, 0);
+        FReadiness.WriteFired();
     } else {
         if (FState == wsListening) {
             msg.LParam = MakeSelectParam(FD_ACCEPT_BIT, 0);
@@ -59,9 +63,19 @@ void TCustomAsyncSocket::HandleReadiness(int Handle, bool Writable) {
         }
         FReadiness.ReadFired();
     }
+    DispatchReadiness(msg, Writable);
+}
+
+void TCustomAsyncSocket::ConnectOutcome(int Error) {
+    TSocketMessage msg{WM_ASYNCSELECT, FHSocket, MakeSelectParam(FD_CONNECT_BIT, Error), {}, 0};
+    FReadiness.ConnectFired(Error == 0);
+    DispatchReadiness(msg, true);
+}
+
+void TCustomAsyncSocket::DispatchReadiness(TSocketMessage& Msg, bool Writable) {
     UpdateNotifiers();
     const TLifeToken::TWatch watch = FLife.Watch();
-    Dispatch(msg);
+    Dispatch(Msg);
     if (!watch.Alive())
         return;
     if (Writable)
@@ -114,7 +128,12 @@ void TCustomAsyncSocket::UpdateNotifiers() {
     const bool active = !FPaused;
     FEndpoint->SetReadEnabled(active && FReadiness.ReadEnabled() &&
                               (FState == wsConnected || FState == wsListening));
-    FEndpoint->SetWriteEnabled(active && FReadiness.WriteEnabled(FState == wsConnecting));
+    // A race's own attempt that failed waits, silent, for the others' outcome;
+    // they wait while the socket is paused.
+    if (FRace)
+        FRace->Hold(FPaused);
+    const bool connecting = FState == wsConnecting && (!FRace || FRace->OwnAttemptPending());
+    FEndpoint->SetWriteEnabled(active && FReadiness.WriteEnabled(connecting));
 }
 
 void TCustomAsyncSocket::WMASyncSelect(TSocketMessage& Msg) {

@@ -58,8 +58,7 @@ int TCustomAsyncSocket::RealSend(const void* Data, int Len) {
     const int flags = FSendFlags | MSG_NOSIGNAL;
     const auto n = static_cast<int>(
         FSocketType == SOCK_DGRAM
-            ? sendto(FHSocket, Data, size, flags,
-                     reinterpret_cast<const sockaddr*>(&FRemoteSockAddr), sizeof FRemoteSockAddr)
+            ? sendto(FHSocket, Data, size, flags, FRemoteSockAddr.Data(), FRemoteSockAddr.Size())
             : send(FHSocket, Data, size, flags));
     if (n > 0)
         TriggerSendData(n);

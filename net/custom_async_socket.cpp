@@ -3,7 +3,11 @@
 #include <arpa/inet.h>
 #include <sys/socket.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "base/raise_event.h"
+#include "net/connect_race.h"
 #include "net/resolver.h"
 #include "net/socket_endpoint.h"
 #include "net/socket_errors.h"
@@ -15,6 +19,22 @@
 // descriptor readiness becomes events), _connect, _close, _receive, _send,
 // _listen, _datagram, _lookup and _pump (private messages, the message pump
 // and the timer helpers).
+
+namespace {
+
+// The IPv4 form of an address query: what fits a sockaddr_in, or -1.
+int Ipv4Form(int Result, const sockaddr_storage& Storage, sockaddr_in& Name) {
+    if (Result != 0)
+        return Result;
+    if (Storage.ss_family != AF_INET) {
+        errno = EAFNOSUPPORT;
+        return -1;
+    }
+    std::memcpy(&Name, &Storage, sizeof Name);
+    return 0;
+}
+
+} // namespace
 
 TCustomAsyncSocket::TCustomAsyncSocket(QObject* Owner) : QObject(Owner) {
     FEndpoint = std::make_unique<TSocketEndpoint>(
@@ -61,7 +81,14 @@ bool TCustomAsyncSocket::CloseEndedSession() {
 }
 
 void TCustomAsyncSocket::SetAddr(const std::string& Value) {
-    if (!CloseEndedSession() || (FAddrAssigned && Value == FAddrStr))
+    if (!CloseEndedSession())
+        return;
+    if (FState == wsClosed) {
+        // The further addresses are resolved with the first one.
+        FMoreAddrs.clear();
+        FAddrResolved = false;
+    }
+    if (FAddrAssigned && Value == FAddrStr)
         return;
     if (FState != wsClosed) {
         RaiseException("Cannot change Addr if not closed");
@@ -70,6 +97,15 @@ void TCustomAsyncSocket::SetAddr(const std::string& Value) {
     FAddrStr = TrimSpaces(Value);
     FAddrAssigned = !FAddrStr.empty();
     FAddrResolved = false;
+}
+
+void TCustomAsyncSocket::SetAddrList(const std::vector<std::string>& Addresses) {
+    const TLifeToken::TWatch watch = FLife.Watch();
+    SetAddr(Addresses.empty() ? std::string() : Addresses.front());
+    if (!watch.Alive() || FState != wsClosed || Addresses.empty())
+        return;
+    for (auto address = Addresses.begin() + 1; address != Addresses.end(); ++address)
+        FMoreAddrs.push_back(TrimSpaces(*address));
 }
 
 void TCustomAsyncSocket::SetRemotePort(const std::string& Value) {
@@ -115,6 +151,10 @@ void TCustomAsyncSocket::SetLocalAddr(const std::string& Value) {
         return;
     }
     const std::string text = Value.empty() ? kAnyAddress : Value;
+    if (const auto literal = TSocketAddress::FromIpv6Literal(text)) {
+        FLocalAddr = literal->Text();
+        return;
+    }
     const in_addr_t addr = inet_addr(text.c_str());
     if (addr == INADDR_NONE) {
         RaiseException("SetLocalAddr(): Invalid IP address");
@@ -141,28 +181,33 @@ void TCustomAsyncSocket::SetSendFlags(TSocketSendFlags Value) {
 }
 
 std::string TCustomAsyncSocket::PeerAddr() {
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     if (FState != wsConnected)
         return "error";
     if (GetPeerName(peer) != 0) {
         SocketError("GetPeerName");
         return "error";
     }
-    return SocketAddrToDotted(peer.sin_addr.s_addr);
+    return TSocketAddress::FromSockaddr(peer).Text();
 }
 
 std::string TCustomAsyncSocket::PeerPort() {
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     if (FState != wsConnected)
         return "error";
     if (GetPeerName(peer) != 0) {
         SocketError("GetPeerPort");
         return "error";
     }
-    return std::to_string(ntohs(peer.sin_port));
+    return std::to_string(TSocketAddress::FromSockaddr(peer).Port());
 }
 
 int TCustomAsyncSocket::GetPeerName(sockaddr_in& Name) {
+    sockaddr_storage peer{};
+    return Ipv4Form(GetPeerName(peer), peer, Name);
+}
+
+int TCustomAsyncSocket::GetPeerName(sockaddr_storage& Name) {
     if (FState != wsConnected)
         return -1;
     socklen_t len = sizeof Name;
@@ -170,21 +215,27 @@ int TCustomAsyncSocket::GetPeerName(sockaddr_in& Name) {
 }
 
 int TCustomAsyncSocket::GetSockName(sockaddr_in& Name) {
+    sockaddr_storage local{};
+    return Ipv4Form(GetSockName(local), local, Name);
+}
+
+int TCustomAsyncSocket::GetSockName(sockaddr_storage& Name) {
     socklen_t len = sizeof Name;
     return getsockname(FHSocket, reinterpret_cast<sockaddr*>(&Name), &len);
 }
 
 std::string TCustomAsyncSocket::GetXPort() {
-    sockaddr_in local{};
+    sockaddr_storage local{};
     if ((FState == wsBound || FState == wsConnected || FState == wsListening) &&
         GetSockName(local) == 0)
-        return std::to_string(ntohs(local.sin_port));
+        return std::to_string(TSocketAddress::FromSockaddr(local).Port());
     return "error";
 }
 
 void TCustomAsyncSocket::AssignDefaultValue() {
-    FRemoteSockAddr = sockaddr_in{};
-    FRemoteSockAddr.sin_family = AF_INET;
+    FRemoteSockAddr = TSocketAddress();
+    FMoreAddrs.clear();
+    FRaceTargets.clear();
     FPortAssigned = FAddrAssigned = false;
     FAddrResolved = FPortResolved = FProtoResolved = FLocalPortResolved = false;
     FProtoAssigned = true;

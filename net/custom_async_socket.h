@@ -13,17 +13,19 @@
 #include "base/life_token.h"
 #include "net/buffer.h"
 #include "net/send_chain.h"
+#include "net/socket_address.h"
 #include "net/socket_exception.h"
 #include "net/socket_message.h"
 #include "net/socket_readiness.h"
 #include "net/socket_types.h"
 
 class QEventLoop;
+class TConnectRace;
 class TResolver;
 class TSocketEndpoint;
 
-// The socket engine: a non-blocking, event-driven IPv4 socket (TCP client,
-// TCP listener, UDP). No operation blocks; whatever completes later is
+// The socket engine: a non-blocking, event-driven IPv4 and IPv6 socket (TCP
+// client, TCP listener, UDP). No operation blocks; whatever completes later is
 // reported as an event on the thread that created the object, which must run
 // a Qt event loop. Every event is raised in exactly one virtual Trigger...
 // operation, so a derived layer intercepts an event by overriding it.
@@ -65,21 +67,32 @@ public:
     // --- properties --------------------------------------------------------
     // Addr, Port and Proto may change only while wsClosed (assigning the value
     // already held does nothing in any state); they are stored trimmed. Addr
-    // and Port must be assigned again after every close.
+    // and Port must be assigned again after every close. Addr is a dotted
+    // IPv4 text, an IPv6 literal (without brackets) or a host name.
     const std::string& Addr() const { return FAddrStr; }
     void SetAddr(const std::string& Value);
+    // Addr := the first address; a TCP Connect also tries the others (numeric
+    // texts, as a lookup gives them) in a race: see Connect. Setting Addr
+    // alone, or a close, forgets them.
+    void SetAddrList(const std::vector<std::string>& Addresses);
     const std::string& Port() const { return FPortStr; }
     void SetPort(const std::string& Value) { SetRemotePort(Value); }
     const std::string& Proto() const { return FProtoStr; }
     void SetProto(const std::string& Value);
+    // A dotted IPv4 text or an IPv6 literal; "0.0.0.0" (or "::") binds to the
+    // any address of the family connected to.
     const std::string& LocalAddr() const { return FLocalAddr; }
     void SetLocalAddr(const std::string& Value);
     const std::string& LocalPort() const { return FLocalPortStr; }
     void SetLocalPort(const std::string& Value);
 
-    // Dotted address / decimal port of the peer, or "error" when not connected.
+    // Dotted or IPv6 address / decimal port of the peer, or "error" when not
+    // connected.
     std::string PeerAddr();
     std::string PeerPort();
+    // Where the session's descriptor is connected or connecting to: the
+    // address that won a race, through SOCKS the proxy's. Reset by a close.
+    const TSocketAddress& RemoteSockAddr() const { return FRemoteSockAddr; }
 
     const std::string& DnsResult() const { return FDnsResult; }
     const std::vector<std::string>& DnsResultList() const { return FDnsResultList; }
@@ -122,6 +135,12 @@ public:
     // wsConnecting inside the call; the outcome arrives as OnSessionConnected
     // (with State already wsConnected, also on failure, which is then followed
     // by a close). UDP: connected at once, OnSessionConnected(0) inside the call.
+    // With further addresses (SetAddrList) a TCP connect races them, the
+    // families alternating (see TConnectRace): the events are those of one
+    // connect, to the address that connected first, or with the error of the
+    // failure that came last when none did. Connect raises as for one address
+    // only when every attempt failed at once. Close, Abort and destruction
+    // end every attempt.
     virtual void Connect();
     virtual void Close();
     // Hands the rest of the session to a posted request: safe inside handlers.
@@ -151,6 +170,7 @@ public:
     virtual int Receive(void* Buffer, int BufferSize);
     virtual std::string ReceiveStr();
     int PeekData(void* Buffer, int BufferSize);
+    // The IPv4 form; an IPv6 socket needs the sockaddr_storage form below.
     virtual int ReceiveFrom(void* Buffer, int BufferSize, sockaddr_in& From);
 
     // --- sending ------------------------------------------------------------
@@ -168,13 +188,17 @@ public:
 
     // --- name lookup --------------------------------------------------------
     // Asynchronous; the result arrives in OnDnsLookupDone. A numeric address
-    // is answered inside the call. An empty host raises.
+    // (an IPv6 literal too) is answered inside the call, in DnsResult alone.
+    // Names are looked up for IPv4 and IPv6 addresses, all of them in
+    // DnsResultList in the system's order, the first in DnsResult. An empty
+    // host raises.
     virtual void DnsLookup(const std::string& HostName);
     virtual void ReverseDnsLookup(const std::string& HostAddr);
     // Drops the pending lookup and raises OnDnsLookupDone(10004).
     virtual void CancelDnsLookup();
 
     // --- address queries ----------------------------------------------------
+    // The IPv4 forms: -1 (EAFNOSUPPORT) for an IPv6 socket.
     virtual int GetPeerName(sockaddr_in& Name);
     virtual int GetSockName(sockaddr_in& Name);
     // Local port in decimal when bound, connected or listening, else "error".
@@ -216,6 +240,15 @@ protected:
     // The receive chain; the innermost level calls the OS.
     virtual int DoRecv(void* Buffer, int BufferSize, int Flags);
 
+public:
+    // --- the forms for IPv4 and IPv6 (after the operations above, whose
+    // order stays) ---------------------------------------------------------
+    virtual int ReceiveFrom(void* Buffer, int BufferSize, sockaddr_storage& From);
+    virtual int SendTo(const sockaddr_storage& Dest, const void* Data, int Len);
+    virtual int GetPeerName(sockaddr_storage& Name);
+    virtual int GetSockName(sockaddr_storage& Name);
+
+protected:
     // Builds "Error N in function Name" from the current socket error and raises
     // it. A lost connection (10054, 10057) first ends the session: the state
     // change and, for an open session, its one OnSessionClosed.
@@ -249,7 +282,7 @@ protected:
     bool FCloseNotified = false;
     bool FAllSent = true;
     bool FPaused = false;
-    sockaddr_in FRemoteSockAddr{};
+    TSocketAddress FRemoteSockAddr;
     bool FAddrAssigned = false;
     bool FAddrResolved = false;
     bool FPortAssigned = false;
@@ -262,6 +295,9 @@ protected:
 private:
     void Dispatch(TSocketMessage& Msg);
     void HandleReadiness(int Handle, bool Writable);
+    // Raises the events of a readiness notification, with the notifier that
+    // fired held off meanwhile.
+    void DispatchReadiness(TSocketMessage& Msg, bool Writable);
     void HandleArrival(int Handle, bool Hangup);
     void PostCloseNotification();
     // The error the system holds for the descriptor (a failed connect, a
@@ -274,7 +310,25 @@ private:
     void UpdateNotifiers();
     void ApplyLinger();
     bool SetSockOption(int Option, int Value, const char* FunctionName);
+    linger LingerOption() const;
+    // The local address to bind to for a connection of the given family.
+    TSocketAddress LocalSockAddr(int Family) const;
+    // A TCP client binds only to a given local address or port.
+    bool WantsLocalBind() const;
     void AdoptHandle(int Handle);
+    // The outcome of a TCP connect for the layers: connected, or failed
+    // (connected with the error, then closed).
+    void ConnectOutcome(int Error);
+    // Races the further addresses of SetAddrList against the own attempt
+    // (failed at once with OwnError, or 0); the error of the last failure
+    // when every attempt failed at once, else 0.
+    int StartRace(int OwnError);
+    // A descriptor for a further attempt, as Connect prepares its own.
+    int OpenAttempt(const TSocketAddress& Address) const;
+    void AdoptRaceWinner(int Handle, const TSocketAddress& Address);
+    // What the own attempt's writability means while racing: false when
+    // another attempt still runs.
+    bool OwnAttemptDecides(int& Error);
     bool CloseHandleNow();
     void StartLookup(unsigned Msg, const std::string& Query);
     // An empty host raises; with OnError assigned the lookup ends at once (10022).
@@ -285,6 +339,9 @@ private:
     // failure reads "<Operation>: <reason>", a socket failure names
     // SocketFunction.
     bool OpenSocket(bool WithLocalPort, const char* Operation, const char* SocketFunction);
+    // One datagram to or from an address of either family.
+    int SendDatagram(const sockaddr* Dest, socklen_t DestSize, const void* Data, int Len);
+    int ReceiveDatagram(void* Buffer, int BufferSize, sockaddr* From, socklen_t FromSize);
     // The datagram parts of Connect and Listen: connected at once.
     void ConnectDatagram();
     void ListenDatagram();
@@ -307,6 +364,11 @@ private:
     int FSocketType = 0;
     int FProtoNumber = kTcpProtocol;
     int FLocalPortNumber = 0;
+
+    // The further addresses of SetAddrList, and resolved for this Connect.
+    std::vector<std::string> FMoreAddrs;
+    std::vector<TSocketAddress> FRaceTargets;
+    std::unique_ptr<TConnectRace> FRace;
 
     std::string FDnsResult;
     std::vector<std::string> FDnsResultList;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "base/ascii_text.h"
 #include "base/raise_event.h"
@@ -85,9 +86,10 @@ void TCustomSocksSocket::Connect() {
     try {
         // Always the proxy's address: one left resolved by an earlier failed
         // attempt would be the target's, and the connection would bypass the proxy.
-        FRemoteSockAddr.sin_port = htons(SocketResolvePort(FSocksPort, Proto()));
+        // The proxy's preferred address only: its connection races nothing.
+        FRemoteSockAddr.SetPort(SocketResolvePort(FSocksPort, Proto()));
         FPortResolved = true;
-        FRemoteSockAddr.sin_addr.s_addr = SocketResolveHost(FSocksServer);
+        FRemoteSockAddr.SetHost(SocketResolveAddress(FSocksServer));
         FAddrResolved = true;
         FTargetPort = SocketResolvePort(Port(), Proto());
     } catch (const ESocketException& e) {
@@ -163,14 +165,24 @@ void TCustomSocksSocket::SocksDoConnect() {
     FSocksState = socksConnect;
     FRcvCnt = 0;
     TSocksRequest request;
+    const std::optional<TSocketAddress> ipv6 = TSocketAddress::FromIpv6Literal(Addr());
     if (FSocksLevel == kSocks5Level) {
-        // The host always goes as a name, a dotted address too: the proxy resolves it.
         request.Byte(kSocks5Version);
         request.Byte(kCommandConnect);
         request.Byte(0); // reserved
-        request.Byte(kAddressDomain);
-        request.Counted(Addr());
+        if (ipv6) {
+            request.Byte(kAddressIPv6);
+            request.Bytes(ipv6->Ipv6Bytes(), kIpv6AddressSize);
+        } else {
+            // Any other host goes as a name, a dotted address too: the proxy resolves it.
+            request.Byte(kAddressDomain);
+            request.Counted(Addr());
+        }
         request.Word(FTargetPort);
+    } else if (ipv6) {
+        DataAvailableError(socks_errors::kAddressNotSendable,
+                           "address type not supported by SOCKS 4");
+        return;
     } else {
         const bool socks4a = FSocksLevel == kSocks4aLevel;
         request.Byte(kSocks4Version);
@@ -372,6 +384,8 @@ void TCustomSocksSocket::Socks5Reply() {
     }
     if (FRcvCnt < kSocks5ReplyHead)
         return;
+    // The proxy names the address it bound as IPv4, IPv6 (the usual answer
+    // to an IPv6 target) or a name; the reply's length follows from it.
     int length = 0;
     switch (FRcvBuf[3]) {
     case kAddressIPv4:

@@ -7,14 +7,15 @@
 #include <netdb.h>
 
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
+#include "net/socket_address.h"
 #include "net/socket_errors.h"
 #include "net/socket_exception.h"
 #include "net/socket_message.h"
-#include "net/socket_resolve.h"
 
 // The only thing a worker shares with the owner: the receiver, cleared under
 // the lock when the resolver goes, so posting and destroying cannot overlap.
@@ -24,8 +25,8 @@ struct TResolver::TChannel {
 };
 
 TResolver::TResolver(QObject* Receiver)
-    : NameWork(&TResolver::LookupName), AddrWork(&TResolver::LookupAddr),
-      FChannel(std::make_shared<TChannel>()) {
+    : NameWork([](const std::string& Host) { return LookupName(Host); }),
+      AddrWork(&TResolver::LookupAddr), FChannel(std::make_shared<TChannel>()) {
     FChannel->Receiver = Receiver;
 }
 
@@ -59,10 +60,13 @@ std::uintptr_t TResolver::Start(unsigned Msg, const std::string& Query, const TL
     return handle;
 }
 
-TLookupResult TResolver::LookupName(const std::string& Host) {
+TLookupResult TResolver::LookupName(const std::string& Host, int Family) {
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = Family;
     hints.ai_socktype = SOCK_STREAM; // one entry per address instead of one per socket type
+    // No AI_ADDRCONFIG: it ignores loopback addresses, so a name of ::1 would
+    // not resolve on a machine without a global IPv6 address. An address that
+    // cannot be reached fails its connect at once, and the next one is tried.
     addrinfo* list = nullptr;
     const int rc = getaddrinfo(Host.c_str(), nullptr, &hints, &list);
     TLookupResult result;
@@ -71,8 +75,9 @@ TLookupResult TResolver::LookupName(const std::string& Host) {
         return result;
     }
     for (const addrinfo* entry = list; entry != nullptr; entry = entry->ai_next) {
-        const auto* addr = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
-        result.Names.push_back(SocketAddrToDotted(addr->sin_addr.s_addr));
+        sockaddr_storage storage{};
+        std::memcpy(&storage, entry->ai_addr, entry->ai_addrlen);
+        result.Names.push_back(TSocketAddress::FromSockaddr(storage).Text());
     }
     freeaddrinfo(list);
     if (result.Names.empty())
@@ -80,13 +85,12 @@ TLookupResult TResolver::LookupName(const std::string& Host) {
     return result;
 }
 
-TLookupResult TResolver::LookupAddr(const std::string& Dotted) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = inet_addr(Dotted.c_str());
+TLookupResult TResolver::LookupAddr(const std::string& Address) {
+    const TSocketAddress addr = TSocketAddress::FromIpv6Literal(Address).value_or(
+        TSocketAddress::FromIpv4(inet_addr(Address.c_str())));
     char host[NI_MAXHOST] = {};
-    const int rc = getnameinfo(reinterpret_cast<const sockaddr*>(&addr), sizeof addr, host,
-                               sizeof host, nullptr, 0, NI_NAMEREQD);
+    const int rc =
+        getnameinfo(addr.Data(), addr.Size(), host, sizeof host, nullptr, 0, NI_NAMEREQD);
     TLookupResult result;
     if (rc != 0)
         result.Error = WinsockErrorFromEai(rc, errno);

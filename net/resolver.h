@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
+#include <sys/socket.h>
+
 class QObject;
 
 // Result of one blocking lookup: a Winsock error number (0 for success) and
-// the dotted addresses in record order, or the one host name of a reverse lookup.
+// the addresses as text in the system's order (dotted IPv4, IPv6), or the one
+// host name of a reverse lookup.
 struct TLookupResult {
     int Error = 0;
     std::vector<std::string> Names;
@@ -40,10 +43,12 @@ public:
     TLookupWork NameWork;
     TLookupWork AddrWork;
 
-    // IPv4 addresses of a host name (getaddrinfo).
-    static TLookupResult LookupName(const std::string& Host);
-    // Host name of a dotted IPv4 address (getnameinfo).
-    static TLookupResult LookupAddr(const std::string& Dotted);
+    // Addresses of a host name (getaddrinfo), of both families unless one is
+    // asked for, in the order the system prefers (RFC 6724, /etc/gai.conf).
+    static TLookupResult LookupName(const std::string& Host, int Family = AF_UNSPEC);
+    // Host name of an address (getnameinfo): an IPv6 literal, or any other
+    // text as inet_addr reads it.
+    static TLookupResult LookupAddr(const std::string& Address);
 
 private:
     struct TChannel;

@@ -13,7 +13,9 @@
 // open, which Winsock reports for a socket handle as WSAENOTSOCK, as the
 // receive calls do for a socket without a handle. EPROTO (accept's "protocol
 // error") means the pending connection was aborted. EAI_ADDRFAMILY: the name
-// exists but has no IPv4 address.
+// exists but has no address of the family asked for. An IPv6 socket on a
+// machine without IPv6 fails with EAFNOSUPPORT, an IPv6 connect without a
+// route with ENETUNREACH or EADDRNOTAVAIL.
 #define QUORVIK_WINSOCK_ERRORS(X)                                                                  \
     X(NoError, 0, "No Error", (), ())                                                              \
     X(Interrupted, 10004, "Interrupted system call", (EINTR), ())                                  \

@@ -121,7 +121,10 @@ bool SocketIsDottedIP(const std::string& Text) {
     return dots == 3 && value <= kMaxOctet;
 }
 
-std::uint32_t SocketResolveHost(const std::string& Host) {
+namespace {
+
+// SocketResolveHost for one family, or for both with AF_UNSPEC.
+TSocketAddress ResolveHostOf(const std::string& Host, int Family) {
     if (Host.empty() || Host.size() > kMaxHostLength)
         throw ESocketException("SocketResolveHost: '" + Host + "' Invalid Hostname.");
     const std::string trimmed = TrimSpaces(Host);
@@ -129,14 +132,27 @@ std::uint32_t SocketResolveHost(const std::string& Host) {
         const in_addr_t addr = inet_addr(trimmed.c_str());
         if (addr == INADDR_NONE && trimmed != "255.255.255.255")
             throw ESocketException("SocketResolveHost: '" + Host + "' Invalid IP address.");
-        return addr;
+        return TSocketAddress::FromIpv4(addr);
     }
-    const TLookupResult found = TResolver::LookupName(trimmed);
+    if (Family != AF_INET)
+        if (const auto literal = TSocketAddress::FromIpv6Literal(trimmed))
+            return *literal;
+    const TLookupResult found = TResolver::LookupName(trimmed, Family);
     if (found.Error != 0)
         throw ESocketException(
             Format("SocketResolveHost: Cannot convert host address", Host, found.Error));
-    // Back from dotted text; 255.255.255.255 comes back right, as INADDR_NONE is that value.
-    return inet_addr(found.Names.front().c_str());
+    // Back from text; 255.255.255.255 comes back right, as inet_aton reads it.
+    return TSocketAddress::FromNumeric(found.Names.front()).value_or(TSocketAddress());
+}
+
+} // namespace
+
+std::uint32_t SocketResolveHost(const std::string& Host) {
+    return ResolveHostOf(Host, AF_INET).Ipv4();
+}
+
+TSocketAddress SocketResolveAddress(const std::string& Host) {
+    return ResolveHostOf(Host, AF_UNSPEC);
 }
 
 std::uint16_t SocketResolvePort(const std::string& Port, const std::string& Proto) {
@@ -193,7 +209,7 @@ std::string SocketResolveIp(const std::string& Dotted) {
 }
 
 std::vector<std::string> LocalIPList() {
-    return TResolver::LookupName(LocalHostName()).Names;
+    return TResolver::LookupName(LocalHostName(), AF_INET).Names;
 }
 
 std::string TrimSpaces(const std::string& Text) {

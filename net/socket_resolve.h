@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "net/socket_address.h"
+
 // Free conversions of host, port and protocol texts. Each raises
 // ESocketException directly (never through a socket's OnError).
 
@@ -15,6 +17,11 @@ bool SocketIsDottedIP(const std::string& Text);
 // IPv4 address in network byte order. Dotted texts are converted directly,
 // anything else is looked up synchronously (blocking).
 std::uint32_t SocketResolveHost(const std::string& Host);
+
+// IPv4 or IPv6 address (port 0): dotted texts and IPv6 literals are converted
+// directly, anything else is looked up synchronously (blocking), and the
+// system's preferred address is taken. Failures read as SocketResolveHost's.
+TSocketAddress SocketResolveAddress(const std::string& Host);
 
 // Port number in host byte order: the leading decimal digits, or a service
 // name looked up for the given protocol (any protocol when empty).

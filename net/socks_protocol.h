@@ -22,10 +22,11 @@ constexpr std::uint8_t kSocks4Granted = 90;
 constexpr std::uint8_t kSocks5Succeeded = 0;
 constexpr std::uint8_t kAuthSucceeded = 0;
 
-constexpr int kShortReplySize = 2;    // method choice, authentication status
-constexpr int kSocks5ReplyHead = 5;   // enough to know the length of the whole reply
-constexpr int kSocks5IPv4Reply = 10;  // header, 4 address bytes, port
-constexpr int kSocks5IPv6Reply = 22;  // header, 16 address bytes, port
+constexpr int kShortReplySize = 2;   // method choice, authentication status
+constexpr int kSocks5ReplyHead = 5;  // enough to know the length of the whole reply
+constexpr int kSocks5IPv4Reply = 10; // header, 4 address bytes, port
+constexpr int kSocks5IPv6Reply = 22; // header, 16 address bytes, port
+constexpr int kIpv6AddressSize = 16;
 constexpr int kSocks5DomainReply = 7; // header, length byte, port; plus the name
 
 // The SocksLevel texts.

@@ -22,6 +22,7 @@ public:
     }
     // Four bytes as they are stored (an IPv4 address in network byte order).
     void Address(std::uint32_t NetworkOrder) { Append(&NetworkOrder, sizeof NetworkOrder); }
+    void Bytes(const std::uint8_t* Data, std::size_t Len) { Append(Data, Len); }
     void Text(const std::string& Value) { Append(Value.data(), Value.size()); }
     // A text inside which a zero byte would end the field early cannot be sent.
     void ZeroTerminated(const std::string& Value) {

@@ -19,7 +19,7 @@ enum TSocksAuthState { socksAuthStart, socksAuthSuccess, socksAuthFailure, socks
 
 enum TSocksAuthentication { socksNoAuthentication, socksAuthenticateUsercode };
 
-// OnSocksError: a negotiation failure with its number (20001..20018, or the
+// OnSocksError: a negotiation failure with its number (20001..20019, or the
 // socket error that ended the negotiation) and its text.
 using TSocksErrorEvent =
     std::function<void(TCustomAsyncSocket* Sender, std::int32_t Error, const std::string& Msg)>;
@@ -46,4 +46,7 @@ constexpr int kAuthenticationFailed = 20015;
 constexpr int kRequestRejected = 20016;
 constexpr int kHostResolution = 20017;
 constexpr int kFieldTooLong = 20018;
+// An IPv6 target asked of a SOCKS 4 or 4A proxy, whose requests carry IPv4
+// addresses only.
+constexpr int kAddressNotSendable = 20019;
 } // namespace socks_errors

@@ -4,6 +4,7 @@
 #include "query/query_report_input.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/hop_records.h"
+#include "tests/support/loopback_listener.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scripted_server.h"
 #include "tests/support/test_certificates.h"
@@ -228,6 +229,28 @@ TEST_F(QueryRunTest, DetailedViewFollowsTheReportWithEveryHopAndCopyTakesTheView
     EXPECT_FALSE(SettingsText().contains("Ausf")) << SettingsText().toStdString();
     EXPECT_TRUE(Presenter.Shown.empty());
 }
+
+// The case: the host of the address, and whether its name has ::1 as its
+// only address (through the client's lookup: no hosts file can be relied on).
+class QueryIpv6Test : public QueryRunTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(QueryIpv6Test, ServerOnIpv6LoopbackAnswersByLiteralOrName) {
+    if (!testsupport::HasIpv6Loopback())
+        GTEST_SKIP() << "this machine has no IPv6 loopback";
+    TScriptedServer server(kAnswering, "::1");
+    QString url = QString::fromStdString(server.Url());
+    if (GetParam()) {
+        Window->HTTP->Socket().Resolver().NameWork = [](const std::string&) {
+            return TLookupResult{0, {"::1"}};
+        };
+        url = QStringLiteral("http://v6only.test:%1/").arg(server.Port());
+    }
+    RunQueryTo(url);
+    EXPECT_EQ(Rows().toStdString(), AnsweredRows(url).toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, QueryIpv6Test, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Name" : "Literal"; });
 
 TEST_F(QueryRunTest, GaugeShowsEachStepOfTheRun) {
     // Waits long enough for every step to be painted before the next one.

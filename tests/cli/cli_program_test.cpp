@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -15,8 +16,12 @@
 #include <optional>
 #include <sys/resource.h>
 
+#include "cli/cli_run.h"
+#include "net/async_socket.h"
+#include "net/resolver.h"
 #include "tests/support/dante_server.h"
 #include "tests/support/event_wait.h"
+#include "tests/support/loopback_listener.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scripted_server.h"
 #include "tests/support/test_certificates.h"
@@ -210,6 +215,38 @@ TEST_F(CliProgramTest, HopsFollowTheReportAndEndWithTheFinalAddress) {
     EXPECT_TRUE(
         result.Out.endsWith("\nEndgültige Adresse: " + QByteArray::fromStdString(url) + "\n"))
         << result.Out.toStdString();
+}
+
+TEST_F(CliProgramTest, ServerOnIpv6LoopbackAnswersItsLiteralAddress) {
+    if (!testsupport::HasIpv6Loopback())
+        GTEST_SKIP() << "this machine has no IPv6 loopback";
+    TScriptedServer server({Answer(kFullAnswer)}, "::1");
+    const std::string url = server.Url("/doc.html");
+    ASSERT_EQ(url.rfind("http://[::1]:", 0), 0u);
+    const TProgramResult result = Run({QString::fromStdString(url)});
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.Out.toStdString(), SuccessReport(url).toStdString());
+}
+
+// A name whose only address is ::1 comes from the client's lookup, replaced
+// in a run inside this process: no hosts file can be relied on for one.
+TEST(CliRunTest, ServerOnIpv6LoopbackAnswersANameWithOnlyThatAddress) {
+    if (!testsupport::HasIpv6Loopback())
+        GTEST_SKIP() << "this machine has no IPv6 loopback";
+    TScriptedServer server({Answer(kFullAnswer)}, "::1");
+    TCliOptions options;
+    options.Url = QStringLiteral("http://v6only.test:%1/doc.html").arg(server.Port());
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    TCliRun run(options, out, err);
+    run.Client().Socket().Resolver().NameWork = [](const std::string&) {
+        return TLookupResult{0, {"::1"}};
+    };
+    EXPECT_EQ(run.Exec(), 0) << out.data().toStdString();
+    EXPECT_TRUE(out.data().contains("\nStatus\n  OK (200)\n")) << out.data().toStdString();
+    EXPECT_EQ(run.Client().ConnectedAddress(), "::1");
 }
 
 TEST_F(CliProgramTest, RedirectShowsTheTargetAndHeadersListEveryHop) {
@@ -918,6 +955,22 @@ TEST_F(CliProgramTest, SocksThroughDanteAtLevels5And4) {
     // Every connection came from danted.
     EXPECT_TRUE(testsupport::WaitUntil([&] { return dante.Connections() == 2; })) << dante.Log();
     EXPECT_EQ(server.Accepted(), 2u);
+
+    // An IPv6 target: SOCKS 5 carries its address, SOCKS 4 cannot.
+    if (!testsupport::HasIpv6Loopback())
+        return;
+    TScriptedServer ipv6({Answer(kFullAnswer)}, "::1");
+    const std::string ipv6Url = ipv6.Url("/doc.html");
+    const QStringList socks = {"--socks", QString::fromStdString(dante.HostPort()),
+                               "--socks-level"};
+    const TProgramResult level5 = Run(socks + QStringList{"5", QString::fromStdString(ipv6Url)});
+    EXPECT_EQ(level5.Out.toStdString(), SuccessReport(ipv6Url).toStdString()) << dante.Log();
+    const TProgramResult level4 = Run(socks + QStringList{"4", QString::fromStdString(ipv6Url)});
+    EXPECT_EQ(level4.ExitCode, 1);
+    EXPECT_TRUE(
+        level4.Out.contains("  Meldung: address type not supported by SOCKS 4 (Error #20019)\n"))
+        << level4.Out.toStdString();
+    EXPECT_EQ(ipv6.Accepted(), 1u);
 }
 
 } // namespace

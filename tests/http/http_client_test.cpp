@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QElapsedTimer>
 
 #include <functional>
 #include <future>
@@ -11,6 +12,7 @@
 #include "net/async_socket.h"
 #include "net/resolver.h"
 #include "tests/support/event_wait.h"
+#include "tests/support/loopback_listener.h"
 #include "tests/support/scripted_server.h"
 
 namespace {
@@ -21,6 +23,9 @@ using TScript = TScriptedServer::TScript;
 
 constexpr char kAccept[] = "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n";
 constexpr char kOk[] = "HTTP/1.0 200 OK\r\n\r\n";
+// A name whose first address never answers is answered through the second
+// within this time.
+constexpr qint64 kSecondAnswersWithinMs = 300;
 
 TScriptedServer::TStep RequestHeader() {
     return TScriptedServer::ExpectUntil("\r\n\r\n");
@@ -1142,6 +1147,73 @@ TEST_F(HttpClientTest, RefusedConnection) {
     Client.SetURL("http://127.0.0.1:" + port + "/");
     ExpectHeadFails("Connection refused (Error #10061)");
     EXPECT_EQ(DoneError, 10061);
+    // A name whose every address refuses ends the same way.
+    Client.Socket().Resolver().NameWork = [](const std::string&) {
+        return TLookupResult{0, {"127.0.0.2", "127.0.0.1"}};
+    };
+    Client.SetURL("http://refusing.test:" + port + "/");
+    ExpectHeadFails("Connection refused (Error #10061)");
+    EXPECT_EQ(DoneError, 10061);
+    EXPECT_EQ(Client.ConnectedAddress(), "");
+}
+
+// --- IPv6 and names with several addresses ------------------------------------------
+
+// The case: the host of the address asked for, and the addresses the lookup
+// of a name gives.
+struct TIpv6Case {
+    std::string name;
+    std::string host;
+    std::vector<std::string> lookup;
+};
+
+void PrintTo(const TIpv6Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Ipv6LoopbackTest : public HttpClientTest, public ::testing::WithParamInterface<TIpv6Case> {
+protected:
+    void SetUp() override {
+        if (!testsupport::HasIpv6Loopback())
+            GTEST_SKIP() << "this machine has no IPv6 loopback";
+    }
+};
+
+TEST_P(Ipv6LoopbackTest, ServerListeningOnIpv6LoopbackAnswers) {
+    const TIpv6Case& c = GetParam();
+    TScriptedServer server({Answer(kOk)}, "::1");
+    if (!c.lookup.empty())
+        Client.Socket().Resolver().NameWork = [lookup = c.lookup](const std::string&) {
+            return TLookupResult{0, lookup};
+        };
+    HeadAndWait("http://" + c.host + ":" + server.PortStr() + "/x");
+    EXPECT_EQ(Client.StatusCode(), 200) << Client.ReasonPhrase();
+    ASSERT_TRUE(Served(server));
+    const std::string request = server.Received(0);
+    EXPECT_EQ(request.rfind("HEAD /x HTTP/1.0\r\n", 0), 0u) << request;
+    EXPECT_NE(request.find("\r\nHost: " + c.host), std::string::npos) << request;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, Ipv6LoopbackTest,
+    ::testing::Values(TIpv6Case{"Literal", "[::1]", {}},
+                      TIpv6Case{"NameWithOnlyAnIpv6Address", "v6only.test", {"::1"}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(HttpClientTest, SilentFirstAddressAnswersThroughTheSecond) {
+    TScriptedServer server({Answer(kOk)});
+    const testsupport::TSilentListener silent("127.0.0.2", server.Port());
+    Client.Socket().Resolver().NameWork = [](const std::string&) {
+        return TLookupResult{0, {"127.0.0.2", "127.0.0.1"}};
+    };
+    QElapsedTimer clock;
+    clock.start();
+    HeadAndWait("http://two.test:" + server.PortStr() + "/");
+    EXPECT_LT(clock.elapsed(), kSecondAnswersWithinMs);
+    EXPECT_EQ(Client.StatusCode(), 200) << Client.ReasonPhrase();
+    EXPECT_EQ(Client.ConnectedAddress(), "127.0.0.1");
+    EXPECT_EQ(Client.ConnectedPort(), server.PortStr());
+    EXPECT_EQ(Client.ResolvedAddress(), "127.0.0.2");
 }
 
 // A failed lookup, and an address without a host, end like a failed lookup.

@@ -26,7 +26,10 @@ TEST(ParseUrlTest, SplitsIntoSixParts) {
         {"u@h:81/p", "|u||h|81|/p"},
         {"ftp://a:b@c/d:e@f", "ftp|a|b|c||/d:e@f"},
         {"http://host:/", "http|||host||/"},
-        {"http://u:@host", "http|u||host||"}};
+        {"http://u:@host", "http|u||host||"},
+        {"http://[::1]/x", "http|||[::1]||/x"},
+        {"http://[::1]:8080", "http|||[::1]|8080|"},
+        {"u:p@[fe80::1]:81/p", "|u|p|[fe80::1]|81|/p"}};
     for (const auto& [url, parts] : cases) {
         std::string proto = "x", user = "x", pass = "x", host = "x", port = "x", path = "x";
         ParseURL(url, proto, user, pass, host, port, path);
@@ -138,6 +141,8 @@ TEST(HttpTargetTest, FollowsLocation) {
          "xn--bcher-kva.example|80|xn--bcher-kva.example|/|http://xn--bcher-kva.example/"},
         {false, "ftp://other/", "failed 10: unsupported protocol"},
         {false, "http:///z", "failed 10022: can't resolve hostname to IP address"},
+        {false, "http://[::1]:81/y", "::1|81|[::1]:81|/y|http://[::1]:81/y"},
+        {true, "http://[::1]:81/y", "proxy.lan|3128|[::1]:81|http://[::1]:81/y|http://[::1]:81/y"},
         {true, "/x", "proxy.lan|3128|origin:8080|http://origin:8080/x|http://origin:8080/x"},
         {true, "http://other:81/y", "proxy.lan|3128|other:81|http://other:81/y|http://other:81/y"},
         {true, "word",

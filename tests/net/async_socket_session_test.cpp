@@ -9,6 +9,7 @@
 #include "net/async_socket.h"
 #include "net/socket_library.h"
 #include "tests/net/socket_test_helpers.h"
+#include "tests/support/loopback_listener.h"
 #include "tests/support/scripted_server.h"
 
 using nettest::MessageOf;
@@ -371,13 +372,27 @@ TEST_F(AsyncSocketSession, SettersAndConnectRefuseWhatTheyCannotDo) {
     EXPECT_EQ(Socket.State(), wsClosed);
 }
 
-TEST(AsyncSocketServerSide, ListenAcceptAndDupCarryASession) {
+// The case: the loopback address of one family that every socket uses.
+class AddressFamily : public testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        if (GetParam() == "::1" && !testsupport::HasIpv6Loopback())
+            GTEST_SKIP() << "this machine has no IPv6 loopback";
+    }
+    void Connect(TCustomAsyncSocket& Client, const std::string& Port) {
+        Client.SetAddr(GetParam());
+        Client.SetPort(Port);
+        Client.Connect();
+    }
+};
+
+TEST_P(AddressFamily, ListenAcceptAndDupCarryASession) {
     TAsyncSocket Listener;
     TAsyncSocket Served;
     TAsyncSocket Client;
     std::string ServedGot;
     std::string ClientGot;
-    Listener.SetAddr("127.0.0.1");
+    Listener.SetAddr(GetParam());
     Listener.SetPort("0");
     Listener.OnSessionAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t Error) {
         ASSERT_EQ(Error, 0);
@@ -396,10 +411,16 @@ TEST(AsyncSocketServerSide, ListenAcceptAndDupCarryASession) {
     ASSERT_EQ(Listener.State(), wsListening);
     const std::string Port = Listener.GetXPort();
     ASSERT_NE(Port, "0");
-    nettest::StartConnect(Client, static_cast<std::uint16_t>(std::stoi(Port)));
+    Connect(Client, Port);
     ASSERT_TRUE(WaitUntil([&] { return ClientGot == "pong"; }));
     EXPECT_EQ(Served.State(), wsConnected);
+    EXPECT_EQ(Served.PeerAddr(), GetParam());
     EXPECT_EQ(Served.PeerPort(), Client.GetXPort());
+    EXPECT_EQ(Client.PeerAddr(), GetParam());
+    EXPECT_EQ(Client.PeerPort(), Port);
+    // The IPv4 form of the address query knows no IPv6 address.
+    sockaddr_in Peer{};
+    EXPECT_EQ(Client.GetPeerName(Peer), GetParam() == "::1" ? -1 : 0);
     // Accept on a socket that does not listen fails with 10022.
     int Errors = 0;
     Client.OnError = [&](TCustomAsyncSocket*) { ++Errors; };
@@ -408,25 +429,22 @@ TEST(AsyncSocketServerSide, ListenAcceptAndDupCarryASession) {
     EXPECT_EQ(Client.LastError(), 10022);
 }
 
-TEST(AsyncSocketUdp, DatagramsTravelBetweenAListenerAndAConnectedSocket) {
+TEST_P(AddressFamily, DatagramsTravelBetweenAListenerAndAConnectedSocket) {
     TAsyncSocket Receiver;
     TAsyncSocket Sender;
     bool ReceiverUp = false;
     bool SenderUp = false;
     std::string Got;
-    std::string From;
+    sockaddr_storage From{};
     Receiver.SetProto("udp");
-    Receiver.SetAddr("127.0.0.1");
+    Receiver.SetAddr(GetParam());
     Receiver.SetPort("0");
     Receiver.OnSessionConnected = [&](TCustomAsyncSocket*, std::uint16_t) { ReceiverUp = true; };
     Receiver.OnDataAvailable = [&](TCustomAsyncSocket* Socket, std::uint16_t) {
         char Buffer[64];
-        sockaddr_in Peer{};
-        const int N = Socket->ReceiveFrom(Buffer, sizeof Buffer, Peer);
-        if (N > 0) {
+        const int N = Socket->ReceiveFrom(Buffer, sizeof Buffer, From);
+        if (N > 0)
             Got.assign(Buffer, static_cast<std::size_t>(N));
-            From = std::to_string(ntohs(Peer.sin_port));
-        }
     };
     Receiver.Listen();
     EXPECT_TRUE(ReceiverUp); // a datagram listener is connected inside Listen
@@ -434,13 +452,29 @@ TEST(AsyncSocketUdp, DatagramsTravelBetweenAListenerAndAConnectedSocket) {
 
     Sender.OnSessionConnected = [&](TCustomAsyncSocket*, std::uint16_t) { SenderUp = true; };
     Sender.SetProto("udp");
-    nettest::StartConnect(Sender, static_cast<std::uint16_t>(std::stoi(Receiver.GetXPort())));
+    Connect(Sender, Receiver.GetXPort());
     EXPECT_TRUE(SenderUp);
     EXPECT_EQ(Sender.SendStr("datagram"), 8);
     ASSERT_TRUE(WaitUntil([&] { return !Got.empty(); }));
     EXPECT_EQ(Got, "datagram");
-    EXPECT_EQ(From, Sender.GetXPort());
+    const auto FromPort = From.ss_family == AF_INET6
+                              ? reinterpret_cast<const sockaddr_in6&>(From).sin6_port
+                              : reinterpret_cast<const sockaddr_in&>(From).sin_port;
+    EXPECT_EQ(std::to_string(ntohs(FromPort)), Sender.GetXPort());
+    // The answer goes back to the address the datagram came from.
+    std::string Answer;
+    Sender.OnDataAvailable = [&](TCustomAsyncSocket* Socket, std::uint16_t) {
+        Answer = Socket->ReceiveStr();
+    };
+    EXPECT_EQ(Receiver.SendTo(From, "back", 4), 4);
+    ASSERT_TRUE(WaitUntil([&] { return !Answer.empty(); }));
+    EXPECT_EQ(Answer, "back");
 }
+
+INSTANTIATE_TEST_SUITE_P(Loopback, AddressFamily, testing::Values("127.0.0.1", "::1"),
+                         [](const testing::TestParamInfo<std::string>& Info) {
+                             return Info.param == "::1" ? "IPv6" : "IPv4";
+                         });
 
 TEST(SocketLibrary, LiveSocketsOrAForcedLoadHoldTheLibrary) {
     const int Before = SocketGCount();

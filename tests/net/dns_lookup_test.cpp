@@ -47,6 +47,21 @@ TEST_F(DnsLookup, DottedAddressIsAnsweredInsideTheCall) {
     EXPECT_TRUE(Socket.DnsResultList().empty());
 }
 
+TEST_F(DnsLookup, Ipv6LiteralIsAnsweredInsideTheCall) {
+    Socket.DnsLookup("0:0::1");
+    EXPECT_EQ(Done, std::vector<int>{0});
+    EXPECT_EQ(Socket.DnsResult(), "::1");
+    EXPECT_TRUE(Socket.DnsResultList().empty());
+}
+
+// The system's lookup is asked for both families: an IPv6 address comes back
+// as one, not as an IPv4 address standing in for it.
+TEST(Resolver, LookupGivesIpv6AddressesAsTheyAre) {
+    const TLookupResult Found = TResolver::LookupName("::1");
+    EXPECT_EQ(Found.Error, 0);
+    EXPECT_EQ(Found.Names, std::vector<std::string>{"::1"});
+}
+
 TEST_F(DnsLookup, NameThatDoesNotExistGives11001) {
     // Without a reachable name server the system may only say "try again".
     addrinfo Hints{};
@@ -143,12 +158,23 @@ TEST_P(HandlerDeletesTheSocketInsideALookupCall, AndTheCallReturnsWithoutTouchin
 
 INSTANTIATE_TEST_SUITE_P(Socket, HandlerDeletesTheSocketInsideALookupCall, testing::Bool());
 
-TEST_F(DnsLookup, ReverseLookupOfLoopbackGivesOneHostName) {
-    Socket.ReverseDnsLookup("127.0.0.1");
+// The case: a loopback address of either family.
+class ReverseDnsLookup : public DnsLookup, public testing::WithParamInterface<std::string> {};
+
+TEST_P(ReverseDnsLookup, OfLoopbackGivesOneHostName) {
+    // Not every machine names the IPv6 loopback address in its hosts file.
+    const auto Named = TSocketAddress::FromNumeric(GetParam());
+    char Host[NI_MAXHOST];
+    if (getnameinfo(Named->Data(), Named->Size(), Host, sizeof Host, nullptr, 0, NI_NAMEREQD) != 0)
+        GTEST_SKIP() << "the system has no name for " << GetParam();
+    Socket.ReverseDnsLookup(GetParam());
     ASSERT_TRUE(WaitDone());
     ASSERT_EQ(Done, std::vector<int>{0});
-    EXPECT_FALSE(Socket.DnsResult().empty());
+    EXPECT_EQ(Socket.DnsResult(), Host);
     EXPECT_EQ(Socket.DnsResultList(), std::vector<std::string>{Socket.DnsResult()});
 }
+
+INSTANTIATE_TEST_SUITE_P(Loopback, ReverseDnsLookup, testing::Values("127.0.0.1", "::1"),
+                         [](const auto& Info) { return Info.index == 0 ? "IPv4" : "IPv6"; });
 
 } // namespace

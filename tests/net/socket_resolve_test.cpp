@@ -17,10 +17,10 @@ namespace {
 
 TEST(SocketErrors, ErrnoAndResolverFailuresMapOntoWinsockNumbers) {
     const std::pair<int, int> Errnos[] = {
-        {ECONNREFUSED, 10061}, {ECONNRESET, 10054},  {EPIPE, 10054},       {ETIMEDOUT, 10060},
-        {EHOSTUNREACH, 10065}, {ENETUNREACH, 10051}, {EWOULDBLOCK, 10035}, {EAGAIN, 10035},
-        {EINPROGRESS, 10036},  {ENOTCONN, 10057},    {EADDRINUSE, 10048},  {ENOTSOCK, 10038},
-        {ECONNABORTED, 10053}, {EINVAL, 10022}};
+        {ECONNREFUSED, 10061}, {ECONNRESET, 10054},  {EPIPE, 10054},        {ETIMEDOUT, 10060},
+        {EHOSTUNREACH, 10065}, {ENETUNREACH, 10051}, {EWOULDBLOCK, 10035},  {EAGAIN, 10035},
+        {EINPROGRESS, 10036},  {ENOTCONN, 10057},    {EADDRINUSE, 10048},   {ENOTSOCK, 10038},
+        {ECONNABORTED, 10053}, {EINVAL, 10022},      {EAFNOSUPPORT, 10047}, {EADDRNOTAVAIL, 10049}};
     for (const auto& [Errno, Winsock] : Errnos)
         EXPECT_EQ(WinsockErrorFromErrno(Errno), Winsock) << "errno " << Errno;
     EXPECT_EQ(WinsockErrorFromEai(EAI_NONAME, 0), 11001);

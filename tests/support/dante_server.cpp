@@ -1,5 +1,7 @@
 #include "tests/support/dante_server.h"
 
+#include "tests/support/loopback_listener.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -28,17 +30,23 @@ std::optional<QStringList> Configure(const QString& Folder, std::uint16_t Port) 
     if (!Config.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return std::nullopt;
     const QString User = CurrentUser();
+    // IPv6 targets only where danted can reach ::1 (it fails to start otherwise).
+    const bool Ipv6 = HasIpv6Loopback();
     Config.write(QString("logoutput: stderr\n"
                          "internal: 127.0.0.1 port = %1\n"
                          "external: 127.0.0.1\n"
+                         "%3"
                          "socksmethod: none\n"
                          "clientmethod: none\n"
                          "user.privileged: %2\n"
                          "user.unprivileged: %2\n"
                          "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
-                         "socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 log: connect }\n")
+                         "socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 log: connect }\n"
+                         "%4")
                      .arg(Port)
                      .arg(User)
+                     .arg(Ipv6 ? "external: ::1\n" : "")
+                     .arg(Ipv6 ? "socks pass { from: 127.0.0.0/8 to: ::1/128 log: connect }\n" : "")
                      .toUtf8());
     return QStringList{"-f", Config.fileName(), "-p", QDir(Folder).filePath("danted.pid")};
 }

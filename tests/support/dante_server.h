@@ -9,7 +9,8 @@ namespace testsupport {
 
 // Debian's SOCKS server (danted) in the foreground on 127.0.0.1, on a free
 // port, with a temporary configuration: SOCKS 4 and 5 without authentication,
-// from and to loopback only. Stopped (by its process) when destroyed.
+// from loopback to loopback only (::1 too, where the machine has it). Stopped
+// (by its process) when destroyed.
 class TDanteServer {
 public:
     // Path of danted, empty when the package dante-server is not installed.

@@ -37,19 +37,12 @@ std::string Printable(const std::string& Bytes) {
 
 } // namespace
 
-TScriptedServer::TScriptedServer(std::vector<TScript> Scripts) : FScripts(std::move(Scripts)) {
-    FListenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+TScriptedServer::TScriptedServer(std::vector<TScript> Scripts, const std::string& Address,
+                                 std::uint16_t Port)
+    : FScripts(std::move(Scripts)), FAddress(Address), FListener(Address, Port, kBacklog) {
     FStopFd = eventfd(0, EFD_CLOEXEC);
-    sockaddr_in Addr{};
-    Addr.sin_family = AF_INET;
-    Addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t Len = sizeof Addr;
-    if (FListenFd < 0 || FStopFd < 0 ||
-        bind(FListenFd, reinterpret_cast<sockaddr*>(&Addr), sizeof Addr) != 0 ||
-        listen(FListenFd, kBacklog) != 0 ||
-        getsockname(FListenFd, reinterpret_cast<sockaddr*>(&Addr), &Len) != 0)
+    if (FStopFd < 0)
         throw std::runtime_error(std::string("scripted server: ") + std::strerror(errno));
-    FPort = ntohs(Addr.sin_port);
     FReceived.resize(FScripts.size());
     FResets.resize(FScripts.size());
     FThread = std::thread([this] { Run(); });
@@ -64,7 +57,6 @@ TScriptedServer::~TScriptedServer() {
     const std::uint64_t One = 1;
     [[maybe_unused]] const auto Written = write(FStopFd, &One, sizeof One);
     FThread.join();
-    close(FListenFd);
     close(FStopFd);
 }
 
@@ -250,9 +242,9 @@ void TScriptedServer::Play(int Fd, std::size_t Index, const TScript& Script) {
 
 void TScriptedServer::Run() {
     for (std::size_t Index = 0; Index < FScripts.size(); ++Index) {
-        if (!WaitReadable(FListenFd))
+        if (!WaitReadable(FListener.Fd()))
             break;
-        const int Fd = accept4(FListenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int Fd = accept4(FListener.Fd(), nullptr, nullptr, SOCK_CLOEXEC);
         if (Fd < 0) {
             Fail(std::string("accept: ") + std::strerror(errno));
             break;

@@ -8,9 +8,12 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/loopback_listener.h"
+
 namespace testsupport {
 
-// A TCP server on 127.0.0.1 (free port) that plays one script per accepted
+// A TCP server on 127.0.0.1 or another loopback address (a free port, or a
+// given one) that plays one script per accepted
 // connection, in order, on its own thread with blocking sockets. Whenever it
 // receives bytes or finishes a step it wakes the test thread's event loop, so
 // tests wait with testsupport::WaitUntil on Received()/Done() and never sleep.
@@ -58,19 +61,21 @@ public:
     static TStep Close() { return {TStepKind::Close}; }
     static TStep Reset() { return {TStepKind::Reset}; }
 
-    // Starts listening and serving at once. A connection whose script ends
-    // without Close or Reset is closed orderly.
-    explicit TScriptedServer(std::vector<TScript> Scripts);
+    // Starts listening on Address ("::1" for IPv6) and serving at once. A
+    // connection whose script ends without Close or Reset is closed orderly.
+    explicit TScriptedServer(std::vector<TScript> Scripts, const std::string& Address = "127.0.0.1",
+                             std::uint16_t Port = 0);
     // Unblocks and joins the server thread, closing whatever is open.
     ~TScriptedServer();
     TScriptedServer(const TScriptedServer&) = delete;
     TScriptedServer& operator=(const TScriptedServer&) = delete;
 
-    std::uint16_t Port() const { return FPort; }
-    std::string PortStr() const { return std::to_string(FPort); }
-    // The HTTP address of Path on this server.
+    std::uint16_t Port() const { return FListener.Port(); }
+    std::string PortStr() const { return std::to_string(Port()); }
+    // The HTTP address of Path on this server (an IPv6 address in brackets).
     std::string Url(const std::string& Path = "/") const {
-        return "http://127.0.0.1:" + PortStr() + Path;
+        const bool ipv6 = FAddress.find(':') != std::string::npos;
+        return "http://" + (ipv6 ? "[" + FAddress + "]" : FAddress) + ":" + PortStr() + Path;
     }
 
     // Bytes received so far on connection Index (0-based), empty when none.
@@ -97,9 +102,9 @@ private:
     void Wake() const; // nudges the test thread's event loop
 
     std::vector<TScript> FScripts;
-    int FListenFd = -1;
+    std::string FAddress;
+    TLoopbackListener FListener;
     int FStopFd = -1; // eventfd: written by the destructor to unblock the thread
-    std::uint16_t FPort = 0;
 
     mutable std::mutex FMutex;
     std::condition_variable FChanged;
