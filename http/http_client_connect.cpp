@@ -32,11 +32,13 @@ void THttpClient::Login() {
         return;
     }
     FSocksRoute = SocksRoute();
+    FHops.Begin(FTarget, FSocksRoute, RequestMethod(), FReceivedHeader.size());
     FLookingUpHost = !FSocksRoute.Server.empty() && FSocksRoute.ResolveHere;
     LookUp(FSocksRoute.Server.empty() || FLookingUpHost ? FTarget.HostName : FSocksRoute.Server);
 }
 
 void THttpClient::LookUp(const std::string& Host) {
+    FHops.LookUp(Host);
     try {
         FSocket->DnsLookup(Host);
     } catch (const std::exception&) {
@@ -62,7 +64,7 @@ TProxyChoice THttpClient::ProxyFor(const TUri& Uri) const {
     return choice;
 }
 
-THttpClient::TSocksRoute THttpClient::SocksRoute() const {
+TSocksRoute THttpClient::SocksRoute() const {
     const TProxy& proxy = FTarget.Proxy;
     const bool ownSocks = proxy.Kind != TProxyKind::None && proxy.Kind != TProxyKind::Http;
     TSocksRoute route{FSocksServer,   FSocksPort,           FSocksLevel, FSocksUsercode,
@@ -98,6 +100,7 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
         }
         return;
     }
+    FHops.LookedUp(FSocket->DnsResult());
     if (FLookingUpHost) {
         // The host's address goes to the SOCKS server, which is looked up next.
         FLookingUpHost = false;
@@ -195,8 +198,10 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
         }
         return;
     }
-    if (FSocket->SslEstablished())
+    if (FSocket->SslEstablished()) {
         FSslPeerInfo = FSocket->SslPeerInfo();
+        FHops.TlsDone(*FSslPeerInfo);
+    }
     FConnected = true;
     const TRequestWatch watch(*this);
     StateChange(THttpState::httpConnected);
@@ -225,8 +230,7 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
             SocketDataSent(0);
             break;
         case THttpRequest::httpHEAD:
-            // A server that refused HEAD is asked for the header of a GET.
-            SendRequest(FHeadRefused ? "GET" : "HEAD", kHttpVersion);
+            SendRequest(RequestMethod(), kHttpVersion);
             break;
         case THttpRequest::httpAbort:
             break;
