@@ -1,6 +1,6 @@
 #pragma once
 
-#include "query/http_report.h"
+#include "query/report_line.h"
 
 #include <QIcon>
 #include <QList>
@@ -59,10 +59,6 @@ public:
         std::function<bool(const QString& program, const QStringList& arguments)>;
     // Asks for the name of a file to save the report in; empty: cancelled.
     using TSaveFileChooser = std::function<QString(const QString& suggestedName)>;
-    // Reads what the report is made of from the client once a request has
-    // ended; `success` tells whether it ended without an exception.
-    using TReportInputReader =
-        std::function<THttpReportInput(const THttpClient& client, bool success)>;
     // The items of cBoxResultViewStyle.
     enum TResultViewStyle { kViewStandard = 0, kViewDetailed = 1 };
 
@@ -101,10 +97,6 @@ public:
     // Replaces the file dialog of actSaveResultView (tests answer without a
     // dialog); an empty function restores the dialog.
     void SetSaveFileChooser(TSaveFileChooser chooser);
-    // Replaces how a query run reads the report's input from the client
-    // (tests add hop records); an empty function restores
-    // queryclient::QueryReportInput.
-    void SetReportInputReader(TReportInputReader reader);
     // The pauses of a query run after the request (before the report is shown,
     // and before the Finish page follows), so that each step can be seen.
     void SetQueryWaits(std::chrono::milliseconds beforeReport,
@@ -302,7 +294,6 @@ private:
     QString FHelpCommand;
     QString FLastCheck;
     TSaveFileChooser FSaveFileChooser;
-    TReportInputReader FReportInputReader;
     std::chrono::milliseconds FReportWait;
     std::chrono::milliseconds FFinishWait;
     TReportLines FReportLines;

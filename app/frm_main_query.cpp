@@ -75,7 +75,6 @@ void TFrmMain::CreateQueryComponents() {
     HTTP = new THttpClient(this);
     HTTP->OnHeaderData = [this](THttpClient* Sender) { HTTPHeaderData(Sender); };
     SetSaveFileChooser({});
-    SetReportInputReader({});
     SetQueryWaits(kReportWait, kFinishWait);
     connect(cBoxResultViewStyle, &QComboBox::currentIndexChanged, this,
             &TFrmMain::cBoxResultViewStyleChange);
@@ -120,11 +119,6 @@ void TFrmMain::SetSaveFileChooser(TSaveFileChooser chooser) {
         FSaveFileChooser = [this](const QString& suggestedName) {
             return ChooseSaveFile(suggestedName);
         };
-}
-
-void TFrmMain::SetReportInputReader(TReportInputReader reader) {
-    FReportInputReader =
-        reader ? std::move(reader) : TReportInputReader(queryclient::QueryReportInput);
 }
 
 void TFrmMain::SetQueryWaits(std::chrono::milliseconds beforeReport,
@@ -184,7 +178,7 @@ void TFrmMain::RequestReport() {
         // error section shows them.
     }
     PProgress_Gauge->SetProgress(kQueryEnded);
-    const THttpReportInput input = FReportInputReader(*HTTP, success);
+    const THttpReportInput input = queryclient::QueryReportInput(*HTTP, success);
     FReportLines = httpreport::ComposeHttpReport(input);
     FDetailLines =
         httpreport::ComposeHopReport(input, QLocale::system(), Honk->Now().toSecsSinceEpoch());

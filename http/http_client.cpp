@@ -29,6 +29,12 @@ THttpClient::THttpClient(QObject* Owner) : QObject(Owner) {
         FSocksError = Error;
         FSocksErrorText = Msg;
     };
+    // The TCP connection (to the proxy, when there is one) stands before any
+    // SOCKS negotiation or handshake over it.
+    FSocket->OnChangeState = [this](TCustomAsyncSocket*, TSocketState, TSocketState New) {
+        if (New == wsConnected)
+            NoteConnection();
+    };
     AttachSessionClosed(&THttpClient::SocketSessionClosed);
 }
 
@@ -48,6 +54,14 @@ THttpClient::TRequestWatch::TRequestWatch(const THttpClient& Client)
 bool THttpClient::TRequestWatch::Runs() const {
     return FLife.Alive() && FClient->FRequestSerial == FRequest &&
            FClient->FState != THttpState::httpReady && FClient->FState != THttpState::httpAborting;
+}
+
+void THttpClient::NoteConnection() {
+    sockaddr_storage peer{};
+    if (FSocket->GetPeerName(peer) != 0)
+        return; // a connect that failed has no peer
+    const TSocketAddress address = TSocketAddress::FromSockaddr(peer);
+    FHops.Connected(address.Text(), std::to_string(address.Port()));
 }
 
 void THttpClient::SetMultiThreaded(bool Value) {

@@ -11,6 +11,7 @@
 
 #include "base/life_token.h"
 #include "http/cookie_jar.h"
+#include "http/hop_recorder.h"
 #include "http/http_constants.h"
 #include "http/http_exception.h"
 #include "http/http_target.h"
@@ -207,6 +208,8 @@ public:
     bool Connected() const { return FConnected; }
     // The TLS session of the current hop's connection; empty for a plain one.
     const std::optional<TTlsPeerInfo>& SslPeerInfo() const { return FSslPeerInfo; }
+    // One record per hop of the last request, in order; cleared at its start.
+    const std::vector<THttpHop>& Hops() const { return FHops.Hops(); }
     // The current hop: read by OnLocationChange handlers and tests.
     const std::string& Location() const { return FTarget.Location; }
     const std::string& DocName() const { return FTarget.DocName; }
@@ -215,11 +218,7 @@ public:
     const std::string& TargetHost() const { return FTarget.TargetHost; }
     const std::string& Path() const { return FTarget.Path; }
     const std::string& ResolvedAddress() const { return FResolvedAddress; }
-    // Where the current hop's connection went (an IPv6 address without
-    // brackets): the address that answered first among those looked up, or
-    // the proxy's. Empty until connected.
-    const std::string& ConnectedAddress() const { return FConnectedAddress; }
-    const std::string& ConnectedPort() const { return FConnectedPort; }
+    // Its events, OnChangeState too, are the client's.
     TAsyncSocket& Socket() { return *FSocket; }
 
     // --- requests --------------------------------------------------------------
@@ -327,6 +326,10 @@ private:
     void StartResponse();
 
     void ConnectSocket();
+    // The connection stands, or a connect failed (no peer): for the hop's record.
+    void NoteConnection();
+    // "HEAD", "GET" (also after a refused HEAD) or "POST".
+    std::string RequestMethod() const;
     // Asks the proxy for the tunnel that the hop's TLS session runs in.
     void SendTunnelRequest();
     // The text of a failed connection: the SOCKS server's, the TLS layer's or
@@ -446,8 +449,6 @@ private:
     std::string FRequestPassword;
     std::string FRequestOrigin; // the only origin the credentials go to
     std::string FResolvedAddress;
-    std::string FConnectedAddress;
-    std::string FConnectedPort;
     // The SOCKS server's last failure: its number and text.
     std::int32_t FSocksError = 0;
     std::string FSocksErrorText;
@@ -469,17 +470,6 @@ private:
     qint64 FSendStreamStart = 0; // where the body starts in SendStream
 
     // --- addresses, proxies, cookies and the refused HEAD ---------------------
-    // The SOCKS server a hop's connection goes through.
-    struct TSocksRoute {
-        std::string Server; // empty: none
-        std::string Port;
-        std::string Level; // "4", "4A" or "5"
-        std::string User;
-        std::string Password;
-        TSocksAuthentication Authentication = socksNoAuthentication;
-        bool ResolveHere = false; // the host is looked up here and its address sent
-    };
-
     // The proxy of a hop: Proxy, else the configuration's; credentials the
     // value does not name come from the properties.
     TProxyChoice ProxyFor(const TUri& Uri) const;
@@ -505,4 +495,5 @@ private:
     std::string FHostAddress;    // that lookup's result
     TUri FLocation;              // where the current answer leads, while FRelocationPending
     TCookieJar FCookieJar;
+    THopRecorder FHops;
 };

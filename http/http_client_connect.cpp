@@ -29,8 +29,6 @@ std::string SocketHost(const std::string& host) {
 
 void THttpClient::Login() {
     FResolvedAddress.clear();
-    FConnectedAddress.clear();
-    FConnectedPort.clear();
     const TRequestWatch watch(*this);
     StateChange(THttpState::httpDnsLookup);
     if (!watch.Runs())
@@ -42,11 +40,13 @@ void THttpClient::Login() {
         return;
     }
     FSocksRoute = SocksRoute();
+    FHops.Begin(FTarget, FSocksRoute, RequestMethod(), FReceivedHeader.size());
     FLookingUpHost = !FSocksRoute.Server.empty() && FSocksRoute.ResolveHere;
     LookUp(FSocksRoute.Server.empty() || FLookingUpHost ? FTarget.HostName : FSocksRoute.Server);
 }
 
 void THttpClient::LookUp(const std::string& Host) {
+    FHops.LookUp(Host);
     try {
         FSocket->DnsLookup(SocketHost(Host));
     } catch (const std::exception&) {
@@ -72,7 +72,7 @@ TProxyChoice THttpClient::ProxyFor(const TUri& Uri) const {
     return choice;
 }
 
-THttpClient::TSocksRoute THttpClient::SocksRoute() const {
+TSocksRoute THttpClient::SocksRoute() const {
     const TProxy& proxy = FTarget.Proxy;
     const bool ownSocks = proxy.Kind != TProxyKind::None && proxy.Kind != TProxyKind::Http;
     TSocksRoute route{FSocksServer,   FSocksPort,           FSocksLevel, FSocksUsercode,
@@ -108,6 +108,7 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
         }
         return;
     }
+    FHops.LookedUp(FSocket->DnsResult());
     if (FLookingUpHost) {
         // The host's address goes to the SOCKS server, which is looked up next.
         FLookingUpHost = false;
@@ -202,8 +203,6 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
         SocketSessionClosed();
         return;
     }
-    FConnectedAddress = FSocket->RemoteSockAddr().Text();
-    FConnectedPort = std::to_string(FSocket->RemoteSockAddr().Port());
     if (FTunnelPending) {
         try {
             SendTunnelRequest();
@@ -212,8 +211,10 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
         }
         return;
     }
-    if (FSocket->SslEstablished())
+    if (FSocket->SslEstablished()) {
         FSslPeerInfo = FSocket->SslPeerInfo();
+        FHops.TlsDone(*FSslPeerInfo);
+    }
     FConnected = true;
     const TRequestWatch watch(*this);
     StateChange(THttpState::httpConnected);
@@ -242,8 +243,7 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
             SocketDataSent(0);
             break;
         case THttpRequest::httpHEAD:
-            // A server that refused HEAD is asked for the header of a GET.
-            SendRequest(FHeadRefused ? "GET" : "HEAD", kHttpVersion);
+            SendRequest(RequestMethod(), kHttpVersion);
             break;
         case THttpRequest::httpAbort:
             break;

@@ -70,6 +70,7 @@ void THttpClient::GetStatusLine() {
             FAnswer.AwaitingStatus = false;
             FStatusCode = status->Code;
             FReasonPhrase = status->Reason;
+            FHops.Status(FCurrentLine, status->Code, status->Reason);
         }
         TriggerHeaderData();
         if (!watch.Runs() || !FAnswer.AwaitingStatus)
@@ -117,6 +118,7 @@ void THttpClient::HeaderField(const std::string& Line) {
 }
 
 void THttpClient::HeaderEnded() {
+    FHops.HeaderEnded();
     const TRequestWatch watch(*this);
     if (FRelocationPending) {
         TriggerHeaderEnd();

@@ -28,6 +28,9 @@ void THttpClient::ReceiveAvailable(std::uint16_t Error) {
     if (FRequestType == THttpRequest::httpAbort || n <= 0)
         return;
     FLineReader.Received(static_cast<std::size_t>(n));
+    // The proxy's answer to CONNECT comes before the request.
+    if (!FTunnelPending)
+        FHops.Received();
 
     if (FState == THttpState::httpWaitingBody) {
         DeliverHeldBytesAsBody();

@@ -41,6 +41,7 @@ void THttpClient::DoRequestAsync(THttpRequest Rq) {
 
 void THttpClient::ResetRequest(THttpRequest Rq) {
     FReceivedHeader.clear();
+    FHops.Clear();
     FRequestType = Rq;
     FRequestDoneError = 0;
     AttachSessionClosed(&THttpClient::SocketSessionClosed);
@@ -171,6 +172,7 @@ void THttpClient::SetLocalFailure(std::uint16_t Error, const std::string& Reason
     FRequestDoneError = Error;
     FStatusCode = http_errors::kLocalFailureStatus;
     FReasonPhrase = Reason;
+    FHops.Fail(Reason);
 }
 
 void THttpClient::EndWithLocalFailure(std::uint16_t Error, const std::string& Reason) {
@@ -185,6 +187,7 @@ void THttpClient::EndWithLocalFailure(std::uint16_t Error, const std::string& Re
 
 void THttpClient::SocketSessionClosed() {
     FConnected = false;
+    FHops.End(FReceivedHeader);
     if (FBodyLineCount > 0) {
         const TLifeToken::TWatch watch = FLifeToken.Watch();
         TriggerDocEnd();
@@ -198,9 +201,11 @@ void THttpClient::SocketSessionClosed() {
 void THttpClient::LocationSessionClosed() {
     FConnected = false;
     FRelocationPending = false;
+    FHops.End(FReceivedHeader);
     AttachSessionClosed(&THttpClient::SocketSessionClosed);
     FTarget =
         TargetForLocation(FTarget, FLocation, [this](const TUri& Uri) { return ProxyFor(Uri); });
+    FHops.Followed(FTarget);
     const TLifeToken::TWatch watch = FLifeToken.Watch();
     TriggerLocationChange();
     if (watch.Alive())
@@ -211,6 +216,7 @@ void THttpClient::NoteLocation(const std::string& Value) {
     // Only a redirection is followed, and only to its first "location".
     if (!FollowsLocation(FStatusCode) || FRelocationPending)
         return;
+    FHops.Location(Value);
     const auto text = RedirectionTarget(Value);
     const TUriParse reference = text ? ParseReference(*text) : TUriParse{};
     if (!text || reference.Error == TUriError::InvalidHost) {
@@ -241,6 +247,18 @@ bool THttpClient::RepeatHeadAsGet() {
     StartResponse();
     FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
     return true;
+}
+
+std::string THttpClient::RequestMethod() const {
+    switch (FRequestType) {
+    case THttpRequest::httpPOST:
+        return "POST";
+    case THttpRequest::httpHEAD:
+        // A server that refused HEAD is asked for the header of a GET.
+        return FHeadRefused ? "GET" : "HEAD";
+    default:
+        return "GET";
+    }
 }
 
 void THttpClient::StoreCookie(const std::string& Value) {

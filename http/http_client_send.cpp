@@ -53,6 +53,8 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
 
     FSocket->Send(FRequestBuffer.data(), static_cast<int>(FRequestBuffer.size()));
     FRequestBuffer.clear();
+    if (watch.Runs())
+        FHops.RequestSent();
 }
 
 std::int64_t THttpClient::RewindBody() {

@@ -35,7 +35,7 @@ THttpReportInput QueryReportInput(const THttpClient& client, bool success) {
     input.Tls = client.SslPeerInfo();
     input.HeadRefused = client.HeadRefused();
     input.RequestError = client.RequestDoneError();
-    // LEAD: input.Hops = the client's hop records, once it keeps them.
+    input.Hops = client.Hops();
     return input;
 }
 

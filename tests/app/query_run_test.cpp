@@ -1,9 +1,7 @@
 #include "tests/app/main_window_fixture.h"
 
 #include "controls/x_gauge.h"
-#include "query/query_report_input.h"
 #include "tests/support/file_size_limit.h"
-#include "tests/support/hop_records.h"
 #include "tests/support/loopback_listener.h"
 #include "tests/support/nginx_server.h"
 #include "tests/support/scripted_server.h"
@@ -161,40 +159,50 @@ TEST_F(QueryRunTest, EnterRunsTheQueryAndTheReportIsShownCopiedAndSaved) {
 }
 
 TEST_F(QueryRunTest, DetailedViewFollowsTheReportWithEveryHopAndCopyTakesTheViewShown) {
-    TScriptedServer server({kAnswering[0], kAnswering[0]});
-    // The client's answer with hop records made by hand.
-    Window->SetReportInputReader([](const THttpClient& client, bool success) {
-        THttpReportInput input = queryclient::QueryReportInput(client, success);
-        input.Hops = testsupport::RedirectChain().Hops;
-        return input;
-    });
+    // Each query: a redirection to /next, then kAnswer.
+    const TScriptedServer::TScript redirect = testsupport::Answer(
+        "HTTP/1.0 302 Found\r\nServer: scripted/1.0\r\nLocation: /next\r\n\r\n");
+    TScriptedServer server({redirect, kAnswering[0], redirect, kAnswering[0]});
+    const QString next = Url(server) + QStringLiteral("next");
+    const QString standardRows =
+        AnsweredRows(Url(server))
+            .replace(QStringLiteral("OK (200)|"),
+                     QStringLiteral("OK (200)|>>Weiterleitung zu<<|\u00A0 /next|"));
     RunQueryTo(Url(server));
-    EXPECT_EQ(Rows(), AnsweredRows(Url(server)));
+    EXPECT_EQ(Rows(), standardRows);
 
     // Chosen with the keyboard, as the user does.
     Window->cBoxResultViewStyle->setFocus();
     Press(Qt::Key_Down);
     EXPECT_EQ(Window->cBoxResultViewStyle->currentText(), QStringLiteral("Ausführlich"));
     const QString detailRows = Rows();
-    EXPECT_TRUE(detailRows.startsWith(AnsweredRows(Url(server)) +
-                                      QStringLiteral("||>>Schritt 1: Moved Permanently (301)<<|"
-                                                     "\u00A0 Adresse: http://127.0.0.1:8080/a|")))
+    // The steps as the query took them: no lookup for an address.
+    const QString firstStep = QStringLiteral("||>>Schritt 1: Moved Temporarily (302)<<|"
+                                             "\u00A0 Adresse: %1|"
+                                             "\u00A0 Verbunden mit: 127.0.0.1, Port %2|"
+                                             "\u00A0 Weiterleitung zu: %3|\u00A0 Verbindung ")
+                                  .arg(Url(server))
+                                  .arg(server.Port())
+                                  .arg(next);
+    EXPECT_TRUE(detailRows.startsWith(standardRows + firstStep)) << detailRows.toStdString();
+    EXPECT_TRUE(detailRows.contains(
+        QStringLiteral(" ms|\u00A0 HTTP/1.0 302 Found|\u00A0 Server: scripted/1.0|"
+                       "\u00A0 Location: /next||>>Schritt 2: OK (200)<<|\u00A0 Adresse: %1|")
+            .arg(next)))
         << detailRows.toStdString();
-    EXPECT_TRUE(detailRows.contains(QStringLiteral("|>>Schritt 3: OK (200)<<|")));
-    EXPECT_TRUE(detailRows.endsWith(
-        QStringLiteral("||>>Endgültige Adresse<<|\u00A0 http://127.0.0.1:8080/c")));
+    EXPECT_TRUE(detailRows.endsWith(QStringLiteral("|\u00A0 Content-Type: text/html||"
+                                                   ">>Endgültige Adresse<<|\u00A0 %1")
+                                        .arg(next)))
+        << detailRows.toStdString();
 
-    // The button copies the view shown, as the list shows it.
+    // The button's action copies the view shown, as the list shows it.
     QGuiApplication::clipboard()->clear();
     QTest::mouseClick(Window->BtnCopyResultView, Qt::LeftButton);
     const QString copied = QGuiApplication::clipboard()->text();
-    EXPECT_TRUE(copied.startsWith(AnsweredText(Url(server)) +
-                                  QStringLiteral("\nSchritt 1: Moved Permanently (301)\n"
-                                                 "  Adresse: http://127.0.0.1:8080/a\n")))
-        << copied.toStdString();
-    EXPECT_TRUE(
-        copied.endsWith(QStringLiteral("\nEndgültige Adresse\n  http://127.0.0.1:8080/c\n")));
-    EXPECT_EQ(copied.count(u'\n'), Window->ResultView->count());
+    QString shown = detailRows;
+    shown.replace(QStringLiteral(">>"), QString()).replace(QStringLiteral("<<"), QString());
+    shown.replace(QChar(0x00A0), u' ').replace(u'|', u'\n');
+    EXPECT_EQ(copied, shown + u'\n');
 
     // The report's context menu offers the same three.
     const QPoint at(20, 20);
@@ -215,16 +223,20 @@ TEST_F(QueryRunTest, DetailedViewFollowsTheReportWithEveryHopAndCopyTakesTheView
     Window->mnuResultViewStyle->actions().front()->trigger();
     Window->PopMenuResultView->hide();
     EXPECT_EQ(Window->cBoxResultViewStyle->currentIndex(), TFrmMain::kViewStandard);
-    EXPECT_EQ(Rows(), AnsweredRows(Url(server)));
+    EXPECT_EQ(Rows(), standardRows);
     SaveAs = DataDir.filePath(QStringLiteral("report.txt"));
     Press(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(FileText(SaveAs), AnsweredText(Url(server)).toUtf8());
+    EXPECT_EQ(FileText(SaveAs),
+              AnsweredText(Url(server))
+                  .replace(QStringLiteral("OK (200)\n"),
+                           QStringLiteral("OK (200)\nWeiterleitung zu\n  /next\n"))
+                  .toUtf8());
 
     // The choice holds for the next query of the run, not for the next run.
     Window->cBoxResultViewStyle->setCurrentIndex(TFrmMain::kViewDetailed);
     Window->BtnNext->click();
     RunQueryTo(Url(server));
-    EXPECT_TRUE(Rows().endsWith(QStringLiteral("|\u00A0 http://127.0.0.1:8080/c")));
+    EXPECT_TRUE(Rows().endsWith(QStringLiteral("|>>Endgültige Adresse<<|\u00A0 ") + next));
     Close();
     EXPECT_FALSE(SettingsText().contains("Ausf")) << SettingsText().toStdString();
     EXPECT_TRUE(Presenter.Shown.empty());
@@ -251,6 +263,43 @@ TEST_P(QueryIpv6Test, ServerOnIpv6LoopbackAnswersByLiteralOrName) {
 
 INSTANTIATE_TEST_SUITE_P(Hosts, QueryIpv6Test, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Name" : "Literal"; });
+
+// The step a query ended in is headed by its failure.
+TEST_F(QueryRunTest, DetailedViewHeadsTheFailedStepWithItsFailure) {
+    std::string refusedPort;
+    {
+        const TScriptedServer closed({});
+        refusedPort = closed.PortStr();
+    }
+    TScriptedServer loop(std::vector<TScriptedServer::TScript>(
+        http_limits::kMaxRedirections + 1,
+        testsupport::Answer("HTTP/1.0 302 Found\r\nLocation: /\r\n\r\n")));
+    TScriptedServer garbage(
+        {{TScriptedServer::ExpectCount(1), TScriptedServer::Send("HTTP/1.0 200 OK\r\n\r\n"),
+          TScriptedServer::Drain()}});
+    const struct {
+        const char* Name;
+        QString Url;
+        int Steps;
+        QString Step; // the last one
+    } cases[] = {
+        {"Refused", QStringLiteral("http://127.0.0.1:%1/").arg(refusedPort.c_str()), 1,
+         QStringLiteral("||>>Schritt 1: Connection refused (Error #10061)<<|\u00A0 Adresse: ")},
+        {"TooManyRedirections", Url(loop), http_limits::kMaxRedirections + 1,
+         QStringLiteral("||>>Schritt 21: too many redirections<<|\u00A0 Adresse: ")},
+        {"TlsFailure", QStringLiteral("https://127.0.0.1:%1/").arg(garbage.Port()), 1,
+         QStringLiteral("||>>Schritt 1: TLS handshake failed: wrong version number")},
+    };
+    Window->cBoxResultViewStyle->setCurrentIndex(TFrmMain::kViewDetailed);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        RunQueryTo(c.Url);
+        EXPECT_TRUE(Rows().contains(c.Step)) << Rows().toStdString();
+        EXPECT_EQ(Rows().count(QStringLiteral(">>Schritt ")), c.Steps);
+        Window->BtnNext->click();
+    }
+    EXPECT_TRUE(Presenter.Shown.empty());
+}
 
 TEST_F(QueryRunTest, GaugeShowsEachStepOfTheRun) {
     // Waits long enough for every step to be painted before the next one.

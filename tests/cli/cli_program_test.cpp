@@ -246,7 +246,170 @@ TEST(CliRunTest, ServerOnIpv6LoopbackAnswersANameWithOnlyThatAddress) {
     };
     EXPECT_EQ(run.Exec(), 0) << out.data().toStdString();
     EXPECT_TRUE(out.data().contains("\nStatus\n  OK (200)\n")) << out.data().toStdString();
-    EXPECT_EQ(run.Client().ConnectedAddress(), "::1");
+    EXPECT_EQ(run.Client().Hops().back().Address, "::1");
+}
+
+// The times of a hop in --json: those it has are not negative and follow
+// the order of the phases.
+void ExpectTimesInOrder(const QJsonObject& times) {
+    double last = 0;
+    for (const char* phase : {"lookup", "connect", "tls", "first_byte", "total"}) {
+        if (times[phase].isNull())
+            continue;
+        EXPECT_GE(times[phase].toDouble(), last) << phase;
+        last = times[phase].toDouble();
+    }
+}
+
+QJsonObject ParsedJson(const TProgramResult& result) {
+    QJsonParseError error{};
+    const QJsonObject json = QJsonDocument::fromJson(result.Out, &error).object();
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << result.Out.toStdString();
+    return json;
+}
+
+// The lines --hops printed: those after the report's last empty line.
+QStringList HopLines(const TProgramResult& result) {
+    const QString out = QString::fromUtf8(result.Out);
+    return out.mid(out.lastIndexOf(QStringLiteral("\n\n")) + 2).split(u'\n', Qt::SkipEmptyParts);
+}
+
+// nginx: /a redirects to /b (301), /b to /c.html (302, a path alone), and
+// /loop to itself.
+class CliNginxChainTest : public CliProgramTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(Server.Failure(), "");
+        QFile file(Server.FilePath("www/c.html"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("<p>c</p>") == 8);
+    }
+
+    QString Url(const char* path) const { return QString::fromStdString(Server.Url(path)); }
+
+    testsupport::TNginxServer Server{"  server { listen 127.0.0.1:%2; root %1/www;\n"
+                                     "    location = /a { return 301 /b; }\n"
+                                     "    location = /b { absolute_redirect off; "
+                                     "return 302 /c.html; }\n"
+                                     "    location = /loop { return 302 /loop; } }\n"};
+};
+
+TEST_F(CliNginxChainTest, HopsListEveryHopWithItsTargetAndTime) {
+    const TProgramResult result = Run({"--hops", Url("/a")});
+    EXPECT_EQ(result.ExitCode, 0);
+    const QStringList lines = HopLines(result);
+    const QString hops[] = {
+        "1  301 Moved Permanently  " + Url("/a") + " -> " + Url("/b"),
+        "2  302 Moved Temporarily  " + Url("/b") + " -> " + Url("/c.html"),
+        "3  200 OK  " + Url("/c.html"),
+    };
+    ASSERT_EQ(lines.size(), 4) << result.Out.toStdString();
+    for (int i = 0; i < 3; ++i) {
+        const QRegularExpression line("^" + QRegularExpression::escape(hops[i]) +
+                                      "  \\d+\\.\\d ms$");
+        EXPECT_TRUE(line.match(lines[i]).hasMatch()) << lines[i].toStdString();
+    }
+    EXPECT_EQ(lines[3], QStringLiteral("Endgültige Adresse: ") + Url("/c.html"));
+}
+
+TEST_F(CliNginxChainTest, JsonHoldsEveryHopKeyByKey) {
+    const TProgramResult result = Run({"--json", Url("/a")});
+    EXPECT_EQ(result.ExitCode, 0);
+    const QJsonObject json = ParsedJson(result);
+    EXPECT_EQ(json["url"], Url("/a"));
+    EXPECT_EQ(json["ok"], true);
+    EXPECT_TRUE(json["error"].isNull());
+    const struct {
+        const char* Path;
+        int Status;
+        const char* Reason;
+        QJsonValue Location;
+        QJsonValue Target;
+    } rows[] = {
+        {"/a", 301, "Moved Permanently", Url("/b"), Url("/b")},
+        {"/b", 302, "Moved Temporarily", "/c.html", Url("/c.html")},
+        {"/c.html", 200, "OK", QJsonValue::Null, QJsonValue::Null},
+    };
+    const QJsonArray hops = json["hops"].toArray();
+    ASSERT_EQ(hops.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(rows[i].Path);
+        const QJsonObject hop = hops[i].toObject();
+        EXPECT_EQ(hop["url"], Url(rows[i].Path));
+        EXPECT_EQ(hop["method"], "HEAD");
+        EXPECT_TRUE(hop["proxy"].isNull());
+        EXPECT_EQ(hop["address"], "127.0.0.1");
+        EXPECT_EQ(hop["port"], Server.Port());
+        EXPECT_EQ(hop["version"], "HTTP/1.1");
+        EXPECT_EQ(hop["status"], rows[i].Status);
+        EXPECT_EQ(hop["reason"], rows[i].Reason);
+        EXPECT_EQ(hop["location"], rows[i].Location);
+        EXPECT_EQ(hop["target"], rows[i].Target);
+        const QJsonArray server = hop["headers"][0].toArray();
+        EXPECT_EQ(server[0], "Server");
+        EXPECT_TRUE(server[1].toString().startsWith("nginx")) << server[1].toString().toStdString();
+        EXPECT_TRUE(hop["tls"].isNull());
+        const QJsonObject times = hop["time_ms"].toObject();
+        EXPECT_TRUE(times["lookup"].isNull()); // an address is not looked up
+        EXPECT_TRUE(times["tls"].isNull());
+        for (const char* phase : {"connect", "first_byte", "total"})
+            EXPECT_TRUE(times[phase].isDouble()) << phase;
+        ExpectTimesInOrder(times);
+        EXPECT_TRUE(hop["error"].isNull());
+    }
+    const QJsonObject final = json["final"].toObject();
+    EXPECT_EQ(final["url"], Url("/c.html"));
+    EXPECT_EQ(final["status"], 200);
+    EXPECT_EQ(final["reason"], "OK");
+    EXPECT_EQ(final["content_length"], 8);
+    EXPECT_EQ(final["content_type"], "text/html");
+    EXPECT_TRUE(final["server"].toString().startsWith("nginx"));
+    EXPECT_TRUE(final["date"].toString().endsWith(" GMT"));
+    EXPECT_TRUE(final["last_modified"].toString().endsWith(" GMT"));
+    EXPECT_EQ(json["report"][0], QStringLiteral("HTTP Report für"));
+}
+
+// The hop a query failed in names its failure in both forms.
+TEST_F(CliNginxChainTest, FailedHopShowsItsFailure) {
+    std::string refusedPort;
+    {
+        const TScriptedServer closed({});
+        refusedPort = closed.PortStr();
+    }
+    const QString refused = QString::fromStdString("http://127.0.0.1:" + refusedPort + "/");
+    const struct {
+        const char* Name;
+        QString Url;
+        const char* Kind;
+        int Hops;
+        const char* Failure;
+        bool Connected;
+    } cases[] = {
+        {"Refused", refused, "connect", 1, "Connection refused (Error #10061)", false},
+        {"TooManyRedirections", Url("/loop"), "redirects", 21, "too many redirections", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QJsonObject json = ParsedJson(Run({"--json", c.Url}));
+        EXPECT_EQ(json["error"]["kind"], c.Kind);
+        const QJsonArray hops = json["hops"].toArray();
+        ASSERT_EQ(hops.size(), c.Hops);
+        const QJsonObject last = hops.last().toObject();
+        EXPECT_EQ(last["error"], c.Failure);
+        EXPECT_EQ(last["address"].isNull(), !c.Connected);
+        EXPECT_EQ(last["time_ms"]["connect"].isNull(), !c.Connected);
+        EXPECT_EQ(last["status"].isNull(), !c.Connected);
+        EXPECT_TRUE(last["target"].isNull());
+        ExpectTimesInOrder(last["time_ms"].toObject());
+
+        const TProgramResult listed = Run({"--hops", c.Url});
+        EXPECT_EQ(listed.ExitCode, 1);
+        const QStringList lines = HopLines(listed);
+        ASSERT_EQ(lines.size(), c.Hops + 1) << listed.Out.toStdString();
+        EXPECT_TRUE(lines[c.Hops - 1].startsWith(QString::number(c.Hops) +
+                                                 "  Fehler: " + c.Failure + "  " + c.Url + "  "))
+            << lines[c.Hops - 1].toStdString();
+        EXPECT_EQ(lines.last(), QStringLiteral("Endgültige Adresse: ") + c.Url);
+    }
 }
 
 TEST_F(CliProgramTest, RedirectShowsTheTargetAndHeadersListEveryHop) {
@@ -1005,6 +1168,29 @@ TEST_F(CliProgramTest, HttpsTrustsTheSystemTheCaFileOrWithInsecureAnyCertificate
         "certificate) (Error #20100)\n"))
         << untrusted.Out.toStdString();
     EXPECT_FALSE(untrusted.Out.contains("Verschlüsselung"));
+
+    // The hop's session in --json; the failed handshake in both forms.
+    const char* failure = "TLS handshake failed: certificate verify failed (unable to get local "
+                          "issuer certificate) (Error #20100)";
+    for (const bool trust : {true, false}) {
+        SCOPED_TRACE(trust);
+        const QStringList options =
+            trust ? QStringList{"--cacert", certificates.CaFile()} : QStringList{};
+        const QJsonObject json = ParsedJson(Run(options + QStringList{"--json", url}));
+        const QJsonObject hop = json["hops"][0].toObject();
+        EXPECT_EQ(hop["address"], "127.0.0.1");
+        EXPECT_EQ(hop["tls"].isNull(), !trust);
+        EXPECT_EQ(hop["tls"]["subject"].toString(), trust ? "localhost" : "");
+        EXPECT_EQ(hop["time_ms"]["tls"].isDouble(), trust);
+        EXPECT_TRUE(hop["time_ms"]["lookup"].isDouble()); // localhost is a name
+        ExpectTimesInOrder(hop["time_ms"].toObject());
+        EXPECT_EQ(hop["error"], trust ? QJsonValue() : QJsonValue(failure));
+        EXPECT_EQ(json["error"]["kind"].toString(), trust ? "" : "tls");
+    }
+    const QStringList lines = HopLines(Run({"--hops", url}));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("1  Fehler: " + QString(failure) + "  " + url + "  "))
+        << lines[0].toStdString();
 
     const TProgramResult insecure = Run({"--insecure", url});
     EXPECT_EQ(insecure.ExitCode, 0) << insecure.Out.toStdString();

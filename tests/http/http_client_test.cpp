@@ -878,6 +878,16 @@ TEST_F(HttpClientTest, RedirectionsAreLimitedToTwentyHops) {
     EXPECT_EQ(DoneError, http_errors::kTooManyRedirections);
     EXPECT_EQ(loop.Accepted(), 21u);
     EXPECT_EQ(headerEnds, 21); // the last hop's header ended too
+    // The last hop's "location" was not followed: the failure is that hop's.
+    ASSERT_EQ(Client.Hops().size(), 21u);
+    const THttpHop& last = Client.Hops().back();
+    EXPECT_EQ(last.Url, loop.Url("/20"));
+    EXPECT_EQ(last.Status, 302);
+    EXPECT_EQ(last.Location, "/21");
+    EXPECT_FALSE(last.Target);
+    EXPECT_EQ(last.Failure, "too many redirections");
+    EXPECT_EQ(Client.Hops()[19].Target, loop.Url("/20"));
+    EXPECT_EQ(Client.Hops()[19].Failure, "");
 }
 
 TEST_F(HttpClientTest, RedirectWithPortThroughProxyKeepsProxy) {
@@ -892,6 +902,11 @@ TEST_F(HttpClientTest, RedirectWithPortThroughProxyKeepsProxy) {
     EXPECT_NE(second.find("\r\nHost: other.test:81\r\n"), std::string::npos);
     EXPECT_EQ(second.find("Authorization"), std::string::npos); // the user's is for first.test
     EXPECT_EQ(Client.StatusCode(), 200);
+    // Each hop names the proxy it went through, and connected to it.
+    ASSERT_EQ(Client.Hops().size(), 2u);
+    EXPECT_EQ(Client.Hops()[1].Url, "http://other.test:81/y");
+    EXPECT_EQ(Client.Hops()[1].Proxy, "127.0.0.1:" + proxy.PortStr());
+    EXPECT_EQ(Client.Hops()[1].Port, proxy.Port());
 }
 
 // --- typed addresses, host names, cookies, refused HEAD -----------------------------
@@ -1004,6 +1019,12 @@ TEST_P(RefusedHeadTest, IsAskedAgainAsGetOfTheHeader) {
     HeadAndWait(server.Url("/doc"));
     EXPECT_EQ(server.Received(1).substr(0, 19), "GET /doc HTTP/1.0\r\n");
     EXPECT_TRUE(Client.HeadRefused());
+    // The GET is a hop of its own.
+    ASSERT_EQ(Client.Hops().size(), 2u);
+    EXPECT_EQ(Client.Hops()[0].Method, "HEAD");
+    EXPECT_EQ(Client.Hops()[0].Status, std::stoi(GetParam()));
+    EXPECT_EQ(Client.Hops()[1].Method, "GET");
+    EXPECT_EQ(Client.Hops()[1].Status, 200);
     EXPECT_EQ(Client.StatusCode(), 200);
     EXPECT_EQ(Client.ContentLength(), 5000);
     EXPECT_EQ(bodyChunks, 0);
@@ -1147,6 +1168,15 @@ TEST_F(HttpClientTest, RefusedConnection) {
     Client.SetURL("http://127.0.0.1:" + port + "/");
     ExpectHeadFails("Connection refused (Error #10061)");
     EXPECT_EQ(DoneError, 10061);
+    // The hop never had a connection, nor a lookup for an address.
+    ASSERT_EQ(Client.Hops().size(), 1u);
+    const THttpHop& hop = Client.Hops()[0];
+    EXPECT_EQ(hop.Url, "http://127.0.0.1:" + port + "/");
+    EXPECT_EQ(hop.Failure, "Connection refused (Error #10061)");
+    EXPECT_EQ(hop.Address, "");
+    EXPECT_EQ(hop.Port, 0);
+    EXPECT_FALSE(hop.Times.LookupDone || hop.Times.Connected || hop.Times.FirstByte);
+    EXPECT_TRUE(hop.Times.Ended);
     // A name whose every address refuses ends the same way.
     Client.Socket().Resolver().NameWork = [](const std::string&) {
         return TLookupResult{0, {"127.0.0.2", "127.0.0.1"}};
@@ -1154,7 +1184,7 @@ TEST_F(HttpClientTest, RefusedConnection) {
     Client.SetURL("http://refusing.test:" + port + "/");
     ExpectHeadFails("Connection refused (Error #10061)");
     EXPECT_EQ(DoneError, 10061);
-    EXPECT_EQ(Client.ConnectedAddress(), "");
+    EXPECT_EQ(Client.Hops().back().Address, "");
 }
 
 // --- IPv6 and names with several addresses ------------------------------------------
@@ -1211,8 +1241,8 @@ TEST_F(HttpClientTest, SilentFirstAddressAnswersThroughTheSecond) {
     HeadAndWait("http://two.test:" + server.PortStr() + "/");
     EXPECT_LT(clock.elapsed(), kSecondAnswersWithinMs);
     EXPECT_EQ(Client.StatusCode(), 200) << Client.ReasonPhrase();
-    EXPECT_EQ(Client.ConnectedAddress(), "127.0.0.1");
-    EXPECT_EQ(Client.ConnectedPort(), server.PortStr());
+    EXPECT_EQ(Client.Hops().back().Address, "127.0.0.1");
+    EXPECT_EQ(std::to_string(Client.Hops().back().Port), server.PortStr());
     EXPECT_EQ(Client.ResolvedAddress(), "127.0.0.2");
 }
 

@@ -62,6 +62,15 @@ TEST_P(HttpClientTlsPeerTest, EndsLikeARefusedConnectionWithTheTlsReason) {
     EXPECT_EQ(Reason.rfind(GetParam().ReasonStart, 0), 0u) << Reason;
     EXPECT_TRUE(Reason.ends_with(" (Error #20100)")) << Reason;
     EXPECT_FALSE(Client.SslPeerInfo().has_value());
+    // The hop was connected; its handshake failed.
+    ASSERT_EQ(Client.Hops().size(), 1u);
+    const THttpHop& Hop = Client.Hops()[0];
+    EXPECT_EQ(Hop.Failure, Reason);
+    EXPECT_EQ(Hop.Address, "127.0.0.1");
+    EXPECT_EQ(Hop.Port, Server.Port());
+    EXPECT_TRUE(Hop.Times.Connected && Hop.Times.Ended);
+    EXPECT_FALSE(Hop.Tls || Hop.Times.TlsDone || Hop.Times.RequestSent);
+    EXPECT_EQ(Hop.Status, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -8,7 +8,9 @@
 #include "http/http_client.h"
 #include "tests/support/dante_server.h"
 #include "tests/support/event_wait.h"
+#include "tests/support/hop_records.h"
 #include "tests/support/nginx_server.h"
+#include "tests/support/scripted_server.h"
 #include "tests/support/test_certificates.h"
 #include "tests/support/tinyproxy_server.h"
 
@@ -85,6 +87,42 @@ TEST_F(HttpsIntegrationTest, RedirectionsBetweenThePlainAndTheTlsPortAreFollowed
     EXPECT_EQ(Client.SslPeerInfo()->Issuer, "Quorvik Test CA");
 }
 
+// A plain hop sends the client on to a TLS one: the second record holds the
+// session, its handshake between the connection and the first byte.
+TEST_F(HttpsIntegrationTest, PlainHopToATlsHopLeavesBothRecords) {
+    Serve();
+    const testsupport::TScriptedServer Plain({testsupport::Answer(
+        "HTTP/1.0 302 Found\r\nLocation: " + TlsUrl("/file.txt") + "\r\n\r\n")});
+    Client.SetSslCAFile(Certificates().CaFile().toStdString());
+    EXPECT_EQ(Head(Plain.Url("/start")), "");
+    const std::vector<THttpHop>& hops = Client.Hops();
+    ASSERT_EQ(hops.size(), 2u);
+    EXPECT_EQ(hops[0].Url, Plain.Url("/start"));
+    EXPECT_EQ(hops[0].Port, Plain.Port());
+    EXPECT_EQ(hops[0].Status, 302);
+    EXPECT_EQ(hops[0].Version, "HTTP/1.0");
+    EXPECT_EQ(hops[0].Location, TlsUrl("/file.txt"));
+    EXPECT_EQ(hops[0].Target, TlsUrl("/file.txt"));
+    EXPECT_FALSE(hops[0].Tls);
+    EXPECT_FALSE(hops[0].Times.TlsDone);
+
+    const THttpHop& tls = hops[1];
+    EXPECT_EQ(tls.Url, TlsUrl("/file.txt"));
+    EXPECT_EQ(tls.Address, "127.0.0.1");
+    EXPECT_EQ(tls.Port, Server->SecondPort());
+    EXPECT_EQ(tls.Status, 200);
+    EXPECT_FALSE(tls.Target);
+    ASSERT_TRUE(tls.Tls);
+    EXPECT_EQ(tls.Tls->Subject, "localhost");
+    EXPECT_EQ(tls.Tls->Issuer, "Quorvik Test CA");
+    // localhost is a name, looked up.
+    for (const auto& time : {tls.Times.LookupDone, tls.Times.Connected, tls.Times.TlsDone,
+                             tls.Times.FirstByte, tls.Times.Ended})
+        EXPECT_TRUE(time);
+    for (const THttpHop& hop : hops)
+        EXPECT_EQ(testsupport::TimesOutOfOrder(hop.Times), "") << hop.Url;
+}
+
 struct TCertificateCase {
     const char* Kind;
     bool WithCa;
@@ -154,6 +192,13 @@ TEST_F(HttpsIntegrationTest, ThroughAnHttpProxyTlsRunsInsideATunnel) {
     EXPECT_EQ(Head(TlsUrl("/file.txt")), "") << Proxy.Log();
     EXPECT_EQ(Client.StatusCode(), 200);
     EXPECT_TRUE(Client.SslPeerInfo().has_value());
+    // The connection is the proxy's; the handshake inside the tunnel comes after it.
+    ASSERT_EQ(Client.Hops().size(), 1u);
+    const THttpHop& hop = Client.Hops()[0];
+    EXPECT_EQ(hop.Proxy, "127.0.0.1:" + std::to_string(Proxy.Port()));
+    EXPECT_EQ(hop.Port, Proxy.Port());
+    EXPECT_TRUE(hop.Tls && hop.Times.Connected && hop.Times.TlsDone);
+    EXPECT_EQ(testsupport::TimesOutOfOrder(hop.Times), "");
     // Then a hop back to plain HTTP, which the proxy asks for itself.
     EXPECT_EQ(Head(TlsUrl("/to-plain")), "");
     EXPECT_EQ(Client.StatusCode(), 200);

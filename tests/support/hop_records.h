@@ -3,7 +3,9 @@
 #include "query/http_report.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Hop records made by hand, shaped as the client leaves them for a local
@@ -85,6 +87,26 @@ inline THttpReportInput TlsAnswer() {
     input.ContentLength = 0;
     input.Tls = hop.Tls;
     return input;
+}
+
+// Empty when the times a hop has are not negative and follow the order of
+// the phases (lookup, connection, TLS, request, first byte, header end,
+// end); otherwise the first phase out of order. Phases it lacks are skipped.
+inline std::string TimesOutOfOrder(const THttpHopTimes& times) {
+    const std::pair<const char*, std::optional<double>> phases[] = {
+        {"lookup", times.LookupDone},    {"connected", times.Connected},
+        {"tls", times.TlsDone},          {"request sent", times.RequestSent},
+        {"first byte", times.FirstByte}, {"header ended", times.HeaderEnded},
+        {"ended", times.Ended}};
+    double last = 0;
+    for (const auto& [name, time] : phases) {
+        if (!time)
+            continue;
+        if (*time < last)
+            return std::string(name) + " at " + std::to_string(*time) + " ms";
+        last = *time;
+    }
+    return {};
 }
 
 // A query that ended on this side with `error` and `failure` as the reason.
