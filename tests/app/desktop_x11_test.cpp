@@ -128,6 +128,10 @@ struct TPlacementCase {
     QPoint Placed;
 };
 
+void PrintTo(const TPlacementCase& placement, std::ostream* out) {
+    *out << placement.Name;
+}
+
 class WindowPlacementX11Test : public DesktopX11Test,
                                public testing::WithParamInterface<TPlacementCase> {};
 
