@@ -40,23 +40,24 @@ using THttpRequestDone =
     std::function<void(THttpClient* Sender, THttpRequest RqType, std::uint16_t Error)>;
 using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t Error)>;
 
-// A non-blocking HTTP/1.0 client (HTTP/1.1 on a kept connection, see
-// KeepAlive): one request at a time over one socket it owns, reported through events on the thread
-// that created it (which must run a Qt event loop).
+// A non-blocking HTTP/1.0 client (a HEAD goes out as HTTP/1.1 when its
+// connection may be kept, see KeepAlive): one request at a time over one
+// socket it owns, reported through events on the thread that created it
+// (which must run a Qt event loop).
 //
 // A request starts with GetASync/HeadASync/PostASync (return at once) or
 // Get/Head/Post (block on the event loop until the request has ended, then
 // raise EHttpException for a status of 400 or more). It ends when the answer
 // is complete (the client then closes the connection itself, unless it keeps
-// it), when the server
-// closes the connection, on a local failure (lookup, connect, invalid port,
-// too many redirections, invalid redirection target, over-long header line,
-// header too large, empty reply, invalid status line, invalid proxy, reset
-// connection, body shorter than its length: StatusCode 404 and an English
-// ReasonPhrase) or by Abort; in every case State returns to httpReady and
-// OnRequestDone follows from the event loop. An interim answer (1xx but 101)
-// before the final one raises OnHeaderData for each of its lines (after
-// OnHeaderBegin when it comes first) and nothing at its end.
+// it for the next request), when the server closes the connection, on a
+// local failure (lookup, connect, invalid port, too many redirections,
+// invalid redirection target, over-long header line, header too large, empty
+// reply, invalid status line, invalid proxy, reset connection, body shorter
+// than its length: StatusCode 404 and an English ReasonPhrase) or by Abort;
+// in every case State returns to httpReady and OnRequestDone follows from
+// the event loop. An interim answer (1xx but 101) before the final one raises
+// OnHeaderData for each of its lines (after OnHeaderBegin when it comes
+// first) and nothing at its end.
 // URL is read by RFC 3986 ("http" when it names no scheme); a host with
 // other than ASCII letters goes out as its IDNA A-label, and a name IDNA
 // refuses ends like a failed lookup, with the reason added. The request
