@@ -65,15 +65,32 @@ void THopRecorder::LookedUp(const std::string& address) {
         hop->Times.LookupDone = Elapsed();
 }
 
-void THopRecorder::Connected(const std::string& address, const std::string& port) {
+bool THopRecorder::SetPeer(const std::string& address, const std::string& port) {
     THttpHop* hop = Running();
     if (hop == nullptr)
-        return;
+        return false;
     hop->Address = address;
     std::uint16_t number = 0;
     std::from_chars(port.data(), port.data() + port.size(), number);
     hop->Port = number;
-    Mark(&THttpHopTimes::Connected);
+    return true;
+}
+
+void THopRecorder::Connected(const std::string& address, const std::string& port) {
+    if (SetPeer(address, port))
+        Mark(&THttpHopTimes::Connected);
+}
+
+void THopRecorder::Reused(const std::string& address, const std::string& port,
+                          const std::optional<TTlsPeerInfo>& tls) {
+    if (SetPeer(address, port))
+        FHops.back().Tls = tls;
+}
+
+void THopRecorder::Restart() {
+    if (FRunning)
+        FHops.pop_back();
+    FRunning = false;
 }
 
 void THopRecorder::TlsDone(const TTlsPeerInfo& tls) {

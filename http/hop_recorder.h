@@ -35,6 +35,13 @@ public:
     // The connection stands (to the proxy, when there is one).
     void Connected(const std::string& address, const std::string& port);
     void TlsDone(const TTlsPeerInfo& tls);
+    // The hop goes over the connection an earlier one left open, to
+    // `address` and `port`: no lookup, connection or handshake of its own.
+    void Reused(const std::string& address, const std::string& port,
+                const std::optional<TTlsPeerInfo>& tls);
+    // The hop's attempt over a kept connection ended before any answer: its
+    // record goes, and the hop begins again.
+    void Restart();
     // The request header is handed to the socket.
     void RequestSent();
     // Bytes of the answer arrived.
@@ -60,6 +67,8 @@ private:
     // Records the time of `phase` unless it has one; only while a hop runs.
     void Mark(std::optional<double> THttpHopTimes::*phase);
     THttpHop* Running();
+    // Notes where the running hop's connection goes; false when none runs.
+    bool SetPeer(const std::string& address, const std::string& port);
 
     std::vector<THttpHop> FHops;
     bool FRunning = false;

@@ -56,12 +56,16 @@ bool THttpClient::TRequestWatch::Runs() const {
            FClient->FState != THttpState::httpReady && FClient->FState != THttpState::httpAborting;
 }
 
-void THttpClient::NoteConnection() {
+std::optional<TSocketAddress> THttpClient::PeerAddress() const {
     sockaddr_storage peer{};
     if (FSocket->GetPeerName(peer) != 0)
-        return; // a connect that failed has no peer
-    const TSocketAddress address = TSocketAddress::FromSockaddr(peer);
-    FHops.Connected(address.Text(), std::to_string(address.Port()));
+        return std::nullopt; // a connect that failed has no peer
+    return TSocketAddress::FromSockaddr(peer);
+}
+
+void THttpClient::NoteConnection() {
+    if (const auto peer = PeerAddress())
+        FHops.Connected(peer->Text(), std::to_string(peer->Port()));
 }
 
 void THttpClient::SetMultiThreaded(bool Value) {
@@ -71,6 +75,8 @@ void THttpClient::SetMultiThreaded(bool Value) {
 
 void THttpClient::AttachSessionClosed(void (THttpClient::*Handler)()) {
     FSocket->OnSessionClosed = [this, Handler](TCustomAsyncSocket*, std::uint16_t Error) {
+        if (KeptConnectionClosed())
+            return;
         CheckAnswerComplete(Error);
         (this->*Handler)();
     };

@@ -18,7 +18,9 @@
 #include "http/http_types.h"
 #include "http/line_reader.h"
 #include "http/proxy_config.h"
+#include "http/response_parsing.h"
 #include "http/rfc1123_date.h"
+#include "net/socket_address.h"
 #include "net/socks_types.h"
 #include "net/tls_peer_info.h"
 
@@ -38,22 +40,24 @@ using THttpRequestDone =
     std::function<void(THttpClient* Sender, THttpRequest RqType, std::uint16_t Error)>;
 using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t Error)>;
 
-// A non-blocking HTTP/1.0 client: one request at a time over one socket it
-// owns, reported through events on the thread that created it (which must run
-// a Qt event loop).
+// A non-blocking HTTP/1.0 client (a HEAD goes out as HTTP/1.1 when its
+// connection may be kept, see KeepAlive): one request at a time over one
+// socket it owns, reported through events on the thread that created it
+// (which must run a Qt event loop).
 //
 // A request starts with GetASync/HeadASync/PostASync (return at once) or
 // Get/Head/Post (block on the event loop until the request has ended, then
 // raise EHttpException for a status of 400 or more). It ends when the answer
-// is complete (the client then closes the connection itself), when the server
-// closes the connection, on a local failure (lookup, connect, invalid port,
-// too many redirections, invalid redirection target, over-long header line,
-// header too large, empty reply, invalid status line, invalid proxy, reset
-// connection, body shorter than its length: StatusCode 404 and an English
-// ReasonPhrase) or by Abort; in every case State returns to httpReady and
-// OnRequestDone follows from the event loop. An interim answer (1xx but 101)
-// before the final one raises OnHeaderData for each of its lines (after
-// OnHeaderBegin when it comes first) and nothing at its end.
+// is complete (the client then closes the connection itself, unless it keeps
+// it for the next request), when the server closes the connection, on a
+// local failure (lookup, connect, invalid port, too many redirections,
+// invalid redirection target, over-long header line, header too large, empty
+// reply, invalid status line, invalid proxy, reset connection, body shorter
+// than its length: StatusCode 404 and an English ReasonPhrase) or by Abort;
+// in every case State returns to httpReady and OnRequestDone follows from
+// the event loop. An interim answer (1xx but 101) before the final one raises
+// OnHeaderData for each of its lines (after OnHeaderBegin when it comes
+// first) and nothing at its end.
 // URL is read by RFC 3986 ("http" when it names no scheme); a host with
 // other than ASCII letters goes out as its IDNA A-label, and a name IDNA
 // refuses ends like a failed lookup, with the reason added. The request
@@ -173,6 +177,36 @@ public:
     void SetHeadFallback(bool Value) { FHeadFallback = Value; }
     // The last request's result came from that GET.
     bool HeadRefused() const { return FHeadRefused; }
+    // --- kept connections ----------------------------------------------------
+    // True: a hop to a server asked directly (no HTTP proxy, no SOCKS server;
+    // plain or TLS) asks it to keep the connection ("Connection: keep-alive",
+    // over HTTP/1.1 for a HEAD and the GET after a refused one; a request
+    // whose body is read stays HTTP/1.0, as a body of an HTTP/1.1 answer may
+    // come in chunks). The connection is kept when the answer is complete,
+    // nothing of it is left unread (a HEAD, an answer without a body, or a
+    // body read to its "content-length"), its status is 200 or more and it
+    // allows it: HTTP/1.1 without "Connection: close", HTTP/1.0 only with
+    // "Connection: keep-alive". At most one connection is kept. The next hop,
+    // of this request or a later one, to the same scheme, host and port (with
+    // the same SslVerify and SslCAFile) is sent over it; any other hop closes
+    // it first. The server closing it while it waits, or sending anything,
+    // drops it silently; one it closes (or resets) before the first byte of
+    // the answer to a HEAD or GET sent over it is asked again, once, over a
+    // new connection. Abort while ready, the destructor and turning this off
+    // (at the next hop) close it; so does a proxy or SOCKS server set since,
+    // at the next hop.
+    //
+    // The events of a hop over a kept connection: no lookup, connect and
+    // connected states and no OnSessionConnected; the request begins at
+    // httpWaitingHeader (after httpNotConnected for a new request; a
+    // redirection's next hop raises no state before its request header). A
+    // request that ends on a kept connection ends with the same events as one
+    // whose connection closes, and Connected stays true. An attempt asked
+    // again repeats the events from the lookup on, request header included.
+    // The hop's record has no lookup, connect or TLS times; its address,
+    // port and TLS summary are those of the kept connection.
+    bool KeepAlive() const { return FKeepAlive; }
+    void SetKeepAlive(bool Value) { FKeepAlive = Value; }
 
     // For a client living on a worker thread; the wait always runs the event
     // loop of the calling thread. Also set on the socket.
@@ -326,8 +360,15 @@ private:
     void StartResponse();
 
     void ConnectSocket();
+    // The connection stands: the request goes out on it.
+    void StartRequest();
+    // The hop's session is over (closed, or kept for the next hop).
+    void HopEnded();
+    // Leaves for the "location" of the hop that ended.
+    void FollowLocation();
     // The connection stands, or a connect failed (no peer): for the hop's record.
     void NoteConnection();
+    std::optional<TSocketAddress> PeerAddress() const;
     // "HEAD", "GET" (also after a refused HEAD) or "POST".
     std::string RequestMethod() const;
     // Asks the proxy for the tunnel that the hop's TLS session runs in.
@@ -376,15 +417,31 @@ private:
     bool BodyExpected() const;
     // The body has as many bytes as the answer's "content-length" announced.
     bool LengthReached() const;
-    // The answer is complete: the client closes the connection, and the
-    // request ends as if the server had closed it.
+    // The answer is complete: the client closes the connection, or keeps
+    // it, and the request ends as if the server had closed it.
     void EndCompleteAnswer();
 
+    // --- kept connections --------------------------------------------------------
+    // What a connection for the current hop may be kept for (the origin and
+    // the certificate check); empty when it may not.
+    std::string ConnectionKey() const;
+    // The complete answer leaves a connection that can carry the next request.
+    bool MayKeepConnection() const;
+    void KeepConnection();
+    // The next hop goes out over the kept connection.
+    void ReuseKeptConnection();
+    // A close of the kept connection while it waits, or of a reused one
+    // before its answer (then asked again), which ends no request; false
+    // for any other close.
+    bool KeptConnectionClosed();
     // The answer being read; starts again for every hop.
     struct TAnswerState {
         bool AwaitingStatus = true; // its next line must be a status line
         bool FieldPending = false;  // the last header line may still be continued
         std::int64_t BodyBytes = 0;
+        bool Overrun = false; // bytes came after its announced length
+        std::string Version;  // of its status line, "HTTP/1.1"
+        TConnectionTokens Connection;
     };
     TAnswerState FAnswer;
 
@@ -454,6 +511,11 @@ private:
     std::string FSocksErrorText;
     int FRedirections = 0;
     bool FRelocationPending = false;
+
+    bool FKeepAlive = false;
+    std::string FConnectionKey; // the current hop's ConnectionKey
+    std::string FKeptKey;       // the kept connection's; empty: none is kept
+    bool FRetryOnClose = false; // the hop runs on a reused connection, no answer yet
 
     std::string FRequestBuffer;
     // The held bytes of the proxy's answer and of the header, and their budget.

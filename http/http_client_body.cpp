@@ -1,8 +1,8 @@
 // THttpClient: the body and the end of an answer. Body bytes go to OnDocData
 // and the receive stream; an answer is complete at the end of its header when
 // it has no body, else once its announced length has come, and the client
-// then closes the connection itself. The end of each session is checked for
-// a complete answer.
+// then closes the connection itself or keeps it for the next hop. The end of
+// each session is checked for a complete answer.
 
 #include "http/http_client.h"
 
@@ -34,9 +34,11 @@ void THttpClient::GetBodyLineNext() {
 }
 
 void THttpClient::DeliverBody(const char* Data, std::size_t Len) {
-    // Bytes after the announced length belong to no answer.
+    // Bytes after the announced length belong to no answer, and leave the
+    // connection fit for none.
     if (FContentLength >= 0) {
         const std::int64_t missing = FContentLength - FAnswer.BodyBytes;
+        FAnswer.Overrun = FAnswer.Overrun || static_cast<std::int64_t>(Len) > missing;
         if (missing <= 0)
             return;
         Len = static_cast<std::size_t>(std::min(missing, static_cast<std::int64_t>(Len)));
@@ -74,11 +76,33 @@ bool THttpClient::LengthReached() const {
 }
 
 void THttpClient::EndCompleteAnswer() {
+    if (MayKeepConnection()) {
+        KeepConnection();
+        HopEnded();
+        return;
+    }
     // A server may keep the connection open after its answer; nothing more
     // of it is read.
     FLineReader.Clear();
     if (FSocket->State() != wsClosed)
         FSocket->Close(); // the session's end ends the request
+}
+
+bool THttpClient::MayKeepConnection() const {
+    // A 101 hands the connection to another protocol.
+    constexpr int kFirstHttpFinalStatus = 200;
+    const bool nothingLeft =
+        RequestMethod() == "HEAD" || !StatusHasBody(FStatusCode) || LengthReached();
+    return !FConnectionKey.empty() && FStatusCode >= kFirstHttpFinalStatus && nothingLeft &&
+           !FAnswer.Overrun && FLineReader.HeldCount() == 0 &&
+           ConnectionPersists(FAnswer.Version, FAnswer.Connection) &&
+           FSocket->State() == wsConnected;
+}
+
+void THttpClient::KeepConnection() {
+    FLineReader.Clear();
+    FKeptKey = FConnectionKey;
+    FRetryOnClose = false;
 }
 
 void THttpClient::CheckAnswerComplete(std::uint16_t Error) {

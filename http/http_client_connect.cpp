@@ -13,6 +13,9 @@
 namespace {
 
 constexpr char kHttpVersion[] = "1.0";
+// Of a HEAD over a connection that may be kept: its answer has no body, so
+// nothing of it can come in chunks.
+constexpr char kKeptHeadVersion[] = "1.1";
 // The status class of a proxy's answer that opens a tunnel.
 constexpr int kSuccessClass = 2;
 constexpr int kStatusClassSize = 100;
@@ -28,6 +31,16 @@ std::string SocketHost(const std::string& host) {
 } // namespace
 
 void THttpClient::Login() {
+    FSocksRoute = SocksRoute();
+    FConnectionKey = ConnectionKey();
+    if (!FKeptKey.empty()) {
+        if (FKeptKey == FConnectionKey && FSocket->State() == wsConnected &&
+            FSocket->RcvdCount() == 0) {
+            ReuseKeptConnection();
+            return;
+        }
+        FSocket->Close(); // forgets the kept connection, raising nothing
+    }
     FResolvedAddress.clear();
     const TRequestWatch watch(*this);
     StateChange(THttpState::httpDnsLookup);
@@ -39,7 +52,6 @@ void THttpClient::Login() {
         EndWithLocalFailure(FTarget.FailureCode, FTarget.FailureReason);
         return;
     }
-    FSocksRoute = SocksRoute();
     FHops.Begin(FTarget, FSocksRoute, RequestMethod(), FReceivedHeader.size());
     FLookingUpHost = !FSocksRoute.Server.empty() && FSocksRoute.ResolveHere;
     LookUp(FSocksRoute.Server.empty() || FLookingUpHost ? FTarget.HostName : FSocksRoute.Server);
@@ -91,6 +103,25 @@ TSocksRoute THttpClient::SocksRoute() const {
     // SOCKS 4 carries only an address; SOCKS 5 without "h" is asked for one.
     route.ResolveHere = route.Level == "4" || proxy.Kind == TProxyKind::Socks5;
     return route;
+}
+
+std::string THttpClient::ConnectionKey() const {
+    if (!FKeepAlive || FTarget.FailureCode != 0 || FTarget.Proxy.Kind != TProxyKind::None ||
+        !FSocksRoute.Server.empty())
+        return {};
+    // A TLS session serves only hops that would check its certificate alike.
+    return Origin(FTarget.Uri) + '\n' + (FSslVerify ? "verify" : "any") + '\n' + FSslCAFile;
+}
+
+void THttpClient::ReuseKeptConnection() {
+    FKeptKey.clear();
+    FRetryOnClose = true;
+    FHops.Begin(FTarget, FSocksRoute, RequestMethod(), FReceivedHeader.size());
+    if (FSocket->SslEstablished())
+        FSslPeerInfo = FSocket->SslPeerInfo();
+    if (const auto peer = PeerAddress())
+        FHops.Reused(peer->Text(), std::to_string(peer->Port()), FSslPeerInfo);
+    StartRequest();
 }
 
 void THttpClient::Logout() {
@@ -221,12 +252,17 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
     if (!watch.Runs())
         return;
     TriggerSessionConnected();
-    if (!watch.Runs())
-        return;
+    if (watch.Runs())
+        StartRequest();
+}
+
+void THttpClient::StartRequest() {
+    const TRequestWatch watch(*this);
     FLineHandler = &THttpClient::GetHeaderLineNext;
     StateChange(THttpState::httpWaitingHeader);
     if (!watch.Runs())
         return;
+    const char* headVersion = FConnectionKey.empty() ? kHttpVersion : kKeptHeadVersion;
     try {
         switch (FRequestType) {
         case THttpRequest::httpGET:
@@ -243,7 +279,7 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
             SocketDataSent(0);
             break;
         case THttpRequest::httpHEAD:
-            SendRequest(RequestMethod(), kHttpVersion);
+            SendRequest(RequestMethod(), headVersion);
             break;
         case THttpRequest::httpAbort:
             break;

@@ -70,6 +70,7 @@ void THttpClient::GetStatusLine() {
             FAnswer.AwaitingStatus = false;
             FStatusCode = status->Code;
             FReasonPhrase = status->Reason;
+            FAnswer.Version = FCurrentLine.substr(0, FCurrentLine.find(' '));
             FHops.Status(FCurrentLine, status->Code, status->Reason);
         }
         TriggerHeaderData();
@@ -106,6 +107,8 @@ void THttpClient::HeaderField(const std::string& Line) {
         FAcceptRanges = value;
     } else if (field == "content-type") {
         FContentType = LowerCase(value);
+    } else if (field == "connection") {
+        AddConnectionTokens(value, FAnswer.Connection);
     } else if (field == "www-authenticate") {
         FAuthenticateValues.push_back(value);
     } else if (field == "set-cookie") {
@@ -130,8 +133,14 @@ void THttpClient::HeaderEnded() {
             return;
         }
         ++FRedirections;
+        const bool keep = MayKeepConnection();
         FLineReader.Clear(); // the rest of this answer belongs to a document not asked for
         StartResponse();
+        if (keep) {
+            KeepConnection();
+            FollowLocation();
+            return;
+        }
         AttachSessionClosed(&THttpClient::LocationSessionClosed);
         FSocket->Close();
         return;

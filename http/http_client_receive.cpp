@@ -7,6 +7,14 @@
 #include "net/async_socket.h"
 
 void THttpClient::SocketDataAvailable(std::uint16_t Error) {
+    if (!FKeptKey.empty()) {
+        // A kept connection waits for a request: what the server sends
+        // meanwhile belongs to no answer, and the connection to none.
+        char byte = 0;
+        if (FSocket->Receive(&byte, 1) > 0)
+            FSocket->Close();
+        return;
+    }
     const TLifeToken::TWatch watch = FLifeToken.Watch();
     ReceiveAvailable(Error);
     if (!watch.Alive())
@@ -14,7 +22,8 @@ void THttpClient::SocketDataAvailable(std::uint16_t Error) {
     // An error answer ends at once, but only after the bytes of this receive:
     // header lines and body bytes that came with its status line are still
     // handled, and the close then ends the document they began.
-    if (FStatusCode >= http_errors::kFirstErrorStatus && FSocket->State() != wsClosed)
+    if (FStatusCode >= http_errors::kFirstErrorStatus && FKeptKey.empty() &&
+        FSocket->State() != wsClosed)
         FSocket->Close();
 }
 
@@ -29,8 +38,10 @@ void THttpClient::ReceiveAvailable(std::uint16_t Error) {
         return;
     FLineReader.Received(static_cast<std::size_t>(n));
     // The proxy's answer to CONNECT comes before the request.
-    if (!FTunnelPending)
+    if (!FTunnelPending) {
         FHops.Received();
+        FRetryOnClose = false;
+    }
 
     if (FState == THttpState::httpWaitingBody) {
         DeliverHeldBytesAsBody();

@@ -11,6 +11,7 @@
 #include <QIODevice>
 
 #include <chrono>
+#include <utility>
 
 #include "http/error_text.h"
 #include "http/http_notifier.h"
@@ -61,6 +62,7 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     FRelocationPending = false;
     FRedirections = 0;
     FTunnelPending = false;
+    FRetryOnClose = false;
     FSslPeerInfo.reset();
     FSendStreamStart = FSendStream != nullptr ? FSendStream->pos() : 0;
 
@@ -187,6 +189,10 @@ void THttpClient::EndWithLocalFailure(std::uint16_t Error, const std::string& Re
 
 void THttpClient::SocketSessionClosed() {
     FConnected = false;
+    HopEnded();
+}
+
+void THttpClient::HopEnded() {
     FHops.End(FReceivedHeader);
     if (FBodyLineCount > 0) {
         const TLifeToken::TWatch watch = FLifeToken.Watch();
@@ -200,6 +206,10 @@ void THttpClient::SocketSessionClosed() {
 
 void THttpClient::LocationSessionClosed() {
     FConnected = false;
+    FollowLocation();
+}
+
+void THttpClient::FollowLocation() {
     FRelocationPending = false;
     FHops.End(FReceivedHeader);
     AttachSessionClosed(&THttpClient::SocketSessionClosed);
@@ -210,6 +220,24 @@ void THttpClient::LocationSessionClosed() {
     TriggerLocationChange();
     if (watch.Alive())
         FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
+}
+
+bool THttpClient::KeptConnectionClosed() {
+    if (!FKeptKey.empty()) {
+        FKeptKey.clear();
+        FConnected = false;
+        return true;
+    }
+    // The server may have closed the connection while the request was on its
+    // way: a request without a body to send is asked again, once.
+    if (!std::exchange(FRetryOnClose, false) || FRequestDoneError != 0 ||
+        FState == THttpState::httpAborting || FRequestType == THttpRequest::httpPOST)
+        return false;
+    FConnected = false;
+    FLineReader.Clear();
+    FHops.Restart();
+    FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
+    return true;
 }
 
 void THttpClient::NoteLocation(const std::string& Value) {

@@ -28,6 +28,7 @@ void THttpClient::SendRequest(const std::string& Method, const std::string& Vers
     fields.ContentTypePost = FContentTypePost;
     fields.Agent = FAgent;
     fields.Host = HostHeaderValue(FTarget.Uri);
+    fields.KeepAlive = !FConnectionKey.empty();
     fields.NoCache = FNoCache;
     fields.PostSize = Method == "POST" ? RewindBody() : 0;
     fields.ModifiedSince = FModifiedSince;

@@ -24,6 +24,7 @@ std::vector<std::string> ComposeRequestLines(const TRequestHeaderFields& f) {
     addIf(post && !f.ContentTypePost.empty(), "Content-Type: " + f.ContentTypePost);
     addIf(!f.Agent.empty(), "User-Agent: " + f.Agent);
     lines.push_back("Host: " + f.Host);
+    addIf(f.KeepAlive, "Connection: keep-alive");
     addIf(f.NoCache, "Pragma: no-cache");
     addIf(post, "Content-Length: " + std::to_string(f.PostSize));
     addIf(f.ModifiedSince != 0, "If-Modified-Since: " + RFC1123_Date(f.ModifiedSince) + " GMT");

@@ -10,13 +10,14 @@
 struct TRequestHeaderFields {
     std::string Method;  // "GET", "POST" or "HEAD"
     std::string Path;    // request target: a path, or an absolute URL through a proxy
-    std::string Version; // "1.0"
+    std::string Version; // "1.0" or "1.1"
     std::string Sender;
     std::string Accept;
     std::string Reference;
     std::string ContentTypePost;
     std::string Agent;
-    std::string Host; // the "Host: " value: the host, and the port unless the default
+    std::string Host;       // the "Host: " value: the host, and the port unless the default
+    bool KeepAlive = false; // asks the server to keep the connection open after its answer
     bool NoCache = false;
     std::int64_t PostSize = 0; // whole size of the body, sent with POST only
     TDateTime ModifiedSince = 0;

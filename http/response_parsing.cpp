@@ -81,6 +81,23 @@ bool SplitHeaderField(const std::string& line, std::string& field, std::string& 
     return true;
 }
 
+void AddConnectionTokens(const std::string& value, TConnectionTokens& tokens) {
+    std::string_view rest(value);
+    while (!rest.empty()) {
+        const auto comma = rest.find(',');
+        const std::string token = LowerCase(std::string(TrimFieldBlanks(rest.substr(0, comma))));
+        tokens.Close = tokens.Close || token == "close";
+        tokens.KeepAlive = tokens.KeepAlive || token == "keep-alive";
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+}
+
+bool ConnectionPersists(const std::string& version, const TConnectionTokens& tokens) {
+    if (tokens.Close)
+        return false;
+    return version == "HTTP/1.1" || (version == "HTTP/1.0" && tokens.KeepAlive);
+}
+
 bool IsContinuationLine(const std::string& line) {
     return !line.empty() && (line[0] == ' ' || line[0] == '\t');
 }

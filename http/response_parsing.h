@@ -44,6 +44,20 @@ bool IsContinuationLine(const std::string& line);
 // and tabs around the fold dropped.
 std::string JoinFoldedLine(const std::string& line, const std::string& continuation);
 
+// What the "connection" lines of an answer say about its connection.
+struct TConnectionTokens {
+    bool Close = false;     // "close": the server ends the connection after the answer
+    bool KeepAlive = false; // "keep-alive": an HTTP/1.0 server keeps it open
+};
+
+// Adds the tokens of one "connection" value (a list, in any case).
+void AddConnectionTokens(const std::string& value, TConnectionTokens& tokens);
+
+// Whether a connection stays open after an answer whose status line starts
+// with `version` ("HTTP/1.1"): an HTTP/1.1 answer unless it says "close", an
+// HTTP/1.0 answer only when it says "keep-alive".
+bool ConnectionPersists(const std::string& version, const TConnectionTokens& tokens);
+
 // A non-negative decimal number that fits 64 bits, blanks around it allowed.
 std::optional<std::int64_t> ParseDecimal(const std::string& text);
 

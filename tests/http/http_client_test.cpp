@@ -95,7 +95,34 @@ protected:
         EXPECT_EQ(Client.ReasonPhrase(), "Connection aborted on request");
     }
 
+    // Notes the client's events, each with a blank after it, into Events.
+    void RecordEvents() {
+        auto note = [this](const char* Name) {
+            return [this, Name](THttpClient*) { Events += std::string(Name) + " "; };
+        };
+        Client.OnStateChange = [this](THttpClient* Sender) {
+            Events += "State" + std::to_string(static_cast<int>(Sender->State())) + " ";
+        };
+        Client.OnSessionConnected = note("SessionConnected");
+        Client.OnRequestHeaderBegin = note("RequestHeaderBegin");
+        Client.OnRequestHeaderEnd = note("RequestHeaderEnd");
+        Client.OnCommand = [this](THttpClient*, std::string& Line) {
+            Events += "Command:" + Line.substr(0, 4) + " ";
+        };
+        Client.OnHeaderBegin = note("HeaderBegin");
+        Client.OnHeaderData = note("HeaderData");
+        Client.OnHeaderEnd = note("HeaderEnd");
+        Client.OnDocBegin = note("DocBegin");
+        Client.OnDocEnd = note("DocEnd");
+        Client.OnRequestDone = [this](THttpClient*, THttpRequest Rq, std::uint16_t Error) {
+            Events +=
+                "RequestDone" + std::to_string(static_cast<int>(Rq)) + "/" + std::to_string(Error);
+            ++DoneCount;
+        };
+    }
+
     THttpClient Client;
+    std::string Events;
     int DoneCount = 0;
     THttpRequest DoneType = THttpRequest::httpAbort;
     std::uint16_t DoneError = 0xFFFF;
@@ -166,6 +193,20 @@ INSTANTIATE_TEST_SUITE_P(
                      [](THttpClient& C) { C.SetProxyUsername("pu"); },
                      "HEAD /a/b?x HTTP/1.0\r\n" + std::string(kAccept) + kAgentAndLocalHost +
                          "\r\n"},
+        // A kept connection asks for it; a body to read stays on HTTP/1.0,
+        // which no answer sends in chunks, and a proxy is never asked.
+        TRequestCase{"HeadKeptAlive", THttpRequest::httpHEAD, "/a",
+                     [](THttpClient& C) { C.SetKeepAlive(true); },
+                     "HEAD /a HTTP/1.1\r\n" + std::string(kAccept) + kAgentAndLocalHost +
+                         "Connection: keep-alive\r\n\r\n"},
+        TRequestCase{"GetKeptAlive", THttpRequest::httpGET, "",
+                     [](THttpClient& C) { C.SetKeepAlive(true); },
+                     "GET / HTTP/1.0\r\n" + std::string(kAccept) + kAgentAndLocalHost +
+                         "Connection: keep-alive\r\n\r\n"},
+        TRequestCase{"HeadThroughProxyKeptAlive", THttpRequest::httpHEAD, "http://example.test/",
+                     [](THttpClient& C) { C.SetKeepAlive(true); },
+                     "HEAD http://example.test/ HTTP/1.0\r\n" + std::string(kAccept) +
+                         kAgentAndTestHost + "\r\n"},
         TRequestCase{"GetWithoutPath", THttpRequest::httpGET, "", nullptr,
                      "GET / HTTP/1.0\r\n" + std::string(kAccept) + kAgentAndLocalHost + "\r\n"},
         TRequestCase{"PostWithCredentials", THttpRequest::httpPOST, "/form",
@@ -263,33 +304,12 @@ TEST_F(HttpClientTest, HeadRaisesEventsInOrder) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         TScriptedServer server({c.Script});
-        std::string events;
-        auto note = [&events](const char* Name) {
-            return [&events, Name](THttpClient*) { events += std::string(Name) + " "; };
-        };
-        Client.OnStateChange = [&events](THttpClient* Sender) {
-            events += "State" + std::to_string(static_cast<int>(Sender->State())) + " ";
-        };
-        Client.OnSessionConnected = note("SessionConnected");
-        Client.OnRequestHeaderBegin = note("RequestHeaderBegin");
-        Client.OnRequestHeaderEnd = note("RequestHeaderEnd");
-        Client.OnCommand = [&events](THttpClient*, std::string& Line) {
-            events += "Command:" + Line.substr(0, 4) + " ";
-        };
-        Client.OnHeaderBegin = note("HeaderBegin");
-        Client.OnHeaderData = note("HeaderData");
-        Client.OnHeaderEnd = note("HeaderEnd");
-        Client.OnDocBegin = note("DocBegin");
-        Client.OnDocEnd = note("DocEnd");
-        Client.OnRequestDone = [&](THttpClient*, THttpRequest Rq, std::uint16_t Error) {
-            events +=
-                "RequestDone" + std::to_string(static_cast<int>(Rq)) + "/" + std::to_string(Error);
-            ++DoneCount;
-        };
+        Events.clear();
+        RecordEvents();
         HeadAndWait(server.Url());
         // States: 1 not connected, 3 lookup, 4 lookup done, 2 connected,
         // 5 waiting header, 6 waiting body, 0 ready; request 3 is HEAD.
-        EXPECT_EQ(events, "State1 State3 State4 State2 SessionConnected State5 "
+        EXPECT_EQ(Events, "State1 State3 State4 State2 SessionConnected State5 "
                           "RequestHeaderBegin Command:HEAD Command:Acce Command:User "
                           "Command:Host RequestHeaderEnd Command: " +
                               std::string(c.HeaderEvents) +
@@ -348,25 +368,41 @@ struct THandlerCase {
     THttpRequest request;
     std::vector<std::string> answers; // one per hop
     std::function<void(THttpClient&, const THttpNotifyEvent& Act)> hook;
+    bool kept = false; // every hop over one kept connection
 };
 
 void PrintTo(const THandlerCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+// One exchange after the other on a connection that stays open.
+TScript Exchanges(const std::vector<std::string>& Answers) {
+    TScript script;
+    for (const std::string& answer : Answers) {
+        script.push_back(RequestHeader());
+        script.push_back(TScriptedServer::Send(answer));
+    }
+    return script;
+}
+
 TScriptedServer ServerFor(const THandlerCase& c) {
     std::vector<TScript> scripts;
-    for (const std::string& answer : c.answers)
-        scripts.push_back(Answer(answer));
+    if (c.kept)
+        scripts.push_back(Exchanges(c.answers));
+    else
+        for (const std::string& answer : c.answers)
+            scripts.push_back(Answer(answer));
     return TScriptedServer(scripts);
 }
 
-// Sets the client up for the case: the address and the body to post.
-void Prepare(THttpClient& Client, QBuffer& Body, const std::string& Url) {
+// Sets the client up for the case: the address, the body to post and the
+// kept connection.
+void Prepare(THttpClient& Client, QBuffer& Body, const std::string& Url, const THandlerCase& c) {
     Body.setData("a=1");
     Body.open(QIODevice::ReadOnly);
     Client.SetSendStream(&Body);
     Client.SetURL(Url);
+    Client.SetKeepAlive(c.kept);
 }
 
 // Nothing of the client may be touched after a handler deleted it, neither by
@@ -380,7 +416,7 @@ TEST_P(HandlerDeletesClientTest, NothingTouchesTheDeletedClient) {
     QBuffer postBody;
     bool deleted = false;
     auto* client = new THttpClient;
-    Prepare(*client, postBody, server.Url());
+    Prepare(*client, postBody, server.Url(), c);
     c.hook(*client, [&deleted](THttpClient* Sender) {
         deleted = true;
         delete Sender;
@@ -402,7 +438,7 @@ TEST_P(HandlerAbortsRequestTest, RequestEndsThereAndTheNextOneRuns) {
     TScriptedServer server = ServerFor(c);
     THttpClient client;
     QBuffer postBody;
-    Prepare(client, postBody, server.Url());
+    Prepare(client, postBody, server.Url(), c);
     std::optional<THttpState> abortedIn;
     c.hook(client, [&abortedIn](THttpClient* Sender) {
         if (abortedIn)
@@ -440,6 +476,9 @@ std::function<void(THttpClient&, const THttpNotifyEvent&)> OnState(THttpState St
 const std::string kDocument = "HTTP/1.0 200 OK\r\nSet-Cookie: a=1\r\n\r\nbody";
 const std::vector<std::string> kPlain{kDocument};
 const std::vector<std::string> kRedirected{Redirect("/next"), kDocument};
+const std::vector<std::string> kKeptRedirected{
+    "HTTP/1.1 302 Found\r\nLocation: /next\r\nContent-Length: 0\r\n\r\n",
+    "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nbody"};
 
 const std::vector<THandlerCase> kHandlerCases{
     THandlerCase{"StateChangeAtRequestStart", THttpRequest::httpGET, kPlain,
@@ -492,6 +531,20 @@ const std::vector<THandlerCase> kHandlerCases{
                  [](THttpClient& C, const THttpNotifyEvent& D) { C.OnHeaderEnd = D; }},
     THandlerCase{"LocationChange", THttpRequest::httpGET, kRedirected,
                  [](THttpClient& C, const THttpNotifyEvent& D) { C.OnLocationChange = D; }},
+    // Between the hops, on the reused connection and at its end, the
+    // connection is kept.
+    THandlerCase{"LocationChangeWhileKept", THttpRequest::httpGET, kKeptRedirected,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnLocationChange = D; }, true},
+    THandlerCase{"RequestHeaderBeginOfAReusedHop", THttpRequest::httpGET, kKeptRedirected,
+                 [](THttpClient& C, const THttpNotifyEvent& D) {
+                     C.OnRequestHeaderBegin = [D](THttpClient* Sender) {
+                         if (Sender->Hops().size() == 2)
+                             D(Sender);
+                     };
+                 },
+                 true},
+    THandlerCase{"DocEndWhileKept", THttpRequest::httpGET, kKeptRedirected,
+                 [](THttpClient& C, const THttpNotifyEvent& D) { C.OnDocEnd = D; }, true},
     THandlerCase{"DocBegin", THttpRequest::httpGET, kPlain,
                  [](THttpClient& C, const THttpNotifyEvent& D) { C.OnDocBegin = D; }},
     THandlerCase{"DocData", THttpRequest::httpGET, kPlain,
@@ -1042,6 +1095,171 @@ TEST_P(RefusedHeadTest, IsAskedAgainAsGetOfTheHeader) {
 INSTANTIATE_TEST_SUITE_P(Statuses, RefusedHeadTest,
                          ::testing::Values("405 Method Not Allowed", "501 Not Implemented"),
                          [](const auto& info) { return info.param.substr(0, 3); });
+
+// --- kept connections ----------------------------------------------------------------
+
+const std::string kOk11 = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
+
+struct TKeptCase {
+    std::string name;
+    std::vector<TScript> scripts; // one per connection the client must open
+    int requests;                 // HEADs in a row, each answered 200
+    bool waitIdleClose = false;   // the next HEAD waits until the server's close is noticed
+};
+
+void PrintTo(const TKeptCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class KeptConnectionTest : public HttpClientTest,
+                           public ::testing::WithParamInterface<TKeptCase> {};
+
+// Every request succeeds, over as many connections as the server's answers allow.
+TEST_P(KeptConnectionTest, RequestsShareConnectionsAsAllowed) {
+    const TKeptCase& c = GetParam();
+    TScriptedServer server(c.scripts);
+    Client.SetKeepAlive(true);
+    for (int i = 0; i < c.requests; ++i) {
+        SCOPED_TRACE(i);
+        HeadAndWait(server.Url("/" + std::to_string(i)));
+        EXPECT_EQ(Client.StatusCode(), 200);
+        EXPECT_EQ(DoneError, 0);
+        ASSERT_EQ(Client.Hops().size(), 1u);
+        EXPECT_EQ(Client.Hops()[0].Failure, "");
+        if (c.waitIdleClose && i == 0) {
+            ASSERT_TRUE(testsupport::WaitUntil([this] { return !Client.Connected(); }));
+            EXPECT_EQ(DoneCount, 1); // dropped without an event
+        }
+    }
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(server.Accepted(), c.scripts.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, KeptConnectionTest,
+    ::testing::Values(
+        TKeptCase{"Http11", {Exchanges({kOk11, kOk11, kOk11})}, 3},
+        TKeptCase{"Http10KeepAlive",
+                  {Exchanges({"HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\n\r\n", kOk})},
+                  2},
+        TKeptCase{"Http10", {Answer(kOk), Answer(kOk)}, 2},
+        TKeptCase{"ConnectionClose",
+                  {Answer("HTTP/1.1 200 OK\r\nConnection: foo, close\r\n\r\n"), Answer(kOk11)},
+                  2},
+        // Bytes after the answer leave the connection fit for no other.
+        TKeptCase{"JunkAfterAnswer", {Answer(kOk11 + "junk\r\n"), Answer(kOk11)}, 2},
+        TKeptCase{"ClosedWhileWaiting", {Answer(kOk11), Exchanges({kOk11})}, 2, true},
+        // The close races with the next request: it is asked again.
+        TKeptCase{"ClosedBeforeTheAnswer",
+                  {{RequestHeader(), TScriptedServer::Send(kOk11), RequestHeader(),
+                    TScriptedServer::Close()},
+                   Answer(kOk11)},
+                  2},
+        TKeptCase{"ResetBeforeTheAnswer",
+                  {{RequestHeader(), TScriptedServer::Send(kOk11), RequestHeader(),
+                    TScriptedServer::Reset()},
+                   Answer(kOk11)},
+                  2}),
+    [](const auto& info) { return info.param.name; });
+
+// Only the first try of a request is asked again: a second close is its answer.
+TEST_F(HttpClientTest, KeptConnectionRetriesOnce) {
+    TScriptedServer server({Exchanges({kOk11}), {RequestHeader(), TScriptedServer::Close()}});
+    Client.SetKeepAlive(true);
+    HeadAndWait(server.Url());
+    Client.SetURL(server.Url());
+    DoneCount = 0;
+    // The first connection's close is noticed before the second request goes
+    // out, or the second request is asked again: either way two connections.
+    ExpectHeadFails("empty reply from server");
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(server.Accepted(), 2u);
+}
+
+// A hop over a kept connection: no lookup or connect states, no connect
+// time, the address still recorded. Abort while ready closes it.
+TEST_F(HttpClientTest, RedirectionAndNextRequestGoOverTheKeptConnection) {
+    TScript script = Exchanges(
+        {"HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 0\r\n\r\n", kOk11, kOk11});
+    script.push_back(TScriptedServer::Drain()); // until the client closes
+    TScriptedServer server({script});
+    Client.SetKeepAlive(true);
+    HeadAndWait(server.Url("/a"));
+    ASSERT_EQ(Client.Hops().size(), 2u);
+    const THttpHop& second = Client.Hops()[1];
+    EXPECT_EQ(second.Status, 200);
+    EXPECT_FALSE(second.Times.LookupDone);
+    EXPECT_FALSE(second.Times.Connected);
+    EXPECT_TRUE(second.Times.RequestSent);
+    EXPECT_EQ(second.Address, "127.0.0.1");
+    EXPECT_EQ(second.Port, server.Port());
+
+    Events.clear();
+    RecordEvents();
+    HeadAndWait(server.Url("/c"));
+    EXPECT_EQ(Events, "State1 State5 RequestHeaderBegin Command:HEAD Command:Acce Command:User "
+                      "Command:Host Command:Conn RequestHeaderEnd Command: HeaderBegin HeaderData "
+                      "HeaderData State6 HeaderEnd State0 RequestDone3/0");
+    EXPECT_TRUE(Client.Connected());
+    // Abort while ready closes the kept connection, raising nothing.
+    Client.Abort();
+    EXPECT_FALSE(Client.Connected());
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(DoneCount, 1);
+    EXPECT_EQ(server.Accepted(), 1u);
+    EXPECT_NE(server.Received(0).find("HEAD /b HTTP/1.1\r\n"), std::string::npos);
+}
+
+// Another port, or a proxy set since, closes the kept connection first.
+TEST_F(HttpClientTest, OtherServerClosesTheKeptConnection) {
+    TScriptedServer first(
+        {{RequestHeader(), TScriptedServer::Send(kOk11), TScriptedServer::Drain()}});
+    TScriptedServer second({Exchanges({kOk11}), Answer(kOk)});
+    Client.SetKeepAlive(true);
+    HeadAndWait(first.Url());
+    HeadAndWait(second.Url());
+    ASSERT_TRUE(Served(first)); // its drain ends with the client's close
+    Client.SetProxy("127.0.0.1:" + second.PortStr());
+    HeadAndWait("http://example.test/");
+    ASSERT_TRUE(Served(second));
+    EXPECT_EQ(second.Accepted(), 2u);
+    EXPECT_EQ(second.Received(1).substr(0, 36), "HEAD http://example.test/ HTTP/1.0\r\n");
+}
+
+// The GET after a refused HEAD goes over the connection of the refusal; as
+// its body is not read, the connection closes after it.
+TEST_F(HttpClientTest, RefusedHeadOverAKeptConnection) {
+    TScriptedServer server({Exchanges({"HTTP/1.1 405 Not Allowed\r\nContent-Length: 0\r\n\r\n",
+                                       "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"}),
+                            Exchanges({kOk11})});
+    Client.SetKeepAlive(true);
+    Client.SetHeadFallback(true);
+    HeadAndWait(server.Url("/doc"));
+    EXPECT_TRUE(Client.HeadRefused());
+    EXPECT_EQ(Client.StatusCode(), 200);
+    EXPECT_NE(server.Received(0).find("GET /doc HTTP/1.1\r\n"), std::string::npos);
+    HeadAndWait(server.Url("/doc"));
+    EXPECT_EQ(Client.StatusCode(), 200);
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(server.Accepted(), 2u);
+}
+
+// A body read to its announced length leaves the connection for the next request.
+TEST_F(HttpClientTest, GetBodyByLengthKeepsTheConnection) {
+    TScriptedServer server({Exchanges({"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc", kOk11})});
+    QBuffer body;
+    body.open(QIODevice::WriteOnly);
+    Client.SetReceiveStream(&body);
+    Client.SetKeepAlive(true);
+    Client.SetURL(server.Url());
+    DoneCount = 0;
+    Client.GetASync();
+    ASSERT_TRUE(WaitDone());
+    EXPECT_EQ(body.data().toStdString(), "abc");
+    HeadAndWait(server.Url());
+    ASSERT_TRUE(Served(server));
+    EXPECT_EQ(server.Accepted(), 1u);
+}
 
 // Each hop takes the proxy the configuration names for its address.
 TEST_F(HttpClientTest, ProxyOfTheEnvironmentPerHop) {

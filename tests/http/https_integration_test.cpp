@@ -36,9 +36,10 @@ QString ServerBlocks(const QString& Kind) {
 
 class HttpsIntegrationTest : public ::testing::Test {
 protected:
-    void Serve(const QString& Kind = "good") {
+    // `Extra` goes before the server blocks.
+    void Serve(const QString& Kind = "good", const QString& Extra = {}) {
         ASSERT_EQ(Certificates().Failure(), "");
-        Server = std::make_unique<testsupport::TNginxServer>(ServerBlocks(Kind));
+        Server = std::make_unique<testsupport::TNginxServer>(Extra + ServerBlocks(Kind));
         ASSERT_EQ(Server->Failure(), "");
         QFile File(Server->FilePath("www/file.txt"));
         ASSERT_TRUE(File.open(QIODevice::WriteOnly));
@@ -121,6 +122,41 @@ TEST_F(HttpsIntegrationTest, PlainHopToATlsHopLeavesBothRecords) {
         EXPECT_TRUE(time);
     for (const THttpHop& hop : hops)
         EXPECT_EQ(testsupport::TimesOutOfOrder(hop.Times), "") << hop.Url;
+}
+
+// With keep-alive the requests to one origin share a connection (nginx
+// numbers its connections in every answer), a GET read to its length
+// included; the other port gets one of its own.
+TEST_F(HttpsIntegrationTest, KeptConnectionServesTheRequestsOfItsOrigin) {
+    Serve("good", "  add_header X-Conn $connection always;\n");
+    Client.SetSslCAFile(Certificates().CaFile().toStdString());
+    Client.SetKeepAlive(true);
+    const auto connection = [this] {
+        std::string number;
+        for (const std::string& line : Client.ReceivedHeader())
+            if (line.rfind("X-Conn: ", 0) == 0)
+                number = line.substr(8);
+        return number;
+    };
+    std::vector<std::string> numbers;
+    for (const std::string& url : {PlainUrl("/file.txt"), TlsUrl("/file.txt")}) {
+        SCOPED_TRACE(url);
+        EXPECT_EQ(Head(url), "");
+        numbers.push_back(connection());
+        Client.SetURL(url);
+        Client.Get();
+        EXPECT_EQ(Client.ReceivedCount(), static_cast<std::int64_t>(Content.size()));
+        EXPECT_EQ(connection(), numbers.back());
+        EXPECT_EQ(Head(url), "");
+        EXPECT_EQ(connection(), numbers.back());
+        ASSERT_EQ(Client.Hops().size(), 1u);
+        const THttpHop& hop = Client.Hops()[0];
+        EXPECT_FALSE(hop.Times.Connected || hop.Times.TlsDone);
+        EXPECT_EQ(hop.Port, url == TlsUrl("/file.txt") ? Server->SecondPort() : Server->Port());
+        EXPECT_EQ(hop.Tls.has_value(), url == TlsUrl("/file.txt"));
+        EXPECT_EQ(Client.SslPeerInfo().has_value(), hop.Tls.has_value());
+    }
+    EXPECT_NE(numbers[0], numbers[1]);
 }
 
 struct TCertificateCase {
