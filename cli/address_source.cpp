@@ -17,10 +17,10 @@ std::optional<TAddressLine> TAddressSource::Next() {
         return TAddressLine{FArguments[FNextArgument++], 0, false};
     }
     std::optional<TAddressLine> line = FInput != nullptr ? NextLine() : std::nullopt;
-    if (line)
-        ++FCount;
-    else
+    if (!line)
         FEnded = true;
+    else if (!line->TooLong)
+        ++FCount;
     return line;
 }
 

@@ -30,7 +30,8 @@ public:
     // The next address; none once every argument and line is read.
     std::optional<TAddressLine> Next();
 
-    // The number of addresses, once the end has been reached.
+    // The number of addresses (over-long lines not counted), once the end
+    // has been reached.
     std::optional<qint64> Total() const;
 
 private:

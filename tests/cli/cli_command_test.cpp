@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "cli/address_source.h"
 #include "cli/cli_command.h"
+
+#include <QBuffer>
 
 namespace {
 
@@ -93,6 +96,29 @@ TEST(CliCommandTest, ReadsTheListOptions) {
               TListFormat::Report);
     EXPECT_EQ(ParseCliCommand({"--per-host", "2", "http://a.test/"}).Kind, TKind::List);
     EXPECT_EQ(ParseCliCommand({"--json", "http://a.test/"}).Kind, TKind::Run);
+}
+
+// The arguments, then the input's lines: trimmed, CR LF and a last line
+// without an end taken as they come, an over-long line skipped whole.
+TEST(AddressSourceTest, ReadsArgumentsThenLinesAndSkipsWhatIsNoAddress) {
+    QByteArray text = "\n  # note\r\n http://b.test/ \r\n\t\n";
+    text += QByteArray(kMaxAddressLineBytes, 'x') + "\nhttp://c.test/\nhttp://d.test/";
+    QBuffer input(&text);
+    ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+    TAddressSource source({"http://a.test/"}, &input);
+    QStringList addresses;
+    std::vector<qint64> tooLong;
+    while (const std::optional<TAddressLine> line = source.Next()) {
+        EXPECT_FALSE(source.Total());
+        if (line->TooLong)
+            tooLong.push_back(line->LineNumber);
+        else
+            addresses += line->Address;
+    }
+    EXPECT_EQ(addresses, QStringList({"http://a.test/", "http://b.test/", "http://c.test/",
+                                      "http://d.test/"}));
+    EXPECT_EQ(tooLong, std::vector<qint64>{5});
+    EXPECT_EQ(source.Total(), 4);
 }
 
 TEST(CliCommandTest, HelpAndVersionWinOverAMissingAddressButNotOverAFault) {
