@@ -35,9 +35,9 @@ QString HostOf(const QString& url) {
 } // namespace
 
 TListRun::TListRun(TCliOptions options, TListOptions list, QIODevice& out, QIODevice& err,
-                   bool progress)
+                   bool progress, bool outOnTerminal)
     : FOptions(std::move(options)), FList(std::move(list)), FOut(out), FErr(err),
-      FProgress(err, progress) {}
+      FProgress(err, progress), FOutOnTerminal(outOnTerminal) {}
 
 TListRun::~TListRun() = default;
 
@@ -182,7 +182,8 @@ void TListRun::Flush() {
     }
     if (text.isEmpty())
         return;
-    FProgress.Hide();
+    if (FOutOnTerminal)
+        FProgress.Hide();
     WriteUtf8(FOut, text);
 }
 

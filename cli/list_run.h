@@ -28,8 +28,11 @@ inline constexpr int kResultWindowPerClient = 16;
 // a running Qt core application on the calling thread.
 class TListRun {
 public:
-    // `progress`: draw the progress line on `err` (a terminal).
-    TListRun(TCliOptions options, TListOptions list, QIODevice& out, QIODevice& err, bool progress);
+    // `progress`: draw the progress line on `err` (a terminal);
+    // `outOnTerminal`: `out` shows on a terminal too, so the line makes way
+    // for each result.
+    TListRun(TCliOptions options, TListOptions list, QIODevice& out, QIODevice& err, bool progress,
+             bool outOnTerminal);
     ~TListRun();
     TListRun(const TListRun&) = delete;
     TListRun& operator=(const TListRun&) = delete;
@@ -67,6 +70,7 @@ private:
     QIODevice& FOut;
     QIODevice& FErr;
     TProgressLine FProgress;
+    bool FOutOnTerminal;
     QFile FInput;
     std::unique_ptr<TAddressSource> FSource;
     bool FSourceEnded = false;

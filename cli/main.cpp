@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
         WriteUtf8(err, UsageErrorText(command.Error));
         return kExitUsage;
     case TCliCommand::TKind::List: {
-        TListRun run(command.Options, command.List, out, err, isatty(STDERR_FILENO) == 1);
+        TListRun run(command.Options, command.List, out, err, isatty(STDERR_FILENO) == 1,
+                     isatty(STDOUT_FILENO) == 1);
         // Before the requests start the resolver's threads.
         const TInterruptWatch interrupts([&run] { run.Interrupt(); });
         return run.Exec();
