@@ -1,6 +1,8 @@
 #include "cli/address_source.h"
 
-#include <QIODevice>
+#include <QFile>
+
+#include <poll.h>
 
 namespace {
 
@@ -22,6 +24,17 @@ std::optional<TAddressLine> TAddressSource::Next() {
     else if (!line->TooLong)
         ++FCount;
     return line;
+}
+
+bool TAddressSource::Ready() const {
+    if (FNextArgument < FArguments.size() || FInput == nullptr || FEnded || FInput->canReadLine())
+        return true;
+    const auto* file = qobject_cast<const QFile*>(FInput);
+    if (file == nullptr || file->handle() < 0)
+        return true;
+    // Readable, at its end or failed: a read then returns at once.
+    pollfd input{file->handle(), POLLIN, 0};
+    return poll(&input, 1, 0) != 0;
 }
 
 std::optional<qint64> TAddressSource::Total() const {

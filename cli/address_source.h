@@ -27,8 +27,14 @@ class TAddressSource {
 public:
     TAddressSource(QStringList arguments, QIODevice* input);
 
-    // The next address; none once every argument and line is read.
+    // The next address; none once every argument and line is read. Blocks
+    // until a line is complete unless Ready.
     std::optional<TAddressLine> Next();
+
+    // Whether Next has something to go on at once: an argument, a line read
+    // ahead, bytes or the end waiting on the input's descriptor. False only
+    // while a pipe or a terminal has nothing yet; watch its descriptor then.
+    bool Ready() const;
 
     // The number of addresses (over-long lines not counted), once the end
     // has been reached.

@@ -10,6 +10,7 @@
 #include "http/url.h"
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 
 #include <algorithm>
 
@@ -73,10 +74,25 @@ void TListRun::Interrupt() {
 bool TListRun::OpenInput() {
     if (FList.InputFile.isEmpty())
         return true;
-    if (FList.InputFile == QLatin1String("-"))
-        return FInput.open(STDIN_FILENO, QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
-    FInput.setFileName(FList.InputFile);
-    return FInput.open(QIODevice::ReadOnly);
+    if (FList.InputFile == QLatin1String("-")) {
+        if (!FInput.open(STDIN_FILENO, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            return false;
+    } else {
+        FInput.setFileName(FList.InputFile);
+        if (!FInput.open(QIODevice::ReadOnly))
+            return false;
+    }
+    WatchInput();
+    return true;
+}
+
+void TListRun::WatchInput() {
+    FInputWatch = std::make_unique<QSocketNotifier>(FInput.handle(), QSocketNotifier::Read);
+    FInputWatch->setEnabled(false);
+    QObject::connect(FInputWatch.get(), &QSocketNotifier::activated, [this] {
+        FInputWatch->setEnabled(false);
+        Fill();
+    });
 }
 
 bool TListRun::Finished() const {
@@ -104,6 +120,11 @@ bool TListRun::ReadAddress() {
     if (FSourceEnded || FWaiting.size() >= static_cast<std::size_t>(FList.Parallel) ||
         FWindow.size() >= static_cast<std::size_t>(kResultWindowPerClient * FList.Parallel))
         return false;
+    // Running requests go on while a pipe or terminal has no line yet.
+    if (!FSource->Ready()) {
+        FInputWatch->setEnabled(true);
+        return false;
+    }
     const std::optional<TAddressLine> line = FSource->Next();
     if (!line) {
         FSourceEnded = true;

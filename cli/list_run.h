@@ -12,6 +12,7 @@
 #include <vector>
 
 class QIODevice;
+class QSocketNotifier;
 class TAddressSource;
 class TCliQuery;
 
@@ -55,6 +56,7 @@ private:
     };
 
     bool OpenInput();
+    void WatchInput();
     bool Finished() const;
     // Starts waiting addresses and reads new ones while a client is free.
     void Fill();
@@ -72,6 +74,8 @@ private:
     TProgressLine FProgress;
     bool FOutOnTerminal;
     QFile FInput;
+    // Watches a pipe or terminal while it has no line for a free client.
+    std::unique_ptr<QSocketNotifier> FInputWatch;
     std::unique_ptr<TAddressSource> FSource;
     bool FSourceEnded = false;
 

@@ -748,7 +748,12 @@ TEST_F(CliProgramTest, ListLimitsClientsPerHostAndCtrlCKeepsWhatWasDone) {
             accepted.push_back(::accept4(busy.Fd(), nullptr, nullptr, SOCK_CLOEXEC));
         return accepted.size();
     };
-    EXPECT_TRUE(testsupport::WaitUntil([&] { return other.Done() && acceptAll() >= 2; }));
+    // The first address printed, the last one asked of its server.
+    QByteArray out;
+    EXPECT_TRUE(testsupport::WaitUntil([&] {
+        out += Process.readAllStandardOutput();
+        return out.contains('\n') && other.Done() && acceptAll() >= 2;
+    }));
     EXPECT_EQ(acceptAll(), 2u);
     ASSERT_EQ(::kill(static_cast<pid_t>(Process.processId()), SIGINT), 0);
     const TProgramResult result = Finish();
@@ -756,9 +761,10 @@ TEST_F(CliProgramTest, ListLimitsClientsPerHostAndCtrlCKeepsWhatWasDone) {
         ::close(fd);
 
     EXPECT_EQ(result.ExitCode, 130);
-    ASSERT_EQ(OutputLines(result).size(), 1) << result.Out.toStdString();
-    EXPECT_TRUE(result.Out.startsWith(QByteArray::fromStdString("200\t" + other.Url("/first"))))
-        << result.Out.toStdString();
+    out += result.Out;
+    EXPECT_EQ(out.count('\n'), 1) << out.toStdString();
+    EXPECT_TRUE(out.startsWith(QByteArray::fromStdString("200\t" + other.Url("/first"))))
+        << out.toStdString();
     EXPECT_TRUE(result.Err.contains("Die Abfragen wurden mit Strg+C abgebrochen."))
         << result.Err.toStdString();
 }
@@ -794,6 +800,25 @@ TEST_F(CliProgramTest, ListReadsStandardInputAfterTheArguments) {
             EXPECT_TRUE(object["ok"].toBool());
         }
     }
+}
+
+// An address is asked while the next line is still to come, and Ctrl+C ends
+// the wait for it.
+TEST_F(CliProgramTest, ListAsksEachLineWithoutWaitingForTheNext) {
+    TScriptedServer server({Answer(kFullAnswer)});
+    Start({"--brief", "--input", "-"});
+    Process.write(QByteArray::fromStdString(server.Url("/first") + "\n"));
+    QByteArray out;
+    EXPECT_TRUE(testsupport::WaitUntil([&] {
+        out += Process.readAllStandardOutput();
+        return out.contains('\n');
+    }));
+    ASSERT_EQ(::kill(static_cast<pid_t>(Process.processId()), SIGINT), 0);
+    const TProgramResult result = Finish();
+    EXPECT_EQ(result.ExitCode, 130);
+    EXPECT_TRUE(
+        (out + result.Out).startsWith(QByteArray::fromStdString("200\t" + server.Url("/first"))))
+        << (out + result.Out).toStdString();
 }
 
 // --- hostile servers ------------------------------------------------------------
