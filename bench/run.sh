@@ -337,3 +337,6 @@ done
 [ -z "$tls_note" ] || echo "$tls_note"
 echo "ratio = quorvik/curl. The CLI's CPU time (GNU time) has a resolution of 10 ms, the window's"
 echo "(scheduler accounting of its threads) of 0.1 ms."
+
+say "lists of addresses"
+bash "$root/bench/list_bench.sh" "$cli"

@@ -37,6 +37,10 @@ enum class TOption {
     CaCert,
     Insecure,
     Timeout,
+    Input,
+    Parallel,
+    PerHost,
+    Brief,
     Help,
     Version
 };
@@ -63,6 +67,10 @@ constexpr std::array kOptions{
     TOptionEntry{"--cacert", TOption::CaCert, true},
     TOptionEntry{"--insecure", TOption::Insecure, false},
     TOptionEntry{"--timeout", TOption::Timeout, true},
+    TOptionEntry{"--input", TOption::Input, true},
+    TOptionEntry{"--parallel", TOption::Parallel, true},
+    TOptionEntry{"--per-host", TOption::PerHost, true},
+    TOptionEntry{"--brief", TOption::Brief, false},
     TOptionEntry{"-h", TOption::Help, false},
     TOptionEntry{"--help", TOption::Help, false},
     TOptionEntry{"--version", TOption::Version, false},
@@ -83,6 +91,18 @@ std::optional<std::chrono::milliseconds> ParseTimeout(const QString& text) {
     // A tiny positive value still waits a little rather than not at all.
     const auto milliseconds = std::max(1LL, std::llround(seconds * kMillisecondsPerSecond));
     return std::chrono::milliseconds(milliseconds);
+}
+
+// A count of clients from 1 to kMaxParallel, in decimal digits.
+std::optional<int> ParseClientCount(const QString& text) {
+    if (text.isEmpty() ||
+        !std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); }))
+        return std::nullopt;
+    bool ok = false;
+    const int count = text.toInt(&ok);
+    if (!ok || count < 1 || count > kMaxParallel)
+        return std::nullopt;
+    return count;
 }
 
 // Splits "HOST[:PORT]"; false for an empty host, one with a path or a colon
@@ -109,9 +129,13 @@ private:
     QString ApplySocks(const QString& value);
     QString ApplySocksLevel(const QString& value);
     QString ApplySocksUser(const QString& value);
+    QString ApplyClientCount(const QString& name, const QString& value, int& count);
     TCliCommand Finish() const;
+    QString ListError() const;
 
     TCliOptions FOptions;
+    TListOptions FList;
+    bool FListOption = false; // an option that only a list has
     QStringList FPositional;
     bool FHelp = false;
     bool FVersion = false;
@@ -221,6 +245,20 @@ QString TCommandParser::Apply(TOption option, const QString& value) {
                 .arg(value)
                 .arg(kMaxTimeoutSeconds);
         break;
+    case TOption::Input:
+        if (value.isEmpty())
+            return QStringLiteral("Die Option --input erwartet einen Dateinamen.");
+        FList.InputFile = value;
+        FListOption = true;
+        break;
+    case TOption::Parallel:
+        return ApplyClientCount(QStringLiteral("--parallel"), value, FList.Parallel);
+    case TOption::PerHost:
+        return ApplyClientCount(QStringLiteral("--per-host"), value, FList.PerHost);
+    case TOption::Brief:
+        FList.Format = TListFormat::Brief;
+        FListOption = true;
+        break;
     case TOption::Help:
         FHelp = true;
         break;
@@ -278,19 +316,27 @@ QString TCommandParser::ApplySocksUser(const QString& value) {
     return {};
 }
 
+QString TCommandParser::ApplyClientCount(const QString& name, const QString& value, int& count) {
+    const std::optional<int> parsed = ParseClientCount(value);
+    if (!parsed)
+        return QStringLiteral("Ungültige Anzahl „%1“ für %2: erwartet wird eine ganze Zahl "
+                              "von 1 bis %3.")
+            .arg(value, name)
+            .arg(kMaxParallel);
+    count = *parsed;
+    FListOption = true;
+    return {};
+}
+
 TCliCommand TCommandParser::Finish() const {
     if (FHelp)
         return Command(TCliCommand::TKind::Help);
     if (FVersion)
         return Command(TCliCommand::TKind::Version);
-    if (FPositional.isEmpty())
+    if (FPositional.isEmpty() && FList.InputFile.isEmpty())
         return UsageError(QStringLiteral("Es fehlt die Internet-Adresse (URL)."));
-    if (FPositional.size() > 1)
-        return UsageError(
-            QStringLiteral("Zu viele Argumente ab „%1“: erwartet wird genau eine Internet-Adresse.")
-                .arg(FPositional[1]));
     // The window refuses an empty address with the same sentence.
-    if (FPositional.front().isEmpty())
+    if (FPositional.contains(QString()))
         return UsageError(
             QStringLiteral("Bitte geben Sie vor der Abfrage eine Internet-Adresse ein."));
     if (!FOptions.OutputFile.isEmpty() && !FOptions.Get)
@@ -302,10 +348,34 @@ TCliCommand TCommandParser::Finish() const {
     if (FSocksDetails && FOptions.SocksHost.isEmpty())
         return UsageError(QStringLiteral(
             "Die Optionen --socks-level und --socks-user sind nur zusammen mit --socks möglich."));
-    TCliCommand command = Command(TCliCommand::TKind::Run);
+    const bool list = FListOption || FPositional.size() > 1;
+    if (list) {
+        if (const QString error = ListError(); !error.isEmpty())
+            return UsageError(error);
+    }
+    TCliCommand command = Command(list ? TCliCommand::TKind::List : TCliCommand::TKind::Run);
     command.Options = FOptions;
-    command.Options.Url = FPositional.front();
+    if (list) {
+        command.List = FList;
+        command.List.Urls = FPositional;
+        if (FOptions.Json)
+            command.List.Format = TListFormat::Json;
+    } else {
+        command.Options.Url = FPositional.front();
+    }
     return command;
+}
+
+QString TCommandParser::ListError() const {
+    // One body file cannot take the bodies of many addresses.
+    if (!FOptions.OutputFile.isEmpty())
+        return QStringLiteral("Die Option -o ist nur mit einer einzigen Adresse möglich.");
+    // Every line of --brief stands for one address.
+    if (FList.Format == TListFormat::Brief &&
+        (FOptions.Json || FOptions.Lines || FOptions.Headers || FOptions.Hops))
+        return QStringLiteral("Die Option --brief lässt sich nicht mit --json, --lines, --headers "
+                              "oder --hops verbinden.");
+    return {};
 }
 
 } // namespace
@@ -316,12 +386,13 @@ TCliCommand ParseCliCommand(const QStringList& arguments) {
 
 QString CliHelpText() {
     return QStringLiteral(
-               "Aufruf: %1 [Optionen] URL\n"
+               "Aufruf: %1 [Optionen] URL...\n"
                "\n"
                "Fragt mit einer HTTP-HEAD-Anfrage ab, was der Server über das Dokument unter URL\n"
                "sagt, und gibt den HTTP-Report aus, wie ihn Quorvik anzeigt (UTF-8). Adressen\n"
                "mit https:// gehen verschlüsselt (TLS) zum Server; sein Zertifikat wird gegen die\n"
-               "Zertifizierungsstellen des Systems geprüft.\n"
+               "Zertifizierungsstellen des Systems geprüft. Mehrere Adressen (eine Liste) fragt\n"
+               "es zugleich ab.\n"
                "\n"
                "Optionen:\n"
                "  --lines              die Zeilen des Reports roh ausgeben, mit den Markierungen\n"
@@ -361,10 +432,29 @@ QString CliHelpText() {
                "  --insecure           bei https-Adressen jedes Zertifikat annehmen, ohne\n"
                "                       Prüfung von Aussteller, Gültigkeit und Rechnername\n"
                "  --timeout SEKUNDEN   die Anfrage nach dieser Zeit abbrechen (Vorgabe: keine)\n"
+               "  --input DATEI        die Adressen aus DATEI lesen, eine je Zeile, nach denen\n"
+               "                       der Befehlszeile; mit - von der Standardeingabe; leere\n"
+               "                       Zeilen und solche, die mit # beginnen, zählen nicht\n"
+               "  --parallel ANZAHL    so viele Adressen einer Liste zugleich abfragen\n"
+               "                       (Vorgabe: %2, höchstens %3)\n"
+               "  --per-host ANZAHL    davon höchstens so viele zugleich an denselben Rechner\n"
+               "                       und Port, wie die Adresse sie nennt (Vorgabe: %4)\n"
+               "  --brief              je Adresse eine Zeile, die Spalten durch Tabulatoren\n"
+               "                       getrennt: Status, endgültige Adresse, Größe in Bytes,\n"
+               "                       Typ, Dauer in ms, Anzahl der Schritte, Fehler\n"
                "  -h, --help           diese Hilfe ausgeben\n"
                "  --version            die Version ausgeben\n"
                "\n"
                "Strg+C bricht eine laufende Anfrage ab; der Report wird dann noch ausgegeben.\n"
+               "\n"
+               "Listen: Mit mehr als einer Adresse, mit --input, --parallel, --per-host oder\n"
+               "--brief gibt das Programm die Ergebnisse in der Reihenfolge der Eingabe aus,\n"
+               "jedes, sobald es und alle davor fertig sind: die Reports durch eine Leerzeile\n"
+               "getrennt, mit --json ein JSON-Objekt je Zeile (JSON Lines), mit --brief eine\n"
+               "Zeile je Adresse. Die Optionen gelten für jede Adresse; -o ist mit einer Liste\n"
+               "nicht möglich. Ist die Standardfehlerausgabe ein Terminal, zeigt sie den\n"
+               "Fortschritt. Strg+C bricht alle laufenden Anfragen ab; ausgegeben ist dann, was\n"
+               "bis zur ersten unfertigen Adresse fertig war.\n"
                "\n"
                "Proxys: Ohne --proxy gelten die Umgebungsvariablen wie bei curl: http_proxy\n"
                "(nur klein geschrieben), https_proxy oder HTTPS_PROXY, all_proxy oder ALL_PROXY\n"
@@ -377,8 +467,12 @@ QString CliHelpText() {
                "\n"
                "Rückgabewert: 0, wenn der Report keinen Fehler meldet; 1, wenn er einen Fehler\n"
                "meldet oder der Inhalt nicht geschrieben werden konnte; 2 bei falschem Aufruf;\n"
-               "130, wenn Strg+C die Anfrage abgebrochen hat.\n")
-        .arg(QLatin1String(kCliProgramName));
+               "130, wenn Strg+C die Anfrage abgebrochen hat. Bei einer Liste: 1, sobald ein\n"
+               "Report einen Fehler meldet oder eine Zeile der Eingabe zu lang ist.\n")
+        .arg(QLatin1String(kCliProgramName))
+        .arg(kDefaultParallel)
+        .arg(kMaxParallel)
+        .arg(kDefaultPerHost);
 }
 
 QString CliVersionText() {
@@ -396,6 +490,6 @@ QString CliNoteText(const QString& message) {
 }
 
 QString UsageErrorText(const QString& message) {
-    return CliNoteText(message) + QStringLiteral("Aufruf: %1 [Optionen] URL (mehr mit --help)\n")
+    return CliNoteText(message) + QStringLiteral("Aufruf: %1 [Optionen] URL... (mehr mit --help)\n")
                                       .arg(QLatin1String(kCliProgramName));
 }

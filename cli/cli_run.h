@@ -1,10 +1,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
-#include "http/http_client.h"
-#include "query/http_report.h"
-
-#include <QTimer>
+#include "cli/cli_query.h"
 
 #include <memory>
 
@@ -32,24 +29,16 @@ public:
     void Interrupt();
 
     // The client that runs the request (a test replaces its socket's lookup).
-    THttpClient& Client() { return FClient; }
+    THttpClient& Client() { return FQuery.Client(); }
 
 private:
-    enum class TAbortCause { None, Timeout, Interrupt };
-
     bool OpenBodyFile();
-    void Configure();
-    THttpReportInput Request();
-    void Print(const THttpReportInput& input, QIODevice& out);
     void ExplainAbort();
     bool CloseBodyFile();
-    void Abort(TAbortCause cause);
 
     TCliOptions FOptions;
     QIODevice& FOut;
     QIODevice& FErr;
-    THttpClient FClient;
+    TCliQuery FQuery;
     std::unique_ptr<TBodyFile> FBodyFile; // with "-o" only
-    QTimer FTimeout;
-    TAbortCause FAbortCause = TAbortCause::None;
 };

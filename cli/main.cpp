@@ -2,6 +2,7 @@
 #include "cli/cli_exit_code.h"
 #include "cli/cli_run.h"
 #include "cli/interrupt_watch.h"
+#include "cli/list_run.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -30,6 +31,13 @@ int main(int argc, char** argv) {
     case TCliCommand::TKind::UsageError:
         WriteUtf8(err, UsageErrorText(command.Error));
         return kExitUsage;
+    case TCliCommand::TKind::List: {
+        TListRun run(command.Options, command.List, out, err, isatty(STDERR_FILENO) == 1,
+                     isatty(STDOUT_FILENO) == 1);
+        // Before the requests start the resolver's threads.
+        const TInterruptWatch interrupts([&run] { run.Interrupt(); });
+        return run.Exec();
+    }
     case TCliCommand::TKind::Run:
         break;
     }

@@ -75,8 +75,7 @@ TReportLines ComposeHttpReport(const THttpReportInput& input, const QLocale& loc
     // The lines of every hop of a redirection chain are kept in arrival order:
     // the target is the first hop's, everything else the last response's.
     const std::span<const std::string> allHops(input.ReceivedHeader);
-    const std::span<const std::string> final =
-        allHops.subspan(std::min(input.FinalHeaderStart, allHops.size()));
+    const std::span<const std::string> final = input.FinalHeader();
     const auto header = [&final](std::string_view key, std::string_view fallback) {
         return HeaderValue(final, key, fallback);
     };

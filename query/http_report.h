@@ -6,8 +6,10 @@
 #include "net/tls_peer_info.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,14 @@ struct THttpReportInput {
     // The address the request ended at: the last hop's, the typed one
     // while there is none.
     const std::string& FinalURL() const { return Hops.empty() ? URL : Hops.back().Url; }
+    // The lines of the last response, its status line first.
+    std::span<const std::string> FinalHeader() const {
+        return std::span<const std::string>(ReceivedHeader)
+            .subspan(std::min(FinalHeaderStart, ReceivedHeader.size()));
+    }
+    // Whether the status is a server's: after a local failure it is the
+    // client's 404.
+    bool Answered() const { return RequestError == 0 && StatusCode != 0; }
 };
 
 namespace httpreport {

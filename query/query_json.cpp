@@ -141,11 +141,7 @@ void Hop(TJsonWriter& json, const THttpHop& hop, std::int64_t nowSeconds) {
 }
 
 void Final(TJsonWriter& json, const THttpReportInput& input) {
-    // After a local failure the status is the client's 404, not a server's.
-    const bool answered = input.RequestError == 0 && input.StatusCode != 0;
-    const std::span<const std::string> all(input.ReceivedHeader);
-    const std::span<const std::string> last =
-        all.subspan(std::min(input.FinalHeaderStart, all.size()));
+    const bool answered = input.Answered();
     json.Name("final");
     json.BeginObject();
     json.Name("url");
@@ -159,7 +155,8 @@ void Final(TJsonWriter& json, const THttpReportInput& input) {
                                       {"server", "Server"},
                                       {"date", "Date"},
                                       {"last_modified", "Last-Modified"}}) {
-        const std::optional<std::string_view> value = httpreport::FieldValue(last, field);
+        const std::optional<std::string_view> value =
+            httpreport::FieldValue(input.FinalHeader(), field);
         OptionalText(json, name, value ? std::optional(std::string(*value)) : std::nullopt);
     }
     json.EndObject();

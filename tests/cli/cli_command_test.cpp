@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "cli/address_source.h"
 #include "cli/cli_command.h"
+
+#include <QBuffer>
 
 namespace {
 
@@ -68,6 +71,56 @@ TEST(CliCommandTest, ProxyTakesTheFormsOfTheEnvironment) {
     }
 }
 
+// More than one address, or any option that only a list has, makes a list;
+// --json then prints one object per line.
+TEST(CliCommandTest, ReadsTheListOptions) {
+    const TCliCommand full =
+        ParseCliCommand({"--input", "-", "--parallel=256", "--per-host", "1", "--brief",
+                         "--timeout", "3", "http://a.test/", "http://b.test/"});
+    ASSERT_EQ(full.Kind, TKind::List) << full.Error.toStdString();
+    EXPECT_EQ(full.List.Urls, QStringList({"http://a.test/", "http://b.test/"}));
+    EXPECT_EQ(full.List.InputFile, "-");
+    EXPECT_EQ(full.List.Parallel, 256);
+    EXPECT_EQ(full.List.PerHost, 1);
+    EXPECT_EQ(full.List.Format, TListFormat::Brief);
+    EXPECT_EQ(full.Options.Timeout, std::chrono::milliseconds(3000));
+
+    const TCliCommand fileOnly = ParseCliCommand({"--json", "--input", "list.txt"});
+    ASSERT_EQ(fileOnly.Kind, TKind::List) << fileOnly.Error.toStdString();
+    EXPECT_TRUE(fileOnly.List.Urls.isEmpty());
+    EXPECT_EQ(fileOnly.List.Parallel, kDefaultParallel);
+    EXPECT_EQ(fileOnly.List.PerHost, kDefaultPerHost);
+    EXPECT_EQ(fileOnly.List.Format, TListFormat::Json);
+
+    EXPECT_EQ(ParseCliCommand({"http://a.test/", "http://b.test/"}).List.Format,
+              TListFormat::Report);
+    EXPECT_EQ(ParseCliCommand({"--per-host", "2", "http://a.test/"}).Kind, TKind::List);
+    EXPECT_EQ(ParseCliCommand({"--json", "http://a.test/"}).Kind, TKind::Run);
+}
+
+// The arguments, then the input's lines: trimmed, CR LF and a last line
+// without an end taken as they come, an over-long line skipped whole.
+TEST(AddressSourceTest, ReadsArgumentsThenLinesAndSkipsWhatIsNoAddress) {
+    QByteArray text = "\n  # note\r\n http://b.test/ \r\n\t\n";
+    text += QByteArray(kMaxAddressLineBytes, 'x') + "\nhttp://c.test/\nhttp://d.test/";
+    QBuffer input(&text);
+    ASSERT_TRUE(input.open(QIODevice::ReadOnly));
+    TAddressSource source({"http://a.test/"}, &input);
+    QStringList addresses;
+    std::vector<qint64> tooLong;
+    while (const std::optional<TAddressLine> line = source.Next()) {
+        EXPECT_FALSE(source.Total());
+        if (line->TooLong)
+            tooLong.push_back(line->LineNumber);
+        else
+            addresses += line->Address;
+    }
+    EXPECT_EQ(addresses, QStringList({"http://a.test/", "http://b.test/", "http://c.test/",
+                                      "http://d.test/"}));
+    EXPECT_EQ(tooLong, std::vector<qint64>{5});
+    EXPECT_EQ(source.Total(), 4);
+}
+
 TEST(CliCommandTest, HelpAndVersionWinOverAMissingAddressButNotOverAFault) {
     EXPECT_EQ(ParseCliCommand({"--help"}).Kind, TKind::Help);
     EXPECT_EQ(ParseCliCommand({"--version", "-h"}).Kind, TKind::Help);
@@ -82,7 +135,21 @@ TEST(CliCommandTest, RejectsFaultyCommandLinesWithAGermanReason) {
     } cases[] = {
         {{}, "Es fehlt die Internet-Adresse"},
         {{""}, "Bitte geben Sie vor der Abfrage eine Internet-Adresse ein."},
-        {{"http://a.test/", "http://b.test/"}, "Zu viele Argumente ab „http://b.test/“"},
+        {{"--brief", "http://a.test/", ""},
+         "Bitte geben Sie vor der Abfrage eine Internet-Adresse ein."},
+        {{"--get", "-o", "b.bin", "http://a.test/", "http://b.test/"},
+         "Die Option -o ist nur mit einer einzigen Adresse möglich."},
+        {{"--get", "-o", "b.bin", "--input", "list.txt"}, "-o ist nur mit einer einzigen Adresse"},
+        {{"--input", "", "http://a.test/"}, "Die Option --input erwartet einen Dateinamen."},
+        {{"--parallel", "0", "http://a.test/"},
+         "Ungültige Anzahl „0“ für --parallel: erwartet wird eine ganze Zahl von 1 bis 256."},
+        {{"--parallel", "257", "http://a.test/"}, "Ungültige Anzahl „257“ für --parallel"},
+        {{"--parallel", "+8", "http://a.test/"}, "Ungültige Anzahl „+8“ für --parallel"},
+        {{"--per-host= 2", "http://a.test/"}, "Ungültige Anzahl „ 2“ für --per-host"},
+        {{"--brief", "--json", "http://a.test/"},
+         "Die Option --brief lässt sich nicht mit --json, --lines, --headers oder --hops "
+         "verbinden."},
+        {{"--brief", "--hops", "http://a.test/"}, "--brief lässt sich nicht"},
         {{"-x", "http://a.test/"}, "Unbekannte Option „-x“"},
         {{"--get=yes", "http://a.test/"}, "Die Option --get erwartet keinen Wert."},
         {{"http://a.test/", "--proxy"}, "Die Option --proxy erwartet einen Wert."},

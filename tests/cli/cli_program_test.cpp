@@ -14,7 +14,10 @@
 #include <csignal>
 #include <map>
 #include <optional>
+#include <poll.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "cli/cli_run.h"
 #include "net/async_socket.h"
@@ -268,6 +271,11 @@ QJsonObject ParsedJson(const TProgramResult& result) {
     return json;
 }
 
+// The lines of the standard output, without empty ones.
+QStringList OutputLines(const TProgramResult& result) {
+    return QString::fromUtf8(result.Out).split(u'\n', Qt::SkipEmptyParts);
+}
+
 // The lines --hops printed: those after the report's last empty line.
 QStringList HopLines(const TProgramResult& result) {
     const QString out = QString::fromUtf8(result.Out);
@@ -369,6 +377,27 @@ TEST_F(CliNginxChainTest, JsonHoldsEveryHopKeyByKey) {
 }
 
 // The hop a query failed in names its failure in both forms.
+// A thousand addresses from a file, each line in its place.
+TEST_F(CliNginxChainTest, ListOfAThousandAddressesKeepsItsOrder) {
+    constexpr int kAddresses = 1000;
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QFile list(folder.filePath(QStringLiteral("list.txt")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    for (int i = 0; i < kAddresses; ++i)
+        list.write(QByteArray::fromStdString(Server.Url("/c.html?" + std::to_string(i)) + "\n"));
+    list.close();
+    const TProgramResult result =
+        Run({"--brief", "--parallel", "16", "--per-host", "16", "--input", list.fileName()});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    const QStringList lines = OutputLines(result);
+    ASSERT_EQ(lines.size(), kAddresses);
+    for (int i = 0; i < kAddresses; ++i)
+        ASSERT_TRUE(lines[i].startsWith(QString::fromStdString(
+            "200\t" + Server.Url("/c.html?" + std::to_string(i)) + "\t8\ttext/html\t")))
+            << lines[i].toStdString();
+}
+
 TEST_F(CliNginxChainTest, FailedHopShowsItsFailure) {
     std::string refusedPort;
     {
@@ -645,6 +674,151 @@ TEST_F(CliProgramTest, TimeoutAndCtrlCAbortASilentServerAndStillReport) {
         EXPECT_TRUE(result.Out.contains(aborted)) << result.Out.toStdString();
         EXPECT_TRUE(result.Err.contains("mit Strg+C abgebrochen")) << result.Err.toStdString();
     }
+}
+
+// --- lists of addresses ------------------------------------------------------------
+
+// The first address answers only once the second has ended: the second's
+// line still comes after the first's. Each failure fills the error column,
+// and the server's tabs and control characters stay inside their columns.
+TEST_F(CliProgramTest, ListPrintsInInputOrderWithEveryKindOfFailure) {
+    std::string refusedPort;
+    {
+        const TScriptedServer closed({});
+        refusedPort = closed.PortStr();
+    }
+    TScriptedServer late({{TScriptedServer::ExpectUntil(kHeaderEnd), TScriptedServer::WaitGate(1),
+                           TScriptedServer::Send(kFullAnswer), TScriptedServer::Close()}});
+    // Drain: the server's script ends when the client has closed, after the answer.
+    TScriptedServer early({{TScriptedServer::ExpectUntil(kHeaderEnd),
+                            TScriptedServer::Send("HTTP/1.0 404 Nicht\tda\x1b[2J\r\n"
+                                                  "Content-Type: text/\tplain\r\n\r\n"),
+                            TScriptedServer::Drain()}});
+    TScriptedServer silent({Silence()});
+    const std::string refused = "http://127.0.0.1:" + refusedPort + "/";
+    Start({"--brief", "--timeout", "2", QString::fromStdString(late.Url("/doc.html")),
+           QString::fromStdString(early.Url("/missing")), QString::fromStdString(refused),
+           QString::fromStdString(silent.Url())});
+    ASSERT_TRUE(testsupport::WaitUntil([&early] { return early.Done(); }));
+    late.OpenGate(1);
+    const TProgramResult result = Finish();
+
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_TRUE(result.Err.isEmpty()) << result.Err.toStdString();
+    const QStringList lines = OutputLines(result);
+    ASSERT_EQ(lines.size(), 4) << result.Out.toStdString();
+    const QRegularExpression time(QStringLiteral("^\\d+\\.\\d$"));
+    const struct {
+        std::string Start; // status, address, size, type
+        std::string Hops;
+        std::string Error;
+    } expected[] = {
+        {"200\t" + late.Url("/doc.html") + "\t12800\ttext/html", "1", ""},
+        {"404\t" + early.Url("/missing") + "\t-\ttext/\\x09plain", "1",
+         "http: Nicht\\x09da\\x1b[2J"},
+        {"-\t" + refused + "\t-\t-", "1", "connect: Connection refused (Error #10061)"},
+        {"-\t" + silent.Url() + "\t-\t-", "1", "timeout: Connection aborted on request"},
+    };
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i].toStdString());
+        const QStringList columns = lines[i].split(u'\t');
+        ASSERT_EQ(columns.size(), 7);
+        EXPECT_EQ(columns.mid(0, 4).join(u'\t').toStdString(), expected[i].Start);
+        EXPECT_TRUE(time.match(columns[4]).hasMatch());
+        EXPECT_EQ(columns[5].toStdString(), expected[i].Hops);
+        EXPECT_EQ(columns[6].toStdString(), expected[i].Error);
+    }
+}
+
+// Two of the three addresses for the busy host run at once; the other host's
+// go on meanwhile. Ctrl+C then ends the run: printed is what was done before
+// the first unfinished address.
+TEST_F(CliProgramTest, ListLimitsClientsPerHostAndCtrlCKeepsWhatWasDone) {
+    const testsupport::TLoopbackListener busy("127.0.0.1");
+    TScriptedServer other({Answer(kFullAnswer), Answer(kFullAnswer)});
+    const QString busyUrl = QStringLiteral("http://127.0.0.1:%1/").arg(busy.Port());
+    Start({"--brief", "--parallel", "8", "--per-host", "2",
+           QString::fromStdString(other.Url("/first")), busyUrl + "1", busyUrl + "2", busyUrl + "3",
+           QString::fromStdString(other.Url("/last"))});
+    std::vector<int> accepted;
+    // Takes the connections that are waiting, without blocking.
+    const auto acceptAll = [&] {
+        pollfd waiting{busy.Fd(), POLLIN, 0};
+        while (::poll(&waiting, 1, 0) == 1)
+            accepted.push_back(::accept4(busy.Fd(), nullptr, nullptr, SOCK_CLOEXEC));
+        return accepted.size();
+    };
+    // The first address printed, the last one asked of its server.
+    QByteArray out;
+    EXPECT_TRUE(testsupport::WaitUntil([&] {
+        out += Process.readAllStandardOutput();
+        return out.contains('\n') && other.Done() && acceptAll() >= 2;
+    }));
+    EXPECT_EQ(acceptAll(), 2u);
+    ASSERT_EQ(::kill(static_cast<pid_t>(Process.processId()), SIGINT), 0);
+    const TProgramResult result = Finish();
+    for (const int fd : accepted)
+        ::close(fd);
+
+    EXPECT_EQ(result.ExitCode, 130);
+    out += result.Out;
+    EXPECT_EQ(out.count('\n'), 1) << out.toStdString();
+    EXPECT_TRUE(out.startsWith(QByteArray::fromStdString("200\t" + other.Url("/first"))))
+        << out.toStdString();
+    EXPECT_TRUE(result.Err.contains("Die Abfragen wurden mit Strg+C abgebrochen."))
+        << result.Err.toStdString();
+}
+
+// The arguments first, then the lines of the standard input without blank
+// and comment lines: as reports an empty line apart, or as JSON Lines.
+TEST_F(CliProgramTest, ListReadsStandardInputAfterTheArguments) {
+    for (const bool json : {false, true}) {
+        SCOPED_TRACE(json ? "json" : "report");
+        TScriptedServer server({Answer(kFullAnswer), Answer(kFullAnswer), Answer(kFullAnswer)});
+        Start((json ? QStringList{"--json"} : QStringList()) +
+              QStringList{"--input", "-", QString::fromStdString(server.Url("/0"))});
+        Process.write(QByteArray::fromStdString("\n# " + server.Url("/comment") + "\n  " +
+                                                server.Url("/1") + "  \n\t\n" + server.Url("/2") +
+                                                "\n"));
+        Process.closeWriteChannel();
+        const TProgramResult result = Finish();
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        if (!json) {
+            EXPECT_EQ(result.Out.toStdString(),
+                      (SuccessReport(server.Url("/0")) + "\n" + SuccessReport(server.Url("/1")) +
+                       "\n" + SuccessReport(server.Url("/2")))
+                          .toStdString());
+            continue;
+        }
+        const QStringList lines = OutputLines(result);
+        ASSERT_EQ(lines.size(), 3) << result.Out.toStdString();
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QJsonParseError error{};
+            const QJsonObject object = QJsonDocument::fromJson(lines[i].toUtf8(), &error).object();
+            ASSERT_EQ(error.error, QJsonParseError::NoError) << lines[i].toStdString();
+            EXPECT_EQ(object["url"].toString().toStdString(), server.Url("/" + std::to_string(i)));
+            EXPECT_TRUE(object["ok"].toBool());
+        }
+    }
+}
+
+// An address is asked while the next line is still to come, and Ctrl+C ends
+// the wait for it.
+TEST_F(CliProgramTest, ListAsksEachLineWithoutWaitingForTheNext) {
+    TScriptedServer server({Answer(kFullAnswer)});
+    Start({"--brief", "--input", "-"});
+    Process.write(QByteArray::fromStdString(server.Url("/first") + "\n"));
+    QByteArray out;
+    EXPECT_TRUE(testsupport::WaitUntil([&] {
+        out += Process.readAllStandardOutput();
+        return out.contains('\n');
+    }));
+    ASSERT_EQ(::kill(static_cast<pid_t>(Process.processId()), SIGINT), 0);
+    const TProgramResult result = Finish();
+    EXPECT_EQ(result.ExitCode, 130);
+    EXPECT_TRUE(
+        (out + result.Out).startsWith(QByteArray::fromStdString("200\t" + server.Url("/first"))))
+        << (out + result.Out).toStdString();
 }
 
 // --- hostile servers ------------------------------------------------------------
@@ -1042,6 +1216,11 @@ TEST_F(CliProgramTest, UsageErrorsHelpAndVersion) {
          "verbinden.\n"},
         {{"--cacert", "/nonexistent-folder/ca.pem", "https://a.test/"},
          "quorvik-cli: Die Datei „/nonexistent-folder/ca.pem“ lässt sich nicht lesen.\n"},
+        {{"--input", "/nonexistent-folder/list.txt"},
+         "quorvik-cli: Die Datei „/nonexistent-folder/list.txt“ lässt sich nicht lesen.\n"},
+        {{"--per-host", "0", "http://a.test/"},
+         "quorvik-cli: Ungültige Anzahl „0“ für --per-host: erwartet wird eine ganze Zahl von 1 "
+         "bis 256.\n"},
     };
     for (const auto& c : usageErrors) {
         SCOPED_TRACE(c.Arguments.join(' ').toStdString());
@@ -1050,12 +1229,13 @@ TEST_F(CliProgramTest, UsageErrorsHelpAndVersion) {
         // No report: nothing was asked of any server.
         EXPECT_TRUE(result.Out.isEmpty()) << result.Out.toStdString();
         EXPECT_TRUE(result.Err.startsWith(c.Message)) << result.Err.toStdString();
-        EXPECT_TRUE(result.Err.endsWith("Aufruf: quorvik-cli [Optionen] URL (mehr mit --help)\n"));
+        EXPECT_TRUE(
+            result.Err.endsWith("Aufruf: quorvik-cli [Optionen] URL... (mehr mit --help)\n"));
     }
 
     const TProgramResult help = Run({"--help"});
     EXPECT_EQ(help.ExitCode, 0);
-    EXPECT_TRUE(help.Out.startsWith("Aufruf: quorvik-cli [Optionen] URL\n"));
+    EXPECT_TRUE(help.Out.startsWith("Aufruf: quorvik-cli [Optionen] URL...\n"));
     const TProgramResult version = Run({"--version"});
     EXPECT_EQ(version.ExitCode, 0);
     EXPECT_EQ(version.Out.toStdString(), "quorvik-cli 1.01 (Vendrix Quorvik)\n");
