@@ -148,14 +148,25 @@ void TListRun::Start(qint64 index) {
     if (FIdle.empty()) {
         const std::size_t client = FClients.size();
         FClients.push_back(std::make_unique<TCliQuery>(FOptions, [this, client] { Done(client); }));
+        // A list asks the same servers again and again: a connection kept
+        // saves the lookup, the connect and the handshake of the next one.
+        FClients.back()->Client().SetKeepAlive(true);
         FClientEntry.push_back(kIdle);
+        FClientHost.emplace_back();
         FIdle.push_back(client);
     }
-    const std::size_t client = FIdle.back();
-    FIdle.pop_back();
-    FClientEntry[client] = index;
-    ++FRunning;
     const TEntry& entry = Entry(index);
+    // An idle client that asked this host last may still hold a connection to it.
+    auto idle = std::find_if(FIdle.rbegin(), FIdle.rend(), [this, &entry](std::size_t client) {
+        return FClientHost[client] == entry.Host;
+    });
+    if (idle == FIdle.rend())
+        idle = FIdle.rbegin();
+    const std::size_t client = *idle;
+    FIdle.erase(std::next(idle).base());
+    FClientEntry[client] = index;
+    FClientHost[client] = entry.Host;
+    ++FRunning;
     ++FHostRunning[entry.Host];
     FClients[client]->Start(entry.Url);
 }

@@ -82,6 +82,8 @@ private:
     std::vector<std::unique_ptr<TCliQuery>> FClients; // made as they are needed
     std::vector<qint64> FClientEntry;                 // the index each runs; -1: idle
     std::vector<std::size_t> FIdle;
+    // The host each client asked last: its kept connection may lead there.
+    std::vector<QString> FClientHost;
     int FRunning = 0;
     QHash<QString, int> FHostRunning; // hosts with a running client only
 
