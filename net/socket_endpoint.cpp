@@ -27,23 +27,34 @@ void TSocketEndpoint::Post(TSocketMessage Message) {
 }
 
 void TSocketEndpoint::Watch(int Handle) {
-    FReadNotifier.reset();
-    FWriteNotifier.reset();
-    FArrivalNotifier.reset();
+    // The notifiers outlive the descriptors they watch: made (disabled) for
+    // the first one, they only change descriptor after that, which costs the
+    // event loop nothing while they are off.
+    SetReadEnabled(false);
+    SetWriteEnabled(false);
+    SetArrivalEnabled(false);
     // A closed socket object holds no descriptor, the watch's included.
     if (FArrivalWatch >= 0)
         ::close(FArrivalWatch);
     FArrivalWatch = FWatched = -1;
-    if (Handle < 0)
+    if (Handle < 0) {
+        if (FReadNotifier) {
+            FReadNotifier->setSocket(-1);
+            FWriteNotifier->setSocket(-1);
+            FArrivalNotifier->setSocket(-1);
+        }
         return;
-    FReadNotifier = std::make_unique<QSocketNotifier>(Handle, QSocketNotifier::Read);
-    FWriteNotifier = std::make_unique<QSocketNotifier>(Handle, QSocketNotifier::Write);
-    FReadNotifier->setEnabled(false);
-    FWriteNotifier->setEnabled(false);
-    QObject::connect(FReadNotifier.get(), &QSocketNotifier::activated, this,
-                     [this, Handle] { Notify(Handle, false); });
-    QObject::connect(FWriteNotifier.get(), &QSocketNotifier::activated, this,
-                     [this, Handle] { Notify(Handle, true); });
+    }
+    if (!FReadNotifier) {
+        FReadNotifier = MakeNotifier(QSocketNotifier::Read);
+        FWriteNotifier = MakeNotifier(QSocketNotifier::Write);
+        FArrivalNotifier = std::make_unique<QSocketNotifier>(QSocketNotifier::Read);
+        QObject::connect(FArrivalNotifier.get(), &QSocketNotifier::activated, this,
+                         [this] { NotifyArrival(); });
+    }
+    FReadNotifier->setSocket(Handle);
+    FWriteNotifier->setSocket(Handle);
+    FArrivalNotifier->setSocket(-1);
     FArrivalWatch = epoll_create1(EPOLL_CLOEXEC);
     epoll_event event{};
     event.events = kArrivalEvents;
@@ -53,10 +64,16 @@ void TSocketEndpoint::Watch(int Handle) {
     if (FArrivalWatch < 0 || epoll_ctl(FArrivalWatch, EPOLL_CTL_ADD, Handle, &event) != 0)
         return;
     FWatched = Handle;
-    FArrivalNotifier = std::make_unique<QSocketNotifier>(FArrivalWatch, QSocketNotifier::Read);
-    FArrivalNotifier->setEnabled(false);
-    QObject::connect(FArrivalNotifier.get(), &QSocketNotifier::activated, this,
-                     [this, Handle] { NotifyArrival(Handle); });
+    FArrivalNotifier->setSocket(FArrivalWatch);
+}
+
+std::unique_ptr<QSocketNotifier> TSocketEndpoint::MakeNotifier(QSocketNotifier::Type Type) {
+    auto notifier = std::make_unique<QSocketNotifier>(Type);
+    const bool writable = Type == QSocketNotifier::Write;
+    QObject::connect(
+        notifier.get(), &QSocketNotifier::activated, this,
+        [this, writable](QSocketDescriptor Socket) { Notify(static_cast<int>(Socket), writable); });
+    return notifier;
 }
 
 void TSocketEndpoint::Notify(int Handle, bool Writable) {
@@ -68,9 +85,12 @@ std::uint32_t TSocketEndpoint::TakeArrivals() {
     std::uint32_t bits = 0;
     epoll_event events[kArrivalBatch];
     int n = 0;
-    while (FWatched >= 0 && (n = epoll_wait(FArrivalWatch, events, kArrivalBatch, 0)) > 0)
+    // A batch that is not full took all there was: no further call is needed.
+    do {
+        n = FWatched >= 0 ? epoll_wait(FArrivalWatch, events, kArrivalBatch, 0) : 0;
         for (int i = 0; i < n; ++i)
             bits |= events[i].events;
+    } while (n == kArrivalBatch);
     return bits;
 }
 
@@ -78,7 +98,8 @@ void TSocketEndpoint::ForgetArrivals() {
     TakeArrivals();
 }
 
-void TSocketEndpoint::NotifyArrival(int Handle) {
+void TSocketEndpoint::NotifyArrival() {
+    const int Handle = FWatched;
     SetArrivalEnabled(false);
     const std::uint32_t bits = TakeArrivals();
     if (bits == 0)
@@ -87,19 +108,23 @@ void TSocketEndpoint::NotifyArrival(int Handle) {
     arrival(Handle, (bits & kHangupEvents) != 0);
 }
 
+void TSocketEndpoint::SetEnabled(QSocketNotifier* Notifier, bool Enabled) {
+    // A notifier without a descriptor stays off.
+    if (Notifier != nullptr && Notifier->isEnabled() != Enabled &&
+        (!Enabled || Notifier->isValid()))
+        Notifier->setEnabled(Enabled);
+}
+
 void TSocketEndpoint::SetReadEnabled(bool Enabled) {
-    if (FReadNotifier && FReadNotifier->isEnabled() != Enabled)
-        FReadNotifier->setEnabled(Enabled);
+    SetEnabled(FReadNotifier.get(), Enabled);
 }
 
 void TSocketEndpoint::SetWriteEnabled(bool Enabled) {
-    if (FWriteNotifier && FWriteNotifier->isEnabled() != Enabled)
-        FWriteNotifier->setEnabled(Enabled);
+    SetEnabled(FWriteNotifier.get(), Enabled);
 }
 
 void TSocketEndpoint::SetArrivalEnabled(bool Enabled) {
-    if (FArrivalNotifier && FArrivalNotifier->isEnabled() != Enabled)
-        FArrivalNotifier->setEnabled(Enabled);
+    SetEnabled(FArrivalNotifier.get(), Enabled);
 }
 
 bool TSocketEndpoint::event(QEvent* Event) {

@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "net/socket_message.h"
-
-class QSocketNotifier;
 
 // A socket object's notification endpoint on the owner thread. It receives
 // the posted private messages (as TSocketMessageEvent) and watches the
@@ -32,7 +31,7 @@ public:
 
     void Post(TSocketMessage Message);
 
-    // Creates the notifiers (disabled) for the handle; -1 removes them.
+    // Watches the handle, every notification disabled; -1 watches none.
     void Watch(int Handle);
     void SetReadEnabled(bool Enabled);
     void SetWriteEnabled(bool Enabled);
@@ -46,8 +45,10 @@ protected:
     bool event(QEvent* Event) override;
 
 private:
+    std::unique_ptr<QSocketNotifier> MakeNotifier(QSocketNotifier::Type Type);
+    static void SetEnabled(QSocketNotifier* Notifier, bool Enabled);
     void Notify(int Handle, bool Writable);
-    void NotifyArrival(int Handle);
+    void NotifyArrival();
     // Takes the arrivals queued in the watch; returns their event bits.
     std::uint32_t TakeArrivals();
 
