@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #include <sys/epoll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -19,14 +20,14 @@ TSocketEndpoint::TSocketEndpoint(TDispatch Dispatch, TReadiness Readiness, TArri
       FArrival(std::move(Arrival)) {}
 
 TSocketEndpoint::~TSocketEndpoint() {
-    Watch(-1);
+    Watch(-1, false);
 }
 
 void TSocketEndpoint::Post(TSocketMessage Message) {
     QCoreApplication::postEvent(this, new TSocketMessageEvent(std::move(Message)));
 }
 
-void TSocketEndpoint::Watch(int Handle) {
+void TSocketEndpoint::Watch(int Handle, bool CountsBytes) {
     // The notifiers outlive the descriptors they watch: made (disabled) for
     // the first one, they only change descriptor after that, which costs the
     // event loop nothing while they are off.
@@ -55,16 +56,50 @@ void TSocketEndpoint::Watch(int Handle) {
     FReadNotifier->setSocket(Handle);
     FWriteNotifier->setSocket(Handle);
     FArrivalNotifier->setSocket(-1);
+    FWatched = Handle;
+    FQueuedAtForget = -1;
+    // A datagram that follows another need not change the queued count:
+    // only the watch itself sees it arrive.
+    if (!CountsBytes)
+        OpenArrivalWatch();
+}
+
+bool TSocketEndpoint::OpenArrivalWatch() {
     FArrivalWatch = epoll_create1(EPOLL_CLOEXEC);
     epoll_event event{};
     event.events = kArrivalEvents;
-    event.data.fd = Handle;
+    event.data.fd = FWatched;
     // Without the watch a reader that waits for more only hears of it at its
     // next receive call, as before; nothing else depends on it.
-    if (FArrivalWatch < 0 || epoll_ctl(FArrivalWatch, EPOLL_CTL_ADD, Handle, &event) != 0)
+    if (FArrivalWatch >= 0 && epoll_ctl(FArrivalWatch, EPOLL_CTL_ADD, FWatched, &event) == 0) {
+        FArrivalNotifier->setSocket(FArrivalWatch);
+        return true;
+    }
+    if (FArrivalWatch >= 0)
+        ::close(FArrivalWatch);
+    FArrivalWatch = -1;
+    return false;
+}
+
+void TSocketEndpoint::StartArrivalWatch() {
+    if (!OpenArrivalWatch())
         return;
-    FWatched = Handle;
-    FArrivalNotifier->setSocket(FArrivalWatch);
+    // A new watch reports what is there already. That is news only when
+    // the peer sent more, or hung up, since the arrivals were forgotten;
+    // then the watch is armed again, so that it fires from the event loop.
+    const std::uint32_t bits = TakeArrivals();
+    const int queued = QueuedBytes();
+    if ((bits & kHangupEvents) == 0 && FQueuedAtForget >= 0 && queued <= FQueuedAtForget)
+        return;
+    epoll_event event{};
+    event.events = kArrivalEvents;
+    event.data.fd = FWatched;
+    epoll_ctl(FArrivalWatch, EPOLL_CTL_MOD, FWatched, &event);
+}
+
+int TSocketEndpoint::QueuedBytes() const {
+    int queued = 0;
+    return ioctl(FWatched, FIONREAD, &queued) == 0 ? queued : -1;
 }
 
 std::unique_ptr<QSocketNotifier> TSocketEndpoint::MakeNotifier(QSocketNotifier::Type Type) {
@@ -87,7 +122,7 @@ std::uint32_t TSocketEndpoint::TakeArrivals() {
     int n = 0;
     // A batch that is not full took all there was: no further call is needed.
     do {
-        n = FWatched >= 0 ? epoll_wait(FArrivalWatch, events, kArrivalBatch, 0) : 0;
+        n = FArrivalWatch >= 0 ? epoll_wait(FArrivalWatch, events, kArrivalBatch, 0) : 0;
         for (int i = 0; i < n; ++i)
             bits |= events[i].events;
     } while (n == kArrivalBatch);
@@ -95,7 +130,13 @@ std::uint32_t TSocketEndpoint::TakeArrivals() {
 }
 
 void TSocketEndpoint::ForgetArrivals() {
-    TakeArrivals();
+    // Most readers never wait for an arrival: a stream socket's watch is
+    // made only when one does, and until then the queued count marks what
+    // is old.
+    if (FArrivalWatch >= 0)
+        TakeArrivals();
+    else if (FWatched >= 0)
+        FQueuedAtForget = QueuedBytes();
 }
 
 void TSocketEndpoint::NotifyArrival() {
@@ -124,6 +165,8 @@ void TSocketEndpoint::SetWriteEnabled(bool Enabled) {
 }
 
 void TSocketEndpoint::SetArrivalEnabled(bool Enabled) {
+    if (Enabled && FArrivalWatch < 0 && FWatched >= 0)
+        StartArrivalWatch();
     SetEnabled(FArrivalNotifier.get(), Enabled);
 }
 

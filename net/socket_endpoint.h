@@ -32,7 +32,9 @@ public:
     void Post(TSocketMessage Message);
 
     // Watches the handle, every notification disabled; -1 watches none.
-    void Watch(int Handle);
+    // CountsBytes: a stream, whose queued byte count grows with every
+    // arrival (not so a datagram socket's).
+    void Watch(int Handle, bool CountsBytes);
     void SetReadEnabled(bool Enabled);
     void SetWriteEnabled(bool Enabled);
     // Forgets the arrivals seen so far: only later ones wake the watch.
@@ -49,6 +51,12 @@ private:
     static void SetEnabled(QSocketNotifier* Notifier, bool Enabled);
     void Notify(int Handle, bool Writable);
     void NotifyArrival();
+    // The arrival watch: made with the handle, or for a stream when a reader
+    // first waits for an arrival; false when the system refused it.
+    bool OpenArrivalWatch();
+    void StartArrivalWatch();
+    // The bytes queued for reading, -1 when unknown.
+    int QueuedBytes() const;
     // Takes the arrivals queued in the watch; returns their event bits.
     std::uint32_t TakeArrivals();
 
@@ -57,9 +65,13 @@ private:
     TArrival FArrival;
     std::unique_ptr<QSocketNotifier> FReadNotifier;
     std::unique_ptr<QSocketNotifier> FWriteNotifier;
-    // An epoll instance holding the watched handle edge-triggered, one per
-    // watched handle; its own descriptor is readable while an arrival is queued.
+    // An epoll instance holding the watched handle edge-triggered, at most
+    // one per watched handle; its own descriptor is readable while an arrival
+    // is queued.
     int FArrivalWatch = -1;
     int FWatched = -1;
+    // Without the watch: the bytes queued when the arrivals were last
+    // forgotten (-1: never, or unknown).
+    int FQueuedAtForget = -1;
     std::unique_ptr<QSocketNotifier> FArrivalNotifier;
 };
