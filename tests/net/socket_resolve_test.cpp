@@ -105,8 +105,9 @@ TEST(SocketResolveProto, NumbersAndNames) {
     EXPECT_EQ(SocketResolveProto(" TCP "), 6);
     EXPECT_EQ(SocketResolveProto("17"), 17);
     // Names beyond the known ones come from the protocols database.
-    if (std::ifstream("/etc/protocols"))
+    if (std::ifstream("/etc/protocols")) {
         EXPECT_EQ(SocketResolveProto("icmp"), 1);
+    }
     EXPECT_EQ(MessageOf([] { SocketResolveProto(""); }), "SocketResolveProto: Invalid Protocol.");
     EXPECT_EQ(MessageOf([] { SocketResolveProto("nosuchproto"); }),
               "SocketResolveProto: Cannot convert protocol 'nosuchproto', Error #11004");
