@@ -65,7 +65,7 @@ bool TCustomAsyncSocket::CloseHandleNow() {
     const int handle = FHSocket;
     if (handle < 0)
         return true;
-    FEndpoint->Watch(-1);
+    FEndpoint->Watch(-1, false);
     FHSocket = -1;
     // Linux releases the descriptor even when close reports EINTR.
     return ::close(handle) == 0 || errno == EINTR;

@@ -79,7 +79,7 @@ void TCustomAsyncSocket::AdoptHandle(int Handle) {
     ++FSessionId;
     FCloseNotified = false;
     FReadiness.Reset();
-    FEndpoint->Watch(Handle);
+    FEndpoint->Watch(Handle, FSocketType == SOCK_STREAM);
 }
 
 bool TCustomAsyncSocket::SetSockOption(int Option, int Value, const char* FunctionName) {

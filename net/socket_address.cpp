@@ -18,6 +18,9 @@ std::optional<TSocketAddress> TSocketAddress::FromNumeric(const std::string& Tex
 }
 
 std::optional<TSocketAddress> TSocketAddress::FromIpv6Literal(const std::string& Text) {
+    // Every IPv6 literal has a colon: names and IPv4 texts need no parse.
+    if (Text.find(':') == std::string::npos)
+        return std::nullopt;
     // The numeric form of getaddrinfo never asks a name server, and unlike
     // inet_pton it reads a zone ("fe80::1%eth0").
     addrinfo hints{};

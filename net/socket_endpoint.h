@@ -1,14 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "net/socket_message.h"
-
-class QSocketNotifier;
 
 // A socket object's notification endpoint on the owner thread. It receives
 // the posted private messages (as TSocketMessageEvent) and watches the
@@ -32,8 +31,10 @@ public:
 
     void Post(TSocketMessage Message);
 
-    // Creates the notifiers (disabled) for the handle; -1 removes them.
-    void Watch(int Handle);
+    // Watches the handle, every notification disabled; -1 watches none.
+    // CountsBytes: a stream, whose queued byte count grows with every
+    // arrival (not so a datagram socket's).
+    void Watch(int Handle, bool CountsBytes);
     void SetReadEnabled(bool Enabled);
     void SetWriteEnabled(bool Enabled);
     // Forgets the arrivals seen so far: only later ones wake the watch.
@@ -46,8 +47,16 @@ protected:
     bool event(QEvent* Event) override;
 
 private:
+    std::unique_ptr<QSocketNotifier> MakeNotifier(QSocketNotifier::Type Type);
+    static void SetEnabled(QSocketNotifier* Notifier, bool Enabled);
     void Notify(int Handle, bool Writable);
-    void NotifyArrival(int Handle);
+    void NotifyArrival();
+    // The arrival watch: made with the handle, or for a stream when a reader
+    // first waits for an arrival; false when the system refused it.
+    bool OpenArrivalWatch();
+    void StartArrivalWatch();
+    // The bytes queued for reading, -1 when unknown.
+    int QueuedBytes() const;
     // Takes the arrivals queued in the watch; returns their event bits.
     std::uint32_t TakeArrivals();
 
@@ -56,9 +65,13 @@ private:
     TArrival FArrival;
     std::unique_ptr<QSocketNotifier> FReadNotifier;
     std::unique_ptr<QSocketNotifier> FWriteNotifier;
-    // An epoll instance holding the watched handle edge-triggered, one per
-    // watched handle; its own descriptor is readable while an arrival is queued.
+    // An epoll instance holding the watched handle edge-triggered, at most
+    // one per watched handle; its own descriptor is readable while an arrival
+    // is queued.
     int FArrivalWatch = -1;
     int FWatched = -1;
+    // Without the watch: the bytes queued when the arrivals were last
+    // forgotten (-1: never, or unknown).
+    int FQueuedAtForget = -1;
     std::unique_ptr<QSocketNotifier> FArrivalNotifier;
 };

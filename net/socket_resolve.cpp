@@ -26,6 +26,12 @@ constexpr std::size_t kDatabaseBufferSize = 1024;
 constexpr std::size_t kMaxHostRecordSize = 64 * 1024;
 constexpr int kMaxOctet = 255;
 
+struct TKnownProtocol {
+    const char* Name;
+    int Number;
+};
+constexpr TKnownProtocol kKnownProtocols[] = {{"tcp", IPPROTO_TCP}, {"udp", IPPROTO_UDP}};
+
 bool IsDigit(char C) {
     return std::isdigit(static_cast<unsigned char>(C)) != 0;
 }
@@ -180,18 +186,18 @@ int SocketResolveProto(const std::string& Proto) {
     const std::string trimmed = TrimSpaces(Proto);
     if (!trimmed.empty() && IsDigit(trimmed[0]))
         return static_cast<int>(LeadingNumber(trimmed));
+    // The protocols every socket uses are known without reading the
+    // database at each connect; it also keeps them working on a machine
+    // without one, or in a process out of descriptors to read it.
+    for (const TKnownProtocol& known : kKnownProtocols)
+        if (strcasecmp(trimmed.c_str(), known.Name) == 0)
+            return known.Number;
     protoent entry{};
     protoent* found = nullptr;
     char buffer[kDatabaseBufferSize];
     getprotobyname_r(trimmed.c_str(), &entry, buffer, sizeof buffer, &found);
     if (found != nullptr)
         return found->p_proto;
-    // A machine without a protocols database, or a process out of descriptors
-    // to read it, must still be able to connect.
-    if (strcasecmp(trimmed.c_str(), "tcp") == 0)
-        return IPPROTO_TCP;
-    if (strcasecmp(trimmed.c_str(), "udp") == 0)
-        return IPPROTO_UDP;
     throw ESocketException(
         Format("SocketResolveProto: Cannot convert protocol", Proto, wsaerr::NoData));
 }

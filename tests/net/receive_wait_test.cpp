@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+
 #include <chrono>
 #include <type_traits>
 
@@ -70,6 +73,34 @@ TEST(ReceiveWait, PeekingForAWholeMessageWaitsForMoreBytesWithoutSpinning) {
     RecordProperty("cpu_ms", std::to_string(Used));
     EXPECT_EQ(Message, "1234567890");
     EXPECT_LT(Used, CpuBudgetMs);
+}
+
+// The rest of the message arrives while the handler that peeked at its start
+// still runs: the wait that follows must not take it for old bytes.
+TEST(ReceiveWait, BytesArrivingDuringAPeekingHandlerWakeItAgain) {
+    TScriptedServer Server({{TScriptedServer::Send("12345"), TScriptedServer::WaitGate(1),
+                             TScriptedServer::Send("67890"), TScriptedServer::Drain()}});
+    TAsyncSocket Socket;
+    std::string Message;
+    int Calls = 0;
+    Socket.OnDataAvailable = [&](TCustomAsyncSocket* Sender, std::uint16_t) {
+        char Buffer[10];
+        const int Peeked = Sender->PeekData(Buffer, sizeof Buffer);
+        if (Peeked == sizeof Buffer && Sender->Receive(Buffer, sizeof Buffer) == sizeof Buffer)
+            Message.assign(Buffer, sizeof Buffer);
+        if (++Calls > 1 || Peeked == sizeof Buffer)
+            return;
+        // Blocks until the whole message is queued, and leaves it unread.
+        Server.OpenGate(1);
+        const int Handle = Sender->SocketHandle();
+        const int Flags = fcntl(Handle, F_GETFL);
+        fcntl(Handle, F_SETFL, Flags & ~O_NONBLOCK);
+        recv(Handle, Buffer, sizeof Buffer, MSG_PEEK | MSG_WAITALL);
+        fcntl(Handle, F_SETFL, Flags);
+    };
+    ASSERT_TRUE(nettest::ConnectAndWait(Socket, Server.Port()));
+    ASSERT_TRUE(WaitUntil([&] { return !Message.empty(); }, 5s));
+    EXPECT_EQ(Message, "1234567890");
 }
 
 TEST(ReceiveWait, ListenerWhoseAcceptFailsForLackOfDescriptorsDoesNotSpin) {

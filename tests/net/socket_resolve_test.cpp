@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
 
 #include "net/socket_errors.h"
 #include "tests/net/socket_test_helpers.h"
@@ -101,7 +102,12 @@ TEST(SocketResolvePort, NumbersDirectlyNamesThroughTheServicesDatabase) {
 TEST(SocketResolveProto, NumbersAndNames) {
     EXPECT_EQ(SocketResolveProto("tcp"), 6);
     EXPECT_EQ(SocketResolveProto("udp"), 17);
+    EXPECT_EQ(SocketResolveProto(" TCP "), 6);
     EXPECT_EQ(SocketResolveProto("17"), 17);
+    // Names beyond the known ones come from the protocols database.
+    if (std::ifstream("/etc/protocols")) {
+        EXPECT_EQ(SocketResolveProto("icmp"), 1);
+    }
     EXPECT_EQ(MessageOf([] { SocketResolveProto(""); }), "SocketResolveProto: Invalid Protocol.");
     EXPECT_EQ(MessageOf([] { SocketResolveProto("nosuchproto"); }),
               "SocketResolveProto: Cannot convert protocol 'nosuchproto', Error #11004");
