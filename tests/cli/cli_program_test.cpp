@@ -730,6 +730,24 @@ TEST_F(CliProgramTest, ListPrintsInInputOrderWithEveryKindOfFailure) {
     }
 }
 
+// One client asks the three addresses of one server over one connection.
+TEST_F(CliProgramTest, ListKeepsTheConnectionToAServer) {
+    const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
+    TScriptedServer::TScript exchanges;
+    for (int i = 0; i < 3; ++i) {
+        exchanges.push_back(TScriptedServer::ExpectUntil(kHeaderEnd));
+        exchanges.push_back(TScriptedServer::Send(answer));
+    }
+    TScriptedServer server({exchanges});
+    const TProgramResult result =
+        Run({"--brief", "--parallel", "1", QString::fromStdString(server.Url("/a")),
+             QString::fromStdString(server.Url("/b")), QString::fromStdString(server.Url("/c"))});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(OutputLines(result).size(), 3);
+    EXPECT_EQ(server.Accepted(), 1u);
+    EXPECT_EQ(server.Received(0).rfind("HEAD /a HTTP/1.1\r\n", 0), 0u) << server.Received(0);
+}
+
 // Two of the three addresses for the busy host run at once; the other host's
 // go on meanwhile. Ctrl+C then ends the run: printed is what was done before
 // the first unfinished address.
