@@ -48,14 +48,6 @@ THttpClient::~THttpClient() {
     FNotifier.reset();
 }
 
-THttpClient::TRequestWatch::TRequestWatch(const THttpClient& Client)
-    : FLife(Client.FLifeToken.Watch()), FClient(&Client), FRequest(Client.FRequestSerial) {}
-
-bool THttpClient::TRequestWatch::Runs() const {
-    return FLife.Alive() && FClient->FRequestSerial == FRequest &&
-           FClient->FState != THttpState::httpReady && FClient->FState != THttpState::httpAborting;
-}
-
 std::optional<TSocketAddress> THttpClient::PeerAddress() const {
     sockaddr_storage peer{};
     if (FSocket->GetPeerName(peer) != 0)

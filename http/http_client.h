@@ -12,8 +12,11 @@
 #include "base/life_token.h"
 #include "http/cookie_jar.h"
 #include "http/hop_recorder.h"
+#include "http/http_answer_state.h"
 #include "http/http_constants.h"
+#include "http/http_events.h"
 #include "http/http_exception.h"
+#include "http/http_request_watch.h"
 #include "http/http_target.h"
 #include "http/http_types.h"
 #include "http/line_reader.h"
@@ -27,18 +30,6 @@
 class QIODevice;
 class TAsyncSocket;
 class THttpNotifier;
-class THttpClient;
-
-// Event signatures: the sender comes first.
-using THttpNotifyEvent = std::function<void(THttpClient* Sender)>;
-using TOnCommand = std::function<void(THttpClient* Sender, std::string& S)>;
-using TDocDataEvent =
-    std::function<void(THttpClient* Sender, const void* Buffer, std::int32_t Len)>;
-using TCookieRcvdEvent =
-    std::function<void(THttpClient* Sender, const std::string& Data, bool& Accept)>;
-using THttpRequestDone =
-    std::function<void(THttpClient* Sender, THttpRequest RqType, std::uint16_t Error)>;
-using THttpDataAvailable = std::function<void(THttpClient* Sender, std::uint16_t Error)>;
 
 // A non-blocking HTTP/1.0 client (a HEAD goes out as HTTP/1.1 when its
 // connection may be kept, see KeepAlive): one request at a time over one
@@ -178,33 +169,9 @@ public:
     // The last request's result came from that GET.
     bool HeadRefused() const { return FHeadRefused; }
     // --- kept connections ----------------------------------------------------
-    // True: a hop to a server asked directly (no HTTP proxy, no SOCKS server;
-    // plain or TLS) asks it to keep the connection ("Connection: keep-alive",
-    // over HTTP/1.1 for a HEAD and the GET after a refused one; a request
-    // whose body is read stays HTTP/1.0, as a body of an HTTP/1.1 answer may
-    // come in chunks). The connection is kept when the answer is complete,
-    // nothing of it is left unread (a HEAD, an answer without a body, or a
-    // body read to its "content-length"), its status is 200 or more and it
-    // allows it: HTTP/1.1 without "Connection: close", HTTP/1.0 only with
-    // "Connection: keep-alive". At most one connection is kept. The next hop,
-    // of this request or a later one, to the same scheme, host and port (with
-    // the same SslVerify and SslCAFile) is sent over it; any other hop closes
-    // it first. The server closing it while it waits, or sending anything,
-    // drops it silently; one it closes (or resets) before the first byte of
-    // the answer to a HEAD or GET sent over it is asked again, once, over a
-    // new connection. Abort while ready, the destructor and turning this off
-    // (at the next hop) close it; so does a proxy or SOCKS server set since,
-    // at the next hop.
-    //
-    // The events of a hop over a kept connection: no lookup, connect and
-    // connected states and no OnSessionConnected; the request begins at
-    // httpWaitingHeader (after httpNotConnected for a new request; a
-    // redirection's next hop raises no state before its request header). A
-    // request that ends on a kept connection ends with the same events as one
-    // whose connection closes, and Connected stays true. An attempt asked
-    // again repeats the events from the lookup on, request header included.
-    // The hop's record has no lookup, connect or TLS times; its address,
-    // port and TLS summary are those of the kept connection.
+    // True: a direct hop asks its server to keep the connection, and the next
+    // hop to the same scheme, host and port goes over it without lookup and
+    // connect. The rules and the events of such a hop: http_client_keep.cpp.
     bool KeepAlive() const { return FKeepAlive; }
     void SetKeepAlive(bool Value) { FKeepAlive = Value; }
 
@@ -330,20 +297,7 @@ protected:
 private:
     using TLineHandler = void (THttpClient::*)();
 
-    // Taken by a step of a request before it raises an event. The step goes on
-    // afterwards only while Runs: the client lives and that request still
-    // runs, since the handler may have deleted the client, aborted the request
-    // or started the next one.
-    class TRequestWatch {
-    public:
-        explicit TRequestWatch(const THttpClient& Client);
-        bool Runs() const;
-
-    private:
-        TLifeToken::TWatch FLife;
-        const THttpClient* FClient;
-        std::uint64_t FRequest;
-    };
+    friend class THttpRequestWatch;
 
     void DoRequestAsync(THttpRequest Rq);
     void DoRequestSync(THttpRequest Rq);
@@ -421,29 +375,13 @@ private:
     // it, and the request ends as if the server had closed it.
     void EndCompleteAnswer();
 
-    // --- kept connections --------------------------------------------------------
-    // What a connection for the current hop may be kept for (the origin and
-    // the certificate check); empty when it may not.
+    // --- kept connections (http_client_keep.cpp) --------------------------------
     std::string ConnectionKey() const;
-    // The complete answer leaves a connection that can carry the next request.
     bool MayKeepConnection() const;
     void KeepConnection();
-    // The next hop goes out over the kept connection.
     void ReuseKeptConnection();
-    // A close of the kept connection while it waits, or of a reused one
-    // before its answer (then asked again), which ends no request; false
-    // for any other close.
     bool KeptConnectionClosed();
-    // The answer being read; starts again for every hop.
-    struct TAnswerState {
-        bool AwaitingStatus = true; // its next line must be a status line
-        bool FieldPending = false;  // the last header line may still be continued
-        std::int64_t BodyBytes = 0;
-        bool Overrun = false; // bytes came after its announced length
-        std::string Version;  // of its status line, "HTTP/1.1"
-        TConnectionTokens Connection;
-    };
-    TAnswerState FAnswer;
+    THttpAnswerState FAnswer;
 
     // Cleared first thing in the destructor: tells a step that raised an
     // event whether the client outlived its handler.

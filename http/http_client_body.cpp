@@ -43,7 +43,7 @@ void THttpClient::DeliverBody(const char* Data, std::size_t Len) {
             return;
         Len = static_cast<std::size_t>(std::min(missing, static_cast<std::int64_t>(Len)));
     }
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     // Counted before the event: a handler that aborts there ends the
     // document it began.
     const bool first = FBodyLineCount == 0;
@@ -86,23 +86,6 @@ void THttpClient::EndCompleteAnswer() {
     FLineReader.Clear();
     if (FSocket->State() != wsClosed)
         FSocket->Close(); // the session's end ends the request
-}
-
-bool THttpClient::MayKeepConnection() const {
-    // A 101 hands the connection to another protocol.
-    constexpr int kFirstHttpFinalStatus = 200;
-    const bool nothingLeft =
-        RequestMethod() == "HEAD" || !StatusHasBody(FStatusCode) || LengthReached();
-    return !FConnectionKey.empty() && FStatusCode >= kFirstHttpFinalStatus && nothingLeft &&
-           !FAnswer.Overrun && FLineReader.HeldCount() == 0 &&
-           ConnectionPersists(FAnswer.Version, FAnswer.Connection) &&
-           FSocket->State() == wsConnected;
-}
-
-void THttpClient::KeepConnection() {
-    FLineReader.Clear();
-    FKeptKey = FConnectionKey;
-    FRetryOnClose = false;
 }
 
 void THttpClient::CheckAnswerComplete(std::uint16_t Error) {

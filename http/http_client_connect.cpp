@@ -42,7 +42,7 @@ void THttpClient::Login() {
         FSocket->Close(); // forgets the kept connection, raising nothing
     }
     FResolvedAddress.clear();
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     StateChange(THttpState::httpDnsLookup);
     if (!watch.Runs())
         return;
@@ -105,25 +105,6 @@ TSocksRoute THttpClient::SocksRoute() const {
     return route;
 }
 
-std::string THttpClient::ConnectionKey() const {
-    if (!FKeepAlive || FTarget.FailureCode != 0 || FTarget.Proxy.Kind != TProxyKind::None ||
-        !FSocksRoute.Server.empty())
-        return {};
-    // A TLS session serves only hops that would check its certificate alike.
-    return Origin(FTarget.Uri) + '\n' + (FSslVerify ? "verify" : "any") + '\n' + FSslCAFile;
-}
-
-void THttpClient::ReuseKeptConnection() {
-    FKeptKey.clear();
-    FRetryOnClose = true;
-    FHops.Begin(FTarget, FSocksRoute, RequestMethod(), FReceivedHeader.size());
-    if (FSocket->SslEstablished())
-        FSslPeerInfo = FSocket->SslPeerInfo();
-    if (const auto peer = PeerAddress())
-        FHops.Reused(peer->Text(), std::to_string(peer->Port()), FSslPeerInfo);
-    StartRequest();
-}
-
 void THttpClient::Logout() {
     const TLifeToken::TWatch watch = FLifeToken.Watch();
     FSocket->Close(); // raises the session's end
@@ -148,7 +129,7 @@ void THttpClient::SocketDNSLookupDone(std::uint16_t Error) {
         return;
     }
     FResolvedAddress = FSocket->DnsResult();
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     StateChange(THttpState::httpDnsLookupDone);
     if (!watch.Runs())
         return;
@@ -247,7 +228,7 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
         FHops.TlsDone(*FSslPeerInfo);
     }
     FConnected = true;
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     StateChange(THttpState::httpConnected);
     if (!watch.Runs())
         return;
@@ -257,7 +238,7 @@ void THttpClient::SocketSessionConnected(std::uint16_t Error) {
 }
 
 void THttpClient::StartRequest() {
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     FLineHandler = &THttpClient::GetHeaderLineNext;
     StateChange(THttpState::httpWaitingHeader);
     if (!watch.Runs())

@@ -9,7 +9,7 @@
 #include "net/async_socket.h"
 
 void THttpClient::GetHeaderLineNext() {
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     const bool firstLine = FAnswer.AwaitingStatus && !IsInterimStatus(FStatusCode);
     if (firstLine) {
         TriggerHeaderBegin();
@@ -62,7 +62,7 @@ void THttpClient::GetHeaderLineNext() {
 
 void THttpClient::GetStatusLine() {
     if (!FCurrentLine.empty()) {
-        const TRequestWatch watch(*this);
+        const THttpRequestWatch watch(*this);
         if (!HeaderLineFits())
             return;
         FReceivedHeader.push_back(FCurrentLine);
@@ -87,7 +87,7 @@ bool THttpClient::ApplyPendingField() {
     // An interim answer's fields say nothing about the final answer.
     if (IsInterimStatus(FStatusCode))
         return true;
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     HeaderField(FReceivedHeader.back());
     return watch.Runs();
 }
@@ -113,7 +113,7 @@ void THttpClient::HeaderField(const std::string& Line) {
         FAuthenticateValues.push_back(value);
     } else if (field == "set-cookie") {
         bool accept = true;
-        const TRequestWatch watch(*this);
+        const THttpRequestWatch watch(*this);
         TriggerCookie(value, accept);
         if (accept && watch.Runs())
             StoreCookie(value);
@@ -122,7 +122,7 @@ void THttpClient::HeaderField(const std::string& Line) {
 
 void THttpClient::HeaderEnded() {
     FHops.HeaderEnded();
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     if (FRelocationPending) {
         TriggerHeaderEnd();
         if (!watch.Runs())
@@ -155,7 +155,7 @@ void THttpClient::HeaderEnded() {
 }
 
 bool THttpClient::BeginBody() {
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     StateChange(THttpState::httpWaitingBody);
     if (!watch.Runs())
         return false;

@@ -33,7 +33,7 @@ void THttpClient::DoRequestAsync(THttpRequest Rq) {
     if (Rq == THttpRequest::httpPOST && FSendStream == nullptr)
         throw EHttpException("HTTP component has nothing to post", http_errors::kNothingToPost);
     ++FRequestSerial;
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     ResetRequest(Rq);
     if (!watch.Runs())
         return;
@@ -46,7 +46,7 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     FRequestType = Rq;
     FRequestDoneError = 0;
     AttachSessionClosed(&THttpClient::SocketSessionClosed);
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     StateChange(THttpState::httpNotConnected);
     if (!watch.Runs())
         return;
@@ -220,24 +220,6 @@ void THttpClient::FollowLocation() {
     TriggerLocationChange();
     if (watch.Alive())
         FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
-}
-
-bool THttpClient::KeptConnectionClosed() {
-    if (!FKeptKey.empty()) {
-        FKeptKey.clear();
-        FConnected = false;
-        return true;
-    }
-    // The server may have closed the connection while the request was on its
-    // way: a request without a body to send is asked again, once.
-    if (!std::exchange(FRetryOnClose, false) || FRequestDoneError != 0 ||
-        FState == THttpState::httpAborting || FRequestType == THttpRequest::httpPOST)
-        return false;
-    FConnected = false;
-    FLineReader.Clear();
-    FHops.Restart();
-    FNotifier->Post({THttpNotifier::WM_HTTP_LOGIN, FRequestSerial});
-    return true;
 }
 
 void THttpClient::NoteLocation(const std::string& Value) {

@@ -10,7 +10,7 @@
 
 void THttpClient::SendRequest(const std::string& Method, const std::string& Version) {
     FRequestBuffer.clear();
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     TriggerRequestHeaderBegin();
     if (!watch.Runs())
         return;
@@ -71,7 +71,7 @@ std::int64_t THttpClient::RewindBody() {
 
 void THttpClient::SendCommand(const std::string& Line) {
     std::string copy = Line;
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     TriggerCommand(copy);
     if (!watch.Runs())
         return;
@@ -80,7 +80,7 @@ void THttpClient::SendCommand(const std::string& Line) {
 }
 
 bool THttpClient::SendCommands(const std::vector<std::string>& Lines) {
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     for (const std::string& line : Lines) {
         SendCommand(line);
         if (!watch.Runs())
@@ -92,7 +92,7 @@ bool THttpClient::SendCommands(const std::vector<std::string>& Lines) {
 void THttpClient::SocketDataSent(std::uint16_t) {
     if (!FSendingBody)
         return;
-    const TRequestWatch watch(*this);
+    const THttpRequestWatch watch(*this);
     try {
         if (FSendBuffer.empty())
             FSendBuffer.resize(http_limits::kSendChunkSize);

@@ -113,10 +113,9 @@ TFileReplacement::TFileReplacement(const std::string& path, TRule rule)
         // The rename needs only a writable folder; the file's own permission
         // decides. Root passes every permission check, so for the owner's
         // rule the owner and the owner write bit are compared directly.
-        const bool allowed =
-            rule == TRule::OwnFileOnly
-                ? FOld.st_uid == ::geteuid() && (FOld.st_mode & S_IWUSR) != 0
-                : ::faccessat(AT_FDCWD, FTarget.c_str(), W_OK, AT_EACCESS) == 0;
+        const bool allowed = rule == TRule::OwnFileOnly
+                                 ? FOld.st_uid == ::geteuid() && (FOld.st_mode & S_IWUSR) != 0
+                                 : ::faccessat(AT_FDCWD, FTarget.c_str(), W_OK, AT_EACCESS) == 0;
         if (!allowed) {
             errno = EACCES;
             Fail("Not allowed to write");

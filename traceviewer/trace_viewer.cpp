@@ -1,7 +1,7 @@
 #include "traceviewer/trace_viewer.h"
 
-#include "util/cp1252.h"
 #include "base/unique_fd.h"
+#include "util/cp1252.h"
 
 #include <QFile>
 #include <array>
