@@ -42,7 +42,12 @@ std::string FollowLinks(std::string path) {
 }
 
 std::string TempPrefix(const fs::path& target) {
-    return "." + target.filename().string() + ".";
+    // Appended rather than "." + name: GCC 12 warns falsely (-Wrestrict) on
+    // a literal put before a temporary string.
+    std::string prefix(1, '.');
+    prefix += target.filename().string();
+    prefix += '.';
+    return prefix;
 }
 
 // ".<name>.<digits>.tmp"

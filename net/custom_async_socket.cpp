@@ -242,7 +242,8 @@ void TCustomAsyncSocket::AssignDefaultValue() {
     FProtoNumber = kTcpProtocol;
     FProtoStr = "tcp";
     FSocketType = SOCK_STREAM;
-    FLocalPortStr = "0";
+    // Moved in: GCC 12 warns falsely (-Wrestrict) on assigning the text in place.
+    FLocalPortStr = std::string("0");
     FLocalAddr = kAnyAddress;
     FLingerOnOff = wsLingerOn;
     FLingerTimeout = 0;
