@@ -6,8 +6,7 @@
 #include "cli/cli_exit_code.h"
 #include "cli/cli_query.h"
 #include "cli/query_output.h"
-#include "http/http_constants.h"
-#include "http/url.h"
+#include "http/uri.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -20,17 +19,14 @@ namespace {
 
 constexpr qint64 kIdle = -1;
 
-// The host and port as typed, the key of the per-host count: servers on
-// other ports of one machine are counted apart.
+// The host and port as the client reads the address, the key of the
+// per-host count: servers on other ports of one machine are counted apart.
+// An address the client cannot read fails at once and counts as itself.
 QString HostOf(const QString& url) {
-    std::string proto, user, pass, host, port, path;
-    ParseURL(url.toStdString(), proto, user, pass, host, port, path);
-    if (port.empty())
-        port =
-            QString::fromStdString(proto).compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
-                ? http_limits::kDefaultTlsPort
-                : http_limits::kDefaultPort;
-    return QString::fromStdString(host + ':' + port).toLower();
+    const TUriParse parsed = ParseTypedAddress(url.toStdString());
+    if (parsed.Error != TUriError::None)
+        return url;
+    return QString::fromStdString(HostForUri(parsed.Uri) + ':' + EffectivePort(parsed.Uri));
 }
 
 } // namespace
