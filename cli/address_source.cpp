@@ -2,11 +2,38 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cerrno>
 #include <poll.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr char kComment = '#';
+// One read of the input; what is held stays under a line's bound and this.
+constexpr qint64 kReadChunkBytes = 64 * 1024;
+
+// One read of what `input` has now: the byte count, 0 at its end (or after a
+// failed read), -1 while a pipe or terminal has nothing yet. A file's
+// descriptor is read directly, because the device's own read waits until
+// the whole request is filled.
+qint64 ReadAvailable(QIODevice& input, char* to, qint64 max) {
+    const auto* file = qobject_cast<const QFile*>(&input);
+    if (file == nullptr || file->handle() < 0)
+        return std::max<qint64>(input.read(to, max), 0);
+    pollfd ready{file->handle(), POLLIN, 0};
+    const int polled = poll(&ready, 1, 0);
+    if (polled == 0 || (polled < 0 && errno == EINTR))
+        return -1;
+    ssize_t n = 0;
+    do
+        n = ::read(file->handle(), to, static_cast<std::size_t>(max));
+    while (n < 0 && errno == EINTR);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        return -1;
+    return std::max<qint64>(n, 0);
+}
 
 } // namespace
 
@@ -18,7 +45,9 @@ std::optional<TAddressLine> TAddressSource::Next() {
         ++FCount;
         return TAddressLine{FArguments[FNextArgument++], 0, false};
     }
-    std::optional<TAddressLine> line = FInput != nullptr ? NextLine() : std::nullopt;
+    if (!Ready())
+        return std::nullopt;
+    std::optional<TAddressLine> line = std::exchange(FNext, std::nullopt);
     if (!line)
         FEnded = true;
     else if (!line->TooLong)
@@ -26,57 +55,77 @@ std::optional<TAddressLine> TAddressSource::Next() {
     return line;
 }
 
-bool TAddressSource::Ready() const {
-    if (FNextArgument < FArguments.size() || FInput == nullptr || FEnded || FInput->canReadLine())
+bool TAddressSource::Ready() {
+    if (FNextArgument < FArguments.size() || FInput == nullptr || FEnded || FNext)
         return true;
-    const auto* file = qobject_cast<const QFile*>(FInput);
-    if (file == nullptr || file->handle() < 0)
-        return true;
-    // Readable, at its end or failed: a read then returns at once.
-    pollfd input{file->handle(), POLLIN, 0};
-    return poll(&input, 1, 0) != 0;
+    for (;;) {
+        QByteArray bytes;
+        switch (TakeLine(bytes)) {
+        case TTake::Wait:
+            return false;
+        case TTake::End:
+            return true;
+        case TTake::TooLong:
+            FNext = TAddressLine{QString(), ++FLineNumber, true};
+            return true;
+        case TTake::Line:
+            break;
+        }
+        ++FLineNumber;
+        const QString address = QString::fromUtf8(bytes).trimmed();
+        if (!address.isEmpty() && !address.startsWith(QLatin1Char(kComment))) {
+            FNext = TAddressLine{address, FLineNumber, false};
+            return true;
+        }
+    }
 }
 
 std::optional<qint64> TAddressSource::Total() const {
     return FEnded ? std::optional(FCount) : std::nullopt;
 }
 
-std::optional<TAddressLine> TAddressSource::NextLine() {
+TAddressSource::TTake TAddressSource::TakeLine(QByteArray& line) {
     for (;;) {
-        bool tooLong = false;
-        const std::optional<QByteArray> bytes = ReadLine(tooLong);
-        if (!bytes)
-            return std::nullopt;
-        ++FLineNumber;
-        if (tooLong)
-            return TAddressLine{QString(), FLineNumber, true};
-        const QString address = QString::fromUtf8(*bytes).trimmed();
-        if (!address.isEmpty() && !address.startsWith(QLatin1Char(kComment)))
-            return TAddressLine{address, FLineNumber, false};
+        const qsizetype end = FHeld.indexOf('\n', FHeldStart);
+        if (end >= 0) {
+            const qsizetype length = end + 1 - FHeldStart;
+            const bool skipped = std::exchange(FSkipping, false);
+            if (!skipped && length <= kMaxAddressLineBytes)
+                line = FHeld.sliced(FHeldStart, length);
+            FHeldStart = end + 1;
+            if (skipped)
+                continue;
+            return length <= kMaxAddressLineBytes ? TTake::Line : TTake::TooLong;
+        }
+        // What is held has no line end: an over-long line is dropped as it
+        // comes rather than held.
+        if (FSkipping) {
+            FHeldStart = FHeld.size();
+        } else if (FHeld.size() - FHeldStart >= kMaxAddressLineBytes) {
+            FHeldStart = FHeld.size();
+            FSkipping = true;
+            return TTake::TooLong;
+        }
+        if (FInputEnded) {
+            if (FHeldStart == FHeld.size())
+                return TTake::End;
+            line = FHeld.sliced(FHeldStart); // the last line, without its end
+            FHeldStart = FHeld.size();
+            return TTake::Line;
+        }
+        if (!ReadMore())
+            return TTake::Wait;
     }
 }
 
-std::optional<QByteArray> TAddressSource::ReadLine(bool& tooLong) {
-    QByteArray line;
-    // A pipe may hand over part of a line; the parts are joined up to the
-    // bound. readLine stops one byte short of its limit.
-    while (line.size() < kMaxAddressLineBytes) {
-        const QByteArray part = FInput->readLine(kMaxAddressLineBytes + 1 - line.size());
-        if (part.isEmpty())
-            return line.isEmpty() ? std::nullopt : std::optional(line);
-        line += part;
-        if (line.endsWith('\n'))
-            return line;
-    }
-    tooLong = true;
-    SkipRestOfLine();
-    return QByteArray();
-}
-
-void TAddressSource::SkipRestOfLine() {
-    for (;;) {
-        const QByteArray part = FInput->readLine(kMaxAddressLineBytes);
-        if (part.isEmpty() || part.endsWith('\n'))
-            return;
-    }
+bool TAddressSource::ReadMore() {
+    FHeld.remove(0, FHeldStart);
+    FHeldStart = 0;
+    const qsizetype held = FHeld.size();
+    FHeld.resize(held + kReadChunkBytes);
+    const qint64 n = ReadAvailable(*FInput, FHeld.data() + held, kReadChunkBytes);
+    FHeld.resize(held + std::max<qint64>(n, 0));
+    if (n == 0)
+        FInputEnded = true;
+    return n >= 0;
 }

@@ -820,12 +820,13 @@ TEST_F(CliProgramTest, ListReadsStandardInputAfterTheArguments) {
     }
 }
 
-// An address is asked while the next line is still to come, and Ctrl+C ends
-// the wait for it.
+// An address is asked while the next line is still to come in full, and
+// Ctrl+C ends the wait for it.
 TEST_F(CliProgramTest, ListAsksEachLineWithoutWaitingForTheNext) {
     TScriptedServer server({Answer(kFullAnswer)});
     Start({"--brief", "--input", "-"});
-    Process.write(QByteArray::fromStdString(server.Url("/first") + "\n"));
+    // The next line has come only in part.
+    Process.write(QByteArray::fromStdString(server.Url("/first") + "\nhttp://127.0.0.1:1/cut-"));
     QByteArray out;
     EXPECT_TRUE(testsupport::WaitUntil([&] {
         out += Process.readAllStandardOutput();
