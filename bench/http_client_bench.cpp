@@ -1,7 +1,9 @@
 // THttpClient against libcurl's easy interface, in one process, on a loopback
 // server: HEAD requests over a new connection each (HTTP/1.0 on both sides),
 // and POST of a file's content. The two sides take turns round by round, so
-// that a drift of the machine's load hits both alike.
+// that a drift of the machine's load hits both alike. A third HEAD side makes
+// only the system calls of such a request, without any library: the rate no
+// client on this machine and server can pass.
 //
 // Usage: http_client_bench --head-url=URL [--post-url=URL --post-file=FILE]
 //                          [--rounds=N] [Google Benchmark options]
@@ -11,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QUrl>
 
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
@@ -21,6 +24,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -152,6 +161,68 @@ void CurlPost(benchmark::State& state, const TBenchSetup& setup) {
     state.SetBytesProcessed(state.iterations() * size);
 }
 
+// --- the system calls alone ---------------------------------------------------
+
+// One HEAD as THttpClient's socket makes it (the same socket options, a
+// non-blocking connect, the same request bytes, shutdown before the close),
+// with the answer read up to its header's end. Empty when it went through; else why not.
+std::string BareHead(const sockaddr_in& server, const std::string& request) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (fd < 0)
+        return "socket failed";
+    const linger lingerOption{1, 0};
+    const int on = -1;
+    setsockopt(fd, SOL_SOCKET, SO_LINGER, &lingerOption, sizeof lingerOption);
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    connect(fd, reinterpret_cast<const sockaddr*>(&server), sizeof server);
+    pollfd ready{fd, POLLOUT, 0};
+    int error = 0;
+    socklen_t length = sizeof error;
+    std::string answer;
+    if (poll(&ready, 1, -1) == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 &&
+        error == 0 && send(fd, request.data(), request.size(), MSG_NOSIGNAL) > 0) {
+        char buffer[4096];
+        ready.events = POLLIN;
+        while (answer.find("\r\n\r\n") == std::string::npos && poll(&ready, 1, -1) == 1) {
+            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            answer.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    shutdown(fd, SHUT_WR);
+    close(fd);
+    return answer.starts_with("HTTP/1.1 200 ") || answer.starts_with("HTTP/1.0 200 ")
+               ? std::string()
+               : "no 200 answer";
+}
+
+void SyscallsHead(benchmark::State& state, const std::string& url) {
+    const QUrl address(QString::fromStdString(url));
+    sockaddr_in server{};
+    server.sin_family = AF_INET;
+    server.sin_port = htons(static_cast<std::uint16_t>(address.port(80)));
+    if (inet_pton(AF_INET, address.host().toLatin1().constData(), &server.sin_addr) != 1) {
+        state.SkipWithError("the HEAD address needs an IPv4 literal");
+        return;
+    }
+    // The bytes THttpClient sends, taken from one of its requests.
+    std::string request;
+    THttpClient client;
+    client.SetURL(url);
+    client.OnCommand = [&request](THttpClient*, std::string& line) { request += line + "\r\n"; };
+    client.Head();
+    for (auto _ : state) {
+        const std::string failure = BareHead(server, request);
+        if (!failure.empty()) {
+            state.SkipWithError(("HEAD " + failure).c_str());
+            return;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 // --- set-up --------------------------------------------------------------------
 
 // Takes "--name=value" into target; false when the argument is another one.
@@ -187,6 +258,9 @@ void RegisterRound(const TBenchSetup& setup, int round) {
         ->MinTime(kHeadMinSeconds)
         ->UseRealTime();
     benchmark::RegisterBenchmark(("head/curl" + suffix).c_str(), CurlHead, setup.HeadUrl)
+        ->MinTime(kHeadMinSeconds)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("head/syscalls" + suffix).c_str(), SyscallsHead, setup.HeadUrl)
         ->MinTime(kHeadMinSeconds)
         ->UseRealTime();
     if (setup.PostUrl.empty())

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures Quorvik against curl on loopback and prints one table: what, the
 # quorvik figure, curl's figure and their ratio (quorvik/curl). Each pair is
-# measured in one run, the two sides taking turns. Needs root for missing
+# measured in one run, the two sides taking turns. One row puts a bare loop of
+# the system calls of a HEAD in quorvik's column: the ceiling of any client. Needs root for missing
 # packages (scripts/deps.sh --bench), about 2.5 GiB free in /tmp and a few
 # minutes. Not part of the test suite.
 #
@@ -297,6 +298,9 @@ errors=$(jq -r '.benchmarks[] | select(.error_occurred) | "\(.name): \(.error_me
 [ -z "$errors" ] || fail "http_client_bench: $errors"
 row "HEAD in-process, new connection each, HTTP/1.0 (req/s)" \
     "$(bench_median head quorvik items_per_second)" "$(bench_median head curl items_per_second)" \
+    req/s higher
+row "HEAD in-process, the system calls alone, no library (req/s)" \
+    "$(bench_median head syscalls items_per_second)" "$(bench_median head curl items_per_second)" \
     req/s higher
 row "POST ${post_size_mib} MB in-process, THttpClient vs libcurl (ms)" \
     "$(bench_median post quorvik real_time)" "$(bench_median post curl real_time)" ms lower
