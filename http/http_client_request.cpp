@@ -72,7 +72,8 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
     // may have, so the route is chosen anew.
     if (!FTypedTarget || FTypedTarget->Location != FURL)
         FTypedTarget = ReadTypedAddress(FURL);
-    FTarget = RouteTypedAddress(*FTypedTarget, [this](const TUri& Uri) { return ProxyFor(Uri); });
+    FTarget = *FTypedTarget; // a copy into the last target's storage
+    RouteTypedAddress(FTarget, [this](const TUri& Uri) { return ProxyFor(Uri); });
     // Credentials written into the URL serve this request only, so that they
     // never go to the host of a later request.
     const bool urlCredentials = !FTarget.Uri.User.empty();

@@ -79,14 +79,15 @@ THttpTarget ReadTypedAddress(const std::string& url) {
     return t;
 }
 
-THttpTarget RouteTypedAddress(THttpTarget read, const TProxyChooser& proxyFor) {
+void RouteTypedAddress(THttpTarget& read, const TProxyChooser& proxyFor) {
     if (read.FailureCode == 0)
         Route(read, proxyFor);
-    return read;
 }
 
 THttpTarget TargetForAddress(const std::string& url, const TProxyChooser& proxyFor) {
-    return RouteTypedAddress(ReadTypedAddress(url), proxyFor);
+    THttpTarget t = ReadTypedAddress(url);
+    RouteTypedAddress(t, proxyFor);
+    return t;
 }
 
 THttpTarget TargetForLocation(const THttpTarget& from, const TUri& reference,

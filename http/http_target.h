@@ -34,9 +34,9 @@ using TProxyChooser = std::function<TProxyChoice(const TUri& uri)>;
 THttpTarget TargetForAddress(const std::string& url, const TProxyChooser& proxyFor);
 // Its two steps, for a client that asks the same address again and again:
 // the address read (`Location`, `Uri`, `DocName`, or the failure), which
-// depends on `url` alone, and the hop routed from such a reading.
+// depends on `url` alone, and such a reading routed in place.
 THttpTarget ReadTypedAddress(const std::string& url);
-THttpTarget RouteTypedAddress(THttpTarget read, const TProxyChooser& proxyFor);
+void RouteTypedAddress(THttpTarget& read, const TProxyChooser& proxyFor);
 
 // The hop a "location" value leads to from `from`: `reference` resolved
 // against `from`'s address (RFC 3986 section 5). The document name stays.
