@@ -68,7 +68,12 @@ void THttpClient::ResetRequest(THttpRequest Rq) {
 
     FHeadRefused = false;
     FCookieJar = {};
-    FTarget = TargetForAddress(FURL, [this](const TUri& Uri) { return ProxyFor(Uri); });
+    // The address is read again only when it changed; the proxy settings
+    // may have, so the route is chosen anew.
+    if (!FTypedTarget || FTypedTarget->Location != FURL)
+        FTypedTarget = ReadTypedAddress(FURL);
+    FTarget = *FTypedTarget; // a copy into the last target's storage
+    RouteTypedAddress(FTarget, [this](const TUri& Uri) { return ProxyFor(Uri); });
     // Credentials written into the URL serve this request only, so that they
     // never go to the host of a later request.
     const bool urlCredentials = !FTarget.Uri.User.empty();

@@ -60,7 +60,7 @@ void Route(THttpTarget& t, const TProxyChooser& proxyFor) {
 
 } // namespace
 
-THttpTarget TargetForAddress(const std::string& url, const TProxyChooser& proxyFor) {
+THttpTarget ReadTypedAddress(const std::string& url) {
     THttpTarget t;
     t.Location = url;
     t.DocName = DocNameFromPath({});
@@ -76,8 +76,17 @@ THttpTarget TargetForAddress(const std::string& url, const TProxyChooser& proxyF
         Fail(t, http_errors::kInvalidPort, "invalid port number");
     else if (parsed.Error != TUriError::None)
         Fail(t, http_errors::kInvalidHostName, kNoHostReason);
-    else
-        Route(t, proxyFor);
+    return t;
+}
+
+void RouteTypedAddress(THttpTarget& read, const TProxyChooser& proxyFor) {
+    if (read.FailureCode == 0)
+        Route(read, proxyFor);
+}
+
+THttpTarget TargetForAddress(const std::string& url, const TProxyChooser& proxyFor) {
+    THttpTarget t = ReadTypedAddress(url);
+    RouteTypedAddress(t, proxyFor);
     return t;
 }
 

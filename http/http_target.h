@@ -32,6 +32,11 @@ using TProxyChooser = std::function<TProxyChoice(const TUri& uri)>;
 // "http" when it names no scheme; a request target "/" when it names no path.
 // An address holding a control byte leads to no host.
 THttpTarget TargetForAddress(const std::string& url, const TProxyChooser& proxyFor);
+// Its two steps, for a client that asks the same address again and again:
+// the address read (`Location`, `Uri`, `DocName`, or the failure), which
+// depends on `url` alone, and such a reading routed in place.
+THttpTarget ReadTypedAddress(const std::string& url);
+void RouteTypedAddress(THttpTarget& read, const TProxyChooser& proxyFor);
 
 // The hop a "location" value leads to from `from`: `reference` resolved
 // against `from`'s address (RFC 3986 section 5). The document name stays.

@@ -44,13 +44,16 @@ void TCustomAsyncSocket::ResolveForConnect(bool WithLocalPort) {
     FRaceTargets.clear();
     if (!FAddrResolved) {
         FRemoteSockAddr.SetHost(SocketResolveAddress(FAddrStr));
-        std::vector<TSocketAddress> all{FRemoteSockAddr};
-        for (const std::string& address : FMoreAddrs) {
-            all.push_back(FRemoteSockAddr);
-            all.back().SetHost(SocketResolveAddress(address));
+        // One address alone races nothing.
+        if (!FMoreAddrs.empty()) {
+            std::vector<TSocketAddress> all{FRemoteSockAddr};
+            for (const std::string& address : FMoreAddrs) {
+                all.push_back(FRemoteSockAddr);
+                all.back().SetHost(SocketResolveAddress(address));
+            }
+            FRaceTargets = AlternateFamilies(all);
+            FRaceTargets.erase(FRaceTargets.begin()); // the socket's own attempt
         }
-        FRaceTargets = AlternateFamilies(all);
-        FRaceTargets.erase(FRaceTargets.begin()); // the socket's own attempt
         FAddrResolved = true;
     }
 }

@@ -3,7 +3,30 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 
+#include <charconv>
 #include <cstring>
+
+namespace {
+
+constexpr int kIpv4Bytes = 4;
+
+// The dotted form written here: the system's formatter goes through printf,
+// which costs more than the rest of a connection's address bookkeeping.
+std::string DottedText(std::uint32_t NetworkOrder) {
+    constexpr int kMaxDigits = 3;
+    std::uint8_t bytes[kIpv4Bytes];
+    std::memcpy(bytes, &NetworkOrder, sizeof bytes);
+    std::string text;
+    for (int i = 0; i < kIpv4Bytes; ++i) {
+        char digits[kMaxDigits];
+        if (i > 0)
+            text += '.';
+        text.append(digits, std::to_chars(digits, digits + kMaxDigits, bytes[i]).ptr);
+    }
+    return text;
+}
+
+} // namespace
 
 TSocketAddress::TSocketAddress() {
     V4().sin_family = AF_INET;
@@ -75,6 +98,8 @@ bool TSocketAddress::IsIpv4Broadcast() const {
 }
 
 std::string TSocketAddress::Text() const {
+    if (!IsIpv6())
+        return DottedText(Ipv4());
     char text[NI_MAXHOST] = {};
     getnameinfo(Data(), Size(), text, sizeof text, nullptr, 0, NI_NUMERICHOST);
     return text;

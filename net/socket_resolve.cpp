@@ -226,9 +226,5 @@ std::string TrimSpaces(const std::string& Text) {
 }
 
 std::string SocketAddrToDotted(std::uint32_t Addr) {
-    in_addr address{};
-    address.s_addr = Addr;
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &address, text, sizeof text);
-    return text;
+    return TSocketAddress::FromIpv4(Addr).Text();
 }

@@ -1402,6 +1402,7 @@ TEST_F(HttpClientTest, RefusedConnection) {
     Client.SetURL("http://refusing.test:" + port + "/");
     ExpectHeadFails("Connection refused (Error #10061)");
     EXPECT_EQ(DoneError, 10061);
+    EXPECT_EQ(Client.Hops().back().Url, "http://refusing.test:" + port + "/"); // read anew
     EXPECT_EQ(Client.Hops().back().Address, "");
 }
 

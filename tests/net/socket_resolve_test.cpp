@@ -72,6 +72,11 @@ TEST(SocketResolveHost, DottedTextsConvertDirectly) {
     EXPECT_EQ(SocketResolveHost("localhost"), htonl(INADDR_LOOPBACK));
 }
 
+TEST(SocketAddrToDotted, WritesEachByteInDecimal) {
+    for (const char* text : {"0.0.0.0", "255.255.255.255", "10.0.200.7", "1.20.3.40"})
+        EXPECT_EQ(SocketAddrToDotted(inet_addr(text)), text);
+}
+
 TEST(SocketResolveHost, FailuresCarryTheirMessages) {
     EXPECT_EQ(MessageOf([] { SocketResolveHost(""); }), "SocketResolveHost: '' Invalid Hostname.");
     EXPECT_EQ(MessageOf([] { SocketResolveHost(std::string(257, 'a')); }),
