@@ -436,8 +436,7 @@ private:
     std::optional<TTlsPeerInfo> FSslPeerInfo;
 
     THttpTarget FTarget;
-    // The last address read, kept for the next request to the same one.
-    std::optional<THttpTarget> FTypedTarget;
+    std::optional<THttpTarget> FTypedTarget; // the last address read, for the next request
     // Waiting for the proxy's answer to CONNECT; its status code.
     bool FTunnelPending = false;
     int FTunnelStatus = 0;
